@@ -1,0 +1,17 @@
+#include "engine/host/kv_lualibs.h"
+
+// Openers of our native modules, each defined in its module's wrap_*.cpp.
+// (Modules are added here as they are built, in this table's order.)
+
+const KVLuaLib kv_lualibs[] = {
+    {"", luaopen_base},
+    {LUA_LOADLIBNAME, luaopen_package},
+    {LUA_OSLIBNAME, luaopen_os},
+    {LUA_DBLIBNAME, luaopen_debug},
+    {LUA_TABLIBNAME, luaopen_table},
+    {LUA_IOLIBNAME, luaopen_io},
+    {LUA_STRLIBNAME, luaopen_string},
+    {LUA_MATHLIBNAME, luaopen_math},
+    // scenegraph, physics, tableHelper, pgf, platformWrappers, assetManager, soundManager
+    {nullptr, nullptr},
+};
