@@ -1,0 +1,87 @@
+// The "database" module: saved values for the engine script.
+#include "engine/host/KVDatabase.h"
+
+namespace {
+
+// Registry key of the userdata shared by the module's functions.
+char databaseHandleKey;
+
+KVDatabase* handle(lua_State* L)
+{
+    return *static_cast<KVDatabase**>(lua_touserdata(L, lua_upvalueindex(1)));
+}
+
+// The key or value at a stack index as text; numbers arrive in their Lua
+// string form. Anything else (nil included) has no text.
+bool textAt(lua_State* L, int index, std::string* out)
+{
+    const int type = lua_type(L, index);
+    if (type != LUA_TSTRING && type != LUA_TNUMBER)
+        return false;
+    size_t length = 0;
+    const char* text = lua_tolstring(L, index, &length);
+    out->assign(text, length);
+    return true;
+}
+
+int database_loadValueForKey(lua_State* L)
+{
+    KVDatabase* database = handle(L);
+    std::string key;
+    if (!database || lua_gettop(L) < 1 || !textAt(L, lua_gettop(L), &key))
+        return 0;
+    if (auto value = KVDatabaseLoadValue(database, key)) {
+        lua_pushlstring(L, value->data(), value->size());
+        return 1;
+    }
+    return 0;
+}
+
+int database_storeValueForKey(lua_State* L)
+{
+    KVDatabase* database = handle(L);
+    const int top = lua_gettop(L);
+    std::string key, value;
+    if (!database || top < 2 || !textAt(L, top, &key) || !textAt(L, top - 1, &value))
+        return 0;
+    KVDatabaseStoreValue(database, value, key);
+    return 0;
+}
+
+int database_getTablesDirectoryPath(lua_State* L)
+{
+    KVDatabase* database = handle(L);
+    if (!database || !database->tablesDirectory)
+        return 0;
+    lua_pushlstring(L, database->tablesDirectory->data(), database->tablesDirectory->size());
+    return 1;
+}
+
+const luaL_Reg database_functions[] = {
+    {"loadValueForKey", database_loadValueForKey},
+    {"storeValueForKey", database_storeValueForKey},
+    {"getTablesDirectoryPath", database_getTablesDirectoryPath},
+    {nullptr, nullptr},
+};
+
+}  // namespace
+
+void KVDatabaseLoadLib(KVDatabase* database, lua_State* L)
+{
+    auto** box = static_cast<KVDatabase**>(lua_newuserdata(L, sizeof(KVDatabase*)));
+    *box = database;
+    lua_pushlightuserdata(L, &databaseHandleKey);
+    lua_pushvalue(L, -2);
+    lua_rawset(L, LUA_REGISTRYINDEX);
+    luaI_openlib(L, "database", database_functions, 1);
+    lua_pop(L, 1);
+}
+
+void KVDatabaseUnloadLib(lua_State* L)
+{
+    lua_pushlightuserdata(L, &databaseHandleKey);
+    lua_rawget(L, LUA_REGISTRYINDEX);
+    if (auto** box = static_cast<KVDatabase**>(lua_touserdata(L, -1)))
+        *box = nullptr;
+    lua_pop(L, 1);
+}
