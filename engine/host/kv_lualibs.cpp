@@ -2,6 +2,7 @@
 
 // Openers of our native modules, each defined in its module's wrap_*.cpp.
 // (Modules are added here as they are built, in this table's order.)
+int luaopen_scenegraph(lua_State* L);
 
 const KVLuaLib kv_lualibs[] = {
     {"", luaopen_base},
@@ -12,6 +13,7 @@ const KVLuaLib kv_lualibs[] = {
     {LUA_IOLIBNAME, luaopen_io},
     {LUA_STRLIBNAME, luaopen_string},
     {LUA_MATHLIBNAME, luaopen_math},
+    {"scenegraph", luaopen_scenegraph},
     // scenegraph, physics, tableHelper, pgf, platformWrappers, assetManager, soundManager
     {nullptr, nullptr},
 };

@@ -1,0 +1,20 @@
+// A picture the scene graph draws: an OpenGL texture and the part of it to
+// show. A plain value copied through ports; it never owns its texture.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/scenegraph/SGTextureRect.h"
+
+struct SGImage {
+    uint32_t width = 0;   // pixels
+    uint32_t height = 0;  // pixels
+    uint32_t texture = 0; // OpenGL texture name; 0 is none
+    int32_t textureWidth = 0;
+    int32_t textureHeight = 0;
+    SGTextureRect rect;
+    int32_t premultiplied = 0;  // colour channels already multiplied by alpha
+};
+
+// The image with no texture: the empty value of image ports.
+inline constexpr SGImage SGImageNull{};

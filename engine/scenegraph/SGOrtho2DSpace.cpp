@@ -1,0 +1,70 @@
+#include "engine/scenegraph/SGOrtho2DSpace.h"
+
+#include <GL/gl.h>
+
+SGOrtho2DSpace::SGOrtho2DSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager)
+    : SGSpace(soundManager, assetManager, SGOrtho2DSpaceClass)
+{
+    addInputPort(&x, SGTypeNumber);
+    addInputPort(&y, SGTypeNumber);
+    addInputPort(&width, SGTypeNumber);
+    addInputPort(&height, SGTypeNumber);
+    addInputPort(&near, SGTypeNumber);
+    addInputPort(&far, SGTypeNumber);
+    addInputPort(&viewRotation, SGTypeNumber);
+    addInputPort(&modelRotation, SGTypeNumber);
+}
+
+SGPort* SGOrtho2DSpace::portForID(SGPortID id)
+{
+    switch (id) {
+    case SGPortX: return &x;
+    case SGPortY: return &y;
+    case SGPortWidth: return &width;
+    case SGPortHeight: return &height;
+    case SGPortNear: return &near;
+    case SGPortFar: return &far;
+    case SGPortViewRotation: return &viewRotation;
+    case SGPortModelRotation: return &modelRotation;
+    default: return nullptr;
+    }
+}
+
+void SGOrtho2DSpace::willRender()
+{
+    const float x0 = x.numberValue();
+    const float y0 = y.numberValue();
+    const float w = width.numberValue();
+    const float h = height.numberValue();
+    const float zNear = near.numberValue();
+    const float zFar = far.numberValue();
+    const float view = viewRotation.numberValue();
+    const float model = modelRotation.numberValue();
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glRotatef(view, 0.0f, 0.0f, 1.0f);
+    // An empty box is an OpenGL error that changes nothing; a space whose
+    // ports are not set yet simply keeps the identity.
+    if (w != 0.0f && h != 0.0f && zNear != zFar)
+        glOrtho(x0, x0 + w, y0, y0 + h, zNear, zFar);
+
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    // Turn the scene about the centre of the view rectangle.
+    const float cx = ((x0 + w) + x0) * 0.5f;
+    const float cy = ((y0 + h) + y0) * 0.5f;
+    glTranslatef(cx, cy, 0.0f);
+    glRotatef(model, 0.0f, 0.0f, 1.0f);
+    glTranslatef(-0.5f * ((x0 + w) + x0), -0.5f * ((y0 + h) + y0), 0.0f);
+}
+
+void SGOrtho2DSpace::didRender()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}

@@ -1,0 +1,122 @@
+#include "engine/scenegraph/SGSpace.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "engine/scenegraph/nodes/SGArithmeticNode.h"
+#include "engine/scenegraph/nodes/SGClearNode.h"
+#include "engine/scenegraph/nodes/SGColorNode.h"
+
+SGSpace::SGSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager, uint32_t classFlags)
+    : SGRenderNode(classFlags | SGSpaceClass), assetManager_(assetManager), soundManager_(soundManager)
+{
+}
+
+SGSpace::SGSpace(SGSpace& other, uint32_t classFlags)
+    : SGSpace(other.soundManager_, other.assetManager_, classFlags)
+{
+}
+
+SGSpace::~SGSpace()
+{
+    removeAllNodes();
+}
+
+void SGSpace::compute()
+{
+    setDirty(false);
+    willRender();
+    render();
+    didRender();
+}
+
+void SGSpace::render()
+{
+    // By index, holding each node while it draws: a node that calls into
+    // the script (a loader asking for a path) may change this list.
+    for (size_t i = 0; i < renderNodes_.size(); ++i) {
+        SGRenderNode* node = renderNodes_[i];
+        node->retain();
+        node->compute();
+        node->release();
+    }
+}
+
+void SGSpace::willRender() {}
+
+void SGSpace::didRender() {}
+
+SGNode* SGSpace::createNode(SGNodeClass nodeClass)
+{
+    SGNode* node = nullptr;
+    switch (nodeClass) {
+    case SGArithmeticNodeClass:
+        node = new SGArithmeticNode();
+        break;
+    case SGClearNodeClass:
+        node = new SGClearNode();
+        break;
+    case SGColorNodeClass:
+        node = new SGColorNode();
+        break;
+    case SGSpaceClass:
+        node = new SGSpace(soundManager_, assetManager_);
+        break;
+    default:
+        fprintf(stderr, "SGSpace::createNode: %u names no node class a space can create; nothing created\n",
+                static_cast<unsigned>(nodeClass));
+        return nullptr;
+    }
+    addNode(node);
+    return node;
+}
+
+void SGSpace::addNode(SGNode* node)
+{
+    if (!node)
+        return;
+    nodes_.push_back(node);
+    if (node->isKindOf(SGRenderNodeClass))
+        if (auto* renderNode = dynamic_cast<SGRenderNode*>(node))
+            renderNodes_.push_back(renderNode);
+}
+
+void SGSpace::removeNode(SGNode* node)
+{
+    auto it = std::find(nodes_.begin(), nodes_.end(), node);
+    if (it == nodes_.end())
+        return;
+    if (auto* renderNode = dynamic_cast<SGRenderNode*>(node))
+        removeRenderNode(renderNode);
+    nodes_.erase(it);
+    node->release();
+}
+
+void SGSpace::removeRenderNode(SGRenderNode* node)
+{
+    auto it = std::find(renderNodes_.begin(), renderNodes_.end(), node);
+    if (it != renderNodes_.end())
+        renderNodes_.erase(it);
+}
+
+void SGSpace::addRenderNode(SGRenderNode* node)
+{
+    if (node)
+        renderNodes_.push_back(node);
+}
+
+void SGSpace::removeAllNodes()
+{
+    // Emptied before releasing: a dying node must not find itself listed.
+    std::vector<SGNode*> nodes;
+    nodes.swap(nodes_);
+    renderNodes_.clear();
+    for (SGNode* node : nodes)
+        node->release();
+}
+
+void SGSpace::sortRenderNodes()
+{
+    std::stable_sort(renderNodes_.begin(), renderNodes_.end(),
+                     [](const SGRenderNode* a, const SGRenderNode* b) { return a->layer() < b->layer(); });
+}

@@ -1,0 +1,22 @@
+#include "engine/scenegraph/nodes/SGClearNode.h"
+
+#include <GL/gl.h>
+
+SGClearNode::SGClearNode() : SGRenderNode(SGClearNodeClass)
+{
+    color.setStoredValue(SGColor{0.0f, 0.0f, 0.0f, 1.0f});
+    addInputPort(&color, SGTypeColor);
+}
+
+void SGClearNode::compute()
+{
+    setDirty(false);
+    const SGColor c = color.colorValue();
+    glClearColor(c.r, c.g, c.b, c.a);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+SGPort* SGClearNode::portForID(SGPortID)
+{
+    return &color;
+}

@@ -1,0 +1,64 @@
+// A typed value slot of a node. Reading pulls: a connected port answers its
+// source's value, an unconnected one first brings its node up to date.
+// Writing pushes: every node downstream is marked dirty.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/scenegraph/SGImage.h"
+#include "engine/scenegraph/SGSound.h"
+#include "engine/scenegraph/SGTypes.h"
+
+class SGNode;
+
+class SGPort {
+public:
+    SGPort() = default;
+    // Virtual because the attribute node owns its port through a base pointer.
+    virtual ~SGPort();
+    SGPort(const SGPort&) = delete;
+    SGPort& operator=(const SGPort&) = delete;
+
+    // Each class answers its own type and the conversions it knows; the rest
+    // are these base answers.
+    virtual std::string stringValue();
+    virtual float numberValue();
+    virtual int intValue();
+    virtual bool boolValue();
+    virtual SGColor colorValue();
+    virtual SGSound soundValue();
+    virtual SGImage imageValue();
+
+    // Makes `source` this port's source (null disconnects). The source's node
+    // is retained for as long as the connection lasts. Marks nothing dirty.
+    virtual void setValue(SGPort* source);
+    void disconnect();
+
+    void addDestPort(SGPort* destPort);
+    void removeDestPort(SGPort* destPort);
+    // Marks the owner and everything downstream dirty, stopping at nodes
+    // that already are.
+    void markAsDirty();
+
+    // Called by the node that declares the port.
+    void declare(SGNode* owner, SGPortValueType type);
+
+    SGNode* owner() const { return owner_; }
+    SGPortValueType valueType() const { return valueType_; }
+    SGPort* source() const { return source_; }
+    const std::vector<SGPort*>& destinations() const { return destinations_; }
+
+protected:
+    // Brings the owner node up to date before a stored value is read.
+    void updateOwner();
+
+private:
+    bool wouldBeItsOwnSource(const SGPort* source) const;
+
+    SGNode* owner_ = nullptr;
+    SGPortValueType valueType_ = SGTypeNil;
+    std::vector<SGPort*> destinations_;
+    SGPort* source_ = nullptr;
+    bool marking_ = false;  // set while this port's dirty walk is under way
+};

@@ -1,0 +1,63 @@
+// Attribute-node functions of the "scenegraph" module: the class table
+// scenegraph.attributeNode. Its handles own their node.
+#include <cstdio>
+
+#include "engine/scenegraph/nodes/SGAttributeNode.h"
+#include "engine/scenegraph/wrap_scenegraph.h"
+
+namespace {
+
+int attributeNode_new(lua_State* L)
+{
+    return sg_guard(L, "attributeNode.new", [L]() {
+        const int type = sg_toInt(L, sg_argFromTop(L, 1, 1, "attributeNode.new"));
+        auto* node = new SGAttributeNode(static_cast<SGPortValueType>(type));
+        sg_pushNode(L, node);  // the handle takes its own reference
+        node->release();
+        return 1;
+    });
+}
+
+int attributeNode_setValue(lua_State* L)
+{
+    return sg_guard(L, "attributeNode.setValue", [L]() {
+        auto* node = dynamic_cast<SGAttributeNode*>(sg_checkNode(L, 1, "attributeNode.setValue"));
+        if (!node)
+            return luaL_error(L, "attributeNode.setValue: expected an attribute node");
+        const bool notify = lua_toboolean(L, 3) != 0;
+        SGPort* port = node->valuePort();
+        if (!port || !sg_storeScalar(L, port, 2, notify))
+            printf("AttributeNode:setValue unhandled type\n");
+        return 0;
+    });
+}
+
+int attributeNode_gc(lua_State* L)
+{
+    return sg_guard(L, "attributeNode.__gc", [L]() {
+        const int index = sg_argFromTop(L, 1, 1, "attributeNode.__gc");
+        // Only an attribute handle owns the reference this gives back.
+        if (lua_type(L, index) != LUA_TUSERDATA || !lua_getmetatable(L, index))
+            return 0;
+        luaL_getmetatable(L, SG_ATTRIBUTE_NODE_MT);
+        const bool isAttributeHandle = lua_rawequal(L, -1, -2) != 0;
+        lua_pop(L, 2);
+        if (!isAttributeHandle)
+            return 0;
+        SGNode** slot = static_cast<SGNode**>(lua_touserdata(L, index));
+        SGNode* node = *slot;
+        *slot = nullptr;
+        if (node && SGNode::isLive(node))
+            node->release();
+        return 0;
+    });
+}
+
+}  // namespace
+
+extern const luaL_Reg sg_attributeNodeFunctions[] = {
+    {"new", attributeNode_new},
+    {"setValue", attributeNode_setValue},
+    {"__gc", attributeNode_gc},
+    {nullptr, nullptr},
+};

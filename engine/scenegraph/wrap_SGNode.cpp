@@ -1,0 +1,124 @@
+// Node, render-node and space functions of the "scenegraph" module.
+// Arguments are read from the top of the stack.
+#include <cstdio>
+
+#include "engine/scenegraph/SGSpace.h"
+#include "engine/scenegraph/wrap_scenegraph.h"
+
+namespace {
+
+SGRenderNode* checkRenderNode(lua_State* L, int index, const char* function)
+{
+    auto* node = dynamic_cast<SGRenderNode*>(sg_checkNode(L, index, function));
+    if (!node)
+        luaL_error(L, "%s: expected a render node", function);
+    return node;
+}
+
+SGSpace* checkSpace(lua_State* L, int index, const char* function)
+{
+    auto* space = dynamic_cast<SGSpace*>(sg_checkNode(L, index, function));
+    if (!space)
+        luaL_error(L, "%s: expected a space", function);
+    return space;
+}
+
+int node_compute(lua_State* L)
+{
+    return sg_guard(L, "compute", [L]() {
+        sg_checkNode(L, sg_argFromTop(L, 1, 1, "compute"), "compute")->compute();
+        return 0;
+    });
+}
+
+int renderNode_getLayer(lua_State* L)
+{
+    return sg_guard(L, "getLayer", [L]() {
+        SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 1, "getLayer"), "getLayer");
+        lua_pushinteger(L, node->layer());
+        return 1;
+    });
+}
+
+int renderNode_setLayer(lua_State* L)
+{
+    return sg_guard(L, "setLayer", [L]() {
+        SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 2, "setLayer"), "setLayer");
+        node->setLayer(sg_toInt(L, -1));
+        return 0;
+    });
+}
+
+int space_createNode(lua_State* L)
+{
+    return sg_guard(L, "createNode", [L]() {
+        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2, "createNode"), "createNode");
+        sg_pushNode(L, space->createNode(static_cast<SGNodeClass>(sg_toInt(L, -1))));
+        return 1;
+    });
+}
+
+int space_removeNode(lua_State* L)
+{
+    return sg_guard(L, "removeNode", [L]() {
+        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2, "removeNode"), "removeNode");
+        if (!lua_isuserdata(L, -1)) {
+            printf("Attempt to remove nil node\n");
+            // Let the script say where it happened.
+            lua_getglobal(L, "logtrace");
+            if (lua_pcall(L, 0, 0, 0) != 0) {
+                fprintf(stderr, "removeNode: logtrace failed: %s\n",
+                        lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)");
+                lua_pop(L, 1);
+            }
+            return 0;
+        }
+        // Found by address without touching the handle's node, which may be
+        // gone already: a node not in this space is ignored.
+        const void* pointer = sg_userdataPointer(L, -1);
+        for (SGNode* node : space->nodes())
+            if (node == pointer) {
+                space->removeNode(node);
+                break;
+            }
+        return 0;
+    });
+}
+
+int space_sortRenderNodes(lua_State* L)
+{
+    return sg_guard(L, "sortRenderNodes", [L]() {
+        checkSpace(L, sg_argFromTop(L, 1, 1, "sortRenderNodes"), "sortRenderNodes")->sortRenderNodes();
+        return 0;
+    });
+}
+
+int space_countRenderNodes(lua_State* L)
+{
+    return sg_guard(L, "countRenderNodes", [L]() {
+        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 1, "countRenderNodes"), "countRenderNodes");
+        lua_pushinteger(L, space->countRenderNodes());
+        return 1;
+    });
+}
+
+}  // namespace
+
+extern const luaL_Reg sg_nodeFunctions[] = {
+    {"compute", node_compute},
+    {nullptr, nullptr},
+};
+
+extern const luaL_Reg sg_renderNodeFunctions[] = {
+    {"getLayer", renderNode_getLayer},
+    {"setLayer", renderNode_setLayer},
+    {nullptr, nullptr},
+};
+
+extern const luaL_Reg sg_spaceFunctions[] = {
+    {"createNode", space_createNode},
+    {"removeNode", space_removeNode},
+    {"sortRenderNodes", space_sortRenderNodes},
+    {"countRenderNodes", space_countRenderNodes},
+    {nullptr, nullptr},
+};

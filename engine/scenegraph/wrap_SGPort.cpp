@@ -1,0 +1,95 @@
+// Port functions of the "scenegraph" module. A port handle is a table
+// {node pointer, port id}; arguments are read from the bottom of the stack.
+#include <cstdio>
+
+#include "engine/scenegraph/SGNode.h"
+#include "engine/scenegraph/nodes/SGAttributeNode.h"
+#include "engine/scenegraph/ports/SGPort.h"
+#include "engine/scenegraph/wrap_scenegraph.h"
+
+namespace {
+
+int port_value(lua_State* L)
+{
+    return sg_guard(L, "SGPort:value", [L]() {
+        SGPort* port = sg_resolvePort(L, 1, "SGPort:value");
+        if (!port) {
+            lua_pushnil(L);
+            return 1;
+        }
+        switch (port->valueType()) {
+        case SGTypeString:
+        case SGTypeAssetName: {
+            const std::string text = port->stringValue();
+            lua_pushlstring(L, text.data(), text.size());
+            break;
+        }
+        case SGTypeNumber:
+            lua_pushnumber(L, port->numberValue());
+            break;
+        case SGTypeInteger:
+            lua_pushnumber(L, static_cast<lua_Number>(port->intValue()));
+            break;
+        case SGTypeBoolean:
+            lua_pushboolean(L, port->boolValue());
+            break;
+        default:
+            lua_pushnil(L);
+            break;
+        }
+        return 1;
+    });
+}
+
+int port_setValue(lua_State* L)
+{
+    return sg_guard(L, "SGPort:setValue", [L]() {
+        SGPort* port = sg_resolvePort(L, 1, "SGPort:setValue");
+        const bool notify = lua_toboolean(L, 3) != 0;
+        if (lua_istable(L, 2)) {
+            // Another port: connect to it, whatever the notify flag.
+            SGPort* source = sg_resolvePort(L, 2, "SGPort:setValue");
+            if (port && source)
+                port->setValue(source);
+            return 0;
+        }
+        if (port && !sg_storeScalar(L, port, 2, notify))
+            printf("SGPort:setValue unhandled type\n");
+        return 0;
+    });
+}
+
+int port_connectToAttribute(lua_State* L)
+{
+    return sg_guard(L, "SGPort:connectToAttribute", [L]() {
+        SGPort* port = sg_resolvePort(L, 1, "SGPort:connectToAttribute");
+        const int attribute = lua_gettop(L);
+        if (attribute < 2)
+            return luaL_error(L, "SGPort:connectToAttribute: expected an attribute object");
+        // attribute:getNode() answers the attribute's node.
+        lua_getfield(L, attribute, "getNode");
+        lua_pushvalue(L, attribute);
+        if (lua_pcall(L, 1, 1, 0) != 0)
+            return luaL_error(L, "SGPort:connectToAttribute: getNode failed: %s",
+                              lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)");
+        SGNode* node = sg_checkNode(L, -1, "SGPort:connectToAttribute (the result of getNode)");
+        auto* attributeNode = dynamic_cast<SGAttributeNode*>(node);
+        if (!attributeNode)
+            return luaL_error(L, "SGPort:connectToAttribute: getNode answered a node that is not an attribute node");
+        if (!attributeNode->valuePort())
+            fprintf(stderr, "SGPort:connectToAttribute: the attribute node has no value (unsupported type); ignored\n");
+        else if (port)
+            port->setValue(attributeNode->valuePort());
+        lua_pop(L, 1);
+        return 0;
+    });
+}
+
+}  // namespace
+
+extern const luaL_Reg sg_portFunctions[] = {
+    {"value", port_value},
+    {"setValue", port_setValue},
+    {"connectToAttribute", port_connectToAttribute},
+    {nullptr, nullptr},
+};

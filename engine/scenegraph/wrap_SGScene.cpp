@@ -1,0 +1,98 @@
+// Scene functions of the "scenegraph" module. Arguments are read from the
+// top of the stack, so they work called with a dot or a colon.
+#include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/wrap_scenegraph.h"
+
+namespace {
+
+int scene_new(lua_State* L)
+{
+    return sg_guard(L, "scene.new", [L]() {
+        // The sound and asset managers, as their modules publish them:
+        // userdata whose first word is the pointer (nil: none).
+        const int top = lua_gettop(L);
+        auto* soundManager = static_cast<SoundManager*>(top >= 2 ? sg_userdataPointer(L, top - 1) : nullptr);
+        auto* assetManager = static_cast<KVEngineAssetManager*>(top >= 1 ? sg_userdataPointer(L, top) : nullptr);
+        sg_pushScene(L, new SGScene(soundManager, assetManager));
+        return 1;
+    });
+}
+
+int scene_delete(lua_State* L)
+{
+    return sg_guard(L, "scene.delete", [L]() {
+        SGScene** slot = sg_checkSceneSlot(L, sg_argFromTop(L, 1, 1, "scene.delete"), "scene.delete");
+        // Cleared so that a second delete, or any later use, cannot reach
+        // the freed scene.
+        SGScene* scene = *slot;
+        *slot = nullptr;
+        delete scene;
+        return 0;
+    });
+}
+
+int scene_defaultSpace(lua_State* L)
+{
+    return sg_guard(L, "scene.defaultSpace", [L]() {
+        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 1, "defaultSpace"), "defaultSpace");
+        sg_pushNode(L, &scene->defaultSpace());
+        return 1;
+    });
+}
+
+int scene_createSpace(lua_State* L)
+{
+    return sg_guard(L, "createSpace", [L]() {
+        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2, "createSpace"), "createSpace");
+        const int nodeClass = sg_toInt(L, -1);
+        sg_pushNode(L, scene->createSpace(static_cast<SGNodeClass>(nodeClass)));
+        return 1;
+    });
+}
+
+int scene_removeSpace(lua_State* L)
+{
+    return sg_guard(L, "removeSpace", [L]() {
+        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2, "removeSpace"), "removeSpace");
+        // Found by address without touching the handle's node, which may be
+        // anything: a space that is not listed is ignored.
+        const void* pointer = sg_userdataPointer(L, -1);
+        for (SGSpace* space : scene->spaces())
+            if (static_cast<const SGNode*>(space) == pointer) {
+                scene->removeSpace(space);
+                break;
+            }
+        return 0;
+    });
+}
+
+int scene_render(lua_State* L)
+{
+    return sg_guard(L, "render", [L]() {
+        sg_checkScene(L, sg_argFromTop(L, 1, 1, "render"), "render")->render();
+        return 0;
+    });
+}
+
+int scene_renderWithInitialState(lua_State* L)
+{
+    return sg_guard(L, "renderWithInitialState", [L]() {
+        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2, "renderWithInitialState"), "renderWithInitialState");
+        SGScene* initial = sg_checkScene(L, -1, "renderWithInitialState");
+        scene->renderWithInitialState(*initial);
+        return 0;
+    });
+}
+
+}  // namespace
+
+extern const luaL_Reg sg_sceneFunctions[] = {
+    {"new", scene_new},
+    {"delete", scene_delete},
+    {"defaultSpace", scene_defaultSpace},
+    {"createSpace", scene_createSpace},
+    {"removeSpace", scene_removeSpace},
+    {"render", scene_render},
+    {"renderWithInitialState", scene_renderWithInitialState},
+    {nullptr, nullptr},
+};

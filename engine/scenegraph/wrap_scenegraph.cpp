@@ -1,0 +1,373 @@
+#include "engine/scenegraph/wrap_scenegraph.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/scenegraph/SGNode.h"
+#include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/nodes/SGAttributeNode.h"
+#include "engine/scenegraph/ports/SGBooleanPort.h"
+#include "engine/scenegraph/ports/SGIntegerPort.h"
+#include "engine/scenegraph/ports/SGNumberPort.h"
+#include "engine/scenegraph/ports/SGStringPort.h"
+
+// Function lists of the other wrap_*.cpp files.
+extern const luaL_Reg sg_sceneFunctions[];
+extern const luaL_Reg sg_portFunctions[];
+extern const luaL_Reg sg_nodeFunctions[];
+extern const luaL_Reg sg_attributeNodeFunctions[];
+extern const luaL_Reg sg_renderNodeFunctions[];
+extern const luaL_Reg sg_spaceFunctions[];
+
+namespace {
+
+const SGConst_reg typeAndClassConstants[] = {
+    {"NIL", SGTypeNil},
+    {"STRING", SGTypeString},
+    {"NUMBER", SGTypeNumber},
+    {"INTEGER", SGTypeInteger},
+    {"BOOLEAN", SGTypeBoolean},
+    {"COLOR", SGTypeColor},
+    {"SOUND", SGTypeSound},
+    {"IMAGE", SGTypeImage},
+    {"ASSETNAME", SGTypeAssetName},
+    {"attributeNode", SGAttributeNodeClass},  // replaced by the class table below
+    {"arithmeticNode", SGArithmeticNodeClass},
+    {"assetLoaderNode", SGAssetLoaderNodeClass},
+    {"clearNode", SGClearNodeClass},
+    {"colorNode", SGColorNodeClass},
+    {"imageFlipNode", SGImageFlipNodeClass},
+    {"imageLoaderNode", SGImageLoaderNodeClass},
+    {"ortho2DSpace", SGOrtho2DSpaceClass},
+    {"particleSystemNode", SGParticleSystemNodeClass},
+    {"replicatorSpace", SGReplicatorSpaceClass},
+    {"space", SGSpaceClass},
+    {"spriteNode", SGSpriteNodeClass},
+    {"soundListenerNode", SGSoundListenerNodeClass},
+    {"soundLoaderNode", SGSoundLoaderNodeClass},
+    {"soundPlayerNode", SGSoundPlayerNodeClass},
+    {"stringToImageNode", SGStringToImageNodeClass},
+    {"wrapSpace", SGWrapSpaceClass},
+    {nullptr, 0},
+};
+
+// The keys by which scripts address ports (a few names repeat; the later
+// write changes nothing).
+const SGConst_reg nodeConstants[] = {
+    {"value", SGPortValue}, {"input1", SGPortInput1}, {"input2", SGPortInput2},
+    {"operation", SGPortOperation}, {"output", SGPortOutput}, {"asset", SGPortAsset}, {"name", SGPortName},
+    {"r", SGPortR}, {"g", SGPortG}, {"b", SGPortB}, {"a", SGPortA},
+    {"flipHorizontal", SGPortFlipHorizontal}, {"flipVertical", SGPortFlipVertical}, {"input", SGPortInput},
+    {"near", SGPortNear}, {"far", SGPortFar}, {"viewRotation", SGPortViewRotation},
+    {"modelRotation", SGPortModelRotation}, {"time", SGPortTime}, {"spawnParticles", SGPortSpawnParticles},
+    {"numParticles", SGPortNumParticles}, {"image", SGPortImage}, {"direction", SGPortDirection},
+    {"lifetime", SGPortLifetime}, {"lifestart", SGPortLifestart}, {"color", SGPortColor},
+    {"colorTarget", SGPortColorTarget}, {"colorTransitionTime", SGPortColorTransitionTime}, {"x", SGPortX},
+    {"y", SGPortY}, {"rotation", SGPortRotation}, {"size", SGPortSize}, {"sizeTarget", SGPortSizeTarget},
+    {"sizeTransitionTime", SGPortSizeTransitionTime}, {"gravityX", SGPortGravityX},
+    {"gravityY", SGPortGravityY}, {"speed", SGPortSpeed}, {"angularVelocity", SGPortAngularVelocity},
+    {"blendingMode", SGPortBlendingMode}, {"angle", SGPortAngle}, {"spacing", SGPortSpacing},
+    {"copies", SGPortCopies}, {"gain", SGPortGain}, {"sound", SGPortSound}, {"dx", SGPortDx},
+    {"dy", SGPortDy}, {"sourceRelative", SGPortSourceRelative}, {"volume", SGPortVolume},
+    {"pitch", SGPortPitch}, {"loop", SGPortLoop}, {"trigger", SGPortTrigger}, {"stop", SGPortStop},
+    {"pause", SGPortPause}, {"resume", SGPortResume}, {"playing", SGPortPlaying}, {"color", SGPortColor},
+    {"image", SGPortImage}, {"width", SGPortWidth}, {"height", SGPortHeight}, {"angle", SGPortAngle},
+    {"blendingMode", SGPortBlendingMode}, {"horizontalWrapping", SGPortHorizontalWrapping},
+    {"verticalWrapping", SGPortVerticalWrapping}, {"horizontalAnchor", SGPortHorizontalAnchor},
+    {"verticalAnchor", SGPortVerticalAnchor}, {"tileWidth", SGPortTileWidth},
+    {"tileHeight", SGPortTileHeight}, {"text", SGPortText}, {"font", SGPortFont},
+    {"fontSize", SGPortFontSize}, {"alignment", SGPortAlignment}, {"wrapX", SGPortWrapX},
+    {"wrapY", SGPortWrapY}, {"wrapWidth", SGPortWrapWidth}, {"wrapHeight", SGPortWrapHeight},
+    {"wrap", SGPortWrap},
+    {nullptr, 0},
+};
+
+const char* const nodeMetatables[] = {SG_NODE_MT, SG_ATTRIBUTE_NODE_MT, SG_RENDER_NODE_MT, SG_SPACE_MT};
+
+// __index of the node metatables: a port name gives a port handle for this
+// node (whether or not it has such a port); anything else is looked up in
+// the metatable (upvalue 1), which follows its own metatable chain.
+int node_index(lua_State* L)
+{
+    lua_getfield(L, LUA_REGISTRYINDEX, SG_NODE_CONSTANTS);
+    lua_pushvalue(L, 2);
+    lua_rawget(L, -2);
+    if (lua_type(L, -1) == LUA_TNUMBER && lua_type(L, 1) == LUA_TUSERDATA) {
+        const int id = sg_toInt(L, -1);
+        SGNode** slot = static_cast<SGNode**>(lua_touserdata(L, 1));
+        sg_pushPort(L, slot ? *slot : nullptr, id);
+        return 1;
+    }
+    lua_settop(L, 2);
+    lua_gettable(L, lua_upvalueindex(1));
+    return 1;
+}
+
+// A new registry metatable holding `functions`, with the node index
+// function as its __index; left on the stack.
+void newNodeMetatable(lua_State* L, const char* name, const char* parent, const luaL_Reg* functions)
+{
+    luaL_newmetatable(L, name);
+    if (parent) {
+        luaL_getmetatable(L, parent);
+        lua_setmetatable(L, -2);
+    }
+    lua_loadFunctions_ext(L, functions);
+    lua_pushvalue(L, -1);
+    lua_pushcclosure(L, node_index, 1);
+    lua_setfield(L, -2, "__index");
+}
+
+bool hasMetatable(lua_State* L, int index, const char* name)
+{
+    if (!lua_getmetatable(L, index))
+        return false;
+    luaL_getmetatable(L, name);
+    const bool same = lua_rawequal(L, -1, -2) != 0;
+    lua_pop(L, 2);
+    return same;
+}
+
+int absoluteIndex(lua_State* L, int index)
+{
+    return index > 0 || index <= LUA_REGISTRYINDEX ? index : lua_gettop(L) + index + 1;
+}
+
+}  // namespace
+
+void lua_loadConstants_ext(lua_State* L, const SGConst_reg* constants)
+{
+    for (; constants->name; ++constants) {
+        lua_pushinteger(L, constants->value);
+        lua_setfield(L, -2, constants->name);
+    }
+}
+
+void lua_loadFunctions_ext(lua_State* L, const luaL_Reg* functions)
+{
+    for (; functions->name; ++functions) {
+        lua_pushcfunction(L, functions->func);
+        lua_setfield(L, -2, functions->name);
+    }
+}
+
+int sg_argFromTop(lua_State* L, int k, int count, const char* function)
+{
+    const int top = lua_gettop(L);
+    if (top < count)
+        luaL_error(L, "%s: expected %d argument%s, got %d", function, count, count == 1 ? "" : "s", top);
+    return top - count + k;
+}
+
+void* sg_userdataPointer(lua_State* L, int index)
+{
+    switch (lua_type(L, index)) {
+    case LUA_TLIGHTUSERDATA:
+        return lua_touserdata(L, index);
+    case LUA_TUSERDATA:
+        if (lua_objlen(L, index) >= sizeof(void*))
+            return *static_cast<void**>(lua_touserdata(L, index));
+        return nullptr;
+    default:
+        return nullptr;
+    }
+}
+
+int sg_toInt(lua_State* L, int index)
+{
+    const double number = lua_tonumber(L, index);
+    if (std::isnan(number))
+        return 0;
+    if (number >= 2147483647.0)
+        return 2147483647;
+    if (number <= -2147483648.0)
+        return -2147483647 - 1;
+    return static_cast<int>(number);
+}
+
+void sg_pushNode(lua_State* L, SGNode* node)
+{
+    if (!node) {
+        lua_pushnil(L);
+        return;
+    }
+    const char* metatable = SG_NODE_MT;
+    bool ownsReference = false;
+    if (node->isKindOf(SGSpaceClass)) {
+        metatable = SG_SPACE_MT;
+    } else if (node->isKindOf(SGRenderNodeClass)) {
+        metatable = SG_RENDER_NODE_MT;
+    } else if (node->isKindOf(SGAttributeNodeClass)) {
+        metatable = SG_ATTRIBUTE_NODE_MT;
+        ownsReference = true;
+    }
+    SGNode** slot = static_cast<SGNode**>(lua_newuserdata(L, sizeof(SGNode*)));
+    *slot = node;
+    // Attribute handles own a reference, which their __gc gives back;
+    // every other handle borrows its node from a space.
+    if (ownsReference)
+        node->retain();
+    luaL_getmetatable(L, metatable);
+    lua_setmetatable(L, -2);
+}
+
+SGNode* sg_checkNode(lua_State* L, int index, const char* function)
+{
+    index = absoluteIndex(L, index);
+    bool isNodeHandle = false;
+    if (lua_type(L, index) == LUA_TUSERDATA)
+        for (const char* name : nodeMetatables)
+            isNodeHandle = isNodeHandle || hasMetatable(L, index, name);
+    if (!isNodeHandle)
+        luaL_error(L, "%s: expected a node, got %s", function, luaL_typename(L, index));
+    SGNode* node = *static_cast<SGNode**>(lua_touserdata(L, index));
+    if (!node || !SGNode::isLive(node))
+        luaL_error(L, "%s: the node no longer exists", function);
+    return node;
+}
+
+void sg_pushScene(lua_State* L, SGScene* scene)
+{
+    SGScene** slot = static_cast<SGScene**>(lua_newuserdata(L, sizeof(SGScene*)));
+    *slot = scene;
+    luaL_getmetatable(L, SG_SCENE_MT);
+    lua_setmetatable(L, -2);
+}
+
+SGScene** sg_checkSceneSlot(lua_State* L, int index, const char* function)
+{
+    index = absoluteIndex(L, index);
+    if (lua_type(L, index) != LUA_TUSERDATA || !hasMetatable(L, index, SG_SCENE_MT))
+        luaL_error(L, "%s: expected a scene, got %s", function, luaL_typename(L, index));
+    return static_cast<SGScene**>(lua_touserdata(L, index));
+}
+
+SGScene* sg_checkScene(lua_State* L, int index, const char* function)
+{
+    SGScene* scene = *sg_checkSceneSlot(L, index, function);
+    if (!scene)
+        luaL_error(L, "%s: the scene was deleted", function);
+    return scene;
+}
+
+void sg_pushPort(lua_State* L, SGNode* node, int portID)
+{
+    lua_createtable(L, 2, 0);
+    lua_pushlightuserdata(L, node);
+    lua_rawseti(L, -2, 1);
+    lua_pushinteger(L, portID);
+    lua_rawseti(L, -2, 2);
+    luaL_getmetatable(L, SG_PORT_MT);
+    lua_setmetatable(L, -2);
+}
+
+SGPort* sg_resolvePort(lua_State* L, int index, const char* function)
+{
+    index = absoluteIndex(L, index);
+    if (!lua_istable(L, index))
+        luaL_error(L, "%s: expected a port, got %s", function, luaL_typename(L, index));
+    lua_rawgeti(L, index, 1);
+    lua_rawgeti(L, index, 2);
+    void* pointer = lua_type(L, -2) == LUA_TLIGHTUSERDATA ? lua_touserdata(L, -2) : nullptr;
+    const bool hasID = lua_type(L, -1) == LUA_TNUMBER;
+    const int id = sg_toInt(L, -1);
+    lua_pop(L, 2);
+    if (!pointer || !hasID)
+        luaL_error(L, "%s: expected a port, got a table that is not one", function);
+    if (!SGNode::isLive(pointer))
+        luaL_error(L, "%s: the node of port '%s' no longer exists", function,
+                   SGPortIDName(id) ? SGPortIDName(id) : "?");
+    SGNode* node = static_cast<SGNode*>(pointer);
+    SGPort* port = node->portForID(static_cast<SGPortID>(id));
+    if (port)
+        return port;
+    if (node->isKindOf(SGAttributeNodeClass)) {
+        fprintf(stderr, "%s: the attribute node has no value (unsupported type); ignored\n", function);
+        return nullptr;
+    }
+    if (const char* name = SGPortIDName(id))
+        luaL_error(L, "%s: the node has no port '%s'", function, name);
+    luaL_error(L, "%s: the node has no port with id %d", function, id);
+    return nullptr;
+}
+
+bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
+{
+    index = absoluteIndex(L, index);
+    switch (port->valueType()) {
+    case SGTypeString:
+    case SGTypeAssetName: {
+        // Booleans as "true"/"false"; numbers and strings as Lua writes them;
+        // nil and values without a text (functions, tables, ...) as "".
+        std::string text;
+        const int type = lua_type(L, index);
+        if (type == LUA_TBOOLEAN) {
+            if (port->valueType() == SGTypeString)
+                text = lua_toboolean(L, index) ? "true" : "false";
+        } else if (type == LUA_TNUMBER || type == LUA_TSTRING) {
+            size_t length = 0;
+            const char* s = lua_tolstring(L, index, &length);
+            text.assign(s, length);
+        }
+        auto* stringPort = static_cast<SGStringPort*>(port);
+        notify ? stringPort->setValue(text) : stringPort->setStoredValue(text);
+        return true;
+    }
+    case SGTypeNumber: {
+        const float number = lua_tonumber(L, index);
+        auto* numberPort = static_cast<SGNumberPort*>(port);
+        notify ? numberPort->setValue(number) : numberPort->setStoredValue(number);
+        return true;
+    }
+    case SGTypeInteger: {
+        const int number = sg_toInt(L, index);
+        auto* integerPort = static_cast<SGIntegerPort*>(port);
+        notify ? integerPort->setValue(number) : integerPort->setStoredValue(number);
+        return true;
+    }
+    case SGTypeBoolean: {
+        const bool value = lua_toboolean(L, index) != 0;
+        auto* booleanPort = static_cast<SGBooleanPort*>(port);
+        notify ? booleanPort->setValue(value) : booleanPort->setStoredValue(value);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+int luaopen_scenegraph(lua_State* L)
+{
+    return sg_guard(L, "luaopen_scenegraph", [L]() {
+        lua_newtable(L);  // the module
+        lua_loadConstants_ext(L, typeAndClassConstants);
+
+        luaL_newmetatable(L, SG_SCENE_MT);
+        lua_loadFunctions_ext(L, sg_sceneFunctions);
+        lua_pushvalue(L, -1);
+        lua_setfield(L, -2, "__index");
+        lua_setfield(L, -2, "scene");
+
+        luaL_newmetatable(L, SG_PORT_MT);
+        lua_loadFunctions_ext(L, sg_portFunctions);
+        lua_pushvalue(L, -1);
+        lua_setfield(L, -2, "__index");
+        lua_pop(L, 1);
+
+        luaL_newmetatable(L, SG_NODE_CONSTANTS);
+        lua_loadConstants_ext(L, nodeConstants);
+        lua_pop(L, 1);
+
+        newNodeMetatable(L, SG_NODE_MT, nullptr, sg_nodeFunctions);
+        lua_pop(L, 1);
+        newNodeMetatable(L, SG_ATTRIBUTE_NODE_MT, nullptr, sg_attributeNodeFunctions);
+        lua_setfield(L, -2, "attributeNode");
+        newNodeMetatable(L, SG_RENDER_NODE_MT, SG_NODE_MT, sg_renderNodeFunctions);
+        lua_pop(L, 1);
+        newNodeMetatable(L, SG_SPACE_MT, SG_RENDER_NODE_MT, sg_spaceFunctions);
+        lua_pop(L, 1);
+
+        lua_setglobal(L, "scenegraph");
+        return 0;
+    });
+}

@@ -1,0 +1,77 @@
+// The "scenegraph" script module: shared pieces of its bindings.
+#pragma once
+
+#include <exception>
+
+#include "engine/host/kv_lua.h"
+#include "engine/scenegraph/SGTypes.h"
+
+class SGNode;
+class SGPort;
+class SGScene;
+
+// Opens the module as the global `scenegraph`; returns no values.
+int luaopen_scenegraph(lua_State* L);
+
+// A named integer for a constants table; a null name ends a list.
+struct SGConst_reg {
+    const char* name;
+    int value;
+};
+
+// table[name] = value for each record, into the table on top of the stack.
+void lua_loadConstants_ext(lua_State* L, const SGConst_reg* constants);
+// table[name] = function for each entry, into the table on top of the stack.
+void lua_loadFunctions_ext(lua_State* L, const luaL_Reg* functions);
+
+// Registry names of the module's metatables.
+#define SG_SCENE_MT "scenegraph.sceneMT"
+#define SG_PORT_MT "scenegraph.portMT"
+#define SG_NODE_CONSTANTS "scenegraph.nodeConstants"
+#define SG_NODE_MT "scenegraph.nodeMT"
+#define SG_ATTRIBUTE_NODE_MT "scenegraph.attributeNodeMT"
+#define SG_RENDER_NODE_MT "scenegraph.renderNodeMT"
+#define SG_SPACE_MT "scenegraph.spaceMT"
+
+// Runs a binding's body, turning a C++ exception into a Lua error that
+// names the function (one escaping into Lua would be lost without a word).
+template <typename Body>
+int sg_guard(lua_State* L, const char* function, Body body)
+{
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        return luaL_error(L, "%s: %s", function, e.what());
+    }
+}
+
+// Absolute stack index of argument `k` (1-based) of a function that takes
+// `count` arguments read from the top of the stack; a Lua error when fewer
+// are present.
+int sg_argFromTop(lua_State* L, int k, int count, const char* function);
+
+// Handles. The checks raise a Lua error naming the function when the value
+// is not a live handle of the kind asked for.
+void sg_pushNode(lua_State* L, SGNode* node);  // nil for null
+SGNode* sg_checkNode(lua_State* L, int index, const char* function);
+void sg_pushScene(lua_State* L, SGScene* scene);
+SGScene* sg_checkScene(lua_State* L, int index, const char* function);
+SGScene** sg_checkSceneSlot(lua_State* L, int index, const char* function);
+
+void sg_pushPort(lua_State* L, SGNode* node, int portID);
+// The port a port handle names. A node without such a port is a Lua error,
+// except an attribute node of an unsupported type, which has no port at
+// all: then a message and null, and the caller does nothing.
+SGPort* sg_resolvePort(lua_State* L, int index, const char* function);
+
+// The first word of a userdata (full or light), or null for anything else.
+void* sg_userdataPointer(lua_State* L, int index);
+
+// A script number as a 32-bit integer: truncated toward zero, saturated at
+// the ends of the range, NaN as 0.
+int sg_toInt(lua_State* L, int index);
+
+// Stores the script value at `index` into a string, asset-name, number,
+// integer or boolean port: through its setter (marking dirty) when notify is
+// true, directly otherwise. False when the port holds another type.
+bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify);
