@@ -17,7 +17,7 @@
 #undef LUA_NUMBER_FMT
 #define LUA_NUMBER_FMT "%.7g"
 
-/* Integral values below 2^24 print with all their digits (scores read
+/* Integral values up to 2^24 (all exact) print with all their digits (scores read
    "12345678", not "1.234568e+07"); everything else uses LUA_NUMBER_FMT. */
 int kv_lua_number2str(char *s, float n);
 #undef lua_number2str

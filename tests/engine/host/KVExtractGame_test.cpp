@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+#include <minizip/zip.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "engine/host/KVEngine.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct Entry {
+    std::string name;
+    std::string data;
+    unsigned long externalAttributes = 0100644ul << 16;
+    int flags = 0;  // general purpose bits; 1 marks the entry as encrypted
+};
+
+void writeZip(const std::string& path, const std::vector<Entry>& entries)
+{
+    zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+    ASSERT_NE(zip, nullptr);
+    for (const Entry& entry : entries) {
+        zip_fileinfo info = {};
+        info.external_fa = entry.externalAttributes;
+        const int versionMadeBy = 3 << 8 | 20;  // Unix, so the attributes are read as a mode
+        ASSERT_EQ(zipOpenNewFileInZip4(zip, entry.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                       Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY,
+                                       nullptr, 0, versionMadeBy, entry.flags),
+                  ZIP_OK);
+        zipWriteInFileInZip(zip, entry.data.data(), static_cast<unsigned>(entry.data.size()));
+        zipCloseFileInZip(zip);
+    }
+    zipClose(zip, nullptr);
+}
+
+// Runs the extraction inside a fresh folder, as the player does.
+class Extract : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+        ASSERT_EQ(mkdir(target().c_str(), 0755), 0);
+        ASSERT_EQ(chdir(target().c_str()), 0);
+    }
+    void TearDown() override { ASSERT_EQ(chdir(previous), 0); }
+    std::string target() const { return dir.file("target"); }
+    std::string zipPath() const { return dir.file("game.zip"); }
+
+    int extract(std::string* messages)
+    {
+        testing::internal::CaptureStderr();
+        const int status = KV_ExtractGameAtPath(zipPath().c_str());
+        *messages = testing::internal::GetCapturedStderr();
+        return status;
+    }
+
+    TempDir dir;
+    char previous[PATH_MAX];
+};
+
+TEST_F(Extract, KeepsFoldersAndOverwritesFiles)
+{
+    writeFile(target() + "/old.txt", "old contents that are longer");
+    writeZip(zipPath(), {{"Game.app/", "", 040755ul << 16},
+                         {"Game.app/Contents/Resources/engine64.luo", "print('hi')"},
+                         {"old.txt", "new"}});
+    std::string messages;
+    EXPECT_EQ(extract(&messages), 0) << messages;
+    EXPECT_EQ(messages, "");
+    EXPECT_EQ(readFile(target() + "/Game.app/Contents/Resources/engine64.luo"), "print('hi')");
+    EXPECT_EQ(readFile(target() + "/old.txt"), "new");
+}
+
+TEST_F(Extract, RefusesEntriesThatWouldLandOutsideOrAreUnsafe)
+{
+    writeZip(zipPath(), {{"../escaped.txt", "x"},
+                         {"Game/../../escaped2.txt", "x"},
+                         {"/tmp/absolute-kv.txt", "x"},
+                         {"dir\\back.txt", "x"},
+                         {"link", "/etc/passwd", 0120777ul << 16},
+                         {"secret.txt", "x", 0100644ul << 16, 1},
+                         {"fine.txt", "kept"}});
+    std::string messages;
+    EXPECT_NE(extract(&messages), 0);
+    for (const char* name : {"../escaped.txt", "Game/../../escaped2.txt", "/tmp/absolute-kv.txt", "dir\\back.txt",
+                             "\"link\"", "secret.txt"})
+        EXPECT_NE(messages.find(name), std::string::npos) << name << " not named in:\n" << messages;
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 6) << messages;
+    EXPECT_FALSE(fileExists(dir.file("escaped.txt")));
+    EXPECT_FALSE(fileExists(dir.path() + "/../escaped2.txt"));
+    EXPECT_FALSE(fileExists("/tmp/absolute-kv.txt"));
+    EXPECT_FALSE(fileExists(target() + "/link"));
+    EXPECT_FALSE(fileExists(target() + "/secret.txt"));
+    EXPECT_EQ(readFile(target() + "/fine.txt"), "kept") << "safe entries are still extracted";
+}
+
+TEST_F(Extract, NeverWritesThroughASymbolicLinkAlreadyThere)
+{
+    ASSERT_EQ(mkdir(dir.file("outside").c_str(), 0755), 0);
+    ASSERT_EQ(symlink(dir.file("outside").c_str(), (target() + "/data").c_str()), 0);
+    ASSERT_EQ(symlink(dir.file("outside/victim.txt").c_str(), (target() + "/victim.txt").c_str()), 0);
+    writeZip(zipPath(), {{"data/planted.txt", "x"}, {"victim.txt", "x"}});
+    std::string messages;
+    EXPECT_NE(extract(&messages), 0);
+    EXPECT_FALSE(fileExists(dir.file("outside/planted.txt")));
+    EXPECT_FALSE(fileExists(dir.file("outside/victim.txt")));
+}
+
+TEST_F(Extract, CorruptOrMissingArchivesFail)
+{
+    std::string messages;
+    EXPECT_NE(extract(&messages), 0);
+    EXPECT_NE(messages.find(zipPath()), std::string::npos);
+
+    writeZip(zipPath(), {{"a.txt", std::string(5000, 'a')}});
+    std::string bytes = readFile(zipPath());
+    bytes[40] ^= 0x55;  // inside the compressed data
+    writeFile(zipPath(), bytes);
+    EXPECT_NE(extract(&messages), 0);
+    EXPECT_NE(messages.find("a.txt"), std::string::npos) << messages;
+
+    writeFile(zipPath(), "PK\x03\x04 this is not really a zip file");
+    EXPECT_NE(extract(&messages), 0);
+}
+
+}  // namespace
