@@ -3,6 +3,9 @@
 // Openers of our native modules, each defined in its module's wrap_*.cpp.
 // (Modules are added here as they are built, in this table's order.)
 int luaopen_scenegraph(lua_State* L);
+int luaopen_physics(lua_State* L);
+int luaopen_tableHelper(lua_State* L);
+int luaopen_PGF(lua_State* L);
 
 const KVLuaLib kv_lualibs[] = {
     {"", luaopen_base},
@@ -14,6 +17,9 @@ const KVLuaLib kv_lualibs[] = {
     {LUA_STRLIBNAME, luaopen_string},
     {LUA_MATHLIBNAME, luaopen_math},
     {"scenegraph", luaopen_scenegraph},
+    {"physics", luaopen_physics},
+    {"tableHelper", luaopen_tableHelper},
+    {"pgf", luaopen_PGF},
     // scenegraph, physics, tableHelper, pgf, platformWrappers, assetManager, soundManager
     {nullptr, nullptr},
 };

@@ -1,0 +1,3 @@
+#include "engine/pgf/PGFWriter.h"
+
+PGFWriter::~PGFWriter() = default;

@@ -1,0 +1,132 @@
+#include "engine/pgf/PGFXMLWriter.h"
+
+#include <cstdio>
+#include <libxml/tree.h>
+
+namespace {
+
+int writeToStream(void* context, const char* bytes, int length)
+{
+    FILE* stream = static_cast<FILE*>(context);
+    return fwrite(bytes, 1, static_cast<size_t>(length), stream) == static_cast<size_t>(length) ? length : -1;
+}
+
+// The stream belongs to the PGFOutputFile, which closes and renames it.
+int leaveStreamOpen(void*)
+{
+    return 0;
+}
+
+bool isValidName(const char* what, const char* name)
+{
+    if (xmlValidateName(reinterpret_cast<const xmlChar*>(name), 0) == 0)
+        return true;
+    fprintf(stderr, "pgf: invalid XML %s name \"%s\": refused\n", what, name);
+    return false;
+}
+
+const xmlChar* xml(const char* text)
+{
+    return reinterpret_cast<const xmlChar*>(text);
+}
+
+} // namespace
+
+std::unique_ptr<PGFXMLWriter> PGFXMLWriter::newToString()
+{
+    xmlBufferPtr buffer = xmlBufferCreate();
+    xmlTextWriterPtr writer = buffer ? xmlNewTextWriterMemory(buffer, 0) : nullptr;
+    if (!writer) {
+        fprintf(stderr, "pgf: cannot create an XML writer to a string\n");
+        if (buffer)
+            xmlBufferFree(buffer);
+        return nullptr;
+    }
+    return std::unique_ptr<PGFXMLWriter>(new PGFXMLWriter(writer, buffer, nullptr));
+}
+
+std::unique_ptr<PGFXMLWriter> PGFXMLWriter::newToFile(const char* path)
+{
+    // The path is opened as a plain path (not a URI): no unescaping, no
+    // length cut, never anything but a local file.
+    auto file = std::make_unique<PGFOutputFile>();
+    if (!file->open(path))
+        return nullptr;
+    xmlOutputBufferPtr output = xmlOutputBufferCreateIO(writeToStream, leaveStreamOpen, file->stream(), nullptr);
+    xmlTextWriterPtr writer = output ? xmlNewTextWriter(output) : nullptr;
+    if (!writer) {
+        if (output)
+            xmlOutputBufferClose(output);
+        fprintf(stderr, "pgf: cannot create an XML writer for \"%s\"\n", path);
+        return nullptr;
+    }
+    return std::unique_ptr<PGFXMLWriter>(new PGFXMLWriter(writer, nullptr, std::move(file)));
+}
+
+PGFXMLWriter::PGFXMLWriter(xmlTextWriterPtr writer, xmlBufferPtr buffer, std::unique_ptr<PGFOutputFile> file)
+    : writer_(writer), buffer_(buffer), file_(std::move(file))
+{
+}
+
+PGFXMLWriter::~PGFXMLWriter()
+{
+    // Freeing the text writer flushes everything into the file or buffer.
+    xmlFreeTextWriter(writer_);
+    if (buffer_)
+        xmlBufferFree(buffer_);
+    if (file_)
+        file_->commit();
+}
+
+int PGFXMLWriter::startDocument()
+{
+    return xmlTextWriterStartDocument(writer_, nullptr, "UTF-8", nullptr);
+}
+
+int PGFXMLWriter::endDocument()
+{
+    int result = xmlTextWriterEndDocument(writer_);
+    if (result >= 0)
+        openElements_ = 0;
+    return result;
+}
+
+int PGFXMLWriter::startElement(const char* name)
+{
+    if (!isValidName("element", name))
+        return -1;
+    int result = xmlTextWriterStartElement(writer_, xml(name));
+    if (result >= 0)
+        ++openElements_;
+    return result;
+}
+
+int PGFXMLWriter::endElement()
+{
+    if (openElements_ == 0)
+        return -1;
+    int result = xmlTextWriterEndElement(writer_);
+    if (result >= 0)
+        --openElements_;
+    return result;
+}
+
+int PGFXMLWriter::writeAttribute(const char* name, const char* value)
+{
+    if (!isValidName("attribute", name))
+        return -1;
+    return xmlTextWriterWriteAttribute(writer_, xml(name), xml(value));
+}
+
+int PGFXMLWriter::writeTextValue(const char* text)
+{
+    return xmlTextWriterWriteString(writer_, xml(text));
+}
+
+const char* PGFXMLWriter::getString()
+{
+    if (!buffer_)
+        return nullptr;
+    xmlTextWriterFlush(writer_);
+    return reinterpret_cast<const char*>(xmlBufferContent(buffer_));
+}

@@ -1,0 +1,185 @@
+#include "engine/pgf/PGFJSONWriter.h"
+
+#include "tests/engine/pgf/PGFTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using pgftest::ScratchFolder;
+
+namespace {
+
+// Element a with attribute k = v holding one empty child b.
+void writeSample(PGFWriter& writer)
+{
+    EXPECT_EQ(0, writer.startDocument());
+    EXPECT_EQ(1, writer.startElement("a"));
+    EXPECT_EQ(1, writer.writeAttribute("k", "v"));
+    EXPECT_EQ(1, writer.startElement("b"));
+    EXPECT_EQ(1, writer.endElement());
+    EXPECT_EQ(1, writer.endElement());
+    EXPECT_EQ(0, writer.endDocument());
+}
+
+TEST(PGFJSONWriter, CompactForm)
+{
+    auto writer = PGFJSONWriter::newToString(false);
+    ASSERT_TRUE(writer);
+    writeSample(*writer);
+    EXPECT_STREQ("{\"_type\":\"a\",\"k\":\"v\",\"_children\":[{\"_type\":\"b\"}]}", writer->getString());
+}
+
+TEST(PGFJSONWriter, PrettyFormIndentsWithOneTabPerLevel)
+{
+    auto writer = PGFJSONWriter::newToString(true);
+    ASSERT_TRUE(writer);
+    writeSample(*writer);
+    EXPECT_STREQ("{\n"
+                 "\t\"_type\": \"a\",\n"
+                 "\t\"k\": \"v\",\n"
+                 "\t\"_children\": [\n"
+                 "\t\t{\n"
+                 "\t\t\t\"_type\": \"b\"\n"
+                 "\t\t}\n"
+                 "\t]\n"
+                 "}\n",
+                 writer->getString());
+}
+
+TEST(PGFJSONWriter, SecondTopLevelElementIsRefusedAndItsEndWritesNothing)
+{
+    auto writer = PGFJSONWriter::newToString(false);
+    ASSERT_TRUE(writer);
+    writer->startElement("a");
+    writer->endElement();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, writer->startElement("b"));
+    EXPECT_EQ(0, writer->writeAttribute("x", "y"));
+    EXPECT_EQ(0, writer->startElement("c"));
+    EXPECT_EQ(0, writer->endElement());
+    EXPECT_EQ(0, writer->endElement());
+    EXPECT_EQ("complete document has been generated\n", testing::internal::GetCapturedStdout());
+    EXPECT_STREQ("{\"_type\":\"a\"}", writer->getString());
+}
+
+TEST(PGFJSONWriter, EndWithNothingOpenAnswersZeroAndWritesNothing)
+{
+    auto writer = PGFJSONWriter::newToString(false);
+    ASSERT_TRUE(writer);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, writer->endElement());
+    EXPECT_EQ("", testing::internal::GetCapturedStdout());
+    EXPECT_STREQ("", writer->getString());
+    // The generator is untouched: a document can still be written.
+    EXPECT_EQ(1, writer->startElement("a"));
+    EXPECT_EQ(1, writer->endElement());
+    EXPECT_EQ(0, writer->endElement());
+    EXPECT_STREQ("{\"_type\":\"a\"}", writer->getString());
+}
+
+TEST(PGFJSONWriter, TextAfterAChildLandsInTheChildrenArray)
+{
+    auto writer = PGFJSONWriter::newToString(false);
+    ASSERT_TRUE(writer);
+    writer->startElement("a");
+    writer->writeTextValue("before");
+    writer->startElement("b");
+    writer->endElement();
+    EXPECT_EQ(1, writer->writeTextValue("after"));
+    writer->endElement();
+    EXPECT_STREQ("{\"_type\":\"a\",\"_text\":\"before\",\"_children\":[{\"_type\":\"b\"},\"_text\",\"after\"]}",
+                 writer->getString());
+}
+
+TEST(PGFJSONWriter, AttributeAfterAChildClosesTheChildrenAndALaterChildIsRefused)
+{
+    auto writer = PGFJSONWriter::newToString(false);
+    ASSERT_TRUE(writer);
+    writer->startElement("a");
+    writer->startElement("b");
+    writer->endElement();
+    EXPECT_EQ(1, writer->writeAttribute("late", "1"));
+    testing::internal::CaptureStdout();
+    // The object now expects a key: the generator refuses an object here.
+    EXPECT_EQ(0, writer->startElement("c"));
+    EXPECT_EQ(0, writer->endElement());
+    EXPECT_EQ("keys must be strings\n", testing::internal::GetCapturedStdout());
+    EXPECT_EQ(1, writer->endElement());
+    EXPECT_STREQ("{\"_type\":\"a\",\"_children\":[{\"_type\":\"b\"}],\"late\":\"1\"}", writer->getString());
+}
+
+TEST(PGFJSONWriter, EscapesStrings)
+{
+    auto writer = PGFJSONWriter::newToString(false);
+    ASSERT_TRUE(writer);
+    writer->startElement("q\"uote");
+    writer->writeAttribute("line", "a\nb\\c");
+    writer->endElement();
+    EXPECT_STREQ("{\"_type\":\"q\\\"uote\",\"line\":\"a\\nb\\\\c\"}", writer->getString());
+}
+
+TEST(PGFJSONWriter, NestingBeyondTheGeneratorDepthIsRefusedAndStaysBalanced)
+{
+    auto writer = PGFJSONWriter::newToString(false);
+    ASSERT_TRUE(writer);
+    // Each nested element takes an object and a children array.
+    const int levels = 70;
+    int accepted = 0;
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < levels; ++i)
+        accepted += writer->startElement("e");
+    for (int i = 0; i < levels; ++i)
+        writer->endElement();
+    std::string printed = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(64, accepted);
+    EXPECT_EQ("max depth exceeded\n", printed);
+    std::string text = writer->getString();
+    EXPECT_EQ(64, std::count(text.begin(), text.end(), '{'));
+    EXPECT_EQ(64, std::count(text.begin(), text.end(), '}'));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '['), std::count(text.begin(), text.end(), ']'));
+    // The document is complete: a new top-level element is refused as such.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(0, writer->startElement("more"));
+    EXPECT_EQ("complete document has been generated\n", testing::internal::GetCapturedStdout());
+}
+
+TEST(PGFJSONWriter, FileFormWritesThroughAndHasNoBuffer)
+{
+    ScratchFolder folder;
+    std::string path = folder.file("doc.json");
+    auto writer = PGFJSONWriter::newToFile(path.c_str(), true);
+    ASSERT_TRUE(writer);
+    writeSample(*writer);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(nullptr, writer->getString());
+    EXPECT_EQ("no internal buffer\n", testing::internal::GetCapturedStdout());
+    writer.reset();
+    EXPECT_EQ("{\n\t\"_type\": \"a\",\n\t\"k\": \"v\",\n\t\"_children\": [\n\t\t{\n\t\t\t\"_type\": \"b\"\n\t\t}\n\t]\n}\n",
+              pgftest::readFile(path));
+    EXPECT_EQ(std::vector<std::string>{"doc.json"}, pgftest::listFolder(folder.path()));
+}
+
+TEST(PGFJSONWriter, UnopenableFileGivesNoWriter)
+{
+    testing::internal::CaptureStderr();
+    auto writer = PGFJSONWriter::newToFile("/nonexistent-folder/doc.json", false);
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(writer);
+    EXPECT_NE(std::string::npos, errors.find("\"/nonexistent-folder/doc.json\""));
+}
+
+TEST(CheckYajlStatus, PrintsOneLinePerKnownFailure)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(checkYajlStatus(yajl_gen_status_ok));
+    for (int status = 1; status <= 7; ++status)
+        EXPECT_FALSE(checkYajlStatus(static_cast<yajl_gen_status>(status)));
+    EXPECT_EQ("keys must be strings\n"
+              "max depth exceeded\n"
+              "in error state\n"
+              "complete document has been generated\n"
+              "invalid number\n"
+              "no internal buffer\n",
+              testing::internal::GetCapturedStdout());
+}
+
+} // namespace

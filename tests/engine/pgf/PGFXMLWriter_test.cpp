@@ -1,0 +1,110 @@
+#include "engine/pgf/PGFXMLWriter.h"
+
+#include "tests/engine/pgf/PGFTestSupport.h"
+
+#include <gtest/gtest.h>
+
+using pgftest::ScratchFolder;
+
+namespace {
+
+// The library answers the bytes it passed on, often 0 while it buffers.
+TEST(PGFXMLWriter, EmptyElementDocumentInMemory)
+{
+    auto writer = PGFXMLWriter::newToString();
+    ASSERT_TRUE(writer);
+    EXPECT_GE(writer->startDocument(), 0);
+    EXPECT_GE(writer->startElement("a"), 0);
+    EXPECT_GE(writer->endElement(), 0);
+    EXPECT_GE(writer->endDocument(), 0);
+    EXPECT_STREQ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a/>\n", writer->getString());
+}
+
+TEST(PGFXMLWriter, EscapesTextAndAttributesAndClosesAtEndOfDocument)
+{
+    auto writer = PGFXMLWriter::newToString();
+    ASSERT_TRUE(writer);
+    writer->startDocument();
+    writer->startElement("r");
+    writer->writeAttribute("k", "a&b<\"c\"");
+    writer->startElement("t");
+    writer->writeTextValue("x < y & z");
+    // Both elements are still open: endDocument closes them.
+    EXPECT_GE(writer->endDocument(), 0);
+    EXPECT_STREQ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                 "<r k=\"a&amp;b&lt;&quot;c&quot;\"><t>x &lt; y &amp; z</t></r>\n",
+                 writer->getString());
+}
+
+TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
+{
+    testing::internal::CaptureStderr();
+    auto writer = PGFXMLWriter::newToString();
+    ASSERT_TRUE(writer);
+    writer->startElement("r");
+    EXPECT_EQ(-1, writer->startElement("bad name"));
+    EXPECT_EQ(-1, writer->startElement(""));
+    EXPECT_EQ(-1, writer->writeAttribute("a=\"1\" b", "v"));
+    EXPECT_GE(writer->endElement(), 0);
+    // Nothing open any more.
+    EXPECT_EQ(-1, writer->endElement());
+    EXPECT_EQ(-1, writer->endElement());
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_NE(std::string::npos, errors.find("invalid XML element name \"bad name\""));
+    EXPECT_NE(std::string::npos, errors.find("invalid XML attribute name"));
+    EXPECT_STREQ("<r/>", writer->getString());
+    // The writer still works afterwards.
+    EXPECT_GE(writer->startElement("s"), 0);
+    EXPECT_GE(writer->endElement(), 0);
+    EXPECT_STREQ("<r/><s/>", writer->getString());
+}
+
+TEST(PGFXMLWriter, FileFormAppearsCompleteOnlyWhenClosed)
+{
+    ScratchFolder folder;
+    std::string path = folder.file("out put%41.xml");
+    auto writer = PGFXMLWriter::newToFile(path.c_str());
+    ASSERT_TRUE(writer);
+    writer->startDocument();
+    writer->startElement("game");
+    writer->writeAttribute("name", "Kelvane");
+    writer->endElement();
+    writer->endDocument();
+    // The file form keeps no copy of its text.
+    EXPECT_EQ(nullptr, writer->getString());
+    EXPECT_FALSE(pgftest::fileExists(path));
+    writer.reset();
+    // The path is taken literally: no URI unescaping of "%41".
+    EXPECT_EQ(std::vector<std::string>{"out put%41.xml"}, pgftest::listFolder(folder.path()));
+    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<game name=\"Kelvane\"/>\n", pgftest::readFile(path));
+}
+
+TEST(PGFXMLWriter, ReplacesAnExistingFileWholeAndRelativePathsWork)
+{
+    ScratchFolder folder;
+    pgftest::writeFile(folder.file("doc.xml"), "old contents that are longer than the new ones");
+    char previous[4096];
+    ASSERT_TRUE(getcwd(previous, sizeof previous));
+    ASSERT_EQ(0, chdir(folder.path().c_str()));
+    auto writer = PGFXMLWriter::newToFile("doc.xml");
+    EXPECT_EQ(0, chdir(previous));
+    ASSERT_TRUE(writer);
+    writer->startElement("n");
+    writer->endElement();
+    writer.reset();
+    EXPECT_EQ("<n/>", pgftest::readFile(folder.file("doc.xml")));
+}
+
+TEST(PGFXMLWriter, UnopenableFileGivesNoWriterAndOneLineNamingThePath)
+{
+    ScratchFolder folder;
+    std::string path = folder.file("missing/folder/doc.xml");
+    testing::internal::CaptureStderr();
+    auto writer = PGFXMLWriter::newToFile(path.c_str());
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(writer);
+    EXPECT_NE(std::string::npos, errors.find(path));
+    EXPECT_EQ(1, std::count(errors.begin(), errors.end(), '\n'));
+}
+
+} // namespace
