@@ -23,6 +23,15 @@ void KVLuaState::loadGame(const std::string& projectPath)
     KV_LoadGame(state_, projectPath.c_str());
 }
 
+bool KVLuaState::hasGlobalTable(const char* name) const
+{
+    lua_State* L = luaState();
+    lua_getglobal(L, name);
+    const bool table = lua_istable(L, -1);
+    lua_pop(L, 1);
+    return table;
+}
+
 void KVLuaState::onGameDidEnd(void* context)
 {
     auto* self = static_cast<KVLuaState*>(context);

@@ -23,6 +23,10 @@ public:
     void initEngine(const std::string& enginePath, const std::string& savePath);
     void loadGame(const std::string& projectPath);
 
+    // Whether the script defines the global as a table (the shell only asks
+    // the script's `game` and `devices` tables for what they hold).
+    bool hasGlobalTable(const char* name) const;
+
     // Called when the script says the game has ended.
     void setGameDidEnd(std::function<void()> handler) { gameDidEnd_ = std::move(handler); }
 

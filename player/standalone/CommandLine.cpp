@@ -14,6 +14,7 @@ const char* commandLineUsage()
            "  --frames N       stop after N frames\n"
            "  --fixed-step     advance every frame by exactly 1/60 s\n"
            "  --save-dir DIR   keep saved values in DIR instead of the game's data folder\n"
+           "  --screenshot PNG write the last frame to the file PNG\n"
            "  --pool           let Lua allocate from the pooled allocator\n"
            "  --help           show this text\n"
            "  --version        show the version\n";
@@ -59,6 +60,11 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv)
             if (!text)
                 return result;
             options.saveDir = text;
+        } else if (std::strcmp(arg, "--screenshot") == 0) {
+            const char* text = value(arg);
+            if (!text)
+                return result;
+            options.screenshot = text;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             result.error = std::string("unknown option ") + arg;
             return result;

@@ -9,6 +9,7 @@ struct PlayerOptions {
     std::optional<long> frames;  // stop after this many frames
     bool fixedStep = false;      // every frame advances exactly 1/60 s
     std::string saveDir;         // empty: the XDG data folder of the game
+    std::string screenshot;      // PNG of the last frame, when set
     bool pool = false;           // Lua allocates from the pool allocator
     bool help = false;
     bool version = false;
