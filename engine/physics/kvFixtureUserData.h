@@ -1,0 +1,27 @@
+// The game's record on every fixture the physics module creates: the kind of
+// fixture (2 marks a sensor) and the categories it is willing to meet.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class b2Fixture;
+
+class kvFixtureUserData {
+public:
+    static constexpr int32_t kSensorFixtureID = 2;
+
+    kvFixtureUserData() = default;
+    // A copy of the source's id and mask list; a null source gives a fresh record.
+    explicit kvFixtureUserData(const kvFixtureUserData* source);
+
+    // The record a fixture carries, or null (a fixture being destroyed has none).
+    static kvFixtureUserData* of(b2Fixture* fixture);
+
+    void addCollisionMaskCategory(int32_t category);
+    // Removes only the first equal entry; the order of the rest is kept.
+    void removeCollisionMaskCategory(int32_t category);
+
+    int32_t fixtureID = 0;
+    std::vector<int32_t> collisionMaskCategories;
+};

@@ -1,0 +1,137 @@
+#include "engine/physics/kvPhysicsUserdata.h"
+
+#include <cstring>
+
+#include <box2d/box2d.h>
+
+#include "engine/physics/kvLiveSet.h"
+
+const char* const kvWorldMT = "physics.WorldMT";
+const char* const kvBodyDefMT = "physics.BodyDefMT";
+const char* const kvBodyMT = "physics.BodyMT";
+const char* const kvFixtureDefMT = "physics.FixtureDefMT";
+const char* const kvFixtureMT = "physics.FixtureMT";
+const char* const kvPolygonShapeMT = "physics.PolygonShapeMT";
+const char* const kvCircleShapeMT = "physics.CircleShapeMT";
+
+namespace {
+
+const char* className(const char* metatable)
+{
+    if (metatable == kvWorldMT) return "World";
+    if (metatable == kvBodyDefMT) return "BodyDefinition";
+    if (metatable == kvBodyMT) return "Body";
+    if (metatable == kvFixtureDefMT) return "FixtureDefinition";
+    if (metatable == kvFixtureMT) return "Fixture";
+    if (metatable == kvPolygonShapeMT) return "PolygonShape";
+    if (metatable == kvCircleShapeMT) return "CircleShape";
+    return metatable;
+}
+
+void* checkKind(lua_State* L, int index, const char* metatable, const char* function)
+{
+    if (!kvIsPhysicsUserdata(L, index, metatable)) {
+        luaL_error(L, "%s: argument %d must be a %s, not %s", function, index, className(metatable),
+                   luaL_typename(L, index));
+    }
+    return lua_touserdata(L, index);
+}
+
+void* checkLiveView(lua_State* L, int index, const char* metatable, const char* function,
+                    kvPhysicsWorld** world)
+{
+    auto* view = static_cast<kvObjectView*>(checkKind(L, index, metatable, function));
+    if (!view->object || !view->live || !view->live->isLive(view->object, view->serial))
+        luaL_error(L, "%s: argument %d is a %s that no longer exists", function, index, className(metatable));
+    if (world)
+        *world = view->live->world();
+    return view->object;
+}
+
+}  // namespace
+
+kvOwnedBox* kvNewOwnedBox(lua_State* L, const char* metatable)
+{
+    auto* box = static_cast<kvOwnedBox*>(lua_newuserdata(L, sizeof(kvOwnedBox)));
+    box->pointer = nullptr;
+    luaL_getmetatable(L, metatable);
+    lua_setmetatable(L, -2);
+    return box;
+}
+
+kvObjectView* kvNewView(lua_State* L, const char* metatable)
+{
+    auto* view = static_cast<kvObjectView*>(lua_newuserdata(L, sizeof(kvObjectView)));
+    std::memset(view, 0, sizeof(*view));
+    luaL_getmetatable(L, metatable);
+    lua_setmetatable(L, -2);
+    return view;
+}
+
+void kvFillView(kvObjectView* view, void* object, kvLiveSet* live)
+{
+    if (view->live)
+        view->live->release();
+    view->object = object;
+    view->serial = live ? live->serialOf(object) : 0;
+    view->live = live;
+    if (live)
+        live->retain();
+}
+
+void kvPushBody(lua_State* L, b2Body* body, kvLiveSet* live)
+{
+    kvFillView(kvNewView(L, kvBodyMT), body, live);
+}
+
+void kvPushFixture(lua_State* L, b2Fixture* fixture, kvLiveSet* live)
+{
+    kvFillView(kvNewView(L, kvFixtureMT), fixture, live);
+}
+
+bool kvIsPhysicsUserdata(lua_State* L, int index, const char* metatable)
+{
+    if (lua_type(L, index) != LUA_TUSERDATA || !lua_getmetatable(L, index))
+        return false;
+    luaL_getmetatable(L, metatable);
+    bool same = lua_rawequal(L, -1, -2) != 0;
+    lua_pop(L, 2);
+    return same;
+}
+
+void* kvCheckOwned(lua_State* L, int index, const char* metatable, const char* function)
+{
+    auto* box = static_cast<kvOwnedBox*>(checkKind(L, index, metatable, function));
+    if (!box->pointer)
+        luaL_error(L, "%s: argument %d is a %s that was already collected", function, index, className(metatable));
+    return box->pointer;
+}
+
+kvPhysicsWorld* kvCheckWorld(lua_State* L, int index, const char* function)
+{
+    return static_cast<kvPhysicsWorld*>(kvCheckOwned(L, index, kvWorldMT, function));
+}
+
+b2Body* kvCheckBody(lua_State* L, int index, const char* function, kvPhysicsWorld** world)
+{
+    return static_cast<b2Body*>(checkLiveView(L, index, kvBodyMT, function, world));
+}
+
+b2Fixture* kvCheckFixture(lua_State* L, int index, const char* function, kvPhysicsWorld** world)
+{
+    return static_cast<b2Fixture*>(checkLiveView(L, index, kvFixtureMT, function, world));
+}
+
+int kvViewGC(lua_State* L)
+{
+    // Only ever a view: __gc can be called by hand with anything.
+    if (!kvIsPhysicsUserdata(L, 1, kvBodyMT) && !kvIsPhysicsUserdata(L, 1, kvFixtureMT))
+        return 0;
+    auto* view = static_cast<kvObjectView*>(lua_touserdata(L, 1));
+    if (view->live) {
+        view->live->release();
+        view->live = nullptr;
+        view->object = nullptr;
+    }
+    return 0;
+}

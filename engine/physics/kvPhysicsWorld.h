@@ -1,0 +1,51 @@
+// One Box2D world with the game's contact listener and filter, and the
+// operations that change which bodies and fixtures exist. Those operations
+// throw b2Exception instead of entering Box2D while the world is busy (in a
+// step, or ending the contacts of something being destroyed), so a collision
+// function that tries them is reported and the world goes on stepping.
+#pragma once
+
+#include <box2d/box2d.h>
+
+#include "engine/host/kv_lua.h"
+
+class kvContactFilter;
+class kvContactListener;
+class kvLiveSet;
+
+class kvPhysicsWorld {
+public:
+    kvPhysicsWorld(const b2Vec2& gravity, bool doSleep, lua_State* L);
+    ~kvPhysicsWorld();
+    kvPhysicsWorld(const kvPhysicsWorld&) = delete;
+    kvPhysicsWorld& operator=(const kvPhysicsWorld&) = delete;
+
+    b2World* world() const { return m_world; }
+    kvContactListener* listener() const { return m_listener; }
+    kvContactFilter* filter() const { return m_filter; }
+    kvLiveSet* liveSet() const { return m_live; }
+
+    // True while Box2D is stepping or a destruction is ending contacts.
+    bool isBusy() const;
+
+    // The body takes the definition's actor record; the definition keeps an
+    // equal copy, so using it again cannot make two bodies share one record.
+    b2Body* createBody(b2BodyDef* def);
+    void destroyBody(b2Body* body, lua_State* L);
+    // Likewise for the fixture record. The shape is copied by Box2D.
+    b2Fixture* createFixture(b2Body* body, b2FixtureDef* def, const b2Shape* shape);
+    void destroyFixture(b2Body* body, b2Fixture* fixture, lua_State* L);
+    void setPositionAndAngle(b2Body* body, const b2Vec2& position, float angle);
+    void step(float timeStep, int velocityIterations, int positionIterations, lua_State* L);
+
+private:
+    void requireIdle(int line) const;
+    // A dynamic body without mass gets mass 1, so it falls as games expect.
+    static void giveDefaultMass(b2Body* body);
+
+    b2World* m_world = nullptr;
+    kvContactListener* m_listener = nullptr;
+    kvContactFilter* m_filter = nullptr;
+    kvLiveSet* m_live = nullptr;
+    int m_destroying = 0;
+};

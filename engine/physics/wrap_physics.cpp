@@ -1,0 +1,798 @@
+// The "physics" script module: Box2D worlds, bodies, fixtures and shapes in
+// scene units (50 per metre). Bindings only check, call and push; Box2D's
+// assertion failures are reported and the call returns nothing.
+#include "engine/physics/wrap_physics.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include <box2d/box2d.h>
+
+#include "engine/physics/kvActorUserData.h"
+#include "engine/physics/kvFixtureUserData.h"
+#include "engine/physics/kvLiveSet.h"
+#include "engine/physics/kvPhysicsUserdata.h"
+#include "engine/physics/kvPhysicsWorld.h"
+#include "engine/physics/kvPolygonShape.h"
+
+namespace {
+
+constexpr float kMetresPerUnit = 0.02f;
+constexpr float kUnitsPerMetre = 50.0f;
+
+// Runs one binding's work. A Box2D assertion is reported and the function
+// returns no results; any other C++ failure becomes a Lua error naming the
+// function. Lua's own errors pass through untouched.
+template <typename F>
+int guarded(lua_State* L, const char* function, F&& work)
+{
+    std::string failure;
+    try {
+        return work();
+    } catch (const b2Exception& e) {
+        e.Report();
+        return 0;
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    return luaL_error(L, "%s: %s", function, failure.c_str());
+}
+
+float number(lua_State* L, int index)
+{
+    return static_cast<float>(lua_tonumber(L, index));
+}
+
+// Truncates toward zero like the engine's number conversions, without the
+// undefined behaviour of casting NaN or out-of-range values.
+int32_t integer(lua_State* L, int index)
+{
+    double n = lua_tonumber(L, index);
+    if (std::isnan(n))
+        return 0;
+    if (n >= 2147483647.0)
+        return INT32_MAX;
+    if (n <= -2147483648.0)
+        return INT32_MIN;
+    return static_cast<int32_t>(n);
+}
+
+// A NaN or infinity that reaches a step breaks Box2D beyond repair, so such
+// values are refused at the door.
+bool finite(const char* function, std::initializer_list<float> values)
+{
+    for (float value : values) {
+        if (!std::isfinite(value)) {
+            std::printf("physics: %s refused %g (not a finite number)\n", function, static_cast<double>(value));
+            return false;
+        }
+    }
+    return true;
+}
+
+b2Vec2 toMetres(float x, float y)
+{
+    return b2Vec2(x * kMetresPerUnit, y * kMetresPerUnit);
+}
+
+int pushUnits(lua_State* L, const b2Vec2& v)
+{
+    lua_pushnumber(L, v.x * kUnitsPerMetre);
+    lua_pushnumber(L, v.y * kUnitsPerMetre);
+    return 2;
+}
+
+kvActorUserData* recordOf(b2BodyDef* def)
+{
+    return static_cast<kvActorUserData*>(def->userData.pointer);
+}
+
+kvFixtureUserData* recordOf(b2FixtureDef* def)
+{
+    return static_cast<kvFixtureUserData*>(def->userData.pointer);
+}
+
+// The owned pointer of a box whose __gc is running, or null when there is
+// nothing (left) to free; __gc can also be called by hand with anything.
+void* takeOwned(lua_State* L, const char* metatable)
+{
+    if (!kvIsPhysicsUserdata(L, 1, metatable))
+        return nullptr;
+    auto* box = static_cast<kvOwnedBox*>(lua_touserdata(L, 1));
+    void* pointer = box->pointer;
+    box->pointer = nullptr;
+    return pointer;
+}
+
+// ---- World
+
+int world_new(lua_State* L)
+{
+    const char* fn = "World.new";
+    float gx = number(L, 1);
+    float gy = number(L, 2);
+    bool doSleep = lua_toboolean(L, 3) != 0;
+    if (!finite(fn, {gx, gy}))
+        return 0;
+    return guarded(L, fn, [&] {
+        kvOwnedBox* box = kvNewOwnedBox(L, kvWorldMT);
+        box->pointer = new kvPhysicsWorld(toMetres(gx, gy), doSleep, L);
+        return 1;
+    });
+}
+
+int world_gc(lua_State* L)
+{
+    if (!kvIsPhysicsUserdata(L, 1, kvWorldMT))
+        return 0;
+    auto* box = static_cast<kvOwnedBox*>(lua_touserdata(L, 1));
+    auto* world = static_cast<kvPhysicsWorld*>(box->pointer);
+    if (!world)
+        return 0;
+    // Only a hand-made call reaches a busy world; a world left locked by a
+    // failed step cannot be taken apart safely and is left alone.
+    if (world->isBusy()) {
+        std::printf("physics: World.__gc refused while the world is busy\n");
+        return 0;
+    }
+    box->pointer = nullptr;
+    delete world;
+    return 0;
+}
+
+int world_createBody(lua_State* L)
+{
+    const char* fn = "World.createBody";
+    kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
+    auto* def = static_cast<b2BodyDef*>(kvCheckOwned(L, 2, kvBodyDefMT, fn));
+    return guarded(L, fn, [&] {
+        kvObjectView* view = kvNewView(L, kvBodyMT);
+        b2Body* body = world->createBody(def);
+        kvFillView(view, body, world->liveSet());
+        return 1;
+    });
+}
+
+int world_destroyBody(lua_State* L)
+{
+    const char* fn = "World.destroyBody";
+    kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
+    kvPhysicsWorld* owner = nullptr;
+    b2Body* body = kvCheckBody(L, 2, fn, &owner);
+    if (owner != world)
+        return luaL_error(L, "%s: the body belongs to another world", fn);
+    return guarded(L, fn, [&] {
+        world->destroyBody(body, L);
+        return 0;
+    });
+}
+
+int world_step(lua_State* L)
+{
+    const char* fn = "World.step";
+    kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
+    float timeStep = number(L, 2);
+    int32_t velocityIterations = integer(L, 3);
+    int32_t positionIterations = integer(L, 4);
+    if (!finite(fn, {timeStep}))
+        return 0;
+    return guarded(L, fn, [&] {
+        world->step(timeStep, velocityIterations, positionIterations, L);
+        return 0;
+    });
+}
+
+int world_setGravity(lua_State* L)
+{
+    const char* fn = "World.setGravity";
+    kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
+    float x = number(L, 2);
+    float y = number(L, 3);
+    if (!finite(fn, {x, y}))
+        return 0;
+    return guarded(L, fn, [&] {
+        world->world()->SetGravity(toMetres(x, y));
+        return 0;
+    });
+}
+
+// ---- BodyDefinition
+
+int bodydef_new(lua_State* L)
+{
+    return guarded(L, "BodyDefinition.new", [&] {
+        kvOwnedBox* box = kvNewOwnedBox(L, kvBodyDefMT);
+        std::unique_ptr<b2BodyDef> def(new b2BodyDef);
+        def->userData.pointer = new kvActorUserData;
+        box->pointer = def.release();
+        return 1;
+    });
+}
+
+int bodydef_gc(lua_State* L)
+{
+    if (auto* def = static_cast<b2BodyDef*>(takeOwned(L, kvBodyDefMT))) {
+        delete recordOf(def);
+        delete def;
+    }
+    return 0;
+}
+
+b2BodyDef* checkBodyDef(lua_State* L, const char* fn)
+{
+    return static_cast<b2BodyDef*>(kvCheckOwned(L, 1, kvBodyDefMT, fn));
+}
+
+int bodydef_setType(lua_State* L)
+{
+    b2BodyDef* def = checkBodyDef(L, "BodyDefinition.setType");
+    int32_t type = integer(L, 2);
+    if (type == b2_staticBody || type == b2_kinematicBody || type == b2_dynamicBody)
+        def->type = static_cast<b2BodyType>(type);
+    return 0;
+}
+
+int bodydef_setPosition(lua_State* L)
+{
+    const char* fn = "BodyDefinition.setPosition";
+    b2BodyDef* def = checkBodyDef(L, fn);
+    float x = number(L, 2);
+    float y = number(L, 3);
+    if (finite(fn, {x, y}))
+        def->position = toMetres(x, y);
+    return 0;
+}
+
+int bodydef_setAngle(lua_State* L)
+{
+    const char* fn = "BodyDefinition.setAngle";
+    b2BodyDef* def = checkBodyDef(L, fn);
+    float angle = number(L, 2);
+    if (finite(fn, {angle}))
+        def->angle = angle;
+    return 0;
+}
+
+int bodydef_setFixedRotation(lua_State* L)
+{
+    b2BodyDef* def = checkBodyDef(L, "BodyDefinition.setFixedRotation");
+    def->fixedRotation = lua_toboolean(L, 2) != 0;
+    return 0;
+}
+
+int bodydef_setActorID(lua_State* L)
+{
+    b2BodyDef* def = checkBodyDef(L, "BodyDefinition.setActorID");
+    recordOf(def)->actorID = integer(L, 2);
+    return 0;
+}
+
+int bodydef_addCollisionCategory(lua_State* L)
+{
+    const char* fn = "BodyDefinition.addCollisionCategory";
+    b2BodyDef* def = checkBodyDef(L, fn);
+    int32_t category = integer(L, 2);
+    return guarded(L, fn, [&] {
+        recordOf(def)->addCollisionCategory(category);
+        return 0;
+    });
+}
+
+// ---- Body
+
+const b2Shape* resolveShape(lua_State* L, int index, const char* fn)
+{
+    if (lua_isnil(L, index))
+        return nullptr;
+    if (kvIsPhysicsUserdata(L, index, kvCircleShapeMT))
+        return static_cast<b2CircleShape*>(kvCheckOwned(L, index, kvCircleShapeMT, fn));
+    auto* polygon = static_cast<kvPolygonShape*>(kvCheckOwned(L, index, kvPolygonShapeMT, fn));
+    return &polygon->shape();
+}
+
+int body_createFixture(lua_State* L)
+{
+    const char* fn = "Body.createFixture";
+    kvPhysicsWorld* world = nullptr;
+    b2Body* body = kvCheckBody(L, 1, fn, &world);
+    auto* def = static_cast<b2FixtureDef*>(kvCheckOwned(L, 2, kvFixtureDefMT, fn));
+    // The definition keeps its shape in its environment table (see setShape).
+    lua_getfenv(L, 2);
+    lua_getfield(L, -1, "shape");
+    const int shapeIndex = lua_gettop(L);
+    return guarded(L, fn, [&] {
+        const b2Shape* shape = resolveShape(L, shapeIndex, fn);
+        kvObjectView* view = kvNewView(L, kvFixtureMT);
+        b2Fixture* fixture = world->createFixture(body, def, shape);
+        kvFillView(view, fixture, world->liveSet());
+        return 1;
+    });
+}
+
+int body_destroyFixture(lua_State* L)
+{
+    const char* fn = "Body.destroyFixture";
+    if (lua_isnoneornil(L, 1) || lua_isnoneornil(L, 2))
+        return 0;
+    kvPhysicsWorld* world = nullptr;
+    kvPhysicsWorld* fixtureWorld = nullptr;
+    b2Body* body = kvCheckBody(L, 1, fn, &world);
+    b2Fixture* fixture = kvCheckFixture(L, 2, fn, &fixtureWorld);
+    if (world != fixtureWorld)
+        return luaL_error(L, "%s: the fixture belongs to another world", fn);
+    return guarded(L, fn, [&] {
+        world->destroyFixture(body, fixture, L);
+        return 0;
+    });
+}
+
+int body_setAwake(lua_State* L)
+{
+    b2Body* body = kvCheckBody(L, 1, "Body.setAwake");
+    body->SetAwake(lua_toboolean(L, 2) != 0);
+    return 0;
+}
+
+int body_position(lua_State* L)
+{
+    return pushUnits(L, kvCheckBody(L, 1, "Body.position")->GetPosition());
+}
+
+int body_setPositionAndAngle(lua_State* L)
+{
+    const char* fn = "Body.setPositionAndAngle";
+    kvPhysicsWorld* world = nullptr;
+    b2Body* body = kvCheckBody(L, 1, fn, &world);
+    float x = number(L, 2);
+    float y = number(L, 3);
+    float angle = number(L, 4);
+    if (!finite(fn, {x, y, angle}))
+        return 0;
+    return guarded(L, fn, [&] {
+        world->setPositionAndAngle(body, toMetres(x, y), angle);
+        return 0;
+    });
+}
+
+int body_angle(lua_State* L)
+{
+    lua_pushnumber(L, kvCheckBody(L, 1, "Body.angle")->GetAngle());
+    return 1;
+}
+
+int body_setLinearVelocity(lua_State* L)
+{
+    const char* fn = "Body.setLinearVelocity";
+    b2Body* body = kvCheckBody(L, 1, fn);
+    float vx = number(L, 2);
+    float vy = number(L, 3);
+    if (finite(fn, {vx, vy}))
+        body->SetLinearVelocity(toMetres(vx, vy));
+    return 0;
+}
+
+int body_linearVelocity(lua_State* L)
+{
+    return pushUnits(L, kvCheckBody(L, 1, "Body.linearVelocity")->GetLinearVelocity());
+}
+
+int body_setAngularVelocity(lua_State* L)
+{
+    const char* fn = "Body.setAngularVelocity";
+    b2Body* body = kvCheckBody(L, 1, fn);
+    float w = number(L, 2);
+    if (finite(fn, {w}))
+        body->SetAngularVelocity(w);
+    return 0;
+}
+
+int body_angularVelocity(lua_State* L)
+{
+    float w = kvCheckBody(L, 1, "Body.angularVelocity")->GetAngularVelocity();
+    lua_pushnumber(L, w * 180.0f * (1.0f / b2_pi));
+    return 1;
+}
+
+int body_setAngularDamping(lua_State* L)
+{
+    const char* fn = "Body.setAngularDamping";
+    b2Body* body = kvCheckBody(L, 1, fn);
+    float damping = number(L, 2);
+    if (finite(fn, {damping}))
+        body->SetAngularDamping(damping);
+    return 0;
+}
+
+int body_angularDamping(lua_State* L)
+{
+    lua_pushnumber(L, kvCheckBody(L, 1, "Body.angularDamping")->GetAngularDamping());
+    return 1;
+}
+
+int body_mass(lua_State* L)
+{
+    lua_pushnumber(L, kvCheckBody(L, 1, "Body.mass")->GetMass());
+    return 1;
+}
+
+int body_worldCenter(lua_State* L)
+{
+    const b2Vec2& center = kvCheckBody(L, 1, "Body.worldCenter")->GetWorldCenter();
+    lua_pushnumber(L, center.x);
+    lua_pushnumber(L, center.y);
+    return 2;
+}
+
+int body_applyForce(lua_State* L)
+{
+    const char* fn = "Body.applyForce";
+    b2Body* body = kvCheckBody(L, 1, fn);
+    float fx = number(L, 2);
+    float fy = number(L, 3);
+    float px = number(L, 4);
+    float py = number(L, 5);
+    // Box2D leaves kinematic and static bodies alone; waking always, as games expect.
+    if (finite(fn, {fx, fy, px, py}))
+        body->ApplyForce(toMetres(fx, fy), b2Vec2(px, py), true);
+    return 0;
+}
+
+int body_actorID(lua_State* L)
+{
+    const kvActorUserData* record = kvActorUserData::of(kvCheckBody(L, 1, "Body.actorID"));
+    lua_pushinteger(L, record ? record->actorID : -1);
+    return 1;
+}
+
+int body_addCollisionCategory(lua_State* L)
+{
+    const char* fn = "Body.addCollisionCategory";
+    kvActorUserData* record = kvActorUserData::of(kvCheckBody(L, 1, fn));
+    int32_t category = integer(L, 2);
+    return guarded(L, fn, [&] {
+        if (record)
+            record->addCollisionCategory(category);
+        return 0;
+    });
+}
+
+int body_removeCollisionCategory(lua_State* L)
+{
+    kvActorUserData* record = kvActorUserData::of(kvCheckBody(L, 1, "Body.removeCollisionCategory"));
+    if (record)
+        record->removeCollisionCategory(integer(L, 2));
+    return 0;
+}
+
+// ---- FixtureDefinition
+
+int fixturedef_new(lua_State* L)
+{
+    const char* fn = "FixtureDefinition.new";
+    // No argument reads as nil: a fresh record.
+    const kvFixtureUserData* source = nullptr;
+    if (!lua_isnoneornil(L, 1))
+        source = kvFixtureUserData::of(kvCheckFixture(L, 1, fn));
+    return guarded(L, fn, [&] {
+        kvOwnedBox* box = kvNewOwnedBox(L, kvFixtureDefMT);
+        lua_newtable(L);
+        lua_setfenv(L, -2);
+        std::unique_ptr<b2FixtureDef> def(new b2FixtureDef);
+        def->userData.pointer = new kvFixtureUserData(source);
+        box->pointer = def.release();
+        return 1;
+    });
+}
+
+int fixturedef_gc(lua_State* L)
+{
+    if (auto* def = static_cast<b2FixtureDef*>(takeOwned(L, kvFixtureDefMT))) {
+        delete recordOf(def);
+        delete def;
+    }
+    return 0;
+}
+
+b2FixtureDef* checkFixtureDef(lua_State* L, const char* fn)
+{
+    return static_cast<b2FixtureDef*>(kvCheckOwned(L, 1, kvFixtureDefMT, fn));
+}
+
+int fixturedef_setShape(lua_State* L)
+{
+    const char* fn = "FixtureDefinition.setShape";
+    checkFixtureDef(L, fn);
+    if (!lua_isnil(L, 2) && !kvIsPhysicsUserdata(L, 2, kvCircleShapeMT))
+        kvCheckOwned(L, 2, kvPolygonShapeMT, fn);
+    // Held in the definition's environment so the shape lives as long as the
+    // definition refers to it.
+    lua_settop(L, 2);
+    lua_getfenv(L, 1);
+    lua_pushvalue(L, 2);
+    lua_setfield(L, -2, "shape");
+    return 0;
+}
+
+int fixturedef_setDensity(lua_State* L)
+{
+    const char* fn = "FixtureDefinition.setDensity";
+    b2FixtureDef* def = checkFixtureDef(L, fn);
+    float density = number(L, 2);
+    if (finite(fn, {density}))
+        def->density = density;
+    return 0;
+}
+
+int fixturedef_setFriction(lua_State* L)
+{
+    const char* fn = "FixtureDefinition.setFriction";
+    b2FixtureDef* def = checkFixtureDef(L, fn);
+    float friction = number(L, 2);
+    if (finite(fn, {friction}))
+        def->friction = friction * kMetresPerUnit;
+    return 0;
+}
+
+int fixturedef_setRestitution(lua_State* L)
+{
+    const char* fn = "FixtureDefinition.setRestitution";
+    b2FixtureDef* def = checkFixtureDef(L, fn);
+    float restitution = number(L, 2);
+    if (finite(fn, {restitution}))
+        def->restitution = restitution;
+    return 0;
+}
+
+int fixturedef_setIsSensor(lua_State* L)
+{
+    b2FixtureDef* def = checkFixtureDef(L, "FixtureDefinition.setIsSensor");
+    def->isSensor = lua_toboolean(L, 2) != 0;
+    return 0;
+}
+
+int fixturedef_setFixtureID(lua_State* L)
+{
+    b2FixtureDef* def = checkFixtureDef(L, "FixtureDefinition.setFixtureID");
+    recordOf(def)->fixtureID = integer(L, 2);
+    return 0;
+}
+
+int fixturedef_addCollisionMaskCategory(lua_State* L)
+{
+    const char* fn = "FixtureDefinition.addCollisionMaskCategory";
+    b2FixtureDef* def = checkFixtureDef(L, fn);
+    int32_t category = integer(L, 2);
+    return guarded(L, fn, [&] {
+        recordOf(def)->addCollisionMaskCategory(category);
+        return 0;
+    });
+}
+
+// ---- Fixture
+
+int fixture_fixtureID(lua_State* L)
+{
+    // A fixture being destroyed has already lost its record.
+    const kvFixtureUserData* record = kvFixtureUserData::of(kvCheckFixture(L, 1, "Fixture.fixtureID"));
+    lua_pushinteger(L, record ? record->fixtureID : -1);
+    return 1;
+}
+
+int fixture_addCollisionMaskCategory(lua_State* L)
+{
+    const char* fn = "Fixture.addCollisionMaskCategory";
+    kvFixtureUserData* record = kvFixtureUserData::of(kvCheckFixture(L, 1, fn));
+    int32_t category = integer(L, 2);
+    return guarded(L, fn, [&] {
+        if (record)
+            record->addCollisionMaskCategory(category);
+        return 0;
+    });
+}
+
+int fixture_removeCollisionMaskCategory(lua_State* L)
+{
+    kvFixtureUserData* record = kvFixtureUserData::of(kvCheckFixture(L, 1, "Fixture.removeCollisionMaskCategory"));
+    if (record)
+        record->removeCollisionMaskCategory(integer(L, 2));
+    return 0;
+}
+
+int fixture_testPoint(lua_State* L)
+{
+    b2Fixture* fixture = kvCheckFixture(L, 1, "Fixture.testPoint");
+    lua_pushboolean(L, fixture->TestPoint(toMetres(number(L, 2), number(L, 3))));
+    return 1;
+}
+
+int fixture_body(lua_State* L)
+{
+    kvPhysicsWorld* world = nullptr;
+    b2Fixture* fixture = kvCheckFixture(L, 1, "Fixture.body", &world);
+    kvPushBody(L, fixture->GetBody(), world->liveSet());
+    return 1;
+}
+
+// ---- Shapes
+
+int polygon_new(lua_State* L)
+{
+    return guarded(L, "PolygonShape.new", [&] {
+        kvOwnedBox* box = kvNewOwnedBox(L, kvPolygonShapeMT);
+        box->pointer = new kvPolygonShape;
+        return 1;
+    });
+}
+
+int polygon_gc(lua_State* L)
+{
+    delete static_cast<kvPolygonShape*>(takeOwned(L, kvPolygonShapeMT));
+    return 0;
+}
+
+int polygon_setAsBox(lua_State* L)
+{
+    const char* fn = "PolygonShape.setAsBox";
+    auto* shape = static_cast<kvPolygonShape*>(kvCheckOwned(L, 1, kvPolygonShapeMT, fn));
+    float halfWidth = number(L, 2);
+    float halfHeight = number(L, 3);
+    if (!finite(fn, {halfWidth, halfHeight}))
+        return 0;
+    return guarded(L, fn, [&] {
+        shape->setAsBox(halfWidth * kMetresPerUnit, halfHeight * kMetresPerUnit);
+        return 0;
+    });
+}
+
+int polygon_addVertex(lua_State* L)
+{
+    const char* fn = "PolygonShape.addVertex";
+    auto* shape = static_cast<kvPolygonShape*>(kvCheckOwned(L, 1, kvPolygonShapeMT, fn));
+    float x = number(L, 2);
+    float y = number(L, 3);
+    if (!finite(fn, {x, y}))
+        return 0;
+    return guarded(L, fn, [&] {
+        shape->addVertex(toMetres(x, y));
+        return 0;
+    });
+}
+
+int circle_new(lua_State* L)
+{
+    const char* fn = "CircleShape.new";
+    float radius = number(L, 1);
+    if (!finite(fn, {radius}))
+        return 0;
+    return guarded(L, fn, [&] {
+        kvOwnedBox* box = kvNewOwnedBox(L, kvCircleShapeMT);
+        auto* circle = new b2CircleShape;
+        circle->m_p.SetZero();
+        circle->m_radius = radius * kMetresPerUnit;
+        box->pointer = circle;
+        return 1;
+    });
+}
+
+int circle_gc(lua_State* L)
+{
+    delete static_cast<b2CircleShape*>(takeOwned(L, kvCircleShapeMT));
+    return 0;
+}
+
+const luaL_Reg worldFunctions[] = {
+    {"new", world_new},
+    {"createBody", world_createBody},
+    {"destroyBody", world_destroyBody},
+    {"step", world_step},
+    {"setGravity", world_setGravity},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg bodyDefFunctions[] = {
+    {"new", bodydef_new},
+    {"setType", bodydef_setType},
+    {"setPosition", bodydef_setPosition},
+    {"setAngle", bodydef_setAngle},
+    {"setFixedRotation", bodydef_setFixedRotation},
+    {"setActorID", bodydef_setActorID},
+    {"addCollisionCategory", bodydef_addCollisionCategory},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg bodyFunctions[] = {
+    {"createFixture", body_createFixture},
+    {"destroyFixture", body_destroyFixture},
+    {"setAwake", body_setAwake},
+    {"position", body_position},
+    {"setPositionAndAngle", body_setPositionAndAngle},
+    {"angle", body_angle},
+    {"setLinearVelocity", body_setLinearVelocity},
+    {"linearVelocity", body_linearVelocity},
+    {"setAngularVelocity", body_setAngularVelocity},
+    {"angularVelocity", body_angularVelocity},
+    {"setAngularDamping", body_setAngularDamping},
+    {"angularDamping", body_angularDamping},
+    {"mass", body_mass},
+    {"worldCenter", body_worldCenter},
+    {"applyForce", body_applyForce},
+    {"actorID", body_actorID},
+    {"addCollisionCategory", body_addCollisionCategory},
+    {"removeCollisionCategory", body_removeCollisionCategory},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg fixtureDefFunctions[] = {
+    {"new", fixturedef_new},
+    {"setShape", fixturedef_setShape},
+    {"setDensity", fixturedef_setDensity},
+    {"setFriction", fixturedef_setFriction},
+    {"setRestitution", fixturedef_setRestitution},
+    {"setIsSensor", fixturedef_setIsSensor},
+    {"setFixtureID", fixturedef_setFixtureID},
+    {"addCollisionMaskCategory", fixturedef_addCollisionMaskCategory},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg fixtureFunctions[] = {
+    {"fixtureID", fixture_fixtureID},
+    {"addCollisionMaskCategory", fixture_addCollisionMaskCategory},
+    {"removeCollisionMaskCategory", fixture_removeCollisionMaskCategory},
+    {"testPoint", fixture_testPoint},
+    {"body", fixture_body},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg polygonFunctions[] = {
+    {"new", polygon_new},
+    {"setAsBox", polygon_setAsBox},
+    {"addVertex", polygon_addVertex},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg circleFunctions[] = {
+    {"new", circle_new},
+    {nullptr, nullptr},
+};
+
+struct PhysicsClass {
+    const char* name;
+    const char* metatable;
+    const luaL_Reg* functions;
+    lua_CFunction gc;
+};
+
+const luaL_Reg noFunctions[] = {{nullptr, nullptr}};
+
+}  // namespace
+
+int luaopen_physics(lua_State* L)
+{
+    const PhysicsClass classes[] = {
+        {"World", kvWorldMT, worldFunctions, world_gc},
+        {"BodyDefinition", kvBodyDefMT, bodyDefFunctions, bodydef_gc},
+        {"Body", kvBodyMT, bodyFunctions, kvViewGC},
+        {"FixtureDefinition", kvFixtureDefMT, fixtureDefFunctions, fixturedef_gc},
+        {"Fixture", kvFixtureMT, fixtureFunctions, kvViewGC},
+        {"PolygonShape", kvPolygonShapeMT, polygonFunctions, polygon_gc},
+        {"CircleShape", kvCircleShapeMT, circleFunctions, circle_gc},
+    };
+    luaL_register(L, "physics", noFunctions);
+    for (const PhysicsClass& c : classes) {
+        lua_newtable(L);
+        luaL_register(L, nullptr, c.functions);
+        luaL_newmetatable(L, c.metatable);
+        lua_pushvalue(L, -2);
+        lua_setfield(L, -2, "__index");
+        lua_pushcfunction(L, c.gc);
+        lua_setfield(L, -2, "__gc");
+        lua_pop(L, 1);
+        lua_setfield(L, -2, c.name);
+    }
+    return 1;
+}

@@ -1,0 +1,101 @@
+// A real Lua state with the standard libraries and the physics module, for
+// the physics tests.
+#pragma once
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "engine/host/kv_lua.h"
+#include "engine/physics/wrap_physics.h"
+
+class PhysicsLua {
+public:
+    PhysicsLua() : L(luaL_newstate())
+    {
+        luaL_openlibs(L);
+        lua_pushcfunction(L, luaopen_physics);
+        lua_call(L, 0, 0);
+        // Comparing float results needs a tolerance.
+        run("function near(a, b, eps) return math.abs(a - b) <= (eps or 1e-3) end");
+    }
+    ~PhysicsLua() { lua_close(L); }
+    PhysicsLua(const PhysicsLua&) = delete;
+    PhysicsLua& operator=(const PhysicsLua&) = delete;
+
+    // Runs a chunk; returns "" or the Lua error message.
+    std::string run(const std::string& code)
+    {
+        std::string error;
+        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
+            const char* message = lua_tostring(L, -1);
+            error = message ? message : "(no message)";
+        }
+        lua_settop(L, 0);
+        return error;
+    }
+
+    // Runs a chunk that must succeed; returns what it printed on standard output.
+    std::string runCapturingOutput(const std::string& code)
+    {
+        testing::internal::CaptureStdout();
+        std::string error = run(code);
+        std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(error, "");
+        return output;
+    }
+
+    double number(const char* global)
+    {
+        lua_getglobal(L, global);
+        double value = lua_tonumber(L, -1);
+        lua_pop(L, 1);
+        return value;
+    }
+
+    std::string string(const char* global)
+    {
+        lua_getglobal(L, global);
+        const char* value = lua_tostring(L, -1);
+        std::string result = value ? value : "(nil)";
+        lua_pop(L, 1);
+        return result;
+    }
+
+    bool boolean(const char* global)
+    {
+        lua_getglobal(L, global);
+        bool value = lua_toboolean(L, -1) != 0;
+        lua_pop(L, 1);
+        return value;
+    }
+
+    lua_State* L;
+};
+
+// Lua helpers shared by the scene tests: a static floor and falling boxes
+// whose fixtures all carry id 2, so they collide and the script hears of it.
+inline const char* kPhysicsSceneHelpers = R"lua(
+P = physics
+function makeBody(world, kind, x, y, actor, categories)
+  local def = P.BodyDefinition.new()
+  P.BodyDefinition.setType(def, kind)
+  P.BodyDefinition.setPosition(def, x, y)
+  P.BodyDefinition.setActorID(def, actor)
+  for _, c in ipairs(categories or {1}) do P.BodyDefinition.addCollisionCategory(def, c) end
+  return P.World.createBody(world, def)
+end
+function addBox(body, hw, hh, id, masks, density)
+  local shape = P.PolygonShape.new()
+  P.PolygonShape.setAsBox(shape, hw, hh)
+  local fd = P.FixtureDefinition.new(nil)
+  P.FixtureDefinition.setShape(fd, shape)
+  P.FixtureDefinition.setDensity(fd, density or 1)
+  P.FixtureDefinition.setFixtureID(fd, id or 2)
+  for _, m in ipairs(masks or {1}) do P.FixtureDefinition.addCollisionMaskCategory(fd, m) end
+  return P.Body.createFixture(body, fd)
+end
+function stepMany(world, n)
+  for i = 1, n do P.World.step(world, 1/60, 8, 3) end
+end
+)lua";

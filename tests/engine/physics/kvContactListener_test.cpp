@@ -1,0 +1,252 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "engine/physics/kvContactListener.h"
+#include "engine/physics/kvPhysicsUserdata.h"
+#include "engine/physics/kvPhysicsWorld.h"
+#include "tests/engine/physics/PhysicsLua.h"
+
+namespace {
+
+// Records every collision call as "began a b" / "ended a b", naming each
+// fixture by its body's actor id.
+const char* kRecorder = R"lua(
+calls = {}
+local function name(f)
+  return tostring(f:body():actorID())
+end
+function fixtureCollisionBegan(a, b)
+  calls[#calls + 1] = "began " .. name(a) .. " " .. name(b)
+end
+function fixtureCollisionEnded(a, b)
+  calls[#calls + 1] = "ended " .. name(a) .. " " .. name(b)
+end
+function callList() return table.concat(calls, ", ") end
+)lua";
+
+class ContactListener : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(lua.run(kPhysicsSceneHelpers), "");
+        ASSERT_EQ(lua.run(kRecorder), "");
+    }
+
+    std::string calls()
+    {
+        EXPECT_EQ(lua.run("list = callList()"), "");
+        return lua.string("list");
+    }
+
+    void* userdataPointer(const char* global)
+    {
+        lua_getglobal(lua.L, global);
+        void* p = lua_touserdata(lua.L, -1);
+        lua_pop(lua.L, 1);
+        return p;
+    }
+
+    kvPhysicsWorld* world(const char* global)
+    {
+        return static_cast<kvPhysicsWorld*>(static_cast<kvOwnedBox*>(userdataPointer(global))->pointer);
+    }
+
+    b2Fixture* fixture(const char* global)
+    {
+        return static_cast<b2Fixture*>(static_cast<kvObjectView*>(userdataPointer(global))->object);
+    }
+
+    PhysicsLua lua;
+};
+
+TEST_F(ContactListener, OneBeganAndOneEndedPerPairInTheSameOrder)
+{
+    ASSERT_EQ(lua.run(R"(
+        w = P.World.new(0, -500, true)
+        floor = makeBody(w, 0, 0, 0, 1)
+        addBox(floor, 300, 10)
+        box = makeBody(w, 2, 0, 40, 2)
+        addBox(box, 10, 10)
+        stepMany(w, 120)
+    )"), "");
+    std::string landed = calls();
+    ASSERT_TRUE(landed == "began 1 2" || landed == "began 2 1") << landed;
+    // A resting box sleeps; moving it away does not wake it by itself.
+    EXPECT_EQ(lua.run("box:setPositionAndAngle(0, 400, 0); box:setAwake(true); stepMany(w, 2)"), "");
+    std::string order = landed.substr(6);
+    EXPECT_EQ(calls(), landed + ", ended " + order);
+    EXPECT_TRUE(world("w")->listener()->pairs().empty());
+}
+
+TEST_F(ContactListener, PairsWithoutSensorsAreNotReported)
+{
+    // Fixture id 1 everywhere: the bodies collide but carry no sensor.
+    ASSERT_EQ(lua.run(R"(
+        w = P.World.new(0, -500, true)
+        floor = makeBody(w, 0, 0, 0, 1)
+        addBox(floor, 300, 10, 1)
+        box = makeBody(w, 2, 0, 40, 2)
+        addBox(box, 10, 10, 1)
+        stepMany(w, 120)
+        _, restY = box:position()
+        box:setPositionAndAngle(0, 400, 0)
+        box:setAwake(true)
+        stepMany(w, 2)
+    )"), "");
+    EXPECT_NEAR(lua.number("restY"), 20.0, 1.0);  // it did land on the floor
+    EXPECT_EQ(calls(), "");
+
+    // A sensor elsewhere on both bodies makes their id-1 fixtures count.
+    ASSERT_EQ(lua.run(R"(
+        addBox(floor, 1, 1, 2, {})
+        addBox(box, 1, 1, 2, {})
+        box:setPositionAndAngle(0, 40, 0)
+        box:setAwake(true)
+        stepMany(w, 120)
+    )"), "");
+    std::string landed = calls();
+    EXPECT_TRUE(landed == "began 1 2" || landed == "began 2 1") << landed;
+}
+
+TEST_F(ContactListener, RepeatedBeginsAreCountedAndTheFirstOrderKept)
+{
+    ASSERT_EQ(lua.run(R"(
+        w = P.World.new(0, 0, true)
+        a = addBox(makeBody(w, 2, 0, 0, 1), 5, 5)
+        b = addBox(makeBody(w, 2, 500, 0, 2), 5, 5)
+    )"), "");
+    kvContactListener* listener = world("w")->listener();
+    b2Fixture* a = fixture("a");
+    b2Fixture* b = fixture("b");
+
+    listener->fixturesBegan(a, b);
+    listener->fixturesBegan(b, a);
+    EXPECT_EQ(listener->pairs().at({a, b}), 2);
+    listener->fixturesEnded(a, b);
+    EXPECT_EQ(calls(), "began 1 2");
+    listener->fixturesEnded(b, a);
+    EXPECT_EQ(calls(), "began 1 2, ended 1 2");
+    EXPECT_TRUE(listener->pairs().empty());
+
+    // Recorded as (B, A), reported later as (A, B): ends as (B, A).
+    listener->fixturesBegan(b, a);
+    listener->fixturesEnded(a, b);
+    EXPECT_EQ(calls(), "began 1 2, ended 1 2, began 2 1, ended 2 1");
+    // An end without a begin says nothing.
+    listener->fixturesEnded(a, b);
+    EXPECT_EQ(calls(), "began 1 2, ended 1 2, began 2 1, ended 2 1");
+}
+
+TEST_F(ContactListener, DestroyedBodyReadsActorMinusOneInsideEnded)
+{
+    ASSERT_EQ(lua.run(R"(
+        w = P.World.new(0, -500, true)
+        floor = makeBody(w, 0, 0, 0, 1)
+        addBox(floor, 300, 10)
+        box = makeBody(w, 2, 0, 40, 2)
+        addBox(box, 10, 10, 2)
+        stepMany(w, 120)
+        seen = {}
+        function fixtureCollisionEnded(a, b)
+          seen.viewID = box:actorID()
+          seen.ids = a:body():actorID() + b:body():actorID()
+          seen.fixtureIDs = a:fixtureID() + b:fixtureID()
+          -- the world is busy ending contacts: no change is let through
+          seen.made = w:createBody(P.BodyDefinition.new())
+          w:destroyBody(floor)
+        end
+    )"), "");
+    std::string out = lua.runCapturingOutput("w:destroyBody(box)");
+    EXPECT_EQ(lua.run("assert(seen.viewID == -1, seen.viewID)"), "");
+    EXPECT_EQ(lua.run("assert(seen.ids == 0, seen.ids)"), "");          // 1 + (-1)
+    EXPECT_EQ(lua.run("assert(seen.fixtureIDs == 4, seen.fixtureIDs)"), "");
+    EXPECT_EQ(lua.run("assert(seen.made == nil)"), "");
+    EXPECT_NE(out.find("assertion failed IsLocked() == false"), std::string::npos) << out;
+    // The floor survived the refused destroyBody with its record.
+    EXPECT_EQ(lua.run("assert(floor:actorID() == 1); stepMany(w, 2)"), "");
+    EXPECT_TRUE(world("w")->listener()->pairs().empty());
+}
+
+TEST_F(ContactListener, ChangesFromCollisionFunctionsAreReportedAndTheWorldKeepsStepping)
+{
+    ASSERT_EQ(lua.run(R"(
+        w = P.World.new(0, -500, true)
+        floor = makeBody(w, 0, 0, 0, 1)
+        floorFixture = addBox(floor, 300, 10)
+        box = makeBody(w, 2, 0, 40, 2)
+        boxFixture = addBox(box, 10, 10)
+        faller = makeBody(w, 2, 1000, 0, 3)
+        function fixtureCollisionBegan(a, b)
+          made = w:createBody(P.BodyDefinition.new())
+          w:destroyBody(box)
+          box:destroyFixture(boxFixture)
+          floor:createFixture(P.FixtureDefinition.new())
+          box:setPositionAndAngle(0, 500, 0)
+          w:step(1/60, 8, 3)
+          began = (began or 0) + 1
+        end
+    )"), "");
+    std::string out = lua.runCapturingOutput("stepMany(w, 120)");
+    EXPECT_EQ(lua.number("began"), 1.0);
+    EXPECT_FALSE(lua.boolean("made"));
+    size_t reports = 0;
+    for (size_t at = out.find("assertion failed IsLocked() == false"); at != std::string::npos;
+         at = out.find("assertion failed IsLocked() == false", at + 1))
+        ++reports;
+    EXPECT_EQ(reports, 6u) << out;
+    // Everything is still there and the world goes on.
+    ASSERT_EQ(lua.run(R"(
+        assert(box:actorID() == 2 and boxFixture:fixtureID() == 2)
+        _, fallerY = faller:position()
+        stepMany(w, 10)
+        _, fallerY2 = faller:position()
+        w:destroyBody(box)
+    )"), "");
+    EXPECT_LT(lua.number("fallerY2"), lua.number("fallerY"));
+}
+
+TEST_F(ContactListener, MissingOrFailingCollisionFunctionsDoNotStopTheStep)
+{
+    ASSERT_EQ(lua.run(R"(
+        fixtureCollisionBegan = nil
+        fixtureCollisionEnded = nil
+        w = P.World.new(0, -500, true)
+        floor = makeBody(w, 0, 0, 0, 1)
+        addBox(floor, 300, 10)
+        box = makeBody(w, 2, 0, 40, 2)
+        addBox(box, 10, 10)
+        stepMany(w, 120)
+        _, restY = box:position()
+        box:setPositionAndAngle(0, 400, 0)
+        box:setAwake(true)
+        stepMany(w, 2)
+    )"), "");
+    EXPECT_NEAR(lua.number("restY"), 20.0, 1.0);
+
+    ASSERT_EQ(lua.run(R"(
+        function fixtureCollisionBegan(a, b)
+          count = (count or 0) + 1
+          error("boom in began")
+        end
+        other = makeBody(w, 2, 200, 40, 3)
+        addBox(other, 10, 10)
+    )"), "");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(lua.run(R"(
+        stepMany(w, 120)
+        _, otherY = other:position()
+        _, boxY = box:position()
+    )"), "");
+    std::string err = testing::internal::GetCapturedStderr();
+    // Both boxes landed, each collision was offered to the script, and the
+    // failures were told but did not stop anything.
+    EXPECT_EQ(lua.number("count"), 2.0);
+    EXPECT_NEAR(lua.number("otherY"), 20.0, 1.0);
+    EXPECT_NEAR(lua.number("boxY"), 20.0, 1.0);
+    EXPECT_NE(err.find("physics: fixtureCollisionBegan failed:"), std::string::npos) << err;
+    EXPECT_NE(err.find("boom in began"), std::string::npos) << err;
+    EXPECT_EQ(lua_gettop(lua.L), 0);
+}
+
+}  // namespace
