@@ -1,0 +1,383 @@
+#include "engine/tables/TablesXML.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <yajl/yajl_tree.h>
+
+#include "engine/tables/ConversionFromZeroToOne.h"
+#include "engine/tables/KVTable.h"
+#include "tests/engine/tables/TableTestSupport.h"
+
+using tabletest::dataPath;
+using tabletest::readText;
+using tabletest::TempDir;
+
+namespace {
+
+// The table that the golden files shop.xml and shop.json describe.
+void buildShop(KVTable& t)
+{
+    t.setTableName("Shop <1>");
+    t.setNumberOfRows(3);
+    t.setNumberOfColumns(8);
+    t.setFlags(0x80000001u);
+    t.setTableType(TableType(3));
+    t.setRowTitle(0, "Sword");
+    t.setRowTitle(1, "Bob's");
+    const char* names[] = {"misc", "Name", "Price", "Weight", "Magic", "Angle", "Icon", "Sound"};
+    for (int c = 0; c < 8; ++c) {
+        t.setColumnTitle(c, names[c]);
+        t.setColumnType(c, static_cast<ColumnType>(c));
+    }
+    t.setColumnReadOnly(1, true);
+    const char* cells[8][3] = {
+        {"a,b", " ", ""},
+        {"Line1\nLine2", "Tab\there\r", "C:\\dir"},
+        {"12", "", " "},
+        {"1.5", "", "-0.25"},
+        {"True", "", "FALSE"},
+        {"90", "", ""},
+        {"it's \"x\"", "a&b", "<tag>"},
+        {"", "", ""},
+    };
+    for (int c = 0; c < 8; ++c)
+        for (int r = 0; r < 3; ++r)
+            t.setCellValue(r, c, cells[c][r]);
+}
+
+bool isJSON(const std::string& text)
+{
+    char error[256] = "";
+    yajl_val tree = yajl_tree_parse(text.c_str(), error, sizeof error);
+    if (!tree)
+        ADD_FAILURE() << "not JSON: " << error;
+    yajl_tree_free(tree);
+    return tree != nullptr;
+}
+
+}  // namespace
+
+TEST(TablesXMLWriting, NewTableMatchesGoldenFiles)
+{
+    KVTable t;
+    EXPECT_EQ(t.getFileStream(), readText(dataPath("new_table.xml")));
+    EXPECT_EQ(t.getFileStreamJSON(), readText(dataPath("new_table.json")));
+}
+
+TEST(TablesXMLWriting, FullTableMatchesGoldenFiles)
+{
+    KVTable t;
+    buildShop(t);
+    EXPECT_EQ(t.getFileStream(), readText(dataPath("shop.xml")));
+    const std::string& json = t.getFileStreamJSON();
+    EXPECT_EQ(json, readText(dataPath("shop.json")));
+    EXPECT_TRUE(isJSON(json));
+}
+
+TEST(TablesXMLWriting, JsonStaysJsonWithQuotesInNamesAndControlCharacters)
+{
+    KVTable t;
+    t.setTableName("the \"best\" \\ table");
+    t.setRowTitle(0, "row \"0\"");
+    t.setColumnTitle(0, "col\n0");
+    t.setCellValue(0, 0, std::string("bell\x07 nul", 9));
+    const std::string& json = t.getFileStreamJSON();
+    EXPECT_NE(json.find("   \"name\": \"the \\\"best\\\" \\\\ table\",\n"), std::string::npos);
+    EXPECT_NE(json.find("\"_text\":[\"bell\\u0007 nul\"],"), std::string::npos);
+    EXPECT_TRUE(isJSON(json));
+}
+
+TEST(TablesXMLWriting, LongNamesAreWrittenWhole)
+{
+    KVTable t;
+    const std::string longName(10000, 'n');
+    t.setTableName(longName);
+    t.setColumnTitle(0, longName + "c");
+    t.setRowTitle(0, longName + "r");
+    TempDir dir;
+    ASSERT_TRUE(t.saveTable(dir.file("long.xml"), false));
+    KVTable back;
+    ASSERT_TRUE(back.loadTable(dir.file("long.xml")));
+    EXPECT_EQ(back.tableName(), longName);
+    EXPECT_EQ(back.columnTitle(0), longName + "c");
+    EXPECT_EQ(back.rowTitle(0), longName + "r");
+}
+
+TEST(TablesXMLWriting, FormatXMLStringShapes)
+{
+    EXPECT_EQ(TablesXML::FormatXMLString("row", true, false, false, " %s=\"%d\"", "id", 3), "<row id=\"3\"/>\n");
+    EXPECT_EQ(TablesXML::FormatXMLString("rows", true, true, false, "%s", ""), "<rows>\n");
+    EXPECT_EQ(TablesXML::FormatXMLString("column", true, true, true, " a=\"%s\"", "b"), "<column a=\"b\">");
+    EXPECT_EQ(TablesXML::FormatXMLString("t", false, false, false, "%s", "text"), "<t>text</t>\n");
+}
+
+TEST(TablesXMLReading, GoldenFileLoadsBackEqualAndRewritesIdentically)
+{
+    KVTable original;
+    buildShop(original);
+
+    KVTable loaded;
+    ASSERT_TRUE(loaded.loadTable(dataPath("shop.xml")));
+    // Empty and one-space cells are stored as their column's default.
+    original.setCellValue(1, 2, "0");
+    original.setCellValue(2, 2, "0");
+    original.setCellValue(1, 3, "0");
+    original.setCellValue(1, 4, "False");
+    original.setCellValue(1, 5, "0");
+    original.setCellValue(2, 5, "0");
+    original.setCellValue(1, 0, "");
+    EXPECT_EQ(tabletest::dump(loaded), tabletest::dump(original));
+    EXPECT_EQ(loaded.getFileStream(), readText(dataPath("shop.xml")));
+    EXPECT_EQ(loaded.filePath(), dataPath("shop.xml"));
+}
+
+TEST(TablesXMLReading, SaveAndLoadRoundTripBothFormsOfEveryOddCharacter)
+{
+    TempDir dir;
+    KVTable t;
+    t.setNumberOfRows(4);
+    t.setColumnType(0, ColumnTypeText);
+    t.setCellValue(0, 0, "\\n is not a break, \\\\ two");
+    t.setCellValue(1, 0, "&amp; &lt; &#10; ]]> <!-- -->");
+    t.setCellValue(2, 0, "\xE2\x82\xAC \xC2\xB0 \xF0\x9F\x8E\xB2");
+    t.setCellValue(3, 0, "trailing backslash \\");
+    ASSERT_TRUE(t.saveTable(dir.file("odd.xml"), false));
+    KVTable back;
+    ASSERT_TRUE(back.loadTable(dir.file("odd.xml")));
+    EXPECT_EQ(tabletest::dump(back), tabletest::dump(t));
+}
+
+TEST(TablesXMLReading, ColumnTextScanning)
+{
+    KVTable t;
+    ASSERT_TRUE(t.loadTable(dataPath("cells.xml")));
+    // One space and an empty text each hold exactly one (empty) cell.
+    ASSERT_NE(t.columnAtIndex(1), nullptr);
+    ASSERT_NE(t.columnAtIndex(2), nullptr);
+    EXPECT_EQ(t.columnAtIndex(1)->cells().size(), 1u);
+    EXPECT_EQ(t.columnAtIndex(2)->cells().size(), 1u);
+    EXPECT_EQ(t.columnAtIndex(0)->cells().size(), 3u);
+    EXPECT_EQ(t.cellValue(0, 0), "a");
+    EXPECT_EQ(t.cellValue(1, 0), "");
+    EXPECT_EQ(t.cellValue(2, 0), "b");
+    EXPECT_EQ(t.cellValue(0, 1), "");
+    EXPECT_EQ(t.cellValue(0, 2), "");
+}
+
+TEST(TablesXMLReading, NumRowsBeyondStoredValues)
+{
+    KVTable t;
+    ASSERT_TRUE(t.loadTable(dataPath("rows_exceed.xml")));
+    EXPECT_EQ(t.tableName(), "Sparse");
+    EXPECT_EQ(t.numberOfRows(), 5);
+    EXPECT_EQ(t.numberOfColumns(), 2);
+    EXPECT_EQ(t.cellValue(0, 0), "a");
+    EXPECT_EQ(t.cellValue(1, 0), "b");
+    for (int r = 2; r < 5; ++r) {
+        EXPECT_EQ(t.cellValue(r, 0), "") << r;
+        EXPECT_EQ(t.cellValue(r, 1), "") << r;
+        EXPECT_EQ(t.rowTitle(r), "") << r;
+    }
+    EXPECT_EQ(t.rowTitle(1), "two");
+    EXPECT_EQ(t.columnType(1), ColumnTypeUndefined);
+}
+
+TEST(TablesXMLReading, VersionZeroFileIsConverted)
+{
+    testing::internal::CaptureStdout();
+    KVTable t;
+    ASSERT_TRUE(t.loadTable(dataPath("version0.xml")));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(t.tableName(), "Old");
+    EXPECT_EQ(t.cellValue(0, 0), "1");
+    EXPECT_EQ(t.cellValue(1, 0), "0");  // a single space becomes the Integer default
+    EXPECT_EQ(t.cellValue(2, 0), "3");
+    EXPECT_EQ(t.cellValue(0, 1), "a,b");
+    EXPECT_EQ(t.cellValue(1, 1), "plain");
+    EXPECT_EQ(t.cellValue(2, 1), "x");
+    EXPECT_EQ(t.cellValue(0, 2), "two\nlines");
+    EXPECT_EQ(t.cellValue(1, 2), "A&B");
+    EXPECT_EQ(t.cellValue(2, 2), "C:\\path");
+    // Saved again, it is a version-1 file holding the same cells.
+    EXPECT_NE(t.getFileStream().find("version=\"1.000000\""), std::string::npos);
+    EXPECT_NE(t.getFileStream().find(">two\\nlines,A&amp;B,C:\\\\path</column>"), std::string::npos);
+}
+
+TEST(TablesXMLReading, ConversionTokens)
+{
+    ConversionFromZeroToOne conversion;
+    conversion.grabTokens("1, ,3", ColumnTypeInteger);
+    EXPECT_EQ(conversion.tokens(), (std::vector<std::string>{"1", "0", "3"}));
+    EXPECT_EQ(conversion.convertTokens(), "1,0,3");
+
+    conversion.grabTokens(",x,", ColumnTypeBoolean);
+    EXPECT_EQ(conversion.tokens(), (std::vector<std::string>{"False", "x"}));
+
+    conversion.grabTokens("\"a,b\",\",\",\"\",\"q\"", ColumnTypeText);
+    EXPECT_EQ(conversion.tokens(), (std::vector<std::string>{"a,b", ",", "", "q"}));
+    EXPECT_EQ(conversion.convertTokens(), "a\\,b,\\,,,q");
+
+    conversion.grabTokens("\"l1\r\nl2\",z", ColumnTypeText);
+    EXPECT_EQ(conversion.tokens(), (std::vector<std::string>{"l1\r\nl2", "z"}));
+    EXPECT_EQ(conversion.convertTokens(), "l1\\r\\nl2,z");
+
+    // Types outside the known ones default to "".
+    conversion.grabTokens(" ", 42);
+    EXPECT_EQ(conversion.tokens(), (std::vector<std::string>{""}));
+}
+
+TEST(TablesXMLReading, ConversionOnlyForVersionsBelowOne)
+{
+    TablesXML parser;
+    const std::string v09 = "<table version=\"0.9\"><a><column>\"x,y\"</column></a></table>";
+    ASSERT_TRUE(parser.initWithBuffer(v09.data(), static_cast<int>(v09.size())));
+    EXPECT_EQ(parser.getTable().columns.at(0).text, "x\\,y");
+
+    const std::string v1 = "<table version=\"1.5\"><a><column>\"x,y\"</column></a></table>";
+    ASSERT_TRUE(parser.initWithBuffer(v1.data(), static_cast<int>(v1.size())));
+    EXPECT_EQ(parser.getTable().columns.at(0).text, "\"x,y\"");
+    EXPECT_DOUBLE_EQ(parser.getTable().version, 1.5);
+
+    const std::string none = "<table><a><column>\"x,y\"</column></a></table>";
+    ASSERT_TRUE(parser.initWithBuffer(none.data(), static_cast<int>(none.size())));
+    EXPECT_EQ(parser.getTable().columns.at(0).text, "\"x,y\"");
+}
+
+TEST(TablesXMLReading, RecordFieldsAndDepthRules)
+{
+    const std::string text =
+        "<table name=\"N\" numRows=\"2\" numCols=\"3\" flags=\"4294967295\" tableType=\"7\" other=\"x\">"
+        "<rows><row id=\"1\" name=\"b\"/><row id=\"0\" name=\"a\"/></rows>"
+        "<columns><column id=\"5\" name=\"C\" type=\"2\" readonly=\"7\">1,2<b>ignored</b>also ignored</column></columns>"
+        "<column name=\"depth two\"/>"
+        "<x><y><column name=\"depth four\"/></y></x>"
+        "</table>";
+    TablesXML parser;
+    ASSERT_TRUE(parser.initWithBuffer(text.data(), static_cast<int>(text.size())));
+    const Table& t = parser.getTable();
+    EXPECT_EQ(t.name, "N");
+    EXPECT_EQ(t.numRows, 2);
+    EXPECT_EQ(t.numCols, 3);
+    EXPECT_EQ(static_cast<unsigned>(t.flags), 4294967295u);
+    EXPECT_EQ(t.tableType, 7);
+    ASSERT_EQ(t.rows.size(), 2u);
+    EXPECT_EQ(t.rows[0].id, 1);
+    EXPECT_EQ(t.rows[1].name, "a");
+    ASSERT_EQ(t.columns.size(), 1u);
+    EXPECT_EQ(t.columns[0].id, 5);
+    EXPECT_EQ(t.columns[0].type, 2);
+    EXPECT_EQ(t.columns[0].readonly, 1);
+    EXPECT_EQ(t.columns[0].text, "1,2");
+
+    KVTable table;
+    const std::string path = std::string(KV_BUILD_DIR) + "/record-fields.xml";
+    tabletest::writeText(path, text);
+    ASSERT_TRUE(table.loadTable(path));
+    EXPECT_EQ(table.flags(), 0xFFFFFFFFu);
+    EXPECT_EQ(table.rowTitle(0), "a");
+    EXPECT_EQ(table.rowTitle(1), "b");
+    EXPECT_EQ(table.columnTitle(0), "C");  // placed by its position, not its id
+    EXPECT_TRUE(table.columnReadOnly(0));
+    std::remove(path.c_str());
+}
+
+TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWas)
+{
+    struct Case {
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {dataPath("truncated.xml"), "TableParser Error: "},
+        {dataPath("not_a_table.xml"), "TableParser Error: no table element in "},
+        {dataPath("negative_rows.xml"), "TableParser Error: table size"},
+        {"/nonexistent/folder/t.xml", "TableParser Error: cannot open "},
+    };
+    for (const Case& c : cases) {
+        KVTable t;
+        buildShop(t);
+        const std::string before = tabletest::dump(t);
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(t.loadTable(c.file)) << c.file;
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out.rfind(c.message, 0), 0u) << out;
+        EXPECT_NE(out.find(c.file), std::string::npos) << out;
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << out;
+        EXPECT_EQ(tabletest::dump(t), before) << c.file;
+        EXPECT_EQ(t.filePath(), c.file);  // remembered even so, for a later save
+    }
+}
+
+TEST(TablesXMLReading, BufferErrors)
+{
+    TablesXML parser;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(parser.initWithBuffer(nullptr, 3));
+    EXPECT_FALSE(parser.initWithBuffer("<table>", 7));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.rfind("Error reading the buffer\nTableParser Error: ", 0), 0u) << out;
+    EXPECT_NE(out.find(" at line 1\n"), std::string::npos) << out;
+}
+
+TEST(TablesXMLReading, HugeClaimedSizesAreRefused)
+{
+    TablesXML parser;
+    testing::internal::CaptureStdout();
+    const std::string rows = "<table numRows=\"2000000000\" numCols=\"1\"/>";
+    EXPECT_FALSE(parser.initWithBuffer(rows.data(), static_cast<int>(rows.size())));
+    const std::string cells = "<table numRows=\"100000\" numCols=\"1000\"/>";
+    EXPECT_FALSE(parser.initWithBuffer(cells.data(), static_cast<int>(cells.size())));
+    const std::string fine = "<table numRows=\"0\" numCols=\"0\"/>";
+    EXPECT_TRUE(parser.initWithBuffer(fine.data(), static_cast<int>(fine.size())));
+    testing::internal::GetCapturedStdout();
+}
+
+TEST(TablesXMLSaving, SaveUsesRememberedPathAndReplacesAtomically)
+{
+    TempDir dir;
+    const std::string path = dir.file("t.xml");
+    tabletest::writeText(path, "<table numRows=\"1\" numCols=\"1\"><c><column>old</column></c></table>");
+    KVTable t;
+    ASSERT_TRUE(t.loadTable(path));
+    EXPECT_EQ(t.cellValue(0, 0), "old");
+    t.setCellValue(0, 0, "new");
+    EXPECT_TRUE(t.saveTable("", false));
+    EXPECT_EQ(tabletest::countEntries(dir.path()), 1);
+
+    KVTable back;
+    ASSERT_TRUE(back.loadTable(path));
+    EXPECT_EQ(back.cellValue(0, 0), "new");
+
+    EXPECT_TRUE(t.saveTable(dir.file("t.json"), true));
+    EXPECT_EQ(readText(dir.file("t.json")), t.getFileStreamJSON());
+}
+
+TEST(TablesXMLSaving, FailuresAnswerFalseAndNameTheFile)
+{
+    TempDir dir;
+    KVTable t;
+    buildShop(t);
+
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(t.saveTable(dir.file("missing/folder/t.xml"), false));
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find(dir.file("missing/folder/t.xml")), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+
+    // A folder standing where the file should go stays, and nothing is left beside it.
+    ASSERT_EQ(::mkdir(dir.file("occupied").c_str(), 0755), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(t.saveTable(dir.file("occupied"), false));
+    err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("occupied"), std::string::npos) << err;
+    EXPECT_TRUE(tabletest::fileExists(dir.file("occupied")));
+    EXPECT_EQ(tabletest::countEntries(dir.path()), 1);
+
+    // A table never loaded or saved has no path to fall back on.
+    KVTable fresh;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(fresh.saveTable("", false));
+    testing::internal::GetCapturedStderr();
+}

@@ -1,0 +1,380 @@
+#include "engine/tables/wrap_tableHelper.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "engine/host/KVEngine.h"
+#include "engine/tables/KVTable.h"
+#include "tests/engine/tables/TableTestSupport.h"
+
+using tabletest::TempDir;
+
+namespace {
+
+// A Lua state with the standard libraries and the module, plus a global
+// table object `t` whose native table the test can reach.
+class TableHelperTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        L = luaL_newstate();
+        luaL_openlibs(L);
+        lua_pushcfunction(L, luaopen_tableHelper);
+        lua_pushstring(L, "tableHelper");
+        ASSERT_EQ(lua_pcall(L, 1, 0, 0), 0);
+        ASSERT_EQ(run("T = tableHelper.Tables; t = T.new()"), "");
+        lua_getglobal(L, "t");
+        table = tableHelper_toTable(L, -1);
+        lua_pop(L, 1);
+        ASSERT_NE(table, nullptr);
+    }
+    void TearDown() override { lua_close(L); }
+
+    // Runs a chunk; "" on success, otherwise the error message.
+    std::string run(const std::string& code)
+    {
+        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
+            std::string message = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(no message)";
+            lua_pop(L, 1);
+            return message;
+        }
+        return "";
+    }
+
+    // Evaluates one expression and describes the value: "s:text", "n:12",
+    // "b:true", or "error: ...".
+    std::string eval(const std::string& expression)
+    {
+        std::string code = "return " + expression;
+        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 1, 0) != 0) {
+            std::string message = "error: " + std::string(lua_tostring(L, -1) ? lua_tostring(L, -1) : "");
+            lua_pop(L, 1);
+            return message;
+        }
+        std::string out;
+        switch (lua_type(L, -1)) {
+        case LUA_TSTRING: out = "s:" + std::string(lua_tostring(L, -1)); break;
+        case LUA_TNUMBER: out = "n:" + std::string(lua_tostring(L, -1)); break;
+        case LUA_TBOOLEAN: out = lua_toboolean(L, -1) ? "b:true" : "b:false"; break;
+        default: out = std::string("?:") + luaL_typename(L, -1); break;
+        }
+        lua_pop(L, 1);
+        return out;
+    }
+
+    // Three rows titled "level 1", "level 2", "bonus" and four columns:
+    // Text "Name", Integer "Score", Boolean "Done", Real "Time".
+    void buildLevels()
+    {
+        table->setNumberOfRows(3);
+        table->setNumberOfColumns(4);
+        const char* titles[] = {"level 1", "level 2", "bonus"};
+        for (int r = 0; r < 3; ++r)
+            table->setRowTitle(r, titles[r]);
+        const char* names[] = {"Name", "Score", "Done", "Time"};
+        const ColumnType types[] = {ColumnTypeText, ColumnTypeInteger, ColumnTypeBoolean, ColumnTypeReal};
+        for (int c = 0; c < 4; ++c) {
+            table->setColumnTitle(c, names[c]);
+            table->setColumnType(c, types[c]);
+        }
+        const char* cells[3][4] = {
+            {"first", "12abc", "TRUE", "2.5"},
+            {"second", "-3", "yes", "1e2"},
+            {"third", "7", "true", "x"},
+        };
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 4; ++c)
+                table->setCellValue(r, c, cells[r][c]);
+    }
+
+    std::string column0()
+    {
+        std::string out;
+        for (int r = 0; r < table->numberOfRows(); ++r)
+            out += (r ? "|" : "") + table->cellValue(r, 0);
+        return out;
+    }
+
+    lua_State* L = nullptr;
+    KVTable* table = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TableHelperTest, ModuleShape)
+{
+    EXPECT_EQ(eval("type(tableHelper.Tables)"), "s:table");
+    int count = 0;
+    ASSERT_EQ(run("n = 0; for k, v in pairs(tableHelper.Tables) do n = n + 1 end"), "");
+    EXPECT_EQ(eval("n"), "n:13");
+    (void)count;
+    EXPECT_EQ(eval("getmetatable(t).__index == T"), "b:true");
+    EXPECT_EQ(eval("getmetatable(t) == debug.getregistry()['tableHelper.TableDataMT']"), "b:true");
+    EXPECT_EQ(eval("t:getNumRows()"), "n:1");
+    EXPECT_EQ(eval("T.getNumCols(t)"), "n:1");
+}
+
+TEST_F(TableHelperTest, GetValueResolvesNumbersAndNames)
+{
+    buildLevels();
+    EXPECT_EQ(eval("t:getValue(2, 1)"), "s:second");
+    EXPECT_EQ(eval("t:getValue('2', 'Name')"), "s:second");
+    EXPECT_EQ(eval("t:getValue('3rd', 1)"), "s:third");          // atoi reads the leading digits
+    EXPECT_EQ(eval("t:getValue('Level 1', 'NAME')"), "s:first"); // titles ignore case
+    EXPECT_EQ(eval("t:getValue('BONUS', 1)"), "s:third");
+    EXPECT_EQ(eval("t:getValue('level 9', 1)"), "s:");
+    EXPECT_EQ(eval("t:getValue(4, 1)"), "s:");
+    EXPECT_EQ(eval("t:getValue(0, 1)"), "s:");
+    EXPECT_EQ(eval("t:getValue(1, 'Nope')"), "s:");
+    EXPECT_EQ(eval("t:getValue(1, 5)"), "s:");
+
+    // Row 2, column 3 is native cell (1, 2).
+    table->setColumnType(2, ColumnTypeText);
+    EXPECT_EQ(eval("t:getValue(2, 3)"), "s:" + table->cellValue(1, 2));
+}
+
+TEST_F(TableHelperTest, GetValueIsTypedByColumn)
+{
+    buildLevels();
+    EXPECT_EQ(eval("t:getValue(1, 'Score')"), "n:12");
+    EXPECT_EQ(eval("t:getValue(2, 'Score')"), "n:-3");
+    EXPECT_EQ(eval("t:getValue(1, 'Done')"), "b:true");
+    EXPECT_EQ(eval("t:getValue(2, 'Done')"), "b:false");
+    EXPECT_EQ(eval("t:getValue(3, 'Done')"), "b:true");
+    EXPECT_EQ(eval("t:getValue(1, 'Time')"), "n:2.5");
+    EXPECT_EQ(eval("t:getValue(2, 'Time')"), "n:100");
+    EXPECT_EQ(eval("t:getValue(3, 'Time')"), "n:0");
+
+    for (ColumnType type : {ColumnTypeUndefined, ColumnTypeImage, ColumnTypeSound}) {
+        table->setColumnType(1, type);
+        EXPECT_EQ(eval("t:getValue(1, 2)"), "s:12abc") << type;
+    }
+    table->setColumnType(1, ColumnTypeAngle);
+    EXPECT_EQ(eval("t:getValue(1, 2)"), "n:12");
+}
+
+TEST_F(TableHelperTest, SetValueWritesResolvedCellsAndNotifies)
+{
+    buildLevels();
+    struct Counter : TableCallback {
+        int* calls;
+        void tableChanged(const TableChangeContainer&) override { ++*calls; }
+    };
+    int calls = 0;
+    auto* counter = new Counter;
+    counter->calls = &calls;
+    table->registerObserver(counter, this, -1, -1);
+
+    EXPECT_EQ(run("t:setValue('Bonus', 'score', 99)"), "");
+    EXPECT_EQ(table->cellValue(2, 1), "99");
+    EXPECT_EQ(run("T.setValue(t, 1, 4, 'x')"), "");
+    EXPECT_EQ(table->cellValue(0, 3), "x");
+    EXPECT_EQ(calls, 2);
+
+    EXPECT_EQ(run("t:setValue('nowhere', 1, 'x'); t:setValue(1, 'nothing', 'x'); t:setValue(9, 1, 'x')"), "");
+    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(table->numberOfRows(), 3);
+    EXPECT_EQ(table->numberOfColumns(), 4);
+}
+
+TEST_F(TableHelperTest, AddRowPositions)
+{
+    table->setNumberOfRows(3);
+    for (int r = 0; r < 3; ++r)
+        table->setCellValue(r, 0, std::to_string(r + 1));
+    table->setRowTitle(1, "Middle");
+
+    EXPECT_EQ(run("t:addRow(-1)"), "");
+    EXPECT_EQ(column0(), "1|2|3|");
+    EXPECT_EQ(run("t:addRow(1)"), "");
+    EXPECT_EQ(column0(), "|1|2|3|");
+    EXPECT_EQ(run("t:addRow('middle')"), "");  // before the row titled so
+    EXPECT_EQ(column0(), "|1||2|3|");
+    EXPECT_EQ(run("t:addRow(7)"), "");          // count + 1 appends
+    EXPECT_EQ(column0(), "|1||2|3||");
+    EXPECT_EQ(run("t:addRow(9); t:addRow('unknown'); t:addRow(0); t:addRow(-5)"), "");
+    EXPECT_EQ(table->numberOfRows(), 7);
+}
+
+TEST_F(TableHelperTest, AddRowFourOnThreeRowsAppends)
+{
+    table->setNumberOfRows(3);
+    table->setCellValue(2, 0, "last");
+    EXPECT_EQ(run("t:addRow('4')"), "");
+    EXPECT_EQ(column0(), "||last|");
+}
+
+TEST_F(TableHelperTest, RemoveRowPositions)
+{
+    table->setNumberOfRows(3);
+    for (int r = 0; r < 3; ++r)
+        table->setCellValue(r, 0, std::to_string(r + 1));
+    table->setRowTitle(0, "Top");
+
+    EXPECT_EQ(run("t:removeRow(4)"), "");
+    EXPECT_EQ(column0(), "1|2|3");
+    EXPECT_EQ(run("t:removeRow(-1)"), "");
+    EXPECT_EQ(column0(), "1|2");
+    EXPECT_EQ(run("t:removeRow('TOP')"), "");
+    EXPECT_EQ(column0(), "2");
+    EXPECT_EQ(run("t:removeRow(1); t:removeRow(1); t:removeRow(-1)"), "");
+    EXPECT_EQ(table->numberOfRows(), 0);
+    EXPECT_EQ(eval("t:getValue(1, 1)"), "s:");
+    EXPECT_EQ(run("t:addRow(-1); t:setValue(1, 1, 'back')"), "");
+    EXPECT_EQ(column0(), "back");
+}
+
+TEST_F(TableHelperTest, CopyTableKeepsTheDestinationName)
+{
+    buildLevels();
+    table->setTableName("source");
+    table->setFlags(3);
+    table->setTableType(TableType(6));
+    ASSERT_EQ(run("d = T.new()"), "");
+    lua_getglobal(L, "d");
+    KVTable* dest = tableHelper_toTable(L, -1);
+    lua_pop(L, 1);
+    ASSERT_NE(dest, nullptr);
+    dest->setTableName("destination");
+
+    EXPECT_EQ(run("T.copyTable(d, t)"), "");
+    EXPECT_EQ(dest->tableName(), "destination");
+    dest->setTableName("source");
+    EXPECT_EQ(tabletest::dump(*dest), tabletest::dump(*table));
+    EXPECT_EQ(eval("d:getValue('bonus', 'Score')"), "n:7");
+}
+
+TEST_F(TableHelperTest, DatabasePathIsDirectoryNameAndXml)
+{
+    TempDir dir;
+    buildLevels();
+    const std::string prefix = dir.path() + "/";
+    lua_pushstring(L, prefix.c_str());
+    lua_setglobal(L, "dir");
+
+    ASSERT_EQ(run("T.saveTableToDatabase(dir, t, 'scores')"), "");
+    ASSERT_TRUE(tabletest::fileExists(prefix + "scores.xml"));
+    EXPECT_EQ(tabletest::readText(prefix + "scores.xml"), table->getFileStream());
+
+    // No separator is added: a prefix that is not a folder name joins the file name.
+    ASSERT_EQ(run("T.saveTableToDatabase(dir .. 'save.data', t, 'scores')"), "");
+    EXPECT_TRUE(tabletest::fileExists(prefix + "save.datascores.xml"));
+
+    ASSERT_EQ(run("u = T.new(); T.loadTableFromDatabase(dir, u, 'scores')"), "");
+    EXPECT_EQ(eval("u:getValue('level 2', 'Name')"), "s:second");
+    EXPECT_EQ(eval("u:getNumCols()"), "n:4");
+
+    ASSERT_EQ(run("t:saveTableData(dir .. 'plain.xml'); v = T.new(); v:loadFromFile(dir .. 'plain.xml')"), "");
+    EXPECT_EQ(eval("v:getValue(1, 'Done')"), "b:true");
+
+    // A missing file leaves the table as it was.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run("v:loadFromFile(dir .. 'absent.xml')"), "");
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(eval("v:getValue(1, 'Done')"), "b:true");
+}
+
+TEST_F(TableHelperTest, PathsLongerThanAKilobyteWork)
+{
+    TempDir dir;
+    std::string folder = dir.path();
+    for (int i = 0; i < 6; ++i) {
+        folder += "/" + std::string(200, static_cast<char>('a' + i));
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    }
+    folder += "/";
+    ASSERT_GT(folder.size(), 1024u);
+    lua_pushstring(L, folder.c_str());
+    lua_setglobal(L, "dir");
+    table->setCellValue(0, 0, "deep");
+    ASSERT_EQ(run("T.saveTableToDatabase(dir, t, 'deep'); u = T.new(); T.loadTableFromDatabase(dir, u, 'deep')"), "");
+    EXPECT_TRUE(tabletest::fileExists(folder + "deep.xml"));
+    EXPECT_EQ(eval("u:getValue(1, 1)"), "s:deep");
+}
+
+TEST_F(TableHelperTest, BadArgumentsRaiseErrorsNamingFunctionAndArgument)
+{
+    struct Case {
+        const char* code;
+        const char* function;
+        const char* argument;
+    } cases[] = {
+        {"t:setValue(nil, 1, 'x')", "setValue", "'row'"},
+        {"t:setValue(1, {}, 'x')", "setValue", "'column'"},
+        {"t:setValue(1, 1, true)", "setValue", "'value'"},
+        {"t:getValue(1, nil)", "getValue", "'column'"},
+        {"t:setId(print)", "setId", "'id'"},
+        {"t:addRow(nil)", "addRow", "'where'"},
+        {"t:removeRow(false)", "removeRow", "'where'"},
+        {"t:loadFromFile({})", "loadFromFile", "'path'"},
+        {"t:saveTableData(nil)", "saveTableData", "'path'"},
+        {"T.saveTableToDatabase(nil, t, 'x')", "saveTableToDatabase", "'directory'"},
+        {"T.loadTableFromDatabase('/tmp/', t, nil)", "loadTableFromDatabase", "'name'"},
+        {"T.getValue({}, 1, 1)", "getValue", "'table'"},
+        {"T.copyTable(t, 'x')", "copyTable", "'source'"},
+        {"T.getNumRows(io.stdout)", "getNumRows", "'table'"},
+        {"T.getValue(t, 1)", "getValue", "expected 3 arguments"},
+        {"T.getNumRows()", "getNumRows", "expected 1 arguments"},
+    };
+    for (const Case& c : cases) {
+        std::string error = run(c.code);
+        EXPECT_NE(error.find(std::string("tableHelper.Tables.") + c.function), std::string::npos)
+            << c.code << " -> " << error;
+        EXPECT_NE(error.find(c.argument), std::string::npos) << c.code << " -> " << error;
+    }
+    EXPECT_EQ(table->numberOfRows(), 1);
+    EXPECT_EQ(table->cellValue(0, 0), "");
+}
+
+TEST_F(TableHelperTest, CollectedTablesAreFreed)
+{
+    // Creating many tables and dropping them must not grow the heap without bound.
+    ASSERT_EQ(run("for i = 1, 2000 do local x = T.new(); x:addRow(-1) end; collectgarbage('collect')"), "");
+    EXPECT_EQ(eval("t:getNumRows()"), "n:1");
+}
+
+// The whole path a game takes: the engine host opens the module and the
+// "database" module; one run saves a table to the tables directory, a
+// second run in a new engine state reads it back.
+TEST(TableHelperEngine, SavedTableReadsBackInASecondRun)
+{
+    TempDir dir;
+    const std::string savePath = dir.path() + "/save.data";
+    const std::string writer = R"(
+        function initEngine()
+          local T = tableHelper.Tables
+          local t = T.new()
+          t:addRow(-1); t:addRow(-1)
+          t:setValue(1, 1, "alpha")
+          t:setValue(2, 1, 42)
+          t:setValue(3, 1, 'comma, "quote"\nline')
+          T.saveTableToDatabase(database.getTablesDirectoryPath(), t, "scores")
+          for r = 1, t:getNumRows() do print(r, t:getValue(r, 1)) end
+        end)";
+    const std::string reader = R"(
+        function initEngine()
+          local T = tableHelper.Tables
+          local t = T.new()
+          T.loadTableFromDatabase(database.getTablesDirectoryPath(), t, "scores")
+          for r = 1, t:getNumRows() do print(r, t:getValue(r, 1)) end
+        end)";
+
+    auto runScript = [&savePath](const std::string& script) {
+        KV_State* state = KV_NewState(0);
+        EXPECT_NE(state, nullptr);
+        if (!state)
+            return std::string();
+        testing::internal::CaptureStdout();
+        int status = KV_InitFromBuffer(state, script.data(), script.size(), savePath.c_str());
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(status, 0);
+        KV_DestroyState(state);
+        return out;
+    };
+
+    const std::string first = runScript(writer);
+    EXPECT_EQ(first, "1\talpha\n2\t42\n3\tcomma, \"quote\"\nline\n");
+    EXPECT_TRUE(tabletest::fileExists(savePath + "scores.xml"));
+    EXPECT_EQ(runScript(reader), first);
+}
