@@ -1,7 +1,10 @@
 #include "engine/pgf/PGFXMLWriter.h"
 
 #include <cstdio>
+#include <cstring>
+#include <libxml/chvalid.h>
 #include <libxml/tree.h>
+#include <libxml/xmlstring.h>
 
 namespace {
 
@@ -23,6 +26,26 @@ bool isValidName(const char* what, const char* name)
         return true;
     fprintf(stderr, "pgf: invalid XML %s name \"%s\": refused\n", what, name);
     return false;
+}
+
+// XML 1.0 cannot carry most control characters, even escaped, nor bytes
+// that are not UTF-8: a document holding them could never be read back.
+bool isWritableText(const char* what, const char* text)
+{
+    const xmlChar* at = reinterpret_cast<const xmlChar*>(text);
+    int remaining = static_cast<int>(strlen(text));
+    while (remaining > 0) {
+        int length = remaining;
+        int c = xmlGetUTF8Char(at, &length);
+        if (c < 0 || !xmlIsCharQ(c)) {
+            fprintf(stderr, "pgf: %s holds a character XML cannot carry (byte %td): refused\n", what,
+                    reinterpret_cast<const char*>(at) - text);
+            return false;
+        }
+        at += length;
+        remaining -= length;
+    }
+    return true;
 }
 
 const xmlChar* xml(const char* text)
@@ -113,13 +136,15 @@ int PGFXMLWriter::endElement()
 
 int PGFXMLWriter::writeAttribute(const char* name, const char* value)
 {
-    if (!isValidName("attribute", name))
+    if (!isValidName("attribute", name) || !isWritableText("attribute value", value))
         return -1;
     return xmlTextWriterWriteAttribute(writer_, xml(name), xml(value));
 }
 
 int PGFXMLWriter::writeTextValue(const char* text)
 {
+    if (!isWritableText("text", text))
+        return -1;
     return xmlTextWriterWriteString(writer_, xml(text));
 }
 

@@ -45,6 +45,10 @@ TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
     EXPECT_EQ(-1, writer->startElement("bad name"));
     EXPECT_EQ(-1, writer->startElement(""));
     EXPECT_EQ(-1, writer->writeAttribute("a=\"1\" b", "v"));
+    EXPECT_EQ(-1, writer->writeAttribute("k", "bell\a"));
+    EXPECT_EQ(-1, writer->writeTextValue("nul\x01"));
+    EXPECT_EQ(-1, writer->writeTextValue("latin1 caf\xe9"));
+    EXPECT_EQ(-1, writer->writeTextValue("surrogate \xed\xa0\x80"));
     EXPECT_GE(writer->endElement(), 0);
     // Nothing open any more.
     EXPECT_EQ(-1, writer->endElement());
@@ -52,6 +56,7 @@ TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
     std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, errors.find("invalid XML element name \"bad name\""));
     EXPECT_NE(std::string::npos, errors.find("invalid XML attribute name"));
+    EXPECT_NE(std::string::npos, errors.find("pgf: text holds a character XML cannot carry (byte 3): refused"));
     EXPECT_STREQ("<r/>", writer->getString());
     // The writer still works afterwards.
     EXPECT_GE(writer->startElement("s"), 0);

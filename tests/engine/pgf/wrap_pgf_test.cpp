@@ -176,8 +176,8 @@ TEST(PGFModule, FileWrittenByTheXMLWriterReadsBackIntoTheSameStructure)
         w:startElement("game")
         w:writeAttribute("title", "Cats & <Dogs>")
         w:writeAttribute("version", "2")
-        w:startElement("scene"); w:writeAttribute("name", "intro"); w:writeTextValue("Hello, \"world\" & all\n"); w:endElement()
-        w:startElement("scene"); w:writeAttribute("name", "level1")
+        w:startElement("scene"); w:writeAttribute("name", "intro"); w:writeTextValue("Hello, \"world\" & all\r\n\tcaf\195\169"); w:endElement()
+        w:startElement("scene"); w:writeAttribute("name", "level1"); w:writeAttribute("lines", "a\nb\tc\rd")
           w:startElement("sprite"); w:writeAttribute("image", "a&b.png"); w:endElement()
           w:startElement("sprite"); w:endElement()
         w:endElement()
@@ -188,8 +188,8 @@ TEST(PGFModule, FileWrittenByTheXMLWriterReadsBackIntoTheSameStructure)
     ASSERT_EQ("", lua.run("loaded = pgf.loadFile(" + luaString(path) + ")"));
     lua_getglobal(lua.L, "loaded");
     EXPECT_EQ("{0=\"game\","
-              "1={0=\"scene\",1=\"Hello, \"world\" & all\n\",name=\"intro\"},"
-              "2={0=\"scene\",1={0=\"sprite\",image=\"a&b.png\"},2={0=\"sprite\"},name=\"level1\"},"
+              "1={0=\"scene\",1=\"Hello, \"world\" & all\r\n\tcaf\xC3\xA9\",name=\"intro\"},"
+              "2={0=\"scene\",1={0=\"sprite\",image=\"a&b.png\"},2={0=\"sprite\"},lines=\"a\nb\tc\rd\",name=\"level1\"},"
               "3={0=\"empty\"},"
               "title=\"Cats & <Dogs>\",version=\"2\"}",
               describe(lua.L, -1));
@@ -280,6 +280,28 @@ TEST_F(PGFReadingIsolation, LoadFileTakesItsArgumentAsAPlainPath)
                           "assert(select('#', pgf.loadFile(" + luaString("file://" + folder.file("plain.xml")) + ")) == 0)\n"
                           "assert(select('#', pgf.loadFile('http://127.0.0.1:9/plain.xml')) == 0)\n"
                           "assert(select('#', pgf.loadFile(" + luaString(folder.path()) + ")) == 0)"));
+}
+
+} // namespace
+
+namespace {
+
+// Each tests/data/pgf/NAME.xml loads into the tables described in NAME.expected.
+TEST(PGFModule, DataDocumentsLoadAsExpected)
+{
+    const std::string folder = std::string(KV_TEST_DATA_DIR) + "/pgf";
+    int checked = 0;
+    for (const std::string& name : pgftest::listFolder(folder)) {
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".xml") != 0)
+            continue;
+        std::string base = folder + "/" + name.substr(0, name.size() - 4);
+        LuaWithPGF lua;
+        ASSERT_EQ("", lua.run("loaded = pgf.loadFile(" + luaString(base + ".xml") + ")"));
+        lua_getglobal(lua.L, "loaded");
+        EXPECT_EQ(pgftest::readFile(base + ".expected"), describe(lua.L, -1)) << name;
+        ++checked;
+    }
+    EXPECT_GE(checked, 5);
 }
 
 } // namespace
