@@ -2,21 +2,10 @@
 
 #include <algorithm>
 
+#include "engine/scenegraph/SGHeldNodes.h"
 #include "engine/scenegraph/SGOrtho2DSpace.h"
 
 float SGAlphaScaleFactor = 1.0f;
-
-namespace {
-
-// Held while it draws: a node that calls into the script may edit the scene.
-void computeSpace(SGSpace* space)
-{
-    space->retain();
-    space->compute();
-    space->release();
-}
-
-}  // namespace
 
 SGScene::SGScene(SoundManager* soundManager, KVEngineAssetManager* assetManager)
     : defaultSpace_(soundManager, assetManager), assetManager_(assetManager), soundManager_(soundManager)
@@ -51,21 +40,24 @@ void SGScene::removeSpace(SGSpace* space)
 void SGScene::render()
 {
     defaultSpace_.compute();
-    for (size_t i = 0; i < spaces_.size(); ++i)
-        computeSpace(spaces_[i]);
+    // Held while they draw: a node that calls into the script may edit the scene.
+    SGHeldNodes<SGSpace> held(spaces_);
+    for (SGSpace* space : held.nodes)
+        space->compute();
 }
 
 void SGScene::renderWithInitialState(SGScene& initial)
 {
     defaultSpace_.compute();
-    for (size_t i = 0; i < spaces_.size(); ++i) {
-        if (i < initial.spaces_.size()) {
+    SGHeldNodes<SGSpace> held(spaces_);
+    SGHeldNodes<SGSpace> heldInitial(initial.spaces_);
+    for (size_t i = 0; i < held.nodes.size(); ++i) {
+        if (i < heldInitial.nodes.size()) {
             SGAlphaScaleFactor = 0.5f;
-            computeSpace(initial.spaces_[i]);
+            heldInitial.nodes[i]->compute();
         }
         SGAlphaScaleFactor = 1.0f;
-        if (i < spaces_.size())
-            computeSpace(spaces_[i]);
+        held.nodes[i]->compute();
     }
     SGAlphaScaleFactor = 1.0f;
 }

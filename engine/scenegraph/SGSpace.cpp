@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/scenegraph/SGHeldNodes.h"
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
@@ -32,14 +33,12 @@ void SGSpace::compute()
 
 void SGSpace::render()
 {
-    // By index, holding each node while it draws: a node that calls into
-    // the script (a loader asking for a path) may change this list.
-    for (size_t i = 0; i < renderNodes_.size(); ++i) {
-        SGRenderNode* node = renderNodes_[i];
-        node->retain();
+    // Draws the list as it stood when the frame began, holding every node:
+    // a node that calls into the script (a loader asking for a path) may
+    // edit this list while it draws.
+    SGHeldNodes<SGRenderNode> held(renderNodes_);
+    for (SGRenderNode* node : held.nodes)
         node->compute();
-        node->release();
-    }
 }
 
 void SGSpace::willRender() {}

@@ -1,0 +1,84 @@
+// Small node classes for the scene-graph tests: one that counts its
+// computes, one that records when it draws, both able to report their death.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/scenegraph/SGRenderNode.h"
+#include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/ports/SGNumberPort.h"
+
+// output = input1 + input2 + 1; counts its computes.
+class CountingNode : public SGNode {
+public:
+    explicit CountingNode(bool* destroyed = nullptr) : SGNode(SGArithmeticNodeClass), destroyed_(destroyed)
+    {
+        addOutputPort(&output, SGTypeNumber);
+        addInputPort(&input1, SGTypeNumber);
+        addInputPort(&input2, SGTypeNumber);
+    }
+    ~CountingNode() override
+    {
+        if (destroyed_)
+            *destroyed_ = true;
+    }
+
+    void compute() override
+    {
+        ++computes;
+        output.setStoredValue(input1.numberValue() + input2.numberValue() + 1.0f);
+    }
+    SGPort* portForID(SGPortID id) override
+    {
+        switch (id) {
+        case SGPortOutput: return &output;
+        case SGPortInput1: return &input1;
+        case SGPortInput2: return &input2;
+        default: return nullptr;
+        }
+    }
+
+    SGNumberPort output;
+    SGNumberPort input1;
+    SGNumberPort input2;
+    int computes = 0;
+
+private:
+    bool* destroyed_;
+};
+
+// Appends "name" (and the alpha factor when it is not 1) to a log when drawn.
+class RecordingRenderNode : public SGRenderNode {
+public:
+    RecordingRenderNode(std::string name, std::vector<std::string>* log, int layer = 0, bool* destroyed = nullptr)
+        : SGRenderNode(SGSpriteNodeClass), name_(std::move(name)), log_(log), destroyed_(destroyed)
+    {
+        setLayer(layer);
+        addInputPort(&input, SGTypeNumber);
+    }
+    ~RecordingRenderNode() override
+    {
+        if (destroyed_)
+            *destroyed_ = true;
+    }
+
+    void compute() override
+    {
+        setDirty(false);
+        if (SGAlphaScaleFactor != 1.0f)
+            log_->push_back(name_ + "@" + std::to_string(SGAlphaScaleFactor).substr(0, 3));
+        else
+            log_->push_back(name_);
+    }
+    SGPort* portForID(SGPortID id) override { return id == SGPortInput ? &input : nullptr; }
+
+    SGNumberPort input;
+
+private:
+    std::string name_;
+    std::vector<std::string>* log_;
+    bool* destroyed_;
+};
+
+using Log = std::vector<std::string>;
