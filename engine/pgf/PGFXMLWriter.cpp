@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 #include <libxml/chvalid.h>
-#include <libxml/tree.h>
 #include <libxml/xmlstring.h>
 
 namespace {
@@ -20,12 +19,38 @@ int leaveStreamOpen(void*)
     return 0;
 }
 
+// Name characters as the reader accepts them (XML 1.0, fifth edition).
+bool isNameStartChar(int c)
+{
+    return c == ':' || c == '_' || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+           (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
+           (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) || (c >= 0x200C && c <= 0x200D) ||
+           (c >= 0x2070 && c <= 0x218F) || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
+           (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool isNameChar(int c)
+{
+    return isNameStartChar(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+           (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+// A name the reader could not read back would make the whole document unreadable.
 bool isValidName(const char* what, const char* name)
 {
-    if (xmlValidateName(reinterpret_cast<const xmlChar*>(name), 0) == 0)
-        return true;
-    fprintf(stderr, "pgf: invalid XML %s name \"%s\": refused\n", what, name);
-    return false;
+    const xmlChar* at = reinterpret_cast<const xmlChar*>(name);
+    int remaining = static_cast<int>(strlen(name));
+    bool valid = remaining > 0;
+    for (bool first = true; valid && remaining > 0; first = false) {
+        int length = remaining;
+        int c = xmlGetUTF8Char(at, &length);
+        valid = c >= 0 && (first ? isNameStartChar(c) : isNameChar(c));
+        at += length;
+        remaining -= length;
+    }
+    if (!valid)
+        fprintf(stderr, "pgf: invalid XML %s name \"%s\": refused\n", what, name);
+    return valid;
 }
 
 // XML 1.0 cannot carry most control characters, even escaped, nor bytes

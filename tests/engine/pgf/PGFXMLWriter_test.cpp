@@ -1,5 +1,7 @@
 #include "engine/pgf/PGFXMLWriter.h"
 
+#include "engine/pgf/PGFXMLParser.h"
+
 #include "tests/engine/pgf/PGFTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +46,9 @@ TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
     writer->startElement("r");
     EXPECT_EQ(-1, writer->startElement("bad name"));
     EXPECT_EQ(-1, writer->startElement(""));
+    EXPECT_EQ(-1, writer->startElement("1st"));
+    EXPECT_EQ(-1, writer->startElement("-a"));
+    EXPECT_EQ(-1, writer->startElement("a\xff"));
     EXPECT_EQ(-1, writer->writeAttribute("a=\"1\" b", "v"));
     EXPECT_EQ(-1, writer->writeAttribute("k", "bell\a"));
     EXPECT_EQ(-1, writer->writeTextValue("nul\x01"));
@@ -62,6 +67,25 @@ TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
     EXPECT_GE(writer->startElement("s"), 0);
     EXPECT_GE(writer->endElement(), 0);
     EXPECT_STREQ("<r/><s/>", writer->getString());
+}
+
+TEST(PGFXMLWriter, AcceptsEveryNameTheReaderAccepts)
+{
+    auto writer = PGFXMLWriter::newToString();
+    ASSERT_TRUE(writer);
+    writer->startElement("r");
+    // U+FEFF may start a name; U+00B7 and digits may follow the first character.
+    for (const char* name : {"\xEF\xBB\xBF" "bom", "caf\xC3\xA9", "k:x", "_a-1.b\xC2\xB7", "\xF0\x90\x80\x80"}) {
+        EXPECT_GE(writer->startElement(name), 0) << name;
+        EXPECT_GE(writer->writeAttribute(name, "v"), 0) << name;
+        EXPECT_GE(writer->endElement(), 0) << name;
+    }
+    writer->endElement();
+    const char* text = writer->getString();
+    lua_State* L = luaL_newstate();
+    PGFXMLParser parser(L, text, strlen(text));
+    EXPECT_EQ(0, parser.parse()) << text;
+    lua_close(L);
 }
 
 TEST(PGFXMLWriter, FileFormAppearsCompleteOnlyWhenClosed)
