@@ -1,0 +1,369 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "engine/bridge/LuaErrorException.h"
+#include "engine/bridge/LuaObject.h"
+#include "platform/objects/KVMutableArray.h"
+#include "platform/objects/KVNull.h"
+#include "platform/objects/KVNumber.h"
+#include "platform/objects/KVString.h"
+#include "tests/engine/bridge/BridgeTestState.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+KVNumber* number(const Ref<KVObject>& o) { return dynamic_cast<KVNumber*>(o.get()); }
+KVString* string(const Ref<KVObject>& o) { return dynamic_cast<KVString*>(o.get()); }
+
+TEST(LuaState, NativeValuesReachLuaByTheMapping)
+{
+    BridgeTestState t;
+    t.lua->doString(
+        "function describe(...) local out = {} for i = 1, select('#', ...) do"
+        " local v = select(i, ...) out[#out + 1] = type(v) .. ':' .. tostring(v) end"
+        " return table.concat(out, ' ') end");
+    Ref<KVObject> other = KVMutableArray::array();
+    Ref<KVObject> text = t.lua->callSimpleFunction(
+        "describe", {KVNumber::withBool(true), KVNumber::withBool(false), KVNumber::withFloat(2.5f),
+                     KVString::withString("h\xC3\xA9"), KVNull::null(), nullptr});
+    ASSERT_TRUE(string(text));
+    EXPECT_EQ(string(text)->utf8(), "number:1 number:0 number:2.5 string:h\xC3\xA9 nil:nil nil:nil");
+
+    // Any other object becomes a luaObjc proxy that keeps the object alive.
+    t.lua->doString("function keep(x) kept = x return luaObjc.class('NSObject') ~= nil and type(x) end");
+    Ref<KVObject> kind = t.lua->callSimpleFunction("keep", {other});
+    EXPECT_EQ(string(kind)->utf8(), "table");
+    EXPECT_EQ(other->retainCount(), 2);
+    t.lua->doString("kept = nil");
+    t.lua->collectGarbage();
+    EXPECT_EQ(other->retainCount(), 1);
+}
+
+TEST(LuaState, LuaValuesComeBackByTheMapping)
+{
+    BridgeTestState t;
+    t.lua->doString("function pick(k) local v = { b = true, f = false, n = 1.5, s = 'x', t = {} }"
+                    " if k == 'fn' then return print end return v[k] end");
+    Ref<KVObject> b = t.lua->callSimpleFunction("pick", {KVString::withString("b")});
+    ASSERT_TRUE(number(b));
+    EXPECT_TRUE(number(b)->isBoolean());
+    EXPECT_TRUE(number(b)->boolValue());
+    Ref<KVObject> f = t.lua->callSimpleFunction("pick", {KVString::withString("f")});
+    ASSERT_TRUE(number(f));
+    EXPECT_TRUE(number(f)->isBoolean());
+    EXPECT_FALSE(number(f)->boolValue());
+    Ref<KVObject> n = t.lua->callSimpleFunction("pick", {KVString::withString("n")});
+    EXPECT_EQ(number(n)->kind(), KVNumber::Kind::Float);
+    EXPECT_FLOAT_EQ(number(n)->floatValue(), 1.5f);
+    EXPECT_EQ(string(t.lua->callSimpleFunction("pick", {KVString::withString("s")}))->utf8(), "x");
+    EXPECT_TRUE(dynamic_cast<LuaObject*>(t.lua->callSimpleFunction("pick", {KVString::withString("t")}).get()));
+    // nil is the null marker in the result array; a function has no native form.
+    Ref<KVArray> none = t.lua->callFunction("pick", {KVString::withString("missing")});
+    ASSERT_EQ(none->count(), 1u);
+    EXPECT_EQ(none->objectAtIndex(0).get(), KVNull::null());
+    EXPECT_EQ(t.lua->callFunction("pick", {KVString::withString("fn")})->count(), 0u);
+}
+
+TEST(LuaState, PopStackSkipsValuesWithoutANativeFormAndPopsEverySlot)
+{
+    BridgeTestState t;
+    LuaState::Lock lock(*t.lua);
+    lua_pushnumber(t.L(), 7);
+    lua_getglobal(t.L(), "print");
+    lua_pushnumber(t.L(), 3);
+    Ref<KVArray> values = t.lua->popStack(2);
+    ASSERT_EQ(values->count(), 1u);
+    EXPECT_FLOAT_EQ(number(values->objectAtIndex(0))->floatValue(), 3);
+    EXPECT_EQ(t.lua->getTop(), 1);
+
+    lua_pushnil(t.L());
+    lua_pushstring(t.L(), "a");
+    values = t.lua->popStack(3);
+    ASSERT_EQ(values->count(), 3u);
+    EXPECT_EQ(number(values->objectAtIndex(0))->floatValue(), 7);
+    EXPECT_EQ(values->objectAtIndex(1).get(), KVNull::null());
+    EXPECT_EQ(string(values->objectAtIndex(2))->utf8(), "a");
+    EXPECT_EQ(t.lua->getTop(), 0);
+    // Asking for more slots than there are takes what there is.
+    lua_pushnumber(t.L(), 1);
+    EXPECT_EQ(t.lua->popStack(5)->count(), 1u);
+    EXPECT_EQ(t.lua->getTop(), 0);
+}
+
+TEST(LuaState, AnErrorTwoFramesDeepCarriesTheTraceWithLocals)
+{
+    BridgeTestState t;
+    t.lua->doString("local function inner(n)\n"
+                    "  local label = 'deep'\n"
+                    "  local list = {}\n"
+                    "  local missing\n"
+                    "  return n + missing\n"
+                    "end\n"
+                    "function outer(count)\n"
+                    "  local r = inner(count * 2)\n"
+                    "  return r\n"
+                    "end\n");
+    try {
+        t.lua->callFunction("outer", {KVNumber::withFloat(3)});
+        FAIL() << "no exception";
+    } catch (const LuaErrorException& e) {
+        EXPECT_EQ(e.name(), "Lua Error");
+        const std::string chunk = "[string \"local function inner(n)...\"]";
+        EXPECT_EQ(e.luaError(), chunk + ":5: attempt to perform arithmetic on local 'missing' (a nil value)");
+        ASSERT_TRUE(e.luaStackTrace());
+        EXPECT_EQ(*e.luaStackTrace(),
+                  std::string("Stack Trace:\n")
+                  + "0: C function (null)\n"
+                  "1: [" + chunk + ":inner]:5\n"
+                  "{\n"
+                  "\tn = 6\n"
+                  "\tlabel = deep\n"
+                  "\tlist = <table>\n"
+                  "\tmissing = nil\n"
+                  // The operands of the failed addition are still in their registers.
+                  "\t(*temporary) = nil\n"
+                  "\t(*temporary) = attempt to perform arithmetic on local 'missing' (a nil value)\n"
+                  "}\n"
+                  // Called from native code, so Lua knows no name for it.
+                  "2: [" + chunk + ":(null)]:8\n"
+                  "{\n"
+                  "\tcount = 3\n"
+                  "}\n");
+        EXPECT_EQ(e.reason(), e.luaError() + "\n" + *e.luaStackTrace());
+    }
+    // The stack is empty and the lock free afterwards.
+    ASSERT_TRUE(t.lua->tryLockState());
+    EXPECT_EQ(t.lua->getTop(), 0);
+    t.lua->unlockState();
+}
+
+TEST(LuaState, TheLockExcludesASecondThread)
+{
+    BridgeTestState t;
+    t.lua->doString("order = ''");
+    t.lua->lockState();
+    std::atomic<bool> tried{false};
+    std::atomic<bool> couldLock{true};
+    std::thread second([&] {
+        couldLock = t.lua->tryLockState();
+        tried = true;
+        // Blocks until the first thread gives the lock up.
+        t.lua->doString("order = order .. 'second'");
+    });
+    while (!tried)
+        std::this_thread::yield();
+    EXPECT_FALSE(couldLock);
+    lua_getglobal(t.L(), "order");
+    lua_pushstring(t.L(), "first,");
+    lua_concat(t.L(), 2);
+    lua_setglobal(t.L(), "order");
+    t.lua->unlockState();
+    second.join();
+    EXPECT_EQ(t.lua->evaluateExpression("order"), "first,second");
+}
+
+TEST(LuaState, TakingTheLockTwiceOnOneThreadFailsInsteadOfHanging)
+{
+    BridgeTestState t;
+    LuaState::Lock lock(*t.lua);
+    EXPECT_THROW(t.lua->doString("x = 1"), KVObjectException);
+    EXPECT_FALSE(t.lua->tryLockState());
+}
+
+TEST(LuaState, DoFileGivesStringsNothingForNilAndAMarkerOtherwise)
+{
+    BridgeTestState t;
+    TempDir dir;
+    writeFile(dir.file("s.lua"), "return 'hello'");
+    writeFile(dir.file("n.lua"), "return 42");
+    writeFile(dir.file("none.lua"), "x = 1");
+    writeFile(dir.file("bad.lua"), "return +");
+    EXPECT_EQ(t.lua->doFile(dir.file("s.lua")), std::optional<std::string>("hello"));
+    EXPECT_EQ(t.lua->doFile(dir.file("n.lua")), std::optional<std::string>("Result not a string!"));
+    EXPECT_EQ(t.lua->doFile(dir.file("none.lua")), std::nullopt);
+    // A file that is missing or does not compile reports its own message.
+    try {
+        t.lua->doFile(dir.file("missing.lua"));
+        FAIL() << "no exception";
+    } catch (const LuaErrorException& e) {
+        EXPECT_NE(e.luaError().find("cannot open " + dir.file("missing.lua")), std::string::npos) << e.luaError();
+    }
+    try {
+        t.lua->doFile(dir.file("bad.lua"));
+        FAIL() << "no exception";
+    } catch (const LuaErrorException& e) {
+        EXPECT_NE(e.luaError().find("unexpected symbol"), std::string::npos) << e.luaError();
+        EXPECT_EQ(e.reason(), e.luaError());
+    }
+    ASSERT_TRUE(t.lua->tryLockState());
+    EXPECT_EQ(t.lua->getTop(), 0);
+    t.lua->unlockState();
+}
+
+TEST(LuaState, DoStringRunsChunksAndReportsTheirErrors)
+{
+    BridgeTestState t;
+    EXPECT_EQ(t.lua->doString("value = 5 return 'ignored'"), std::nullopt);
+    EXPECT_EQ(t.lua->evaluateExpression("value"), "5");
+    EXPECT_TRUE(t.lua->syntaxCheck("return 1"));
+    EXPECT_FALSE(t.lua->syntaxCheck("return +"));
+    EXPECT_THROW(t.lua->doString("error('boom')"), LuaErrorException);
+    try {
+        t.lua->doString("local = 1");
+        FAIL() << "no exception";
+    } catch (const LuaErrorException& e) {
+        EXPECT_EQ(e.luaError().find("attempt to call"), std::string::npos) << e.luaError();
+        EXPECT_NE(e.luaError().find("'<name>' expected near '='"), std::string::npos) << e.luaError();
+    }
+}
+
+TEST(LuaState, EvaluateExpressionGivesTextOfTheValue)
+{
+    BridgeTestState t;
+    EXPECT_EQ(t.lua->evaluateExpression("1 + 1"), "2");
+    EXPECT_EQ(t.lua->evaluateExpression("''"), "");
+    EXPECT_EQ(t.lua->evaluateExpression("nil"), "nil");
+    EXPECT_EQ(t.lua->evaluateExpression("'a' .. 'b'"), "ab");
+    EXPECT_THROW(t.lua->evaluateExpression("nosuch.field"), LuaErrorException);
+    t.lua->close();
+    EXPECT_EQ(t.lua->evaluateExpression("1"), "");
+}
+
+TEST(LuaState, CallMethodPassesTheObjectFirst)
+{
+    BridgeTestState t;
+    t.lua->doString("game = { scale = 3 } function game.times(self, n) return self.scale * n end");
+    Ref<KVObject> r = t.lua->callSimpleMethod("times", "game", {KVNumber::withFloat(4)});
+    ASSERT_TRUE(number(r));
+    EXPECT_EQ(number(r)->floatValue(), 12);
+    EXPECT_THROW(t.lua->callMethod("nosuch", "game"), LuaErrorException);
+    EXPECT_THROW(t.lua->callFunction("nosuch"), LuaErrorException);
+}
+
+TEST(LuaState, PrimitivesCheckTheirPreconditions)
+{
+    BridgeTestState t;
+    {
+        LuaState::Lock lock(*t.lua);
+        lua_newtable(t.L());
+        try {
+            t.lua->getMember("");
+            FAIL();
+        } catch (const KVObjectException& e) {
+            EXPECT_EQ(e.reason(), "name is an empty string");
+            EXPECT_EQ(e.name(), KVObjectException::InternalInconsistency);
+        }
+        try {
+            t.lua->getMember(static_cast<const char*>(nullptr));
+            FAIL();
+        } catch (const KVObjectException& e) {
+            EXPECT_EQ(e.reason(), "member name string is NULL");
+        }
+        // Storing under a nil key is refused instead of raising outside a protected call.
+        EXPECT_THROW(t.lua->setMemberValue(KVNumber::withFloat(1).get(), nullptr), KVObjectException);
+        t.lua->setMemberValue(KVString::withString("v").get(), KVString::withString("k").get());
+        t.lua->setMemberAtIndex(KVNumber::withFloat(9).get(), 2);
+        t.lua->getMember("k");
+        EXPECT_EQ(string(t.lua->getStackItem(-1))->utf8(), "v");
+        lua_pop(t.L(), 1);
+        t.lua->getMemberAtIndex(2);
+        EXPECT_EQ(number(t.lua->getStackItem(-1))->floatValue(), 9);
+        lua_settop(t.L(), 0);
+        // A value without fields has no members.
+        lua_pushnumber(t.L(), 1);
+        t.lua->getMember("x");
+        EXPECT_TRUE(lua_isnil(t.L(), -1));
+        lua_pop(t.L(), 1);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(t.lua->hasMethod("x"));
+        std::string log = testing::internal::GetCapturedStderr();
+        EXPECT_NE(log.find("] Warning: hasMethod called, but stack top object is not a table\n"), std::string::npos)
+            << log;
+        lua_settop(t.L(), 0);
+    }
+    t.lua->close();
+    try {
+        t.lua->getTop();
+        FAIL();
+    } catch (const KVObjectException& e) {
+        EXPECT_EQ(e.reason(), "Lua State is nil");
+    }
+    EXPECT_EQ(t.lua->callFunction("x")->count(), 0u);
+    EXPECT_EQ(t.lua->callSimpleFunction("x"), nullptr);
+    EXPECT_EQ(t.lua->doString("x = 1"), std::nullopt);
+    EXPECT_FALSE(t.lua->syntaxCheck("x = 1"));
+    EXPECT_EQ(t.lua->globalObject(), nullptr);
+}
+
+TEST(LuaState, LogStackPrintsOneLinePerSlot)
+{
+    BridgeTestState t;
+    LuaState::Lock lock(*t.lua);
+    lua_pushnil(t.L());
+    lua_pushboolean(t.L(), 1);
+    lua_pushnumber(t.L(), 1.5f);
+    lua_pushstring(t.L(), "s");
+    lua_newtable(t.L());
+    lua_getglobal(t.L(), "print");
+    lua_newuserdata(t.L(), 4);
+    lua_pushlightuserdata(t.L(), nullptr);
+    testing::internal::CaptureStderr();
+    t.lua->logStack();
+    std::string log = testing::internal::GetCapturedStderr();
+    std::string expected[] = {"Lua Stack:", "1\tnil", "2\tboolean\t1", "3\tnumber\t1.500000", "4\tstring\ts",
+                              "5\ttable", "6\tfunction", "7\tuserdata"};
+    size_t at = 0;
+    for (const auto& line : expected) {
+        size_t found = log.find("] " + line + "\n", at);
+        ASSERT_NE(found, std::string::npos) << line << " in " << log;
+        at = found;
+    }
+    EXPECT_EQ(log.find("8\t"), std::string::npos);
+    lua_settop(t.L(), 0);
+}
+
+TEST(LuaState, PanicsBecomeExceptions)
+{
+    BridgeTestState t;
+    LuaState::Lock lock(*t.lua);
+    lua_pushstring(t.L(), "outside");
+    try {
+        lua_error(t.L());
+        FAIL();
+    } catch (const LuaErrorException& e) {
+        EXPECT_EQ(e.luaError(), "outside");
+        EXPECT_FALSE(e.luaStackTrace());
+        EXPECT_EQ(e.reason(), "outside");
+    }
+}
+
+TEST(LuaState, InstanceOfClassCallsNewAndAnnouncesIt)
+{
+    BridgeTestState t;
+    t.lua->doString("Point = {} Point.__index = Point"
+                    " function Point.new(self) return setmetatable({ x = 1 }, Point) end");
+    int announced = 0;
+    t.center.addObserver(LuaState::ObjectCreatedNotification, t.lua.get(),
+                         [&](const KVNotification&) { ++announced; });
+    Ref<KVObject> p = t.lua->instanceOfClass("Point");
+    auto point = dynamic_cast<LuaObject*>(p.get());
+    ASSERT_TRUE(point);
+    EXPECT_EQ(number(point->valueForKey("x"))->floatValue(), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.lua->instanceOfClass("Nothing"), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("No lua class Nothing found"), std::string::npos);
+    EXPECT_EQ(announced, 2);
+}
+
+TEST(LuaState, ABareStateHasGlobalsAndTheBridge)
+{
+    Ref<LuaState> lua = LuaState::withNewState();
+    ASSERT_TRUE(lua->globalObject());
+    EXPECT_EQ(number(lua->globalObject()->valueForKey("_debuglevel"))->floatValue(), 1);
+    EXPECT_TRUE(dynamic_cast<LuaObject*>(lua->globalObject()->valueForKey("luaBinder").get()));
+    EXPECT_TRUE(dynamic_cast<LuaObject*>(lua->globalObject()->valueForKey("luaObjc").get()));
+    lua->close();
+}
+}  // namespace
