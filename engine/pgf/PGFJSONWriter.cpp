@@ -17,6 +17,49 @@ void appendToStream(void* context, const char* text, size_t length)
     fwrite(text, 1, length, static_cast<FILE*>(context));
 }
 
+// JSON text is UTF-8; yajl copies bytes through unchecked, so a string that
+// is not UTF-8 would make the whole document unreadable.
+bool isUTF8(const char* text)
+{
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
+    while (*at) {
+        unsigned c = *at++;
+        int following = 0;
+        unsigned codePoint = 0;
+        if (c < 0x80)
+            continue;
+        if (c >= 0xC2 && c <= 0xDF) {
+            following = 1;
+            codePoint = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            following = 2;
+            codePoint = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            following = 3;
+            codePoint = c & 0x07;
+        } else {
+            return false;
+        }
+        for (int i = 0; i < following; ++i, ++at) {
+            if ((*at & 0xC0) != 0x80)
+                return false;
+            codePoint = (codePoint << 6) | (*at & 0x3F);
+        }
+        bool overlong = (following == 2 && codePoint < 0x800) || (following == 3 && codePoint < 0x10000);
+        if (overlong || (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF)
+            return false;
+    }
+    return true;
+}
+
+bool isWritable(const char* what, const char* text)
+{
+    if (isUTF8(text))
+        return true;
+    fprintf(stderr, "pgf: JSON %s is not valid UTF-8: refused\n", what);
+    return false;
+}
+
 yajl_gen_status generateString(yajl_gen generator, const char* text)
 {
     return yajl_gen_string(generator, reinterpret_cast<const unsigned char*>(text), strlen(text));
@@ -124,6 +167,10 @@ int PGFJSONWriter::startElement(const char* name)
         elementStates_.push_back(kRefused);
         return 0;
     }
+    if (!isWritable("element name", name)) {
+        elementStates_.push_back(kRefused);
+        return 0;
+    }
     bool startsChildren = !elementStates_.empty() && elementStates_.back() == kOpen;
     if (openContainers() + (startsChildren ? 2 : 1) > kMaxOpenContainers) {
         checkYajlStatus(yajl_max_depth_exceeded);
@@ -167,9 +214,11 @@ int PGFJSONWriter::writeAttribute(const char* name, const char* value)
     if (!elementStates_.empty()) {
         if (elementStates_.back() == kRefused)
             return 0;
-        if (elementStates_.back() == kChildrenOpen)
-            endChildren();
     }
+    if (!isWritable("attribute name", name) || !isWritable("attribute value", value))
+        return 0;
+    if (!elementStates_.empty() && elementStates_.back() == kChildrenOpen)
+        endChildren();
     generateString(generator_, name);
     return checkYajlStatus(generateString(generator_, value)) ? 1 : 0;
 }
@@ -177,6 +226,8 @@ int PGFJSONWriter::writeAttribute(const char* name, const char* value)
 int PGFJSONWriter::writeTextValue(const char* text)
 {
     if (!elementStates_.empty() && elementStates_.back() == kRefused)
+        return 0;
+    if (!isWritable("text", text))
         return 0;
     generateString(generator_, "_text");
     return checkYajlStatus(generateString(generator_, text)) ? 1 : 0;
