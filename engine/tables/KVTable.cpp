@@ -160,16 +160,13 @@ void KVTable::setColumnReadOnly(int column, bool readOnly)
 
 void KVTable::setNumberOfRows(int rows)
 {
-    if (rows < 0 || rows == numberOfRows_) {
-        if (rows >= 0)
-            numberOfRows_ = rows;
+    if (rows < 0)
         return;
-    }
     if (rows < numberOfRows_) {
         for (auto& entry : columns_)
             entry.second.removeCellsFromRowIndex(rows);
         rowTitles_.erase(rowTitles_.lower_bound(rows), rowTitles_.end());
-    } else {
+    } else if (rows > numberOfRows_) {
         for (auto& entry : columns_) {
             const char* value = TableUtil::defaultValueForType(entry.second.columnType());
             for (int r = numberOfRows_; r < rows; ++r)
@@ -454,11 +451,11 @@ void KVTable::initTableParser(IKVTableParser& parser, bool json)
         for (Column& column : t.columns)
             TableUtil::jsonEscape(column.name);
     } else {
-        TableUtil::xmlSubstitute(t.name);
+        TableUtil::xmlAttributeSubstitute(t.name);
         for (Row& row : t.rows)
-            TableUtil::xmlSubstitute(row.name);
+            TableUtil::xmlAttributeSubstitute(row.name);
         for (Column& column : t.columns)
-            TableUtil::xmlSubstitute(column.name);
+            TableUtil::xmlAttributeSubstitute(column.name);
     }
 }
 

@@ -30,6 +30,24 @@ void TableUtil::xmlSubstitute(std::string& text)
     text.swap(out);
 }
 
+void TableUtil::xmlAttributeSubstitute(std::string& text)
+{
+    xmlSubstitute(text);
+    if (text.find_first_of("\t\n\r") == std::string::npos)
+        return;
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        switch (c) {
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default: out += c; break;
+        }
+    }
+    text.swap(out);
+}
+
 void TableUtil::escapeSubstitute(std::string& text)
 {
     std::string out;

@@ -9,6 +9,10 @@ public:
     // Entity-escapes & ' " < > for XML text and attribute values.
     static void xmlSubstitute(std::string& text);
 
+    // xmlSubstitute plus character references for TAB, LF and CR, which an
+    // XML reader would otherwise turn into spaces inside an attribute value.
+    static void xmlAttributeSubstitute(std::string& text);
+
     // Backslash-escapes what would split a stored cell: \ , LF CR TAB.
     static void escapeSubstitute(std::string& text);
 

@@ -1,6 +1,7 @@
 #include "engine/tables/TablesXML.h"
 
 #include <cerrno>
+#include <climits>
 #include <clocale>
 #include <cmath>
 #include <cstdarg>
@@ -350,10 +351,28 @@ std::string TablesXML::getFileStreamJSON()
     return out;
 }
 
+bool TablesXML::isWellFormed(const std::string& text)
+{
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    if (!parser)
+        return false;
+    bool ok = text.size() <= static_cast<size_t>(INT_MAX) &&
+              XML_Parse(parser, text.data(), static_cast<int>(text.size()), 1) != XML_STATUS_ERROR;
+    XML_ParserFree(parser);
+    return ok;
+}
+
 long TablesXML::writeFileOut(const std::string& path, bool json)
 {
     std::string text = json ? getFileStreamJSON() : getFileStream();
     std::string error;
+    // A cell or name holding bytes that XML cannot carry (control characters,
+    // broken UTF-8) would make a file nobody can read again: keep the old one.
+    if (!json && !isWellFormed(text)) {
+        std::fprintf(stderr, "Could not save table file %s: a cell or name holds characters an XML file cannot carry\n",
+                     path.c_str());
+        return 0;
+    }
     if (!TableUtil::writeFileAtomically(path, text, error)) {
         std::fprintf(stderr, "Could not save table file %s: %s\n", path.c_str(), error.c_str());
         return 0;

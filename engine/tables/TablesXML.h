@@ -37,6 +37,9 @@ public:
     static std::string FormatXMLString(const char* tag, bool open, bool keepOpen, bool noNewline,
                                        const char* format, ...) __attribute__((format(printf, 5, 6)));
 
+    // Whether an XML reader accepts `text`.
+    static bool isWellFormed(const std::string& text);
+
 private:
     static void XMLCALL startElement(void* userData, const XML_Char* name, const XML_Char** attributes);
     static void XMLCALL endElement(void* userData, const XML_Char* name);

@@ -7,7 +7,6 @@
 
 #include "tests/engine/tables/TableTestSupport.h"
 
-using tabletest::TempDir;
 
 namespace {
 
@@ -262,7 +261,7 @@ TEST(KVTable, RowEditsKeepValuesOnTheirRowsInSparseColumns)
 {
     // A file that says 6 rows but stores two values, then a value set on row 4.
     TempDir dir;
-    tabletest::writeText(dir.file("sparse.xml"),
+    writeFile(dir.file("sparse.xml"),
                          "<table numRows=\"6\" numCols=\"1\"><columns><column type=\"1\">a,b</column></columns></table>");
     KVTable t;
     ASSERT_TRUE(t.loadTable(dir.file("sparse.xml")));
@@ -509,7 +508,7 @@ TEST(KVTableCSV, ExportWritesQuotedEscapedValuesAndDefaults)
     t.setCellValue(1, 0, "say \"hi\"\n");
     t.setCellValue(1, 1, "3");
     ASSERT_TRUE(t.exportCSV(dir.file("out.csv")));
-    EXPECT_EQ(tabletest::readText(dir.file("out.csv")),
+    EXPECT_EQ(readFile(dir.file("out.csv")),
               "\"a\\,b\",0,False\n"
               "\"say &quot;hi&quot;\\n\",\"3\",False\n");
     EXPECT_EQ(tabletest::countEntries(dir.path()), 1);  // no temporary left behind

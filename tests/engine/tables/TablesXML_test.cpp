@@ -12,8 +12,6 @@
 #include "tests/engine/tables/TableTestSupport.h"
 
 using tabletest::dataPath;
-using tabletest::readText;
-using tabletest::TempDir;
 
 namespace {
 
@@ -63,17 +61,17 @@ bool isJSON(const std::string& text)
 TEST(TablesXMLWriting, NewTableMatchesGoldenFiles)
 {
     KVTable t;
-    EXPECT_EQ(t.getFileStream(), readText(dataPath("new_table.xml")));
-    EXPECT_EQ(t.getFileStreamJSON(), readText(dataPath("new_table.json")));
+    EXPECT_EQ(t.getFileStream(), readFile(dataPath("new_table.xml")));
+    EXPECT_EQ(t.getFileStreamJSON(), readFile(dataPath("new_table.json")));
 }
 
 TEST(TablesXMLWriting, FullTableMatchesGoldenFiles)
 {
     KVTable t;
     buildShop(t);
-    EXPECT_EQ(t.getFileStream(), readText(dataPath("shop.xml")));
+    EXPECT_EQ(t.getFileStream(), readFile(dataPath("shop.xml")));
     const std::string& json = t.getFileStreamJSON();
-    EXPECT_EQ(json, readText(dataPath("shop.json")));
+    EXPECT_EQ(json, readFile(dataPath("shop.json")));
     EXPECT_TRUE(isJSON(json));
 }
 
@@ -130,7 +128,7 @@ TEST(TablesXMLReading, GoldenFileLoadsBackEqualAndRewritesIdentically)
     original.setCellValue(2, 5, "0");
     original.setCellValue(1, 0, "");
     EXPECT_EQ(tabletest::dump(loaded), tabletest::dump(original));
-    EXPECT_EQ(loaded.getFileStream(), readText(dataPath("shop.xml")));
+    EXPECT_EQ(loaded.getFileStream(), readFile(dataPath("shop.xml")));
     EXPECT_EQ(loaded.filePath(), dataPath("shop.xml"));
 }
 
@@ -274,7 +272,7 @@ TEST(TablesXMLReading, RecordFieldsAndDepthRules)
 
     KVTable table;
     const std::string path = std::string(KV_BUILD_DIR) + "/record-fields.xml";
-    tabletest::writeText(path, text);
+    writeFile(path, text);
     ASSERT_TRUE(table.loadTable(path));
     EXPECT_EQ(table.flags(), 0xFFFFFFFFu);
     EXPECT_EQ(table.rowTitle(0), "a");
@@ -338,7 +336,7 @@ TEST(TablesXMLSaving, SaveUsesRememberedPathAndReplacesAtomically)
 {
     TempDir dir;
     const std::string path = dir.file("t.xml");
-    tabletest::writeText(path, "<table numRows=\"1\" numCols=\"1\"><c><column>old</column></c></table>");
+    writeFile(path, "<table numRows=\"1\" numCols=\"1\"><c><column>old</column></c></table>");
     KVTable t;
     ASSERT_TRUE(t.loadTable(path));
     EXPECT_EQ(t.cellValue(0, 0), "old");
@@ -351,7 +349,7 @@ TEST(TablesXMLSaving, SaveUsesRememberedPathAndReplacesAtomically)
     EXPECT_EQ(back.cellValue(0, 0), "new");
 
     EXPECT_TRUE(t.saveTable(dir.file("t.json"), true));
-    EXPECT_EQ(readText(dir.file("t.json")), t.getFileStreamJSON());
+    EXPECT_EQ(readFile(dir.file("t.json")), t.getFileStreamJSON());
 }
 
 TEST(TablesXMLSaving, FailuresAnswerFalseAndNameTheFile)
@@ -372,7 +370,7 @@ TEST(TablesXMLSaving, FailuresAnswerFalseAndNameTheFile)
     EXPECT_FALSE(t.saveTable(dir.file("occupied"), false));
     err = testing::internal::GetCapturedStderr();
     EXPECT_NE(err.find("occupied"), std::string::npos) << err;
-    EXPECT_TRUE(tabletest::fileExists(dir.file("occupied")));
+    EXPECT_TRUE(fileExists(dir.file("occupied")));
     EXPECT_EQ(tabletest::countEntries(dir.path()), 1);
 
     // A table never loaded or saved has no path to fall back on.
@@ -380,4 +378,39 @@ TEST(TablesXMLSaving, FailuresAnswerFalseAndNameTheFile)
     testing::internal::CaptureStderr();
     EXPECT_FALSE(fresh.saveTable("", false));
     testing::internal::GetCapturedStderr();
+}
+
+TEST(TablesXMLSaving, NamesWithTabsAndLineBreaksSurvive)
+{
+    TempDir dir;
+    KVTable t;
+    t.setTableName("two\nlines\tand\rmore");
+    t.setRowTitle(0, "row\ttitle");
+    t.setColumnTitle(0, "col\nname");
+    ASSERT_TRUE(t.saveTable(dir.file("names.xml"), false));
+    EXPECT_NE(readFile(dir.file("names.xml")).find("name=\"two&#10;lines&#9;and&#13;more\""), std::string::npos);
+    KVTable back;
+    ASSERT_TRUE(back.loadTable(dir.file("names.xml")));
+    EXPECT_EQ(tabletest::dump(back), tabletest::dump(t));
+}
+
+TEST(TablesXMLSaving, UnwritableCharactersRefuseTheSaveAndKeepTheOldFile)
+{
+    TempDir dir;
+    const std::string path = dir.file("t.xml");
+    KVTable t;
+    t.setCellValue(0, 0, "good");
+    ASSERT_TRUE(t.saveTable(path, false));
+    const std::string before = readFile(path);
+
+    for (const std::string& bad : {std::string("ctrl\x01"), std::string("nul\0x", 5), std::string("\xC3(")}) {
+        t.setCellValue(0, 0, bad);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(t.saveTable(path, false));
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(path), std::string::npos) << err;
+        EXPECT_EQ(readFile(path), before);
+    }
+    // The JSON form escapes them and is written.
+    EXPECT_TRUE(t.saveTable(dir.file("t.json"), true));
 }

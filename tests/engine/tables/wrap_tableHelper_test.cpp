@@ -8,7 +8,6 @@
 #include "engine/tables/KVTable.h"
 #include "tests/engine/tables/TableTestSupport.h"
 
-using tabletest::TempDir;
 
 namespace {
 
@@ -254,12 +253,12 @@ TEST_F(TableHelperTest, DatabasePathIsDirectoryNameAndXml)
     lua_setglobal(L, "dir");
 
     ASSERT_EQ(run("T.saveTableToDatabase(dir, t, 'scores')"), "");
-    ASSERT_TRUE(tabletest::fileExists(prefix + "scores.xml"));
-    EXPECT_EQ(tabletest::readText(prefix + "scores.xml"), table->getFileStream());
+    ASSERT_TRUE(fileExists(prefix + "scores.xml"));
+    EXPECT_EQ(readFile(prefix + "scores.xml"), table->getFileStream());
 
     // No separator is added: a prefix that is not a folder name joins the file name.
     ASSERT_EQ(run("T.saveTableToDatabase(dir .. 'save.data', t, 'scores')"), "");
-    EXPECT_TRUE(tabletest::fileExists(prefix + "save.datascores.xml"));
+    EXPECT_TRUE(fileExists(prefix + "save.datascores.xml"));
 
     ASSERT_EQ(run("u = T.new(); T.loadTableFromDatabase(dir, u, 'scores')"), "");
     EXPECT_EQ(eval("u:getValue('level 2', 'Name')"), "s:second");
@@ -289,7 +288,7 @@ TEST_F(TableHelperTest, PathsLongerThanAKilobyteWork)
     lua_setglobal(L, "dir");
     table->setCellValue(0, 0, "deep");
     ASSERT_EQ(run("T.saveTableToDatabase(dir, t, 'deep'); u = T.new(); T.loadTableFromDatabase(dir, u, 'deep')"), "");
-    EXPECT_TRUE(tabletest::fileExists(folder + "deep.xml"));
+    EXPECT_TRUE(fileExists(folder + "deep.xml"));
     EXPECT_EQ(eval("u:getValue(1, 1)"), "s:deep");
 }
 
@@ -375,6 +374,6 @@ TEST(TableHelperEngine, SavedTableReadsBackInASecondRun)
 
     const std::string first = runScript(writer);
     EXPECT_EQ(first, "1\talpha\n2\t42\n3\tcomma, \"quote\"\nline\n");
-    EXPECT_TRUE(tabletest::fileExists(savePath + "scores.xml"));
+    EXPECT_TRUE(fileExists(savePath + "scores.xml"));
     EXPECT_EQ(runScript(reader), first);
 }
