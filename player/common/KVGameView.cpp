@@ -49,6 +49,11 @@ double KVGameView::frameTimerInterval() const
     return static_cast<double>(animationFrameInterval()) * SecondsPerFrameInterval;
 }
 
+double KVGameView::scheduledTimerInterval() const
+{
+    return timerLoop_ ? timerLoop_->timerInterval(animationTimer_) : -1;
+}
+
 KVViewGeometry KVGameView::geometry() const
 {
     std::lock_guard<std::mutex> lock(geometryMutex_);

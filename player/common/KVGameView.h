@@ -63,6 +63,9 @@ public:
     // The timer's interval in seconds for the current frame interval.
     double frameTimerInterval() const;
     bool animating() const { return animating_.load(); }
+    // The interval of the scheduled frame timer in seconds, or a negative
+    // number when none is scheduled; on the loop's thread.
+    double scheduledTimerInterval() const;
     bool fullScreen() const { return fullScreen_.load(); }
     bool cropToFit() const { return cropToFit_.load(); }
     void setCropToFit(bool crop) { cropToFit_.store(crop); }

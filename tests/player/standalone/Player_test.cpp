@@ -93,7 +93,11 @@ TEST(Player, OptionsAreCheckedAndExplained)
     EXPECT_EQ(runProgram({kPlayer, "--frobnicate", "x.app"}).status, 2);
     EXPECT_EQ(runProgram({kPlayer, "--headless", "--frames", "many", "x.app"}).status, 2);
     EXPECT_EQ(runProgram({kPlayer, "--headless", "--frames"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--headless"}).status, 2);
+    ProgramResult noBundle = runProgram({kPlayer, "--headless"});
+    EXPECT_EQ(noBundle.status, 1) << "the program does not lie inside a bundle";
+    EXPECT_EQ(std::count(noBundle.err.begin(), noBundle.err.end(), '\n'), 1) << noBundle.err;
+    EXPECT_EQ(runProgram({kPlayer, "--fullscreen", "--windowed", "x.app"}).status, 2);
+    EXPECT_EQ(runProgram({kPlayer, "--input", "", "x.app"}).status, 2);
     ProgramResult usage = runProgram({kPlayer, "--bad"});
     EXPECT_NE(usage.err.find("Usage: kelvane-player"), std::string::npos);
 
