@@ -74,8 +74,11 @@ std::optional<KVScriptedInput> KVScriptedInput::parse(const std::string& text, c
             event.kind = kindWord == "keydown" ? Kind::KeyDown : kindWord == "keyup" ? Kind::KeyUp : Kind::Text;
             // Text keeps its spaces; only the one separating it is dropped.
             if (kindWord == "text") {
-                const auto at = content.find("text") + 4;
-                event.text = at < content.size() ? content.substr(at + 1) : "";
+                std::string raw = line;
+                if (!raw.empty() && raw.back() == '\r')
+                    raw.pop_back();
+                const auto at = raw.find("text") + 4;
+                event.text = at < raw.size() ? raw.substr(at + 1) : "";
             } else {
                 event.text = rest;
             }

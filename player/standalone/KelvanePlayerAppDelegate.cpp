@@ -320,9 +320,11 @@ void KelvanePlayerAppDelegate::animationDidStop(bool)
         window_->setFullScreen(false);
     const KVSize intended = luaState_->intendedDisplaySize();
     const KVSize content = window_->contentSize();
-    if (intended.width > 0 && intended.height > 0 &&
-        (intended.width != content.width || intended.height != content.height)) {
-        setCenteredWindowFrameWithSize(intended);
+    if (intended.width > 0 && intended.height > 0) {
+        if (intended.width != content.width || intended.height != content.height)
+            setCenteredWindowFrameWithSize(intended);
+        // Always the game's own shape: a view created while the window was
+        // full screen (or sized to the loading image) has another one.
         gameView_->setOriginalAspectRatio(static_cast<float>(intended.width / intended.height));
     }
     gameView_->reshape();
@@ -344,9 +346,11 @@ void KelvanePlayerAppDelegate::playGame()
         app_.terminate();
         return;
     }
-    gameView_->playWaitUntilDone(false);
+    // Full screen before the first frame, so no frame (and no scripted
+    // input) sees the window size in between.
     if (startFullScreen_)
         gameView_->setFullScreen(true);
+    gameView_->playWaitUntilDone(false);
 }
 
 void KelvanePlayerAppDelegate::setCenteredWindowFrameWithSize(KVSize size)
