@@ -33,4 +33,6 @@ private:
     // The library's own end-element on an empty stack damages its state, so
     // we count open elements and refuse that call ourselves.
     unsigned openElements_ = 0;
+    // The library would write a second XML declaration anywhere.
+    bool begun_ = false;
 };

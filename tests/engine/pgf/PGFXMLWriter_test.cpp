@@ -69,6 +69,23 @@ TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
     EXPECT_STREQ("<r/><s/>", writer->getString());
 }
 
+TEST(PGFXMLWriter, OnlyOneDeclarationAndOnlyAtTheStart)
+{
+    testing::internal::CaptureStderr();
+    auto twice = PGFXMLWriter::newToString();
+    ASSERT_TRUE(twice);
+    EXPECT_GE(twice->startDocument(), 0);
+    EXPECT_EQ(-1, twice->startDocument());
+    auto late = PGFXMLWriter::newToString();
+    ASSERT_TRUE(late);
+    late->writeTextValue("x");
+    EXPECT_EQ(-1, late->startDocument());
+    std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(2, std::count(errors.begin(), errors.end(), '\n')) << errors;
+    EXPECT_STREQ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", twice->getString());
+    EXPECT_STREQ("x", late->getString());
+}
+
 TEST(PGFXMLWriter, AcceptsEveryNameTheReaderAccepts)
 {
     auto writer = PGFXMLWriter::newToString();
