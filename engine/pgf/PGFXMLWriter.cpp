@@ -140,8 +140,11 @@ int PGFXMLWriter::startDocument()
 int PGFXMLWriter::endDocument()
 {
     int result = xmlTextWriterEndDocument(writer_);
-    if (result >= 0)
+    if (result >= 0) {
         openElements_ = 0;
+        // It ends with a line feed, which a declaration may not follow.
+        begun_ = true;
+    }
     return result;
 }
 

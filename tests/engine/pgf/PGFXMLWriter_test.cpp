@@ -84,8 +84,12 @@ TEST(PGFXMLWriter, OnlyOneDeclarationAndOnlyAtTheStart)
     ASSERT_TRUE(late);
     late->writeTextValue("x");
     EXPECT_EQ(-1, late->startDocument());
+    auto ended = PGFXMLWriter::newToString();
+    ASSERT_TRUE(ended);
+    ended->endDocument();
+    EXPECT_EQ(-1, ended->startDocument());
     std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(2, std::count(errors.begin(), errors.end(), '\n')) << errors;
+    EXPECT_EQ(3, std::count(errors.begin(), errors.end(), '\n')) << errors;
     EXPECT_STREQ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", twice->getString());
     EXPECT_STREQ("x", late->getString());
 }
