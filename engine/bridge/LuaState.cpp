@@ -149,7 +149,11 @@ LuaState::LuaState(lua_State* L)
 
 LuaState::~LuaState()
 {
-    close();
+    try {
+        close();
+    } catch (const std::exception& e) {
+        KVLogLine("LuaState: cannot close: %s", e.what());
+    }
 }
 
 void LuaState::destroyLuaState(lua_State* L)

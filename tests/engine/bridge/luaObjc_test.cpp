@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include "engine/bridge/luaObjc.h"
+#include "platform/objects/KVClassRegistry.h"
+#include "platform/objects/KVInvocation.h"
+#include "platform/objects/KVMutableArray.h"
+#include "platform/objects/KVObjectException.h"
+#include "platform/objects/KVNumber.h"
+#include "platform/objects/KVString.h"
+#include "tests/engine/bridge/BridgeTestState.h"
+
+namespace {
+
+// A native class that records what its methods receive.
+class Probe : public KVObject {
+public:
+    std::string received;
+    KVClass* objClass() const override { return probeClass(); }
+
+    static KVClass* probeClass()
+    {
+        static KVClass* cls = define();
+        return cls;
+    }
+
+private:
+    static KVClass* define()
+    {
+        auto& registry = KVClassRegistry::shared();
+        KVClass* cls = registry.defineClass("BridgeProbe", registry.lookup("NSObject"),
+                                            [] { return Ref<KVObject>(makeRef<Probe>()); });
+        auto self = [](KVInvocation& inv) { return inv.targetAs<Probe>(); };
+        cls->addInstanceMethod("take:int:unsigned:double:float:char:", "v@:@iIdfc", [self](KVInvocation& inv) {
+            char text[256];
+            std::snprintf(text, sizeof text, "%s|%d|%u|%.3f|%.3f|%d", kvDescription(inv.objectArgument(2)).c_str(),
+                          inv.intArgument(3), inv.unsignedIntArgument(4), inv.doubleArgument(5),
+                          static_cast<double>(inv.floatArgument(6)), inv.argument(7).isSet() ? 1 : 0);
+            self(inv)->received = text;
+        });
+        cls->addInstanceMethod("kindOf:", "@@:@", [](KVInvocation& inv) {
+            KVObject* o = inv.objectArgument(2);
+            std::string kind = !o ? "nil"
+                               : dynamic_cast<KVNumber*>(o)
+                                   ? "number " + std::to_string(dynamic_cast<KVNumber*>(o)->kind() == KVNumber::Kind::Float)
+                               : dynamic_cast<KVString*>(o) ? "string"
+                               : dynamic_cast<KVClass*>(o)  ? "class"
+                                                            : "object";
+            inv.setReturnValue(KVValue::object(KVString::withString(kind)));
+        });
+        cls->addInstanceMethod("takeClass:", "#@:#", [](KVInvocation& inv) {
+            inv.setReturnValue(KVValue::classValue(inv.classArgument(2)));
+        });
+        cls->addInstanceMethod("received", "@@:", [self](KVInvocation& inv) {
+            inv.setReturnValue(KVValue::object(KVString::withString(self(inv)->received)));
+        });
+        cls->addInstanceMethod("ping", "i@:", [](KVInvocation& inv) { inv.setReturnValue(KVValue::intValue(-5)); });
+        cls->addInstanceMethod("big", "I@:", [](KVInvocation& inv) { inv.setReturnValue(KVValue::unsignedIntValue(70000)); });
+        cls->addInstanceMethod("half", "d@:", [](KVInvocation& inv) { inv.setReturnValue(KVValue::doubleValue(0.5)); });
+        cls->addInstanceMethod("quarter", "f@:", [](KVInvocation& inv) { inv.setReturnValue(KVValue::floatValue(0.25f)); });
+        cls->addInstanceMethod("yes", "c@:", [](KVInvocation& inv) { inv.setReturnValue(KVValue::boolValue(true)); });
+        cls->addInstanceMethod("pointer", "^v@:", [](KVInvocation& inv) { inv.setReturnValue(KVValue::pointerValue(&inv)); });
+        cls->addInstanceMethod("point", "{Point=ff}@:", [](KVInvocation&) {});
+        cls->addInstanceMethod("nothing", "v@:", [](KVInvocation&) {});
+        cls->addInstanceMethod("explode", "v@:", [](KVInvocation&) {
+            throw KVObjectException(KVObjectException::InvalidArgument, "probe exploded");
+        });
+        return cls;
+    }
+};
+
+struct LuaObjcTest : ::testing::Test {
+    BridgeTestState t;
+    void SetUp() override
+    {
+        Probe::probeClass();
+        t.lua->doString("Probe = luaObjc.class('BridgeProbe')");
+    }
+    std::string eval(const std::string& e) { return t.lua->evaluateExpression(e); }
+};
+
+TEST_F(LuaObjcTest, ModuleTableAndFields)
+{
+    EXPECT_EQ(eval("luaObjc._NAME"), "luaObjc");
+    EXPECT_EQ(eval("luaObjc._VERSION"), "0.1");
+    EXPECT_EQ(eval("luaObjc._DESCRIPTION"), "A bridge to objective-C from lua");
+    EXPECT_EQ(eval("type(luaObjc._COPYRIGHT)"), "string");
+    EXPECT_EQ(eval("type(debug.getregistry()['luaObjc.gc'].__gc)"), "function");
+    EXPECT_EQ(eval("type(debug.getregistry()['luaObjc.object'].__index)"), "function");
+    EXPECT_EQ(eval("type(debug.getregistry()['luaObjc.class'].__index)"), "function");
+}
+
+TEST_F(LuaObjcTest, ArraysFromScripts)
+{
+    t.lua->doString("local A = luaObjc.class('NSMutableArray')"
+                    " a = A:array() a:addObject_('x') a:addObject_(2) a:insertObject_atIndex_('first', 0)");
+    EXPECT_EQ(eval("a:count()"), "3");
+    EXPECT_EQ(eval("a:objectAtIndex_(0)"), "first");
+    EXPECT_EQ(eval("a:objectAtIndex_(2) + 1"), "3");
+    EXPECT_EQ(eval("a:componentsJoinedByString_('-')"), "first-x-2");
+    EXPECT_EQ(eval("a:indexOfObject_('nope')"), "-1");
+    // Strings and numbers come back as Lua values, not proxies.
+    EXPECT_EQ(eval("type(luaObjc.class('NSString'):stringWithString_('abc'))"), "string");
+    EXPECT_EQ(eval("luaObjc.class('NSNumber'):numberWithInt_(7.9) + 1"), "8");
+    EXPECT_EQ(eval("luaObjc.class('NSMutableDictionary'):dictionaryWithObject_forKey_('v', 'k'):objectForKey_('k')"),
+              "v");
+}
+
+TEST_F(LuaObjcTest, ArgumentsConvertByTypeCode)
+{
+    t.lua->doString("p = Probe:new() p:take_int_unsigned_double_float_char_(12, 3.9, 7.2, 0.125, 1.5, true)");
+    // The object argument arrives as a number object; the BOOL is not marshalled.
+    EXPECT_EQ(eval("p:received()"), "12|3|7|0.125|1.500|0");
+    EXPECT_EQ(eval("p:kindOf_(1.5)"), "number 1");
+    EXPECT_EQ(eval("p:kindOf_('s')"), "string");
+    EXPECT_EQ(eval("p:kindOf_(nil)"), "nil");
+    EXPECT_EQ(eval("p:kindOf_({})"), "nil");
+    EXPECT_EQ(eval("p:kindOf_(p)"), "object");
+    EXPECT_EQ(eval("p:kindOf_(Probe)"), "class");
+    EXPECT_EQ(eval("p:takeClass_(Probe) ~= nil and p:takeClass_(Probe):description()"), "BridgeProbe");
+    // Missing arguments read as nil and zero.
+    t.lua->doString("p:take_int_unsigned_double_float_char_()");
+    EXPECT_EQ(eval("p:received()"), "(null)|0|0|0.000|0.000|0");
+}
+
+TEST_F(LuaObjcTest, ResultsConvertByTypeCode)
+{
+    t.lua->doString("p = Probe:new()");
+    EXPECT_EQ(eval("p:ping()"), "-5");
+    EXPECT_EQ(eval("p:big()"), "70000");
+    EXPECT_EQ(eval("p:half()"), "0.5");
+    EXPECT_EQ(eval("p:quarter()"), "0.25");
+    EXPECT_EQ(eval("select('#', p:yes())"), "0");
+    EXPECT_EQ(eval("select('#', p:pointer())"), "0");
+    EXPECT_EQ(eval("select('#', p:point())"), "0");
+    EXPECT_EQ(eval("select('#', p:nothing())"), "0");
+    EXPECT_EQ(eval("type(p:description())"), "string");
+}
+
+TEST_F(LuaObjcTest, FailuresAreLoggedAndGiveNothing)
+{
+    t.lua->doString("p = Probe:new()");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(eval("select('#', p:noSuch_(1))"), "0");
+    EXPECT_EQ(eval("select('#', Probe:noSuch_thing_())"), "0");
+    EXPECT_EQ(eval("select('#', luaObjc.class('NoSuchClass'):alloc())"), "0");
+    EXPECT_EQ(eval("select('#', p.ping({}))"), "0");
+    EXPECT_EQ(eval("select('#', p:explode())"), "0");
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("] luaObjc_object_method_call, <BridgeProbe: 0x"), std::string::npos) << log;
+    EXPECT_NE(log.find("> does not respond to selector: noSuch:\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("] luaObjc: class BridgeProbe has no method called noSuch_thing_\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("] luaObjc: class (null) has no method called alloc\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("] luaObject_object_method_call attempt to call method ping on nil\n"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("probe exploded"), std::string::npos) << log;
+}
+
+TEST_F(LuaObjcTest, RetainsBalanceWhenProxiesAreCollected)
+{
+    t.lua->collectGarbage();
+    long before = KVObject::liveObjectCount();
+    t.lua->doString("for i = 1, 20 do local a = luaObjc.class('NSMutableArray'):array()"
+                    " a:addObject_(luaObjc.class('NSString'):stringWithString_('s' .. i)) a:addObject_(a:count())"
+                    " local d = luaObjc.class('NSMutableDictionary'):dictionary() d:setObject_forKey_(a, 'k') end");
+    t.lua->collectGarbage();
+    EXPECT_EQ(KVObject::liveObjectCount(), before);
+
+    // One native object pushed twice: two proxies, two retains, two releases.
+    Ref<KVObject> shared = makeRef<Probe>();
+    {
+        LuaState::Lock lock(*t.lua);
+        luaObjc_pushid(t.L(), shared.get());
+        luaObjc_pushid(t.L(), shared.get());
+        EXPECT_FALSE(lua_rawequal(t.L(), -1, -2));
+        EXPECT_TRUE(luaObjc_isid(t.L(), -1));
+        EXPECT_EQ(luaObjc_getid(t.L(), -2), shared.get());
+        lua_settop(t.L(), 0);
+    }
+    EXPECT_EQ(shared->retainCount(), 3);
+    t.lua->collectGarbage();
+    EXPECT_EQ(shared->retainCount(), 1);
+}
+
+}  // namespace

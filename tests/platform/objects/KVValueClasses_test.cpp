@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "platform/objects/KVClassRegistry.h"
+#include "platform/objects/KVMutableArray.h"
+#include "platform/objects/KVMutableDictionary.h"
+#include "platform/objects/KVNull.h"
+#include "platform/objects/KVNumber.h"
+#include "platform/objects/KVString.h"
+#include "tests/platform/objects/SendMessage.h"
+
+namespace {
+
+KVClass* cls(const char* name) { return KVClassRegistry::shared().lookup(name); }
+Ref<KVObject> str(const char* s) { return KVString::withString(s); }
+
+TEST(KVNumber, KindsConvertAndCompareByValue)
+{
+    EXPECT_EQ(KVNumber::withFloat(2.75f)->intValue(), 2);
+    EXPECT_EQ(KVNumber::withFloat(-2.75f)->intValue(), -2);
+    EXPECT_TRUE(KVNumber::withBool(true)->isBoolean());
+    EXPECT_EQ(KVNumber::withBool(true)->floatValue(), 1.0f);
+    EXPECT_TRUE(KVNumber::withInt(3)->isEqual(KVNumber::withFloat(3).get()));
+    EXPECT_EQ(KVNumber::withInt(3)->hash(), KVNumber::withDouble(3)->hash());
+    EXPECT_FALSE(KVNumber::withInt(3)->isEqual(str("3").get()));
+    EXPECT_EQ(KVNumber::withDouble(1e300)->intValue(), INT32_MAX);
+    EXPECT_EQ(KVNumber::withFloat(0.1f)->stringValue(), "0.1");
+
+    Ref<KVObject> made = sendMessage(cls("NSNumber"), "numberWithInt:", {KVValue::floatValue(7.9f)}).asObject();
+    EXPECT_EQ(sendMessage(made.get(), "intValue").asInt(), 7);
+    EXPECT_EQ(sendMessage(made.get(), "floatValue").asFloat(), 7.0f);
+    Ref<KVObject> flag = sendMessage(cls("NSNumber"), "numberWithBool:", {KVValue::boolValue(true)}).asObject();
+    EXPECT_TRUE(sendMessage(flag.get(), "boolValue").asBool());
+}
+
+TEST(KVString, CountsUtf16UnitsAndMapsCase)
+{
+    EXPECT_EQ(KVString::withString("abc")->length(), 3u);
+    EXPECT_EQ(KVString::withString("h\xC3\xA9")->length(), 2u);           // é: one unit
+    EXPECT_EQ(KVString::withString("\xF0\x9F\x98\x80")->length(), 2u);   // an emoji: a surrogate pair
+    EXPECT_EQ(KVString::withString("a\xFF" "b")->length(), 3u);           // a stray byte counts as one
+    EXPECT_EQ(KVString::withString("stra\xC3\x9F" "e \xC3\xA9t\xC3\xA9")->uppercaseString(), "STRASSE \xC3\x89T\xC3\x89");
+    EXPECT_EQ(KVString::withString("MiXeD\xFF")->lowercaseString(), "mixed\xFF");
+    EXPECT_EQ(KVString::withString("3.5 apples")->doubleValue(), 3.5);
+    EXPECT_EQ(KVString::withString("none")->doubleValue(), 0.0);
+
+    Ref<KVObject> s = sendMessage(cls("NSString"), "stringWithString:", {KVValue::object(str("ab"))}).asObject();
+    EXPECT_EQ(sendMessage(s.get(), "length").asUnsignedInt(), 2u);
+    Ref<KVObject> joined = sendMessage(s.get(), "stringByAppendingString:", {KVValue::object(str("cd"))}).asObject();
+    EXPECT_EQ(joined->description(), "abcd");
+    EXPECT_TRUE(sendMessage(joined.get(), "hasPrefix:", {KVValue::object(str("ab"))}).asBool());
+    EXPECT_TRUE(sendMessage(joined.get(), "hasSuffix:", {KVValue::object(str("cd"))}).asBool());
+    EXPECT_FALSE(sendMessage(joined.get(), "hasSuffix:", {KVValue::object(str("abcde"))}).asBool());
+    // A number where a string is needed is refused, not misread.
+    EXPECT_THROW(sendMessage(s.get(), "stringByAppendingString:", {KVValue::object(KVNumber::withInt(1))}),
+                 KVObjectException);
+}
+
+TEST(KVMutableArray, EditsAndRefusalsThatChangeNothing)
+{
+    Ref<KVObject> made = sendMessage(cls("NSMutableArray"), "array").asObject();
+    auto array = dynamic_cast<KVMutableArray*>(made.get());
+    ASSERT_TRUE(array);
+    sendMessage(array, "addObject:", {KVValue::object(str("b"))});
+    sendMessage(array, "insertObject:atIndex:", {KVValue::object(str("a")), KVValue::unsignedIntValue(0)});
+    sendMessage(array, "addObject:", {KVValue::object(KVNull::null())});
+    EXPECT_EQ(array->description(), "(a, b, <null>)");
+    EXPECT_THROW(array->addObject(nullptr), KVObjectException);
+    EXPECT_THROW(array->insertObject(str("x").get(), 4), KVObjectException);
+    EXPECT_THROW(array->removeObjectAtIndex(3), KVObjectException);
+    EXPECT_THROW(sendMessage(array, "objectAtIndex:", {KVValue::intValue(-1)}), KVObjectException);
+    EXPECT_EQ(array->count(), 3u);
+    EXPECT_EQ(array->indexOfObject(str("b").get()), 1u);
+    EXPECT_EQ(sendMessage(array, "indexOfObject:", {KVValue::object(str("z"))}).asInt(), -1);
+    array->replaceObjectAtIndex(2, str("c").get());
+    array->setArray(array);  // from itself
+    EXPECT_EQ(array->description(), "(a, b, c)");
+    sendMessage(array, "removeLastObject");
+    EXPECT_EQ(sendMessage(array, "lastObject").asObject()->description(), "b");
+
+    Ref<KVObject> fixed = sendMessage(cls("NSArray"), "arrayWithArray:", {KVValue::object(made)}).asObject();
+    EXPECT_FALSE(dynamic_cast<KVMutableArray*>(fixed.get()));
+    EXPECT_TRUE(fixed->isEqual(array));
+    EXPECT_EQ(fixed->methodForSelector("addObject:"), nullptr);
+    Ref<KVObject> one = sendMessage(cls("NSMutableArray"), "arrayWithObject:", {KVValue::object(str("x"))}).asObject();
+    EXPECT_TRUE(dynamic_cast<KVMutableArray*>(one.get()));
+    EXPECT_THROW(sendMessage(cls("NSArray"), "arrayWithObject:", {}), KVObjectException);
+}
+
+TEST(KVMutableDictionary, KeysCompareByValueAndKeepTheirOrder)
+{
+    Ref<KVMutableDictionary> d = KVMutableDictionary::dictionary();
+    d->setObject(KVNumber::withInt(1).get(), str("one").get());
+    d->setObject(KVNumber::withInt(2).get(), KVNumber::withFloat(2).get());
+    d->setObject(KVNumber::withInt(3).get(), str("three").get());
+    d->setObject(KVNumber::withInt(11).get(), str("one").get());  // replaces, keeps the place
+    EXPECT_EQ(d->count(), 3u);
+    EXPECT_EQ(d->objectForKey(str("one").get())->description(), "11");
+    EXPECT_EQ(d->objectForKey(KVNumber::withInt(2).get())->description(), "2");
+    EXPECT_EQ(d->allKeys()->description(), "(one, 2, three)");
+    d->removeObjectForKey(KVNumber::withDouble(2).get());
+    EXPECT_EQ(d->allValues()->description(), "(11, 3)");
+    EXPECT_EQ(d->objectForKey(str("three").get())->description(), "3");
+    EXPECT_THROW(d->setObject(nullptr, str("k").get()), KVObjectException);
+    EXPECT_THROW(d->setObject(str("v").get(), nullptr), KVObjectException);
+    EXPECT_EQ(d->count(), 2u);
+
+    sendMessage(d.get(), "setObject:forKey:", {KVValue::object(str("v")), KVValue::object(str("k"))});
+    EXPECT_EQ(sendMessage(d.get(), "objectForKey:", {KVValue::object(str("k"))}).asObject()->description(), "v");
+    EXPECT_EQ(sendMessage(d.get(), "objectForKey:", {KVValue::object(str("none"))}).asObject(), nullptr);
+    Ref<KVObject> single = sendMessage(cls("NSDictionary"), "dictionaryWithObject:forKey:",
+                                       {KVValue::object(str("v")), KVValue::object(str("k"))}).asObject();
+    EXPECT_EQ(sendMessage(single.get(), "count").asUnsignedInt(), 1u);
+    EXPECT_FALSE(single->isEqual(d.get()));
+}
+
+}  // namespace
