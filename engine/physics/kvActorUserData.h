@@ -1,5 +1,7 @@
 // The game's record on every body the physics module creates: which actor
 // the body belongs to and the collision categories it offers to others.
+// A body definition and the bodies made from it share one record (changing
+// the definition's actor id changes the body's), so the record is counted.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +11,14 @@ class b2Body;
 
 class kvActorUserData {
 public:
+    // The creator holds the first reference.
     kvActorUserData() = default;
-    kvActorUserData(const kvActorUserData&) = default;
+    kvActorUserData(const kvActorUserData&) = delete;
+    kvActorUserData& operator=(const kvActorUserData&) = delete;
+
+    void retain() { ++m_references; }
+    // The last release deletes the record.
+    void release();
 
     // The record a body carries, or null (a body being destroyed has none).
     static kvActorUserData* of(b2Body* body);
@@ -21,4 +29,8 @@ public:
 
     int32_t actorID = 0;
     std::vector<int32_t> collisionCategories;
+
+private:
+    ~kvActorUserData() = default;
+    int m_references = 1;
 };

@@ -28,3 +28,9 @@ void kvFixtureUserData::removeCollisionMaskCategory(int32_t category)
     if (it != collisionMaskCategories.end())
         collisionMaskCategories.erase(it);
 }
+
+void kvFixtureUserData::release()
+{
+    if (--m_references == 0)
+        delete this;
+}

@@ -1,5 +1,6 @@
 // The game's record on every fixture the physics module creates: the kind of
 // fixture (2 marks a sensor) and the categories it is willing to meet.
+// Shared by a fixture definition and the fixtures made from it, so counted.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +12,16 @@ class kvFixtureUserData {
 public:
     static constexpr int32_t kSensorFixtureID = 2;
 
+    // The creator holds the first reference.
     kvFixtureUserData() = default;
     // A copy of the source's id and mask list; a null source gives a fresh record.
     explicit kvFixtureUserData(const kvFixtureUserData* source);
+    kvFixtureUserData(const kvFixtureUserData&) = delete;
+    kvFixtureUserData& operator=(const kvFixtureUserData&) = delete;
+
+    void retain() { ++m_references; }
+    // The last release deletes the record.
+    void release();
 
     // The record a fixture carries, or null (a fixture being destroyed has none).
     static kvFixtureUserData* of(b2Fixture* fixture);
@@ -24,4 +32,8 @@ public:
 
     int32_t fixtureID = 0;
     std::vector<int32_t> collisionMaskCategories;
+
+private:
+    ~kvFixtureUserData() = default;
+    int m_references = 1;
 };

@@ -52,10 +52,12 @@ kvPhysicsWorld::~kvPhysicsWorld()
     // Box2D frees the bodies and fixtures with the world, but not our records.
     for (b2Body* body = m_world->GetBodyList(); body; body = body->GetNext()) {
         for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext()) {
-            delete kvFixtureUserData::of(fixture);
+            if (kvFixtureUserData* record = kvFixtureUserData::of(fixture))
+                record->release();
             fixture->GetUserData().pointer = nullptr;
         }
-        delete kvActorUserData::of(body);
+        if (kvActorUserData* record = kvActorUserData::of(body))
+            record->release();
         body->GetUserData().pointer = nullptr;
     }
     m_live->worldDestroyed();
@@ -93,9 +95,8 @@ b2Body* kvPhysicsWorld::createBody(b2BodyDef* def)
     auto* record = static_cast<kvActorUserData*>(def->userData.pointer);
     if (!record)
         def->userData.pointer = record = new kvActorUserData;
-    std::unique_ptr<kvActorUserData> copy(new kvActorUserData(*record));
     b2Body* body = m_world->CreateBody(def);
-    def->userData.pointer = copy.release();
+    record->retain();
     m_live->add(body);
     giveDefaultMass(body);
     return body;
@@ -108,7 +109,8 @@ void kvPhysicsWorld::destroyBody(b2Body* body, lua_State* L)
     for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
         fixtures.emplace_back(fixture, kvFixtureUserData::of(fixture));
 
-    delete kvActorUserData::of(body);
+    if (kvActorUserData* record = kvActorUserData::of(body))
+        record->release();
     body->GetUserData().pointer = nullptr;
     m_listener->setLuaState(L);
     {
@@ -120,7 +122,8 @@ void kvPhysicsWorld::destroyBody(b2Body* body, lua_State* L)
     // Fixture records outlive the contacts' end so collision functions can
     // still read the fixture ids.
     for (const auto& [fixture, record] : fixtures) {
-        delete record;
+        if (record)
+            record->release();
         m_listener->forgetFixture(fixture);
         m_live->remove(fixture);
     }
@@ -140,7 +143,6 @@ b2Fixture* kvPhysicsWorld::createFixture(b2Body* body, b2FixtureDef* def, const 
     auto* record = static_cast<kvFixtureUserData*>(def->userData.pointer);
     if (!record)
         def->userData.pointer = record = new kvFixtureUserData;
-    std::unique_ptr<kvFixtureUserData> copy(new kvFixtureUserData(record));
 
     def->shape = shape;
     b2Fixture* fixture = nullptr;
@@ -148,11 +150,11 @@ b2Fixture* kvPhysicsWorld::createFixture(b2Body* body, b2FixtureDef* def, const 
         fixture = body->CreateFixture(def);
     } catch (const b2Exception&) {
         def->shape = nullptr;
-        // The mass update can fail after the fixture joined the body: the
-        // fixture then owns the record, and the definition takes the copy.
+        // The mass update can fail after the fixture joined the body; it
+        // then shares the record like any other fixture.
         for (b2Fixture* f = body->GetFixtureList(); f; f = f->GetNext()) {
             if (kvFixtureUserData::of(f) == record) {
-                def->userData.pointer = copy.release();
+                record->retain();
                 m_live->add(f);
                 break;
             }
@@ -160,7 +162,7 @@ b2Fixture* kvPhysicsWorld::createFixture(b2Body* body, b2FixtureDef* def, const 
         throw;
     }
     def->shape = nullptr;
-    def->userData.pointer = copy.release();
+    record->retain();
     m_live->add(fixture);
     giveDefaultMass(body);
     return fixture;
@@ -172,7 +174,8 @@ void kvPhysicsWorld::destroyFixture(b2Body* body, b2Fixture* fixture, lua_State*
     if (fixture->GetBody() != body)
         throw b2Exception("fixture->m_body == this", kSourceName, __LINE__);
 
-    delete kvFixtureUserData::of(fixture);
+    if (kvFixtureUserData* record = kvFixtureUserData::of(fixture))
+        record->release();
     fixture->GetUserData().pointer = nullptr;
     m_listener->setLuaState(L);
     {

@@ -28,9 +28,12 @@ public:
     // True while Box2D is stepping or a destruction is ending contacts.
     bool isBusy() const;
 
-    // The body takes the definition's actor record; the definition keeps an
-    // equal copy, so using it again cannot make two bodies share one record.
+    // The body shares the definition's actor record: later changes through
+    // the definition reach the body, and a definition used twice gives two
+    // bodies one record, which lives as long as any of them.
     b2Body* createBody(b2BodyDef* def);
+    // The body's record is let go first, so the contacts ended by the
+    // destruction read actor id -1 for it.
     void destroyBody(b2Body* body, lua_State* L);
     // Likewise for the fixture record. The shape is copied by Box2D.
     b2Fixture* createFixture(b2Body* body, b2FixtureDef* def, const b2Shape* shape);

@@ -217,7 +217,7 @@ int bodydef_new(lua_State* L)
 int bodydef_gc(lua_State* L)
 {
     if (auto* def = static_cast<b2BodyDef*>(takeOwned(L, kvBodyDefMT))) {
-        delete recordOf(def);
+        recordOf(def)->release();
         delete def;
     }
     return 0;
@@ -492,7 +492,7 @@ int fixturedef_new(lua_State* L)
 int fixturedef_gc(lua_State* L)
 {
     if (auto* def = static_cast<b2FixtureDef*>(takeOwned(L, kvFixtureDefMT))) {
-        delete recordOf(def);
+        recordOf(def)->release();
         delete def;
     }
     return 0;

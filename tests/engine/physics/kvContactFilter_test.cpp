@@ -24,7 +24,7 @@ protected:
             actor->addCollisionCategory(c);
         bodyDef.userData.pointer = actor;
         b2Body* body = world.createBody(&bodyDef);
-        delete static_cast<kvActorUserData*>(bodyDef.userData.pointer);
+        actor->release();
 
         b2FixtureDef fixtureDef;
         auto* record = new kvFixtureUserData;
@@ -33,7 +33,7 @@ protected:
             record->addCollisionMaskCategory(m);
         fixtureDef.userData.pointer = record;
         b2Fixture* f = world.createFixture(body, &fixtureDef, &shape);
-        delete static_cast<kvFixtureUserData*>(fixtureDef.userData.pointer);
+        record->release();
         return f;
     }
 
@@ -90,27 +90,31 @@ TEST_F(ContactFilter, FixtureWithoutRecordMeetsNothing)
 
 TEST(CollisionRecords, RemovingTakesOnlyTheFirstEqualEntry)
 {
-    kvActorUserData actor;
+    auto* actor = new kvActorUserData;
     for (int32_t c : {4, 9, 4, 1})
-        actor.addCollisionCategory(c);
-    actor.removeCollisionCategory(4);
-    actor.removeCollisionCategory(12);
-    EXPECT_EQ(actor.collisionCategories, (std::vector<int32_t>{9, 4, 1}));
+        actor->addCollisionCategory(c);
+    actor->removeCollisionCategory(4);
+    actor->removeCollisionCategory(12);
+    EXPECT_EQ(actor->collisionCategories, (std::vector<int32_t>{9, 4, 1}));
+    actor->release();
 
-    kvFixtureUserData fixture;
-    fixture.fixtureID = 3;
+    auto* fixture = new kvFixtureUserData;
+    fixture->fixtureID = 3;
     for (int32_t m : {2, 2, 5})
-        fixture.addCollisionMaskCategory(m);
-    fixture.removeCollisionMaskCategory(2);
-    EXPECT_EQ(fixture.collisionMaskCategories, (std::vector<int32_t>{2, 5}));
+        fixture->addCollisionMaskCategory(m);
+    fixture->removeCollisionMaskCategory(2);
+    EXPECT_EQ(fixture->collisionMaskCategories, (std::vector<int32_t>{2, 5}));
 
-    kvFixtureUserData copy(&fixture);
-    fixture.addCollisionMaskCategory(8);
-    EXPECT_EQ(copy.fixtureID, 3);
-    EXPECT_EQ(copy.collisionMaskCategories, (std::vector<int32_t>{2, 5}));
-    kvFixtureUserData fresh(nullptr);
-    EXPECT_EQ(fresh.fixtureID, 0);
-    EXPECT_TRUE(fresh.collisionMaskCategories.empty());
+    auto* copy = new kvFixtureUserData(fixture);
+    fixture->addCollisionMaskCategory(8);
+    fixture->release();
+    EXPECT_EQ(copy->fixtureID, 3);
+    EXPECT_EQ(copy->collisionMaskCategories, (std::vector<int32_t>{2, 5}));
+    copy->release();
+    auto* fresh = new kvFixtureUserData(nullptr);
+    EXPECT_EQ(fresh->fixtureID, 0);
+    EXPECT_TRUE(fresh->collisionMaskCategories.empty());
+    fresh->release();
 }
 
 }  // namespace

@@ -322,7 +322,7 @@ TEST_F(PhysicsModule, SetAsBoxRaisesTinyHalfExtents)
     EXPECT_FALSE(lua.boolean("outside"));
 }
 
-TEST_F(PhysicsModule, DefinitionsRecordsAndTheirCopies)
+TEST_F(PhysicsModule, DefinitionsShareTheirRecordsWithWhatTheyMake)
 {
     ASSERT_EQ(lua.run(R"(
         w = P.World.new(0, 0, true)
@@ -330,39 +330,47 @@ TEST_F(PhysicsModule, DefinitionsRecordsAndTheirCopies)
         initialActor = w:createBody(def):actorID()
         def:setActorID(7)
         a = w:createBody(def)
-        -- the definition keeps an equal record: a second body is independent
+        -- the body carries the definition's record: later changes reach it
+        def:setActorID(8)
+        afterDef = a:actorID()
+        -- a definition used twice gives two bodies one record
         b = w:createBody(def)
         b:addCollisionCategory(3)
-        b:removeCollisionCategory(3)
         a:removeCollisionCategory(99)
-        def:setActorID(8)
-        aID, bID = a:actorID(), b:actorID()
+        -- destroying one body leaves the record to the other and the definition
+        w:destroyBody(a)
+        def = nil
+        collectgarbage()
+        collectgarbage()
+        bID = b:actorID()
 
         local fd = P.FixtureDefinition.new()
         local circle = P.CircleShape.new(5)
         fd:setShape(circle)
-        initialFixture = a:createFixture(fd):fixtureID()
+        initialFixture = b:createFixture(fd):fixtureID()
         fd:setFixtureID(4)
         fd:addCollisionMaskCategory(6)
-        f = a:createFixture(fd)
+        f = b:createFixture(fd)
         copy = P.FixtureDefinition.new(f)
         copy:setShape(circle)
+        copy:setFixtureID(5)   -- a copy: f keeps its id
         g = b:createFixture(copy)
-        gID = g:fixtureID()
+        fID, gID = f:fixtureID(), g:fixtureID()
         same = g:body():actorID()
-        -- the shape is held by the definition: collecting it early is harmless
+        -- the shape is held by the definition: dropping it early is harmless
         local fd2 = P.FixtureDefinition.new()
         fd2:setShape(P.CircleShape.new(3))
         collectgarbage()
         collectgarbage()
-        late = a:createFixture(fd2) ~= nil
+        late = b:createFixture(fd2) ~= nil
     )"), "");
     EXPECT_EQ(lua.number("initialActor"), 0.0);
     EXPECT_EQ(lua.number("initialFixture"), 0.0);
-    EXPECT_EQ(lua.number("aID"), 7.0);
-    EXPECT_EQ(lua.number("bID"), 7.0);
-    EXPECT_EQ(lua.number("gID"), 4.0);
-    EXPECT_EQ(lua.number("same"), 7.0);
+    EXPECT_EQ(lua.number("afterDef"), 8.0);
+    EXPECT_EQ(lua.number("bID"), 8.0);
+    EXPECT_EQ(lua.number("fID"), 4.0);
+    EXPECT_EQ(lua.number("gID"), 5.0);
+    EXPECT_EQ(lua.number("same"), 8.0);
     EXPECT_TRUE(lua.boolean("late"));
 }
 
