@@ -1,5 +1,7 @@
 #include "engine/pgf/PGFJSONWriter.h"
 
+#include "engine/pgf/PGFUTF8.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -19,42 +21,9 @@ void appendToStream(void* context, const char* text, size_t length)
 
 // JSON text is UTF-8; yajl copies bytes through unchecked, so a string that
 // is not UTF-8 would make the whole document unreadable.
-bool isUTF8(const char* text)
-{
-    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
-    while (*at) {
-        unsigned c = *at++;
-        int following = 0;
-        unsigned codePoint = 0;
-        if (c < 0x80)
-            continue;
-        if (c >= 0xC2 && c <= 0xDF) {
-            following = 1;
-            codePoint = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            following = 2;
-            codePoint = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            following = 3;
-            codePoint = c & 0x07;
-        } else {
-            return false;
-        }
-        for (int i = 0; i < following; ++i, ++at) {
-            if ((*at & 0xC0) != 0x80)
-                return false;
-            codePoint = (codePoint << 6) | (*at & 0x3F);
-        }
-        bool overlong = (following == 2 && codePoint < 0x800) || (following == 3 && codePoint < 0x10000);
-        if (overlong || (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF)
-            return false;
-    }
-    return true;
-}
-
 bool isWritable(const char* what, const char* text)
 {
-    if (isUTF8(text))
+    if (PGFIsUTF8(text))
         return true;
     fprintf(stderr, "pgf: JSON %s is not valid UTF-8: refused\n", what);
     return false;

@@ -1,9 +1,10 @@
 #include "engine/pgf/PGFXMLWriter.h"
 
+#include "engine/pgf/PGFUTF8.h"
+
 #include <cstdio>
 #include <cstring>
 #include <libxml/chvalid.h>
-#include <libxml/xmlstring.h>
 
 namespace {
 
@@ -38,15 +39,11 @@ bool isNameChar(int c)
 // A name the reader could not read back would make the whole document unreadable.
 bool isValidName(const char* what, const char* name)
 {
-    const xmlChar* at = reinterpret_cast<const xmlChar*>(name);
-    int remaining = static_cast<int>(strlen(name));
-    bool valid = remaining > 0;
-    for (bool first = true; valid && remaining > 0; first = false) {
-        int length = remaining;
-        int c = xmlGetUTF8Char(at, &length);
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(name);
+    bool valid = *at != 0;
+    for (bool first = true; valid && *at; first = false) {
+        int c = PGFNextCodePoint(at);
         valid = c >= 0 && (first ? isNameStartChar(c) : isNameChar(c));
-        at += length;
-        remaining -= length;
     }
     if (!valid)
         fprintf(stderr, "pgf: invalid XML %s name \"%s\": refused\n", what, name);
@@ -57,18 +54,15 @@ bool isValidName(const char* what, const char* name)
 // that are not UTF-8: a document holding them could never be read back.
 bool isWritableText(const char* what, const char* text)
 {
-    const xmlChar* at = reinterpret_cast<const xmlChar*>(text);
-    int remaining = static_cast<int>(strlen(text));
-    while (remaining > 0) {
-        int length = remaining;
-        int c = xmlGetUTF8Char(at, &length);
+    const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
+    while (*at) {
+        const unsigned char* start = at;
+        int c = PGFNextCodePoint(at);
         if (c < 0 || !xmlIsCharQ(c)) {
             fprintf(stderr, "pgf: %s holds a character XML cannot carry (byte %td): refused\n", what,
-                    reinterpret_cast<const char*>(at) - text);
+                    reinterpret_cast<const char*>(start) - text);
             return false;
         }
-        at += length;
-        remaining -= length;
     }
     return true;
 }

@@ -49,6 +49,8 @@ TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
     EXPECT_EQ(-1, writer->startElement("1st"));
     EXPECT_EQ(-1, writer->startElement("-a"));
     EXPECT_EQ(-1, writer->startElement("a\xff"));
+    EXPECT_EQ(-1, writer->startElement("\x9a\x9a"));
+    EXPECT_EQ(-1, writer->writeTextValue("stray \x9a\x9a"));
     EXPECT_EQ(-1, writer->writeAttribute("a=\"1\" b", "v"));
     EXPECT_EQ(-1, writer->writeAttribute("k", "bell\a"));
     EXPECT_EQ(-1, writer->writeTextValue("nul\x01"));
