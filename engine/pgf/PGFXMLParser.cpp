@@ -97,12 +97,16 @@ int PGFXMLParser::parse()
     // stay unsubstituted and no external subset is loaded.
     xmlCtxtUseOptions(context.get(), XML_PARSE_NONET);
     context_ = context.get();
+    beginBuilding();
     xmlParseDocument(context_);
     int result = (context_->wellFormed && !failed_) ? 0 : -1;
-    if (result != 0 && !errorReported_)
+    if (result != 0 && !errorReported_ && !luaFailed())
         fprintf(stderr, "pgf: cannot read %s: not a well-formed document\n", sourceName().c_str());
     context_ = nullptr;
     file_ = nullptr;
+    // The reader has returned and freed its own memory: a Lua error met on
+    // the way can now be raised safely.
+    endBuilding();
     return result;
 }
 
@@ -147,27 +151,36 @@ void PGFXMLParser::reportError(void* context, const char* message, ...)
 
 void PGFXMLParser::fail(const char* reason)
 {
-    if (!errorReported_)
+    if (!errorReported_ && reason)
         fprintf(stderr, "pgf: cannot read %s: %s\n", sourceName().c_str(), reason);
     errorReported_ = true;
     failed_ = true;
     xmlStopParser(context_);
 }
 
+// The callbacks run inside libxml2: nothing may be thrown out of them.
+
 void PGFXMLParser::startXMLElement(void* context, const xmlChar* name, const xmlChar** attributes)
 {
     auto* self = static_cast<PGFXMLParser*>(context);
     if (self->failed_)
         return;
-    // Text before a child element belongs to no one.
-    self->text_.clear();
-    if (!self->pushElement(reinterpret_cast<const char*>(name))) {
-        self->fail("elements nested too deeply");
-        return;
-    }
-    for (const xmlChar** pair = attributes; pair && pair[0]; pair += 2) {
-        const char* value = pair[1] ? reinterpret_cast<const char*>(pair[1]) : "";
-        self->setAttribute(reinterpret_cast<const char*>(pair[0]), withAmpersands(value).c_str());
+    try {
+        // Text before a child element belongs to no one.
+        self->text_.clear();
+        if (!self->pushElement(reinterpret_cast<const char*>(name))) {
+            self->fail(self->luaFailed() ? nullptr : "elements nested too deeply");
+            return;
+        }
+        for (const xmlChar** pair = attributes; pair && pair[0]; pair += 2) {
+            const char* value = pair[1] ? reinterpret_cast<const char*>(pair[1]) : "";
+            if (!self->setAttribute(reinterpret_cast<const char*>(pair[0]), withAmpersands(value).c_str())) {
+                self->fail(nullptr);
+                return;
+            }
+        }
+    } catch (const std::exception& e) {
+        self->fail(e.what());
     }
 }
 
@@ -176,10 +189,12 @@ void PGFXMLParser::endXMLElement(void* context, const xmlChar*)
     auto* self = static_cast<PGFXMLParser*>(context);
     if (self->failed_)
         return;
+    bool stored = true;
     if (!self->text_.empty() && self->topHasNoChildren())
-        self->setTextValue(self->text_.data(), self->text_.size());
+        stored = self->setTextValue(self->text_.data(), self->text_.size());
     self->text_.clear();
-    self->popElement();
+    if (!stored || !self->popElement())
+        self->fail(nullptr);
 }
 
 void PGFXMLParser::characters(void* context, const xmlChar* text, int length)
@@ -187,5 +202,9 @@ void PGFXMLParser::characters(void* context, const xmlChar* text, int length)
     auto* self = static_cast<PGFXMLParser*>(context);
     if (self->failed_ || length <= 0)
         return;
-    self->text_.append(reinterpret_cast<const char*>(text), static_cast<size_t>(length));
+    try {
+        self->text_.append(reinterpret_cast<const char*>(text), static_cast<size_t>(length));
+    } catch (const std::exception& e) {
+        self->fail(e.what());
+    }
 }

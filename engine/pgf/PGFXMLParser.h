@@ -18,7 +18,8 @@ public:
     PGFXMLParser(lua_State* L, const char* fileName);
 
     // 0 on success; otherwise one line naming the source has been printed on
-    // standard error and the Lua stack may hold partial tables above where it was.
+    // standard error and the Lua stack may hold partial tables above where it
+    // was. A Lua error met while building the tables is raised.
     int parse() override;
 
 private:

@@ -128,7 +128,13 @@ PGFXMLWriter::~PGFXMLWriter()
 
 int PGFXMLWriter::startDocument()
 {
-    return xmlTextWriterStartDocument(writer_, nullptr, "UTF-8", nullptr);
+    if (begun_) {
+        fprintf(stderr, "pgf: startDocument after the document has begun: refused\n");
+        return -1;
+    }
+    int result = xmlTextWriterStartDocument(writer_, nullptr, "UTF-8", nullptr);
+    begun_ = begun_ || result >= 0;
+    return result;
 }
 
 int PGFXMLWriter::endDocument()
@@ -144,8 +150,11 @@ int PGFXMLWriter::startElement(const char* name)
     if (!isValidName("element", name))
         return -1;
     int result = xmlTextWriterStartElement(writer_, xml(name));
-    if (result >= 0)
+    if (result >= 0) {
         ++openElements_;
+        begun_ = true;
+        attributeNames_.clear();
+    }
     return result;
 }
 
@@ -163,14 +172,23 @@ int PGFXMLWriter::writeAttribute(const char* name, const char* value)
 {
     if (!isValidName("attribute", name) || !isWritableText("attribute value", value))
         return -1;
-    return xmlTextWriterWriteAttribute(writer_, xml(name), xml(value));
+    if (attributeNames_.count(name)) {
+        fprintf(stderr, "pgf: attribute \"%s\" written twice on one element: refused\n", name);
+        return -1;
+    }
+    int result = xmlTextWriterWriteAttribute(writer_, xml(name), xml(value));
+    if (result >= 0)
+        attributeNames_.insert(name);
+    return result;
 }
 
 int PGFXMLWriter::writeTextValue(const char* text)
 {
     if (!isWritableText("text", text))
         return -1;
-    return xmlTextWriterWriteString(writer_, xml(text));
+    int result = xmlTextWriterWriteString(writer_, xml(text));
+    begun_ = begun_ || result >= 0;
+    return result;
 }
 
 const char* PGFXMLWriter::getString()

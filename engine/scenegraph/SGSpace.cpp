@@ -66,8 +66,8 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         node = new SGSpriteNode();
         break;
     default:
-        fprintf(stderr, "SGSpace::createNode: %u names no node class a space can create; nothing created\n",
-                static_cast<unsigned>(nodeClass));
+        fprintf(stderr, "SGSpace::createNode: %d names no node class a space can create; nothing created\n",
+                static_cast<int>(nodeClass));
         return nullptr;
     }
     addNode(node);

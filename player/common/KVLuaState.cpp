@@ -1,40 +1,181 @@
 #include "player/common/KVLuaState.h"
 
-KVLuaState::KVLuaState(int mode) : state_(KV_NewState(mode))
+#include <atomic>
+
+#include "engine/bridge/LuaErrorException.h"
+#include "engine/bridge/LuaObject.h"
+#include "engine/host/KVExternalFunctionTable.h"
+#include "platform/objects/KVLogLine.h"
+#include "platform/runloop/KVThreadWait.h"
+
+namespace {
+
+std::atomic<KVLuaState::OpenALContextHook> openALHook{nullptr};
+
+// sharedAssetManager:<method>(), with the method name as argument 1.
+int callAssetManagerMethod(lua_State* L)
 {
-    if (state_) {
-        state_->callbacks.context = this;
-        state_->callbacks.gameDidEnd = &KVLuaState::onGameDidEnd;
-    }
+    const char* method = lua_tostring(L, 1);
+    lua_getglobal(L, "sharedAssetManager");
+    lua_getfield(L, -1, method);
+    lua_pushvalue(L, -2);
+    lua_pcall(L, 1, 0, 0);
+    return 0;
 }
+
+}  // namespace
+
+Ref<KVLuaState> KVLuaState::create(const std::string& enginePath, const std::string& savePath, int mode)
+{
+    KV_State* S = KV_NewState(mode);
+    if (!S || !S->L) {
+        KVLogLine("KVLuaState: cannot create the engine state");
+        if (S)
+            KV_DestroyState(S);
+        return nullptr;
+    }
+    // Filled before the script runs, so callbacks made while it loads work.
+    S->callbacks.externalFunction = callExternalFunction;
+    S->callbacks.gameDidEnd = &KVLuaState::onGameDidEnd;
+    auto* self = new KVLuaState(S);
+    Ref<KVLuaState> result = Ref<KVLuaState>::adopt(self);
+    S->callbacks.context = self;
+    KV_Init(S, enginePath.c_str(), savePath.empty() ? nullptr : savePath.c_str());
+    return result;
+}
+
+// The engine libraries are opened by KV_Init, after the wrapper has opened
+// luaObjc and its binder; neither depends on the other.
+KVLuaState::KVLuaState(KV_State* S) : LuaState(S->L), S_(S) {}
 
 KVLuaState::~KVLuaState()
 {
-    KV_DestroyState(state_);
+    close();
 }
 
-void KVLuaState::initEngine(const std::string& enginePath, const std::string& savePath)
+void KVLuaState::destroyLuaState(lua_State* L)
 {
-    KV_Init(state_, enginePath.c_str(), savePath.empty() ? nullptr : savePath.c_str());
-}
-
-void KVLuaState::loadGame(const std::string& projectPath)
-{
-    KV_LoadGame(state_, projectPath.c_str());
-}
-
-bool KVLuaState::hasGlobalTable(const char* name) const
-{
-    lua_State* L = luaState();
-    lua_getglobal(L, name);
-    const bool table = lua_istable(L, -1);
-    lua_pop(L, 1);
-    return table;
+    KVExternalFunctionTable::destroyExternalFunctionTableForState(L);
+    if (S_) {
+        KV_State* S = S_;
+        S_ = nullptr;
+        KV_DestroyState(S);
+    } else {
+        lua_close(L);
+    }
 }
 
 void KVLuaState::onGameDidEnd(void* context)
 {
     auto* self = static_cast<KVLuaState*>(context);
-    if (self->gameDidEnd_)
+    if (self && self->gameDidEnd_)
         self->gameDidEnd_();
+}
+
+Ref<KVObject> KVLuaState::game()
+{
+    if (!state())
+        return nullptr;
+    return globalObject()->valueForKey("game");
+}
+
+void KVLuaState::lockStateServingMainThread()
+{
+    if (isLockedByCurrentThread()) {
+        lockState();  // reports the misuse
+        return;
+    }
+    KVThreadWait::acquire([this] { return tryLockState(); }, [this] { lockState(); });
+}
+
+bool KVLuaState::hasGameTable()
+{
+    lua_State* L = state();
+    if (!L)
+        return false;
+    lua_getglobal(L, "game");
+    const bool table = lua_istable(L, -1);
+    lua_pop(L, 1);
+    return table;
+}
+
+template <class Query>
+auto KVLuaState::displayQuery(const char* name, Query query) -> decltype(query())
+{
+    using Result = decltype(query());
+    if (!S_)
+        return Result{};
+    lockStateServingMainThread();
+    Result result{};
+    try {
+        if (hasGameTable())
+            result = query();
+    } catch (const LuaErrorException& e) {
+        // The panic left the stack as it was when the query began.
+        lua_settop(state(), 0);
+        KVLogLine("[KVLuaState %s]: Lua Error caught (and ignored): %s", name, e.luaError().c_str());
+    } catch (...) {
+        unlockState();
+        throw;
+    }
+    unlockState();
+    return result;
+}
+
+unsigned KVLuaState::targetDisplayResolution()
+{
+    return displayQuery("targetDisplayResolution", [this] { return KV_GetTargetDisplayResolution(S_); });
+}
+
+int KVLuaState::resolutionIndependence()
+{
+    return displayQuery("resolutionIndependence", [this] { return KV_GetResolutionIndependence(S_); });
+}
+
+KVSize KVLuaState::intendedDisplaySize()
+{
+    return displayQuery("intendedDisplaySize", [this] {
+        unsigned width = 0, height = 0;
+        KV_GetIntendedDisplaySize(S_, &width, &height);
+        return KVSize{static_cast<double>(width), static_cast<double>(height)};
+    });
+}
+
+void KVLuaState::setOpenALContextHook(OpenALContextHook hook)
+{
+    openALHook.store(hook);
+}
+
+void KVLuaState::makeOpenALContextCurrent()
+{
+    OpenALContextHook hook = openALHook.load();
+    if (S_ && hook)
+        hook(S_->L);
+}
+
+void KVLuaState::freeGLAssets()
+{
+    if (!S_)
+        return;
+    lockStateServingMainThread();
+    lua_State* L = state();
+    // Protected as a whole, lookups included; the status is not examined:
+    // the manager may be gone or half built.
+    for (const char* method : {"unloadAllImages", "clearForFreedImages"}) {
+        lua_pushcfunction(L, callAssetManagerMethod);
+        lua_pushstring(L, method);
+        lua_pcall(L, 1, 0, 0);
+        lua_settop(L, 0);
+    }
+    unlockState();
+}
+
+int64_t KVLuaState::bytesInUse()
+{
+    if (!S_)
+        return 0;
+    lockStateServingMainThread();
+    const int64_t bytes = KV_TotalBytesUsed(S_);
+    unlockState();
+    return bytes;
 }

@@ -1,38 +1,68 @@
-// Owns a running game's engine state: creates it, runs the engine script,
-// loads the game project, and destroys it.
+// One running game: owns the engine state (KV_State) and is the Lua state
+// wrapper of its Lua state, so the shell can call both the engine entry
+// points and the wrapper's locked, error-capturing calls.
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "engine/bridge/LuaState.h"
 #include "engine/host/KVEngine.h"
+#include "player/common/KVViewGeometry.h"
 
-class KVLuaState {
+class KVLuaState : public LuaState {
 public:
-    // mode 1 lets Lua allocate from the pool allocator.
-    explicit KVLuaState(int mode);
-    ~KVLuaState();
-    KVLuaState(const KVLuaState&) = delete;
-    KVLuaState& operator=(const KVLuaState&) = delete;
+    // Creates the engine state (mode 1: Lua allocates from the pool),
+    // points its callbacks at the new object and at the external function
+    // table, runs the engine script and initEngine, then wraps the Lua
+    // state. savePath may be empty (no saved values). Null when no state can
+    // be created.
+    static Ref<KVLuaState> create(const std::string& enginePath, const std::string& savePath, int mode = 0);
 
-    bool valid() const { return state_ != nullptr; }
-    KV_State* engineState() const { return state_; }
-    lua_State* luaState() const { return state_ ? state_->L : nullptr; }
+    ~KVLuaState() override;
 
-    // Runs the engine script; savePath may be empty (no saved values).
-    void initEngine(const std::string& enginePath, const std::string& savePath);
-    void loadGame(const std::string& projectPath);
+    KV_State* S() const { return S_; }
 
-    // Whether the script defines the global as a table (the shell only asks
-    // the script's `game` and `devices` tables for what they hold).
-    bool hasGlobalTable(const char* name) const;
+    // The script global `game`, as a script object (nothing when absent).
+    Ref<KVObject> game();
 
-    // Called when the script says the game has ended.
+    // The game's display settings, read under the state lock. A Lua error
+    // is logged and gives 0 (a zero size). A script without a `game` table
+    // has no settings and gives 0 without a log line.
+    unsigned targetDisplayResolution();
+    int resolutionIndependence();
+    KVSize intendedDisplaySize();
+
+    // Makes the OpenAL context of the game's sound manager current on the
+    // calling thread, through the hook the sound output installs.
+    void makeOpenALContextCurrent();
+    using OpenALContextHook = void (*)(lua_State* L);
+    static void setOpenALContextHook(OpenALContextHook hook);
+
+    // Asks the script's asset manager to unload every image.
+    void freeGLAssets();
+
+    // The script called callbacks.gameDidEnd(); runs on the script's thread
+    // with the state lock held, so the handler must not take it again.
     void setGameDidEnd(std::function<void()> handler) { gameDidEnd_ = std::move(handler); }
 
-private:
-    static void onGameDidEnd(void* context);
+    // Takes the state lock; on the main thread, serves the main-thread queue
+    // while another thread holds it.
+    void lockStateServingMainThread();
 
-    KV_State* state_ = nullptr;
+    // Runs Lua's collector and answers the bytes in use (0 once closed).
+    int64_t bytesInUse();
+
+protected:
+    void destroyLuaState(lua_State* L) override;
+
+private:
+    explicit KVLuaState(KV_State* S);
+    static void onGameDidEnd(void* context);
+    bool hasGameTable();
+    template <class Query>
+    auto displayQuery(const char* name, Query query) -> decltype(query());
+
+    KV_State* S_;
     std::function<void()> gameDidEnd_;
 };

@@ -6,15 +6,25 @@
 
 const char* commandLineUsage()
 {
-    return "Usage: kelvane-player [options] BUNDLE\n"
-           "Runs a Kelvane game bundle (Name.app).\n"
+    return "Usage: kelvane-player [options] [BUNDLE | ZIP]\n"
+           "Runs a Kelvane game bundle (Name.app), or a zip file holding one. Without\n"
+           "an argument, runs the bundle the program lies in.\n"
            "\n"
            "Options:\n"
-           "  --headless       run without a window, drawing offscreen, with no sound card\n"
+           "  --headless       run without a window, drawing offscreen, with no sound card;\n"
+           "                   frames run back to back\n"
+           "  --fullscreen     start in full screen\n"
+           "  --windowed       start in a window, whatever the game asks for\n"
            "  --frames N       stop after N frames\n"
            "  --fixed-step     advance every frame by exactly 1/60 s\n"
            "  --save-dir DIR   keep saved values in DIR instead of the game's data folder\n"
            "  --screenshot PNG write the last frame to the file PNG\n"
+           "  --input FILE     scripted input, one event a line, given before frame FRAME\n"
+           "                   (frames count from 0; X Y are window points from the top left):\n"
+           "                     FRAME keydown NAME | FRAME keyup NAME | FRAME text STRING\n"
+           "                     FRAME mousedown X Y | FRAME mouseup X Y | FRAME mousemove X Y\n"
+           "  --stats          at exit, print the frame count, the median, 95th percentile\n"
+           "                   and longest frame time, and the Lua memory in use\n"
            "  --pool           let Lua allocate from the pooled allocator\n"
            "  --help           show this text\n"
            "  --version        show the version\n";
@@ -35,8 +45,17 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv)
         };
         if (std::strcmp(arg, "--headless") == 0) {
             options.headless = true;
+        } else if (std::strcmp(arg, "--fullscreen") == 0 || std::strcmp(arg, "--windowed") == 0) {
+            const bool full = std::strcmp(arg, "--fullscreen") == 0;
+            if (options.fullScreen && *options.fullScreen != full) {
+                result.error = "--fullscreen and --windowed exclude each other";
+                return result;
+            }
+            options.fullScreen = full;
         } else if (std::strcmp(arg, "--fixed-step") == 0) {
             options.fixedStep = true;
+        } else if (std::strcmp(arg, "--stats") == 0) {
+            options.stats = true;
         } else if (std::strcmp(arg, "--pool") == 0) {
             options.pool = true;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -55,16 +74,19 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv)
                 return result;
             }
             options.frames = frames;
-        } else if (std::strcmp(arg, "--save-dir") == 0) {
+        } else if (std::strcmp(arg, "--save-dir") == 0 || std::strcmp(arg, "--screenshot") == 0 ||
+                   std::strcmp(arg, "--input") == 0) {
             const char* text = value(arg);
             if (!text)
                 return result;
-            options.saveDir = text;
-        } else if (std::strcmp(arg, "--screenshot") == 0) {
-            const char* text = value(arg);
-            if (!text)
+            if (!*text) {
+                result.error = std::string(arg) + " needs a non-empty value";
                 return result;
-            options.screenshot = text;
+            }
+            std::string& target = std::strcmp(arg, "--save-dir") == 0     ? options.saveDir
+                                  : std::strcmp(arg, "--screenshot") == 0 ? options.screenshot
+                                                                          : options.input;
+            target = text;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             result.error = std::string("unknown option ") + arg;
             return result;
@@ -74,10 +96,6 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv)
             result.error = std::string("more than one game given: ") + arg;
             return result;
         }
-    }
-    if (!options.help && !options.version && options.bundle.empty()) {
-        result.error = "no game bundle given";
-        return result;
     }
     result.options = options;
     return result;

@@ -6,14 +6,17 @@
 
 struct PlayerOptions {
     bool headless = false;
-    std::optional<long> frames;  // stop after this many frames
-    bool fixedStep = false;      // every frame advances exactly 1/60 s
-    std::string saveDir;         // empty: the XDG data folder of the game
-    std::string screenshot;      // PNG of the last frame, when set
-    bool pool = false;           // Lua allocates from the pool allocator
+    std::optional<bool> fullScreen;  // --fullscreen / --windowed; else the bundle decides
+    std::optional<long> frames;      // stop after this many frames
+    bool fixedStep = false;          // every frame advances exactly 1/60 s
+    std::string saveDir;             // empty: the XDG data folder of the game
+    std::string screenshot;          // PNG of the last frame, when set
+    std::string input;               // scripted input file, when set
+    bool stats = false;              // one line of frame statistics at exit
+    bool pool = false;               // Lua allocates from the pool allocator
     bool help = false;
     bool version = false;
-    std::string bundle;
+    std::string bundle;  // a bundle folder or a .zip holding one; empty: the one around the program
 };
 
 struct CommandLineResult {

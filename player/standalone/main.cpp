@@ -1,9 +1,14 @@
-// kelvane-player: runs a Kelvane game bundle.
+// kelvane-player: runs a Kelvane game bundle, in a window or headless.
+#include <SDL2/SDL.h>
+
 #include <cstdio>
+#include <cstdlib>
 
 #include "player/common/GameBundle.h"
+#include "player/common/GameLocator.h"
 #include "player/standalone/CommandLine.h"
-#include "player/standalone/HeadlessRunner.h"
+#include "player/standalone/KVApplication.h"
+#include "player/standalone/KelvanePlayerAppDelegate.h"
 
 int main(int argc, char** argv)
 {
@@ -21,16 +26,37 @@ int main(int argc, char** argv)
         std::printf("kelvane-player %s\n", KV_PLAYER_VERSION);
         return 0;
     }
+    // OpenAL Soft reads its configuration once: headless runs play into the
+    // null device unless the user chose another.
+    if (options.headless)
+        setenv("ALSOFT_DRIVERS", "null", 0);
 
     std::string error;
-    const auto bundle = GameBundle::open(options.bundle, &error);
+    const auto path = GameLocator::locate(options.bundle, GameLocator::executablePath(), &error);
+    if (!path) {
+        std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+        return 1;
+    }
+    const auto bundle = GameBundle::open(*path, &error);
     if (!bundle) {
         std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
         return 1;
     }
     if (!options.headless) {
-        std::fprintf(stderr, "kelvane-player: windowed play is not available yet; use --headless\n");
-        return 2;
+        // The click that focuses the window is a click in the game too.
+        SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+        if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+            std::fprintf(stderr, "kelvane-player: cannot open a window: %s\n", SDL_GetError());
+            return 1;
+        }
     }
-    return HeadlessRunner(options, *bundle).run();
+    int status;
+    {
+        KVApplication app(!options.headless);
+        KelvanePlayerAppDelegate delegate(app, *bundle, options);
+        status = app.run(delegate);
+    }
+    if (!options.headless)
+        SDL_Quit();
+    return status;
 }

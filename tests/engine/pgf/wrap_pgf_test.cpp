@@ -349,7 +349,9 @@ TEST(PGFModule, OutOfMemoryWhileReadingIsALuaErrorAndTheStateGoesOn)
 
     ASSERT_EQ(0, luaL_loadstring(L, "local t = pgf.loadString(document); return #t"));
     memory.limit = memory.used + 64 * 1024;
-    EXPECT_EQ(LUA_ERRMEM, lua_pcall(L, 0, 1, 0));
+    // Raised only after the reader has returned, so it leaks nothing.
+    EXPECT_NE(0, lua_pcall(L, 0, 1, 0));
+    EXPECT_STREQ("not enough memory", lua_tostring(L, -1));
     lua_settop(L, 0);
 
     memory.limit = SIZE_MAX;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include <SDL2/SDL_image.h>
+
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -93,7 +95,11 @@ TEST(Player, OptionsAreCheckedAndExplained)
     EXPECT_EQ(runProgram({kPlayer, "--frobnicate", "x.app"}).status, 2);
     EXPECT_EQ(runProgram({kPlayer, "--headless", "--frames", "many", "x.app"}).status, 2);
     EXPECT_EQ(runProgram({kPlayer, "--headless", "--frames"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--headless"}).status, 2);
+    ProgramResult noBundle = runProgram({kPlayer, "--headless"});
+    EXPECT_EQ(noBundle.status, 1) << "the program does not lie inside a bundle";
+    EXPECT_EQ(std::count(noBundle.err.begin(), noBundle.err.end(), '\n'), 1) << noBundle.err;
+    EXPECT_EQ(runProgram({kPlayer, "--fullscreen", "--windowed", "x.app"}).status, 2);
+    EXPECT_EQ(runProgram({kPlayer, "--input", "", "x.app"}).status, 2);
     ProgramResult usage = runProgram({kPlayer, "--bad"});
     EXPECT_NE(usage.err.find("Usage: kelvane-player"), std::string::npos);
 
@@ -103,6 +109,122 @@ TEST(Player, OptionsAreCheckedAndExplained)
     ProgramResult version = runProgram({kPlayer, "--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kelvane-player ", 0), 0u);
+}
+
+const std::string kInputBundle = std::string(KV_TEST_DATA_DIR) + "/bundles/PlayerInput.app";
+
+// The colour of one pixel of a PNG file (x, y from the top left), as "r g b".
+std::string pixelAt(const std::string& png, int x, int y, int* width = nullptr, int* height = nullptr)
+{
+    SDL_Surface* loaded = IMG_Load(png.c_str());
+    if (!loaded)
+        return "unreadable";
+    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(loaded);
+    if (width)
+        *width = rgba->w;
+    if (height)
+        *height = rgba->h;
+    const auto* p = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch + x * 4;
+    std::string result = std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]);
+    SDL_FreeSurface(rgba);
+    return result;
+}
+
+TEST(Player, ScriptedInputReachesTheGameAndTheScreenshotShowsTheClick)
+{
+    TempDir dir;
+    writeFile(dir.file("input"), "# a click, keys and typed text\n"
+                                 "0 mousedown 120 80\n"
+                                 "1 keydown space\n"
+                                 "1 keyup space\n"
+                                 "1 text H\xC3\xA9 \n"
+                                 "2 mousemove 10 10\n"
+                                 "9 keydown never\n");
+    ProgramResult run = runProgram({kPlayer, "--headless", "--fixed-step", "--frames", "3", "--input", dir.file("input"),
+                                    "--screenshot", dir.file("shot.png"), "--save-dir", dir.file("save"), kInputBundle});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "ready\nscreen 480x320\nscreen 480x320\n"
+                       "mouseDown 120 240\nkeyDown space\nkeyUp space\n"
+                       "keyDown H\nkeyUp H\nkeyDown \xC3\xA9\nkeyUp \xC3\xA9\nkeyDown space\nkeyUp space\n"
+                       "mouseMoved 10 310\nstop\n");
+    // The click at (120, 240) in game points: red 120/480, green 240/320.
+    int w = 0, h = 0;
+    EXPECT_EQ(pixelAt(dir.file("shot.png"), 5, 5, &w, &h), "64 191 255");
+    EXPECT_EQ(w, 480);
+    EXPECT_EQ(h, 320);
+}
+
+TEST(Player, FullScreenMapsTheMouseIntoTheVisibleGame)
+{
+    TempDir dir;
+    writeFile(dir.file("input"), "0 mousedown 960 540\n0 mousedown 150 1080\n1 mouseup 1770 0\n");
+    ProgramResult run = runProgram({kPlayer, "--headless", "--fullscreen", "--frames", "2", "--input",
+                                    dir.file("input"), "--screenshot", dir.file("full.png"), "--save-dir",
+                                    dir.file("save"), kInputBundle});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // A 480 x 320 game on a 1920 x 1080 screen: bars of 150 points each side.
+    EXPECT_NE(run.out.find("screen 1920x1080\nmouseDown 960 540\nmouseDown 0 0\nmouseUp 1920 1080\n"),
+              std::string::npos)
+        << run.out;
+    int w = 0, h = 0;
+    pixelAt(dir.file("full.png"), 0, 0, &w, &h);
+    EXPECT_EQ(w, 1920);
+    EXPECT_EQ(h, 1080);
+}
+
+TEST(Player, StatisticsAndBadScriptedInput)
+{
+    TempDir dir;
+    ProgramResult stats = runProgram({kPlayer, "--headless", "--frames", "4", "--stats", "--save-dir",
+                                      dir.file("save"), kInputBundle});
+    ASSERT_EQ(stats.status, 0) << stats.err;
+    const auto at = stats.out.find("frames 4, median ");
+    ASSERT_NE(at, std::string::npos) << stats.out;
+    const std::string line = stats.out.substr(at);
+    EXPECT_NE(line.find(" ms, p95 "), std::string::npos);
+    EXPECT_NE(line.find(" ms, max "), std::string::npos);
+    EXPECT_NE(line.find(" bytes\n"), std::string::npos);
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
+
+    writeFile(dir.file("bad"), "0 mousedown 1\n");
+    ProgramResult bad = runProgram({kPlayer, "--headless", "--input", dir.file("bad"), kInputBundle});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find(dir.file("bad") + ":1: "), std::string::npos) << bad.err;
+    EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
+    ProgramResult missing = runProgram({kPlayer, "--headless", "--input", dir.file("none"), kInputBundle});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find(dir.file("none")), std::string::npos);
+}
+
+TEST(Player, ZippedGamesAndTheBundleAroundTheProgram)
+{
+    TempDir dir;
+    const std::string bundle = makeBundle(dir, "function play() print('zipped play') end", "Zipped");
+    ProgramResult zip =
+        runProgram({"/bin/sh", "-c", "cd '" + dir.path() + "' && zip -qr game.zip Zipped.app"});
+    ASSERT_EQ(zip.status, 0) << zip.err;
+    const std::vector<std::string> env = {"XDG_DATA_HOME=" + dir.file("data"), "XDG_CACHE_HOME=" + dir.file("cache")};
+    ProgramResult run = runProgram({kPlayer, "--headless", "--frames", "1", dir.file("game.zip")}, env);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "zipped play\n");
+    EXPECT_TRUE(fileExists(dir.file("cache/kelvane-player/game/Zipped.app/Contents/Info.plist")));
+
+    writeFile(dir.file("empty.txt"), "x");
+    runProgram({"/bin/sh", "-c", "cd '" + dir.path() + "' && zip -q nothing.zip empty.txt"});
+    ProgramResult none = runProgram({kPlayer, "--headless", dir.file("nothing.zip")}, env);
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("holds no game bundle"), std::string::npos) << none.err;
+
+    // A program inside a bundle runs that bundle when given none.
+    const std::string inner = bundle + "/Contents/MacOS";
+    std::filesystem::create_directories(inner);
+    std::filesystem::copy_file(kPlayer, inner + "/kelvane-player");
+    std::filesystem::permissions(inner + "/kelvane-player", std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    ProgramResult own = runProgram({inner + "/kelvane-player", "--headless", "--frames", "1"}, env);
+    EXPECT_EQ(own.status, 0) << own.err;
+    EXPECT_EQ(own.out, "zipped play\n");
 }
 
 }  // namespace

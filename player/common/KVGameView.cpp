@@ -1,0 +1,421 @@
+#include "player/common/KVGameView.h"
+
+#include <GL/gl.h>
+
+#include <chrono>
+
+#include "engine/bridge/LuaErrorException.h"
+#include "platform/clock/KVDate.h"
+#include "platform/gl/GLDrawingState.h"
+#include "platform/objects/KVLogLine.h"
+#include "platform/objects/KVNumber.h"
+#include "platform/objects/KVString.h"
+#include "platform/runloop/KVThreadWait.h"
+#include "player/common/KVKeyNames.h"
+#include "player/common/KVLuaState.h"
+
+namespace {
+
+constexpr float kFixedStep = 1.0f / 60.0f;
+
+// Whether the script has a global table; the shell only hands screen sizes
+// to scripts that keep a `devices` table.
+bool hasGlobalTable(lua_State* L, const char* name)
+{
+    lua_getglobal(L, name);
+    const bool table = lua_istable(L, -1);
+    lua_pop(L, 1);
+    return table;
+}
+
+}  // namespace
+
+KVGameView::KVGameView(KVGameWindow& window) : window_(window)
+{
+    const KVSize bounds = window_.contentSize();
+    if (bounds.width > 0 && bounds.height > 0)
+        originalAspectRatio_.store(static_cast<float>(bounds.width / bounds.height));
+}
+
+KVGameView::~KVGameView() = default;
+
+void KVGameView::setDrawingEnabled(bool enabled)
+{
+    drawingEnabled_.store(enabled);
+}
+
+double KVGameView::frameTimerInterval() const
+{
+    return static_cast<double>(animationFrameInterval()) * SecondsPerFrameInterval;
+}
+
+double KVGameView::scheduledTimerInterval() const
+{
+    return timerLoop_ ? timerLoop_->timerInterval(animationTimer_) : -1;
+}
+
+KVViewGeometry KVGameView::geometry() const
+{
+    std::lock_guard<std::mutex> lock(geometryMutex_);
+    return geometry_;
+}
+
+void KVGameView::prepareOpenGL()
+{
+    KVSetGameViewDrawingState();
+}
+
+void KVGameView::lockContext()
+{
+    KVThreadWait::acquire([this] { return contextMutex_.try_lock(); }, [this] { contextMutex_.lock(); });
+}
+
+void KVGameView::unlockContext()
+{
+    contextMutex_.unlock();
+}
+
+void KVGameView::lockState()
+{
+    luaState()->lockStateServingMainThread();
+}
+
+void KVGameView::unlockState()
+{
+    luaState()->unlockState();
+}
+
+void KVGameView::applyPendingViewport()
+{
+    window_.prepareForDrawing();
+    std::lock_guard<std::mutex> lock(geometryMutex_);
+    if (!viewportPending_)
+        return;
+    viewportPending_ = false;
+    const KVViewport& v = geometry_.viewport;
+    glViewport(v.x, v.y, v.width, v.height);
+}
+
+void KVGameView::play()
+{
+    window_.context().makeCurrent();
+    window_.prepareDrawingThread();
+    KVLuaState* state = luaState();
+    if (state)
+        state->makeOpenALContextCurrent();
+    lockContext();
+    if (state && state->S()) {
+        lockState();
+        try {
+            KV_Play(state->S());
+        } catch (const LuaErrorException& e) {
+            KVLogLine("KVGameView play: Lua Error caught (and ignored): %s", e.luaError().c_str());
+        } catch (...) {
+            unlockState();
+            unlockContext();
+            throw;
+        }
+        unlockState();
+    }
+    unlockContext();
+    resetTimebase();
+    startAnimation();
+}
+
+void KVGameView::pauseInitiatedBySystem(bool system)
+{
+    stopAnimation();
+    window_.context().makeCurrent();
+    KVLuaState* state = luaState();
+    if (!state || !state->S())
+        return;
+    state->makeOpenALContextCurrent();
+    lockContext();
+    lockState();
+    try {
+        if (system)
+            KV_SystemInitiatedPause(state->S());
+        else
+            KV_BehaviorInitiatedPause(state->S());
+    } catch (const LuaErrorException& e) {
+        KVLogLine("KVGameView pause: Lua Error caught (and ignored): %s", e.luaError().c_str());
+    } catch (...) {
+        unlockState();
+        unlockContext();
+        throw;
+    }
+    unlockState();
+    unlockContext();
+}
+
+void KVGameView::stop()
+{
+    stopAnimation();
+    window_.context().makeCurrent();
+    KVLuaState* state = luaState();
+    if (!state || !state->S())
+        return;
+    state->makeOpenALContextCurrent();
+    lockContext();
+    lockState();
+    try {
+        KV_Stop(state->S());
+    } catch (const LuaErrorException& e) {
+        KVLogLine("KVGameView stop: Lua Error caught (and ignored): %s", e.luaError().c_str());
+    } catch (...) {
+        unlockState();
+        unlockContext();
+        throw;
+    }
+    unlockState();
+    unlockContext();
+}
+
+void KVGameView::resetTimebase()
+{
+    currentTime_ = KVDate::getTimeAsFloat();
+}
+
+void KVGameView::startAnimation()
+{
+    if (animating())
+        return;
+    KVRunLoop* loop = KVRunLoop::current();
+    if (!loop) {
+        KVLogLine("KVGameView: no run loop on this thread; frames cannot be scheduled");
+        return;
+    }
+    timerLoop_ = loop;
+    animationTimer_ = loop->addTimer(frameOptions_.backToBack ? 0 : frameTimerInterval(), [this] { drawView(); });
+    animating_.store(true);
+}
+
+void KVGameView::stopAnimation()
+{
+    if (!animating())
+        return;
+    timerLoop_->invalidateTimer(animationTimer_);
+    timerLoop_ = nullptr;
+    animationTimer_ = 0;
+    animating_.store(false);
+}
+
+void KVGameView::drawView()
+{
+    const long frame = frames_.load();
+    const auto started = std::chrono::steady_clock::now();
+    if (frameOptions_.beforeFrame)
+        frameOptions_.beforeFrame(frame);
+
+    window_.context().makeCurrent();
+    if (KVLuaState* state = luaState())
+        state->makeOpenALContextCurrent();
+    lockContext();
+    try {
+        applyPendingViewport();
+        drawFrame();
+    } catch (...) {
+        unlockContext();
+        throw;
+    }
+    glFinish();
+    frames_.store(frame + 1);
+    if (frameOptions_.afterFrame) {
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+        try {
+            frameOptions_.afterFrame(frame, ms);
+        } catch (...) {
+            unlockContext();
+            throw;
+        }
+    }
+    unlockContext();
+    window_.context().swap();
+}
+
+void KVGameView::drawFrame()
+{
+    const float now = KVDate::getTimeAsFloat();
+    float elapsed = now - currentTime_;
+    currentTime_ = now;
+    if (frameOptions_.fixedStep)
+        elapsed = kFixedStep;
+    KVLuaState* state = luaState();
+    if (!state || !state->S())
+        return;
+    lockState();
+    try {
+        KV_Update(state->S(), elapsed);
+    } catch (const LuaErrorException& e) {
+        KVLogLine("KVGameView drawFrame: Lua Error caught (and ignored): %s", e.luaError().c_str());
+    } catch (...) {
+        unlockState();
+        throw;
+    }
+    unlockState();
+}
+
+void KVGameView::drawRect()
+{
+    if (drawingEnabled()) {
+        refreshFrame();
+        return;
+    }
+    window_.context().makeCurrent();
+    lockContext();
+    applyPendingViewport();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    unlockContext();
+    window_.context().swap();
+}
+
+void KVGameView::refreshFrame()
+{
+    KVLuaState* state = luaState();
+    if (!state || !state->S())
+        return;
+    window_.context().makeCurrent();
+    lockContext();
+    applyPendingViewport();
+    lockState();
+    try {
+        KV_Render(state->S());
+    } catch (const LuaErrorException& e) {
+        KVLogLine("KVGameView refreshFrame: Lua Error caught (and ignored): %s", e.luaError().c_str());
+    } catch (...) {
+        unlockState();
+        unlockContext();
+        throw;
+    }
+    unlockState();
+    glFinish();
+    unlockContext();
+    window_.context().swap();
+}
+
+void KVGameView::reshape()
+{
+    lockContext();
+    {
+        std::lock_guard<std::mutex> lock(geometryMutex_);
+        geometry_ = KVViewGeometry::reshape(window_.drawableSize(), fullScreen(), cropToFit(), originalAspectRatio(),
+                                            geometry_.currentAspectRatio);
+        // Applied by whichever thread draws next: the context is current
+        // there, not here.
+        viewportPending_ = true;
+    }
+    unlockContext();
+    updateScreenSize(window_.contentSize());
+}
+
+void KVGameView::updateScreenSize(KVSize size)
+{
+    KVLuaState* state = luaState();
+    if (!state || !state->S())
+        return;
+    lockState();
+    try {
+        if (hasGlobalTable(state->state(), "devices"))
+            KV_SetScreenSize(state->S(), static_cast<int>(size.width), static_cast<int>(size.height));
+    } catch (const LuaErrorException& e) {
+        KVLogLine("KVGameView updateScreenSize: Lua Error caught (and ignored): %s", e.luaError().c_str());
+    } catch (...) {
+        unlockState();
+        throw;
+    }
+    unlockState();
+}
+
+void KVGameView::setFullScreen(bool fullScreen)
+{
+    fullScreen_.store(fullScreen);
+    if (fullScreen) {
+        window_.setFullScreen(true);
+    } else {
+        window_.setFullScreen(false);
+        if (KVLuaState* state = luaState()) {
+            const KVSize size = state->intendedDisplaySize();
+            if (size.width > 0 && size.height > 0)
+                window_.setCenteredContentSize(size);
+        }
+    }
+    reshape();
+}
+
+void KVGameView::keyDown(const KVKeyEvent& event)
+{
+    if (event.isEscape && fullScreen())
+        setFullScreen(false);
+    keyEvent(event, KVKeyDownFunction);
+}
+
+void KVGameView::keyUp(const KVKeyEvent& event)
+{
+    keyEvent(event, KVKeyUpFunction);
+}
+
+void KVGameView::keyEvent(const KVKeyEvent& event, const char* function)
+{
+    if (event.isRepeat)
+        return;
+    const std::string name = KVKeyNames::nameForCharacter(event.character);
+    // A dead key types nothing and so posts nothing.
+    if (name.empty())
+        return;
+    postEvent(function, {KVString::withString(name)});
+}
+
+void KVGameView::flagsChanged(uint64_t modifierFlags)
+{
+    currentModifierFlags_ = modifierFlags;
+    for (const auto& t : KVKeyNames::modifierTransitions(previousModifierFlags_, currentModifierFlags_))
+        postEvent(t.function, {KVString::withString(t.name)});
+    previousModifierFlags_ = currentModifierFlags_;
+}
+
+KVPoint KVGameView::convertWindowPoint(KVPoint windowPoint) const
+{
+    const KVSize content = window_.contentSize();
+    const KVSize drawable = window_.drawableSize();
+    const KVSize scale{content.width > 0 ? drawable.width / content.width : 1,
+                       content.height > 0 ? drawable.height / content.height : 1};
+    const KVPoint viewPoint{windowPoint.x, content.height - windowPoint.y};
+    return geometry().convertPoint(viewPoint, scale);
+}
+
+void KVGameView::postMouse(const char* function, KVPoint windowPoint)
+{
+    const KVPoint p = convertWindowPoint(windowPoint);
+    postEvent(function, {KVNumber::withFloat(static_cast<float>(p.x)), KVNumber::withFloat(static_cast<float>(p.y))});
+}
+
+void KVGameView::mouseDown(KVPoint windowPoint)
+{
+    postMouse("mouseDown", windowPoint);
+}
+
+void KVGameView::mouseUp(KVPoint windowPoint)
+{
+    postMouse("mouseUp", windowPoint);
+}
+
+void KVGameView::mouseMoved(KVPoint windowPoint)
+{
+    postMouse("mouseMoved", windowPoint);
+}
+
+void KVGameView::postEvent(const std::string& function, const LuaArguments& args)
+{
+    if (KVLuaState* state = luaState())
+        state->callFunction(function, args);
+}
+
+void KVGameView::deliverEvent(const std::string& function, const LuaArguments& args)
+{
+    try {
+        KVGameView::postEvent(function, args);
+    } catch (const LuaErrorException& e) {
+        KVLogLine("LuaState runLoop: Lua Error caught (and ignored): %s", e.luaError().c_str());
+    }
+}

@@ -1,0 +1,60 @@
+#include "player/standalone/KVSDLGameWindow.h"
+
+#include <SDL2/SDL.h>
+
+#include "platform/objects/KVLogLine.h"
+
+std::unique_ptr<KVSDLGameWindow> KVSDLGameWindow::create(const std::string& title, KVSize size, std::string* error)
+{
+    auto context = SDLWindowContext::create(title, static_cast<int>(size.width), static_cast<int>(size.height), error);
+    if (!context)
+        return nullptr;
+    return std::unique_ptr<KVSDLGameWindow>(new KVSDLGameWindow(std::move(context)));
+}
+
+uint32_t KVSDLGameWindow::windowID() const
+{
+    return SDL_GetWindowID(window());
+}
+
+KVSize KVSDLGameWindow::contentSize() const
+{
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window(), &w, &h);
+    return {static_cast<double>(w), static_cast<double>(h)};
+}
+
+KVSize KVSDLGameWindow::drawableSize() const
+{
+    return {static_cast<double>(context_->width()), static_cast<double>(context_->height())};
+}
+
+void KVSDLGameWindow::setCenteredContentSize(KVSize size)
+{
+    const int w = static_cast<int>(size.width), h = static_cast<int>(size.height);
+    if (w < 1 || h < 1 || w > 16384 || h > 16384) {
+        KVLogLine("Window: refusing the size %gx%g", size.width, size.height);
+        return;
+    }
+    if (isFullScreen())
+        return;  // applies when full screen ends
+    SDL_SetWindowSize(window(), w, h);
+    SDL_SetWindowPosition(window(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
+void KVSDLGameWindow::setFullScreen(bool fullScreen)
+{
+    if (SDL_SetWindowFullscreen(window(), fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+        KVLogLine("Window: cannot %s full screen: %s", fullScreen ? "enter" : "leave", SDL_GetError());
+}
+
+bool KVSDLGameWindow::isFullScreen() const
+{
+    return (SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+}
+
+void KVSDLGameWindow::prepareDrawingThread()
+{
+    if (!SDLWindowContext::setSwapInterval(1))
+        KVLogLine("Window: no swap interval 1: %s", SDL_GetError());
+}

@@ -1,0 +1,32 @@
+// The player's window: an SDL window with its OpenGL context, full screen
+// as SDL_WINDOW_FULLSCREEN_DESKTOP, white behind whatever is not drawn.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/gl/SDLWindowContext.h"
+#include "player/common/KVGameWindow.h"
+
+class KVSDLGameWindow : public KVGameWindow {
+public:
+    // Opens a centred window of the given content size; null on failure
+    // with the reason in *error. The context is left current on this thread.
+    static std::unique_ptr<KVSDLGameWindow> create(const std::string& title, KVSize size, std::string* error);
+
+    GLContext& context() override { return *context_; }
+    SDL_Window* window() const { return context_->window(); }
+    uint32_t windowID() const;
+
+    KVSize contentSize() const override;
+    KVSize drawableSize() const override;
+    void setCenteredContentSize(KVSize size) override;
+    void setFullScreen(bool fullScreen) override;
+    bool isFullScreen() const override;
+    void prepareDrawingThread() override;
+
+private:
+    explicit KVSDLGameWindow(std::unique_ptr<SDLWindowContext> context) : context_(std::move(context)) {}
+
+    std::unique_ptr<SDLWindowContext> context_;
+};

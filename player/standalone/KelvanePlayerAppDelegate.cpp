@@ -1,0 +1,503 @@
+#include "player/standalone/KelvanePlayerAppDelegate.h"
+
+#include <SDL2/SDL.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "engine/bridge/LuaErrorException.h"
+#include "engine/bridge/LuaObject.h"
+#include "platform/gl/FramebufferCapture.h"
+#include "platform/objects/KVLogLine.h"
+#include "platform/objects/KVNull.h"
+#include "platform/paths/XdgPaths.h"
+#include "platform/runloop/KVMainThreadQueue.h"
+#include "player/common/KVOffscreenGameWindow.h"
+#include "player/standalone/KVIntroMovieViewController.h"
+#include "player/standalone/KVLoadingImageViewController.h"
+#include "player/standalone/KVSDLGameWindow.h"
+
+namespace {
+
+bool isFile(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+// The script's teardown calls are each allowed to fail on their own.
+template <class Call>
+void ignoringLuaErrors(const char* what, Call call)
+{
+    try {
+        call();
+    } catch (const LuaErrorException& e) {
+        KVLogLine("KelvanePlayerAppDelegate freeOldLuaState (%s): Lua Error caught (and ignored): %s", what,
+                  e.luaError().c_str());
+    } catch (const std::exception& e) {
+        KVLogLine("KelvanePlayerAppDelegate freeOldLuaState (%s): %s", what, e.what());
+    }
+}
+
+}  // namespace
+
+KelvanePlayerAppDelegate::KelvanePlayerAppDelegate(KVApplication& app, const GameBundle& bundle,
+                                                   const PlayerOptions& options)
+    : app_(app), bundle_(bundle), options_(options)
+{
+}
+
+KelvanePlayerAppDelegate::~KelvanePlayerAppDelegate()
+{
+    if (fullScreenObserver_)
+        KVNotificationCenter::defaultCenter().removeObserver(*fullScreenObserver_);
+    gameView_.reset();
+    if (luaState_ && window_)
+        window_->context().makeCurrent();
+    luaState_ = nullptr;
+    introViewController_.reset();
+}
+
+std::string KelvanePlayerAppDelegate::savePath() const
+{
+    const std::string folder =
+        options_.saveDir.empty() ? XdgPaths::dataHome() + "/" + bundleName() : options_.saveDir;
+    std::string error;
+    if (!XdgPaths::makeFolders(folder, &error)) {
+        KVLogLine("Cannot create the save folder %s: %s; the game runs without saved values", folder.c_str(),
+                  error.c_str());
+        return "";
+    }
+    return folder + "/save.data";
+}
+
+bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
+{
+    if (!options_.input.empty()) {
+        std::string error;
+        scriptedInput_ = KVScriptedInput::load(options_.input, &error);
+        if (!scriptedInput_) {
+            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+            return false;
+        }
+    }
+
+    std::string error;
+    const KVSize loading{LoadingWidth, LoadingHeight};
+    if (options_.headless) {
+        auto offscreen = KVOffscreenGameWindow::create(static_cast<int>(loading.width),
+                                                       static_cast<int>(loading.height), &error);
+        if (offscreen && !offscreen->context().makeCurrent())
+            error = "cannot make the offscreen context current", offscreen.reset();
+        window_ = std::move(offscreen);
+    } else {
+        auto sdl = KVSDLGameWindow::create(bundleName(), loading, &error);
+        sdlWindow_ = sdl.get();
+        window_ = std::move(sdl);
+    }
+    if (!window_) {
+        std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+        return false;
+    }
+    contextOnMainThread_ = true;
+
+    startFullScreen_ = options_.fullScreen.value_or(bundle_.info().boolean("KVStartFullscreen", false));
+    if (startFullScreen_)
+        window_->setFullScreen(true);
+
+    if (!options_.headless) {
+        const std::string image = bundle_.resourcesPath() + "/Default.png";
+        const std::string movie = bundle_.resourcesPath() + "/intro-mac.mov";
+        if (isFile(image)) {
+            auto controller = KVLoadingImageViewController::load(image, &error);
+            if (controller) {
+                if (!startFullScreen_)
+                    setCenteredWindowFrameWithSize(controller->naturalSize());
+                introViewController_ = std::move(controller);
+            } else {
+                KVLogLine("%s", error.c_str());
+            }
+        }
+        if (!introViewController_ && isFile(movie)) {
+            auto controller = KVIntroMovieViewController::open(movie, &error);
+            if (!controller->playable())
+                KVLogLine("%s", error.c_str());
+            introViewController_ = std::move(controller);
+        }
+        SDL_ShowWindow(sdlWindow_->window());
+        SDL_RaiseWindow(sdlWindow_->window());
+        SDL_StartTextInput();
+    }
+
+    gamePath_ = bundle_.projectPath();
+    fullScreenObserver_ = KVNotificationCenter::defaultCenter().addObserver(
+        ShouldExitFullscreenNotification, nullptr, [this](const KVNotification&) {
+            // May be posted by the script on the render thread.
+            KVMainThreadQueue::main().performAsync([this] { shouldExitFullscreen(); });
+        });
+
+    if (introViewController_)
+        introViewController_->setOnFinished([this] { setIntroFinished(true); });
+    else
+        setIntroFinished(true);  // nothing to show: go straight on
+    return true;
+}
+
+void KelvanePlayerAppDelegate::setIntroFinished(bool finished)
+{
+    introFinished_ = finished;
+    if (finished)
+        app_.performAfter(0.01, [this] { loadAndCreateGameView(); });
+}
+
+void KelvanePlayerAppDelegate::setGameReady(bool ready)
+{
+    gameReady_ = ready;
+    if (ready && introFinished_)
+        actuallyStartGame();
+}
+
+bool KelvanePlayerAppDelegate::makeNewLuaState()
+{
+    freeOldLuaState();
+    luaState_ = KVLuaState::create(bundle_.enginePath(), savePath(), options_.pool ? 1 : 0);
+    if (!luaState_)
+        return false;
+    luaState_->setGameDidEnd([this] { gameDidEnd(); });
+    return true;
+}
+
+void KelvanePlayerAppDelegate::gameDidEnd()
+{
+    // No frame after the one that ended the game.
+    if (gameView_ && gameView_->thread() && gameView_->thread()->isCurrent())
+        gameView_->stopAnimation();
+    app_.terminate();
+}
+
+void KelvanePlayerAppDelegate::freeOldLuaState()
+{
+    if (!luaState_)
+        return;
+    Ref<KVLuaState> old = luaState_;
+    auto teardown = [this, old] {
+        window_->context().makeCurrent();
+        old->makeOpenALContextCurrent();
+        ignoringLuaErrors("switchToScene", [&] {
+            Ref<KVObject> game = old->game();
+            if (auto* object = dynamic_cast<LuaObject*>(game.get()))
+                object->invokeMethod("switchToScene", {KVNull::null()});
+        });
+        ignoringLuaErrors("removeCurrentView", [&] { old->callMethod("removeCurrentView", "Renderer"); });
+        ignoringLuaErrors("freeGLAssets", [&] { old->callMethod("freeGLAssets", "AssetManager"); });
+        old->collectGarbage();
+        // Closed where the context is current: shutdownEngine may free textures.
+        old->close();
+    };
+    if (gameView_ && gameView_->thread() && playing_) {
+        // The old game's frames and teardown belong to the render thread.
+        gameView_->performOnRenderThread([this] { gameView_->stopAnimation(); }, true);
+        gameView_->setLuaState(nullptr);
+        gameView_->performOnRenderThread(teardown, true);
+        playing_ = false;
+    } else {
+        if (gameView_)
+            gameView_->setLuaState(nullptr);
+        if (!contextOnMainThread_ && gameView_)
+            gameView_->performOnRenderThread(teardown, true);
+        else
+            teardown();
+    }
+    luaState_ = nullptr;
+}
+
+void KelvanePlayerAppDelegate::createGameView()
+{
+    gameView_ = std::make_unique<KVThreadedGameView>(*window_);
+    KVGameView::FrameOptions frames;
+    frames.fixedStep = options_.fixedStep;
+    frames.backToBack = options_.headless;
+    if (scriptedInput_)
+        frames.beforeFrame = [this](long frame) { scriptedInput_->deliver(frame, *gameView_); };
+    frames.afterFrame = [this](long frame, double ms) { afterFrame(frame, ms); };
+    gameView_->setFrameOptions(std::move(frames));
+    if (contextOnMainThread_)
+        gameView_->prepareOpenGL();
+}
+
+void KelvanePlayerAppDelegate::afterFrame(long frame, double milliseconds)
+{
+    stats_.record(milliseconds);
+    if (options_.frames && frame + 1 >= *options_.frames) {
+        // The last frame: keep it, stop drawing, and end the run.
+        if (!options_.screenshot.empty())
+            writeScreenshot();
+        gameView_->stopAnimation();
+        app_.terminate();
+    }
+}
+
+bool KelvanePlayerAppDelegate::writeScreenshot()
+{
+    screenshotTaken_ = true;
+    std::string error;
+    const KVSize size = window_->drawableSize();
+    if (!KVWriteFramebufferPNG(options_.screenshot, static_cast<int>(size.width), static_cast<int>(size.height),
+                               &error)) {
+        std::fprintf(stderr, "kelvane-player: cannot write the screenshot %s: %s\n", options_.screenshot.c_str(),
+                     error.c_str());
+        app_.terminate(1);
+        return false;
+    }
+    return true;
+}
+
+void KelvanePlayerAppDelegate::loadGameBundle()
+{
+    gameView_->setDrawingEnabled(false);
+    // Before the render thread touches the state: no lock needed.
+    KV_LoadGame(luaState_->S(), gamePath_.c_str());
+    KV_Reset(luaState_->S());
+    gameView_->setLuaState(luaState_.get());
+    gameView_->setDrawingEnabled(true);
+    gameView_->setCropToFit(bundle_.info().boolean("KVOverscan", false));
+    gameView_->reshape();
+}
+
+void KelvanePlayerAppDelegate::loadAndCreateGameView()
+{
+    if (app_.isTerminating())
+        return;
+    if (!makeNewLuaState()) {
+        std::fprintf(stderr, "kelvane-player: %s: cannot create the game's Lua state\n", bundle_.path().c_str());
+        app_.terminate(1);
+        return;
+    }
+    if (!gameView_)
+        createGameView();
+    loadGameBundle();
+    setGameReady(true);
+}
+
+void KelvanePlayerAppDelegate::actuallyStartGame()
+{
+    fadingOut_ = true;
+    if (!introViewController_) {
+        animationDidStop(true);
+        return;
+    }
+    fadeStartedAt_ = KVApplication::now();
+}
+
+void KelvanePlayerAppDelegate::tick(double now)
+{
+    if (!contextOnMainThread_ || !introViewController_ || !sdlWindow_)
+        return;
+    float opacity = 1;
+    if (fadingOut_) {
+        const double t = (now - fadeStartedAt_) / FadeSeconds;
+        if (t >= 1) {
+            animationDidStop(true);
+            return;
+        }
+        opacity = static_cast<float>(1 - t);
+    } else {
+        introViewController_->update(now);
+    }
+    if (!introViewController_)
+        return;
+    introViewController_->draw(window_->drawableSize(), opacity);
+    window_->context().swap();
+}
+
+void KelvanePlayerAppDelegate::animationDidStop(bool)
+{
+    if (!fadingOut_)
+        return;
+    fadingOut_ = false;
+    introViewController_.reset();
+    if (startFullScreen_)
+        window_->setFullScreen(false);
+    const KVSize intended = luaState_->intendedDisplaySize();
+    const KVSize content = window_->contentSize();
+    if (intended.width > 0 && intended.height > 0) {
+        if (intended.width != content.width || intended.height != content.height)
+            setCenteredWindowFrameWithSize(intended);
+        // Always the game's own shape: a view created while the window was
+        // full screen (or sized to the loading image) has another one.
+        gameView_->setOriginalAspectRatio(static_cast<float>(intended.width / intended.height));
+    }
+    gameView_->reshape();
+    gameView_->setDrawingEnabled(true);
+    // From here on the context belongs to the render thread.
+    window_->context().releaseCurrent();
+    contextOnMainThread_ = false;
+    playGame();
+}
+
+void KelvanePlayerAppDelegate::playGame()
+{
+    if (app_.isTerminating())
+        return;
+    playing_ = true;
+    if (options_.frames && *options_.frames == 0) {
+        gameView_->playWaitUntilDone(true);
+        gameView_->performOnRenderThread([this] { gameView_->stopAnimation(); }, true);
+        app_.terminate();
+        return;
+    }
+    // Full screen before the first frame, so no frame (and no scripted
+    // input) sees the window size in between.
+    if (startFullScreen_)
+        gameView_->setFullScreen(true);
+    gameView_->playWaitUntilDone(false);
+}
+
+void KelvanePlayerAppDelegate::setCenteredWindowFrameWithSize(KVSize size)
+{
+    window_->setCenteredContentSize(size);
+}
+
+void KelvanePlayerAppDelegate::windowWillClose()
+{
+    app_.terminate();
+}
+
+void KelvanePlayerAppDelegate::shouldExitFullscreen()
+{
+    if (gameView_ && gameView_->fullScreen())
+        app_.performAfter(0.01, [this] { toggleFullScreen(); });
+}
+
+void KelvanePlayerAppDelegate::toggleFullScreen()
+{
+    if (gameView_ && playing_)
+        gameView_->toggleFullScreen();
+}
+
+void KelvanePlayerAppDelegate::applicationWillTerminate()
+{
+    if (terminated_)
+        return;
+    terminated_ = true;
+    if (fullScreenObserver_) {
+        KVNotificationCenter::defaultCenter().removeObserver(*fullScreenObserver_);
+        fullScreenObserver_.reset();
+    }
+    if (gameView_) {
+        if (playing_ && !options_.screenshot.empty() && !screenshotTaken_)
+            gameView_->performOnRenderThread([this] { writeScreenshot(); }, true);
+        gameView_->stopWaitUntilDone(true);
+        gameView_->destroyThread();
+    }
+    if (options_.stats) {
+        const int64_t bytes = luaState_ ? luaState_->bytesInUse() : 0;
+        std::printf("%s\n", stats_.summary(bytes).c_str());
+    }
+    // The engine state is closed too, so the saved values are closed
+    // cleanly and the script's shutdownEngine runs.
+    if (window_)
+        window_->context().makeCurrent();
+    if (gameView_)
+        gameView_->setLuaState(nullptr);
+    if (luaState_)
+        luaState_->close();
+    luaState_ = nullptr;
+    std::fflush(stdout);
+}
+
+void KelvanePlayerAppDelegate::keyEvent(const SDL_Event& event)
+{
+    const SDL_KeyboardEvent& key = event.key;
+    const bool down = event.type == SDL_KEYDOWN;
+    if (KVSDLInputTranslator::isModifierKey(key.keysym.scancode)) {
+        if (!key.repeat)
+            gameView_->flagsChanged(KVSDLInputTranslator::modifierFlags(key.keysym.mod));
+        return;
+    }
+    // F11 and Alt+Enter belong to the player, not the game.
+    const bool toggle = key.keysym.sym == SDLK_F11 ||
+                        ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT));
+    if (toggle) {
+        if (down && !key.repeat)
+            toggleFullScreen();
+        return;
+    }
+    if (!down) {
+        gameView_->keyUp(translator_.keyUp(key));
+        return;
+    }
+    // The text this very press typed is the next event, when there is one.
+    std::string typed;
+    SDL_Event next;
+    SDL_PumpEvents();
+    if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && next.type == SDL_TEXTINPUT) {
+        SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
+        typed = next.text.text;
+    }
+    gameView_->keyDown(translator_.keyDown(key, typed.empty() ? nullptr : typed.c_str()));
+}
+
+void KelvanePlayerAppDelegate::handleEvent(const SDL_Event& event)
+{
+    if (event.type == SDL_QUIT) {
+        windowWillClose();
+        return;
+    }
+    if (event.type == SDL_WINDOWEVENT) {
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            windowWillClose();
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            if (gameView_ && playing_)
+                gameView_->reshape();
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            if (gameView_ && playing_ && !pausedByMinimise_) {
+                pausedByMinimise_ = true;
+                gameView_->pauseWaitUntilDone(false, true);
+            }
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            if (gameView_ && pausedByMinimise_) {
+                pausedByMinimise_ = false;
+                gameView_->playWaitUntilDone(false);
+            }
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            if (gameView_ && playing_)
+                gameView_->drawRect();
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    // Input reaches the game once it plays.
+    if (!gameView_ || !playing_)
+        return;
+    switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        keyEvent(event);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_LEFT)
+            gameView_->mouseDown({static_cast<double>(event.button.x), static_cast<double>(event.button.y)});
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT)
+            gameView_->mouseUp({static_cast<double>(event.button.x), static_cast<double>(event.button.y)});
+        break;
+    case SDL_MOUSEMOTION:
+        if (event.motion.state & SDL_BUTTON_LMASK)
+            gameView_->mouseDragged({static_cast<double>(event.motion.x), static_cast<double>(event.motion.y)});
+        else
+            gameView_->mouseMoved({static_cast<double>(event.motion.x), static_cast<double>(event.motion.y)});
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,391 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/host/kv_lua.h"
+#include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/nodes/SGAttributeNode.h"
+#include "engine/scenegraph/ports/SGIntegerPort.h"
+#include "engine/scenegraph/wrap_scenegraph.h"
+
+// A Lua state with the standard libraries and the scenegraph module; each
+// test runs script text in it.
+class ScenegraphModule : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        L = luaL_newstate();
+        luaL_openlibs(L);
+        lua_pushcfunction(L, luaopen_scenegraph);
+        lua_pushstring(L, "scenegraph");
+        ASSERT_EQ(lua_pcall(L, 1, 0, 0), 0);
+        ASSERT_EQ(run("scene = scenegraph.scene.new(nil, nil); space = scene:defaultSpace()"), "");
+    }
+    void TearDown() override
+    {
+        run("if scene then scene:delete() end");
+        lua_close(L);
+    }
+
+    // "" when the text ran, otherwise the Lua error message.
+    std::string run(const std::string& code)
+    {
+        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
+            std::string message = lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)";
+            lua_pop(L, 1);
+            return message;
+        }
+        return "";
+    }
+
+    // Runs the text and answers what it printed on standard output.
+    std::string output(const std::string& code, std::string* error = nullptr)
+    {
+        testing::internal::CaptureStdout();
+        const std::string result = run(code);
+        if (error)
+            *error = result;
+        else
+            EXPECT_EQ(result, "") << code;
+        return testing::internal::GetCapturedStdout();
+    }
+
+    lua_State* L = nullptr;
+};
+
+TEST_F(ScenegraphModule, PublishesItsConstantsAndClassTables)
+{
+    EXPECT_EQ(run(R"(
+        local sg = scenegraph
+        assert(sg.NIL == 0 and sg.STRING == 1 and sg.NUMBER == 2 and sg.INTEGER == 3)
+        assert(sg.BOOLEAN == 4 and sg.COLOR == 5 and sg.SOUND == 6 and sg.IMAGE == 7 and sg.ASSETNAME == 8)
+        assert(sg.arithmeticNode == 4 and sg.assetLoaderNode == 8 and sg.clearNode == 16)
+        assert(sg.colorNode == 32 and sg.imageFlipNode == 131072 and sg.imageLoaderNode == 64)
+        assert(sg.ortho2DSpace == 128 and sg.particleSystemNode == 256 and sg.replicatorSpace == 512)
+        assert(sg.space == 1024 and sg.spriteNode == 2048 and sg.soundListenerNode == 4096)
+        assert(sg.soundLoaderNode == 8192 and sg.soundPlayerNode == 16384)
+        assert(sg.stringToImageNode == 32768 and sg.wrapSpace == 65536)
+
+        -- attributeNode is the class table, not the number 2
+        assert(type(sg.attributeNode) == "table")
+        assert(type(sg.attributeNode.new) == "function")
+        assert(type(sg.attributeNode.setValue) == "function")
+        assert(type(sg.attributeNode.__gc) == "function")
+
+        local registry = debug.getregistry()
+        assert(sg.scene == registry["scenegraph.sceneMT"] and sg.scene.__index == sg.scene)
+        assert(sg.attributeNode == registry["scenegraph.attributeNodeMT"])
+        assert(registry["scenegraph.portMT"].__index == registry["scenegraph.portMT"])
+        assert(getmetatable(registry["scenegraph.spaceMT"]) == registry["scenegraph.renderNodeMT"])
+        assert(getmetatable(registry["scenegraph.renderNodeMT"]) == registry["scenegraph.nodeMT"])
+        local c = registry["scenegraph.nodeConstants"]
+        assert(c.value == 0 and c.asset == 6 and c.name == 5 and c.color == 7 and c.image == 22)
+        assert(c.angle == 39 and c.blendingMode == 38 and c.wrap == 71 and c.x == 28)
+    )"), "");
+}
+
+TEST_F(ScenegraphModule, NodeHandlesFindPortsAndMethodsByTheirMetatableChain)
+{
+    EXPECT_EQ(run(R"(
+        local sg = scenegraph
+        local portMT = debug.getregistry()["scenegraph.portMT"]
+        local inner = space:createNode(sg.space)
+        local clear = space:createNode(sg.clearNode)
+        local plain = space:createNode(sg.arithmeticNode)
+        local attr = sg.attributeNode.new(sg.NUMBER)
+
+        -- any port name gives a port handle, whether or not the node has it
+        for _, node in ipairs({inner, clear, plain, attr}) do
+            local p = node.x
+            assert(type(p) == "table" and getmetatable(p) == portMT)
+            assert(type(p[1]) == "userdata" and p[2] == 28)
+            assert(node.x ~= node.x)  -- a new handle each time
+            assert(node.nonsense == nil)
+        end
+
+        assert(type(inner.createNode) == "function" and type(inner.getLayer) == "function")
+        assert(type(inner.compute) == "function" and type(inner.countRenderNodes) == "function")
+        assert(clear.createNode == nil and type(clear.getLayer) == "function" and type(clear.compute) == "function")
+        assert(plain.getLayer == nil and plain.createNode == nil and type(plain.compute) == "function")
+        assert(attr.compute == nil and type(attr.setValue) == "function" and type(attr.new) == "function")
+
+        -- handles are fresh userdata every time
+        assert(scene:defaultSpace() ~= scene:defaultSpace())
+    )"), "");
+}
+
+TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryAndNotifyOnlyWhenAsked)
+{
+    EXPECT_EQ(run(R"(
+        local n = space:createNode(scenegraph.arithmeticNode)
+        n.input1:setValue(7, true)
+        n.input2:setValue(2, true)
+        n.operation:setValue("%", true)
+        assert(n.output:value() == 1)
+
+        -- without the notify flag the value is stored but nothing recomputes
+        n.input1:setValue(9)
+        assert(n.input1:value() == 9)
+        assert(n.output:value() == 1)
+        n.input2:setValue(4, true)
+        assert(n.output:value() == 1, n.output:value())  -- 9 % 4
+
+        -- a non-numeric string stores Lua's conversion, 0, and marks nothing
+        n.input1:setValue("many")
+        assert(n.input1:value() == 0 and n.output:value() == 1)
+
+        -- string ports: booleans as words, nil as empty, numbers as Lua writes them
+        n.operation:setValue(true, true);  assert(n.operation:value() == "true")
+        n.operation:setValue(false, true); assert(n.operation:value() == "false")
+        n.operation:setValue(nil, true);   assert(n.operation:value() == "")
+        n.operation:setValue(12, true);    assert(n.operation:value() == "12")
+        n.operation:setValue(1.5, true);   assert(n.operation:value() == "1.5")
+        n.operation:setValue(print, true); assert(n.operation:value() == "")
+        assert(n.output:value() == 0)  -- "" is no operation
+
+        -- colour ports read as nil
+        local color = space:createNode(scenegraph.colorNode)
+        assert(color.output:value() == nil)
+        assert(color.r:value() == 1)
+
+        -- integer and boolean attribute nodes
+        local i = scenegraph.attributeNode.new(scenegraph.INTEGER)
+        i.value:setValue(-3.9, true); assert(i.value:value() == -3)
+        i.value:setValue(1e30, true); assert(i.value:value() == 2147483647)
+        local b = scenegraph.attributeNode.new(scenegraph.BOOLEAN)
+        b.value:setValue(0, true);   assert(b.value:value() == true)  -- Lua truth
+        b.value:setValue(nil, true); assert(b.value:value() == false)
+    )"), "");
+}
+
+TEST_F(ScenegraphModule, IntegerPortsReadAsScriptNumbersLosingLowBits)
+{
+    auto* node = new SGAttributeNode(SGTypeInteger);
+    static_cast<SGIntegerPort*>(node->valuePort())->setValue(16777217);
+    sg_pushNode(L, node);
+    node->release();  // the handle holds it now
+    lua_setglobal(L, "big");
+    EXPECT_EQ(run("assert(big.value:value() == 16777216)"), "");
+}
+
+TEST_F(ScenegraphModule, APortHandleValueConnectsWhateverTheNotifyFlag)
+{
+    EXPECT_EQ(run(R"(
+        local a = space:createNode(scenegraph.arithmeticNode)
+        local b = space:createNode(scenegraph.arithmeticNode)
+        a.input1:setValue(5, true)
+        b.input1:setValue(a.output, false)
+        b.input2:setValue(1, true)
+        assert(b.output:value() == 6)
+        a.input2:setValue(10, true)
+        assert(b.output:value() == 16)
+        -- ports may be connected to themselves only to be refused, never to hang
+        b.input2:setValue(b.input2, true)
+        assert(b.input2:value() == 1)
+        b.input2:setValue(b.output, true)   -- fed from its own output: allowed, and ends
+        assert(b.output:value() == 16)       -- connecting marks nothing
+        a.input1:setValue(0, true)
+        assert(b.output:value() == 10 + 16)  -- a.output + the stale b.output
+    )"), "");
+}
+
+TEST_F(ScenegraphModule, AttributeNodesCarryScriptValuesAndConnectThroughGetNode)
+{
+    EXPECT_EQ(run(R"(
+        local sg = scenegraph
+        local score = sg.attributeNode.new(sg.NUMBER)
+        sg.attributeNode.setValue(score, 40, true)
+        assert(score.value:value() == 40)
+        assert(score.colorTarget:value() == 40 and score.x:value() == 40)
+        assert(score.anything == nil)  -- not a port name
+
+        local attribute = { node = score }
+        function attribute:getNode() return self.node end
+
+        local n = space:createNode(sg.arithmeticNode)
+        n.input2:setValue(2, true)
+        n.input1:connectToAttribute(attribute)
+        assert(n.output:value() == 42)
+        sg.attributeNode.setValue(score, 50, true)
+        assert(n.output:value() == 52)
+        sg.attributeNode.setValue(score, 60)  -- no notify: stored, not seen yet
+        assert(score.value:value() == 60 and n.output:value() == 52)
+
+        local name = sg.attributeNode.new(sg.ASSETNAME)
+        sg.attributeNode.setValue(name, "hero.png", true)
+        assert(name.value:value() == "hero.png")
+        name.value:setValue(true, true)  -- an asset name has no boolean form
+        assert(name.value:value() == "")
+
+        -- the connection keeps the attribute node alive after its handle goes
+        score = nil
+        attribute.node = nil
+        collectgarbage("collect")
+        collectgarbage("collect")
+        assert(n.output:value() == 52)
+        n.input2:setValue(3, true)
+        assert(n.output:value() == 63)
+    )"), "");
+}
+
+TEST_F(ScenegraphModule, ConnectToAttributeReportsAFailingOrWrongGetNode)
+{
+    run("n = space:createNode(scenegraph.arithmeticNode)");
+    std::string error = run("n.input1:connectToAttribute({ getNode = function() error('no node here') end })");
+    EXPECT_NE(error.find("getNode failed"), std::string::npos) << error;
+    EXPECT_NE(error.find("no node here"), std::string::npos) << error;
+    error = run("n.input1:connectToAttribute({ getNode = function() return space end })");
+    EXPECT_NE(error.find("not an attribute node"), std::string::npos) << error;
+    error = run("n.input1:connectToAttribute({})");
+    EXPECT_NE(error.find("getNode"), std::string::npos) << error;
+}
+
+TEST_F(ScenegraphModule, RemovingNilSaysSoAndCallsLogtrace)
+{
+    std::string out = output(R"(
+        traced = 0
+        function logtrace() traced = traced + 1 end
+        space:createNode(scenegraph.clearNode)
+        space:removeNode(nil)
+        assert(traced == 1)
+        assert(space:countRenderNodes() == 1)
+    )");
+    EXPECT_EQ(out, "Attempt to remove nil node\n");
+
+    // Without a logtrace the message still comes and nothing fails.
+    out = output("logtrace = nil; space:removeNode(42)");
+    EXPECT_EQ(out, "Attempt to remove nil node\n");
+}
+
+TEST_F(ScenegraphModule, SettingAColourPortFromAValueIsRefused)
+{
+    const std::string out = output(R"(
+        local clear = space:createNode(scenegraph.clearNode)
+        clear.color:setValue(1, true)
+        clear.color:setValue("red", true)
+    )");
+    EXPECT_EQ(out, "SGPort:setValue unhandled type\nSGPort:setValue unhandled type\n");
+}
+
+TEST_F(ScenegraphModule, APortTheNodeLacksIsALuaErrorNamingIt)
+{
+    run("n = space:createNode(scenegraph.arithmeticNode)");
+    for (const char* code : {"return n.x:value()", "n.colorTarget:setValue(1, true)",
+                             "n.input1:setValue(n.x)", "n.angle:connectToAttribute({})"}) {
+        const std::string error = run(code);
+        EXPECT_NE(error.find("has no port"), std::string::npos) << code << ": " << error;
+    }
+    EXPECT_NE(run("return n.x:value()").find("'x'"), std::string::npos);
+    EXPECT_NE(run("n.colorTarget:setValue(1)").find("'colorTarget'"), std::string::npos);
+    EXPECT_EQ(run("assert(n.output:value() == 0)"), "");  // the node still works
+}
+
+TEST_F(ScenegraphModule, AnUnsupportedAttributeNodeAnswersNothing)
+{
+    const std::string out = output(R"(
+        bad = scenegraph.attributeNode.new(scenegraph.COLOR)
+        assert(bad.value:value() == nil)
+        bad.value:setValue(1, true)
+        scenegraph.attributeNode.setValue(bad, 1, true)
+        local n = space:createNode(scenegraph.arithmeticNode)
+        n.input1:connectToAttribute({ getNode = function() return bad end })
+        n.input1:setValue(bad.value)
+        assert(n.input1:value() == 0)
+    )");
+    EXPECT_EQ(out, "SGAttributeNode creation failed - unsupported type\n"
+                   "AttributeNode:setValue unhandled type\n");
+}
+
+TEST_F(ScenegraphModule, CreateNodeWithAValueNamingNoClassGivesNil)
+{
+    EXPECT_EQ(run(R"(
+        for _, value in ipairs({0, 2, 8, 128, 3, 1e9, -1}) do
+            assert(space:createNode(value) == nil, value)
+        end
+        assert(space:createNode("space") == nil)
+        assert(space:countRenderNodes() == 0)
+    )"), "");
+}
+
+TEST_F(ScenegraphModule, LayersSortAndNodesRemove)
+{
+    EXPECT_EQ(run(R"(
+        local a = space:createNode(scenegraph.clearNode)
+        local b = space:createNode(scenegraph.clearNode)
+        local inner = space:createNode(scenegraph.space)
+        space:createNode(scenegraph.colorNode)
+        assert(space:countRenderNodes() == 3)
+        a:setLayer(7)
+        assert(a:getLayer() == 7 and b:getLayer() == 0)
+        space:sortRenderNodes()
+        space:removeNode(a)
+        assert(space:countRenderNodes() == 2)
+        inner:removeNode(b)   -- not in that space: ignored
+        assert(space:countRenderNodes() == 2)
+        b:compute()
+    )"), "");
+    // A removed node's handles fail cleanly instead of reaching freed memory.
+    run("gone = space:createNode(scenegraph.arithmeticNode); port = gone.output; space:removeNode(gone)");
+    EXPECT_NE(run("gone:compute()").find("no longer exists"), std::string::npos);
+    EXPECT_NE(run("port:value()").find("no longer exists"), std::string::npos);
+    EXPECT_EQ(run("space:removeNode(gone)"), "");  // by address: simply not there
+}
+
+TEST_F(ScenegraphModule, ScenesManageSpacesAndSurviveMisuse)
+{
+    EXPECT_EQ(run(R"(
+        local s = scenegraph.scene.new(nil, nil)
+        local other = scenegraph.scene.new()
+        local ortho = s:createSpace(scenegraph.ortho2DSpace)
+        local plain = s:createSpace(scenegraph.space)
+        assert(ortho.x:value() == 0 and ortho.modelRotation:value() == 0)
+        ortho.width:setValue(480, true)
+        assert(ortho.width:value() == 480)
+        s:removeSpace(plain)
+        s:removeSpace(s:defaultSpace())
+        s:renderWithInitialState(other)   -- other has fewer spaces
+        other:renderWithInitialState(s)
+        s:delete()
+        s:delete()   -- a second delete does nothing
+        other:delete()
+    )"), "");
+    run("dead = scenegraph.scene.new(); space2 = dead:createSpace(scenegraph.space); dead:delete()");
+    EXPECT_NE(run("dead:render()").find("deleted"), std::string::npos);
+    EXPECT_NE(run("space2:countRenderNodes()").find("no longer exists"), std::string::npos);
+}
+
+TEST_F(ScenegraphModule, BadArgumentsAreLuaErrorsNotCrashes)
+{
+    const char* cases[] = {
+        "space.createNode()",
+        "space.createNode(1, 2)",
+        "scenegraph.scene.render(5)",
+        "scenegraph.scene.render({})",
+        "scenegraph.scene.render(space)",
+        "space:getLayer(); local x = space.getLayer(scene)",
+        "local p = space.x; p.value({})",
+        "local p = space.x; p.setValue({1, 2}, 3)",
+        "local p = space.x; p.value(7)",
+        "scenegraph.attributeNode.setValue(space, 1)",
+        "local n = space:createNode(scenegraph.colorNode); space.createNode(n, 4)",
+    };
+    for (const char* code : cases)
+        EXPECT_NE(run(code), "") << code;
+    // Giving back a reference that a non-attribute handle does not own is ignored.
+    EXPECT_EQ(run("scenegraph.attributeNode.__gc(space); scenegraph.attributeNode.__gc(42)"), "");
+    EXPECT_EQ(run("assert(space:countRenderNodes() == 0); space:createNode(scenegraph.clearNode)"), "");
+}
+
+// Draws nothing here (no context needed): a render from the script
+// computes its spaces, and render nodes with no GL context are not used.
+TEST_F(ScenegraphModule, ComputeRunsTheNodesComputeEvenWhenClean)
+{
+    EXPECT_EQ(run(R"(
+        local n = space:createNode(scenegraph.arithmeticNode)
+        n.input1:setValue(2, true)
+        assert(n.output:value() == 2)
+        n.input1:setValue(5)        -- stored, nothing dirty
+        n:compute()                 -- computes anyway
+        assert(n.output:value() == 5)
+    )"), "");
+}

@@ -1,0 +1,105 @@
+// The shell's handle on a running game: engine state plus Lua wrapper.
+#include <gtest/gtest.h>
+
+#include "engine/bridge/LuaObject.h"
+#include "engine/host/KVExternalFunctionTable.h"
+#include "tests/player/common/PlayerTestSupport.h"
+
+namespace {
+
+TEST(KVLuaState, RunsTheEngineScriptAndAnswersTheDisplaySettings)
+{
+    TempDir dir;
+    Ref<KVLuaState> state = makeLoggingState(dir, R"(
+        game.resolution = 3
+        game.resolutionIndependence = 1
+        game.attributes.displaySize.width._value = 640
+        function initEngine() add("initEngine") end)");
+    ASSERT_TRUE(state);
+    ASSERT_NE(state->S(), nullptr);
+    EXPECT_EQ(state->state(), state->S()->L);
+    EXPECT_EQ(state->S()->callbacks.externalFunction, &callExternalFunction);
+    EXPECT_EQ(state->S()->callbacks.context, state.get());
+    EXPECT_EQ(scriptLog(*state), "initEngine");
+    const KVSize size = state->intendedDisplaySize();
+    EXPECT_EQ(size.width, 640);
+    EXPECT_EQ(size.height, 320);
+    EXPECT_EQ(state->targetDisplayResolution(), 3u);
+    EXPECT_EQ(state->resolutionIndependence(), 1);
+    EXPECT_NE(dynamic_cast<LuaObject*>(state->game().get()), nullptr);
+    EXPECT_GT(state->bytesInUse(), 0);
+}
+
+TEST(KVLuaState, DisplayQueriesSurviveMissingFields)
+{
+    TempDir dir;
+    Ref<KVLuaState> state = makeLoggingState(dir, "game.attributes = nil");
+    testing::internal::CaptureStderr();
+    const KVSize size = state->intendedDisplaySize();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(size.width, 0);
+    // Reported once, by the engine's protected read or by the panic path.
+    EXPECT_NE(err.find("Lua Error"), std::string::npos) << err;
+    EXPECT_NE(err.find("index"), std::string::npos) << err;
+    // The lock was released and the stack emptied.
+    ASSERT_TRUE(state->tryLockState());
+    EXPECT_EQ(lua_gettop(state->state()), 0);
+    state->unlockState();
+
+    // A script with no game table has no settings: nothing to report.
+    TempDir other;
+    Ref<KVLuaState> bare = makeLoggingState(other, "game = nil");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(bare->intendedDisplaySize().height, 0);
+    EXPECT_EQ(bare->targetDisplayResolution(), 0u);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST(KVLuaState, GameEndAssetsAndClosing)
+{
+    TempDir dir;
+    Ref<KVLuaState> state = makeLoggingState(dir, R"(
+        sharedAssetManager = {}
+        function sharedAssetManager.unloadAllImages(self) add("unload " .. tostring(self == sharedAssetManager)) end
+        function sharedAssetManager.clearForFreedImages(self) add("clear") end
+        function finish() callbacks.gameDidEnd() end)");
+    int ended = 0;
+    state->setGameDidEnd([&] { ++ended; });
+    state->callFunction("finish");
+    EXPECT_EQ(ended, 1);
+    state->freeGLAssets();
+    EXPECT_EQ(scriptLog(*state), "unload true, clear");
+
+    testing::internal::CaptureStdout();
+    state->close();
+    state->close();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "shutdownEngine\n");
+    EXPECT_EQ(state->S(), nullptr);
+    EXPECT_EQ(state->state(), nullptr);
+    // Once closed everything answers empty.
+    EXPECT_EQ(state->intendedDisplaySize().width, 0);
+    state->freeGLAssets();
+    EXPECT_EQ(state->bytesInUse(), 0);
+
+    // A manager that is missing or not a table does not bring anything down.
+    TempDir other;
+    Ref<KVLuaState> broken = makeLoggingState(other, "sharedAssetManager = 5");
+    broken->freeGLAssets();
+    EXPECT_EQ(broken->evaluateExpression("1 + 1"), "2");
+}
+
+TEST(KVLuaState, PoolAllocatedStatesRunToo)
+{
+    TempDir dir;
+    const std::string engine = dir.file("engine64.luo");
+    writeFile(engine, "x = 41 + 1");
+    Ref<KVLuaState> state = KVLuaState::create(engine, dir.file("save.data"), 1);
+    ASSERT_TRUE(state);
+    EXPECT_EQ(state->evaluateExpression("x"), "42");
+    EXPECT_EQ(state->evaluateExpression("type(database)"), "table");
+    testing::internal::CaptureStdout();
+    state = nullptr;  // destroys the engine state
+    testing::internal::GetCapturedStdout();
+}
+
+}  // namespace
