@@ -7,13 +7,19 @@
 #include "engine/scenegraph/SGTextureRect.h"
 
 struct SGImage {
-    uint32_t width = 0;   // pixels
-    uint32_t height = 0;  // pixels
+    uint32_t width = 0;   // pixels; getWidth() when the image was built
+    uint32_t height = 0;  // pixels; getHeight() when the image was built
     uint32_t texture = 0; // OpenGL texture name; 0 is none
     int32_t textureWidth = 0;
     int32_t textureHeight = 0;
     SGTextureRect rect;
     int32_t premultiplied = 0;  // colour channels already multiplied by alpha
+
+    // Pixel size of the shown part, truncated toward zero.
+    int getWidth() const;
+    int getHeight() const;
+    // Deletes the texture (needs the context current); the fields stay.
+    void freeImage();
 };
 
 // The image with no texture: the empty value of image ports.

@@ -7,6 +7,7 @@
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
+#include "engine/scenegraph/nodes/SGSpriteNode.h"
 
 SGSpace::SGSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager, uint32_t classFlags)
     : SGRenderNode(classFlags | SGNodeClass::space), assetManager_(assetManager), soundManager_(soundManager)
@@ -60,6 +61,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
+        break;
+    case SGSpriteNodeClass:
+        node = new SGSpriteNode();
         break;
     default:
         fprintf(stderr, "SGSpace::createNode: %d names no node class a space can create; nothing created\n",

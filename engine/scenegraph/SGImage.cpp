@@ -1,0 +1,19 @@
+#include "engine/scenegraph/SGImage.h"
+
+#include <GL/gl.h>
+
+int SGImage::getWidth() const
+{
+    return static_cast<int>(static_cast<float>(textureWidth) * rect.getWidth());
+}
+
+int SGImage::getHeight() const
+{
+    return static_cast<int>(static_cast<float>(textureHeight) * rect.getHeight());
+}
+
+void SGImage::freeImage()
+{
+    if (texture != 0)
+        glDeleteTextures(1, &texture);
+}

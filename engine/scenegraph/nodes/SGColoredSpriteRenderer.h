@@ -1,0 +1,9 @@
+// A flat rectangle in the current colour: the sprite has no texture.
+#pragma once
+
+#include "engine/scenegraph/nodes/SGSpriteRenderer.h"
+
+class SGColoredSpriteRenderer : public SGSpriteRenderer {
+public:
+    void drawSprite(const SGSpriteDrawParams& params) override;
+};

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <array>
+#include <cmath>
+#include <string>
+
+#include "platform/image/KVBitmap.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const std::string kImages = std::string(KV_TEST_DATA_DIR) + "/images/";
+
+using RGBA = std::array<int, 4>;
+
+RGBA at(const KVBitmap& b, int x, int y)
+{
+    const uint8_t* p = b.pixelAt(x, y);
+    return {p[0], p[1], p[2], p[3]};
+}
+
+void expectNear(const RGBA& actual, const RGBA& expected, int tolerance, const std::string& where)
+{
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(actual[i], expected[i], tolerance) << where << " channel " << i;
+}
+
+constexpr RGBA kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kYellow{255, 255, 0, 255};
+
+// A 4 x 2 bitmap: top row red, green, blue, white; bottom row all black
+// but the last pixel, which is half-transparent grey.
+KVBitmap smallPicture()
+{
+    KVBitmap b(4, 2);
+    const RGBA colours[8] = {kRed, kGreen, kBlue, {255, 255, 255, 255},
+                             {0, 0, 0, 255}, {0, 0, 0, 255}, {0, 0, 0, 255}, {100, 100, 100, 128}};
+    for (int i = 0; i < 8; ++i)
+        for (int c = 0; c < 4; ++c)
+            b.pixelAt(i % 4, i / 4)[c] = static_cast<uint8_t>(colours[i][c]);
+    return b;
+}
+
+int filesIn(const std::string& dir)
+{
+    int count = 0;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (dirent* e = readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                ++count;
+        closedir(d);
+    }
+    return count;
+}
+
+}  // namespace
+
+// Every format, with and without alpha, decodes to the 8 x 6 quadrant
+// picture the right way up; the alpha variants have a transparent
+// bottom-right quadrant.
+TEST(KVBitmap, DecodesEveryFormatWithAndWithoutAlpha)
+{
+    for (const std::string ext : {"png", "jpg", "gif", "bmp", "tga", "tiff", "webp"}) {
+        for (const bool alpha : {false, true}) {
+            if (ext == "jpg" && alpha)
+                continue;  // JPEG has no alpha
+            const std::string name = (alpha ? "quad-alpha." : "quad.") + ext;
+            std::string error;
+            const KVBitmap b = KVBitmap::loadFile(kImages + name, &error);
+            ASSERT_FALSE(b.empty()) << name << ": " << error;
+            EXPECT_EQ(b.width(), 8) << name;
+            EXPECT_EQ(b.height(), 6) << name;
+            EXPECT_EQ(b.hasAlpha(), alpha) << name;
+            const int tolerance = ext == "jpg" ? 12 : 0;
+            expectNear(at(b, 1, 1), kRed, tolerance, name + " top left");
+            expectNear(at(b, 6, 1), kGreen, tolerance, name + " top right");
+            expectNear(at(b, 1, 4), kBlue, tolerance, name + " bottom left");
+            if (alpha)
+                EXPECT_EQ(at(b, 6, 4)[3], 0) << name << " bottom right is transparent";
+            else
+                expectNear(at(b, 6, 4), kYellow, tolerance, name + " bottom right");
+        }
+    }
+}
+
+TEST(KVBitmap, KeepsHalfAlphaStraight)
+{
+    const KVBitmap b = KVBitmap::loadFile(kImages + "half-alpha.png");
+    ASSERT_FALSE(b.empty());
+    EXPECT_EQ(at(b, 0, 0), (RGBA{255, 255, 255, 128}));
+    KVBitmap pre = b;
+    pre.premultiplyAlpha();
+    EXPECT_EQ(at(pre, 3, 2), (RGBA{128, 128, 128, 128}));
+}
+
+TEST(KVBitmap, UnreadableFilesGiveAnEmptyBitmapAndTheReason)
+{
+    for (const std::string name : {"empty.png", "not-an-image.png", "truncated.png", "no-such-file.png"}) {
+        std::string error;
+        const KVBitmap b = KVBitmap::loadFile(kImages + name, &error);
+        EXPECT_TRUE(b.empty()) << name;
+        EXPECT_EQ(b.width(), 0) << name;
+        EXPECT_NE(error.find(name), std::string::npos) << name << ": " << error;
+    }
+    std::string error;
+    EXPECT_TRUE(KVBitmap::loadFile("", &error).empty());
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(KVBitmap, ColorMultiplyTruncatesAndTouchesAlphaOnlyWhenThereIsAlpha)
+{
+    KVBitmap b = smallPicture();
+    b.colorMultiply(0.5f, 1.0f, 0.25f, 0.5f);
+    EXPECT_EQ(at(b, 0, 0), (RGBA{127, 0, 0, 127}));  // 255 * 0.5 = 127.5 truncated
+    EXPECT_EQ(at(b, 2, 0), (RGBA{0, 0, 63, 127}));
+    EXPECT_EQ(at(b, 3, 1), (RGBA{50, 100, 25, 64}));
+
+    KVBitmap opaque = smallPicture();
+    opaque.dropAlpha();
+    opaque.colorMultiply(1.0f, 1.0f, 1.0f, 0.0f);
+    EXPECT_EQ(at(opaque, 3, 0), (RGBA{255, 255, 255, 255}));
+
+    // Factors outside 0..1 clamp instead of wrapping the bytes.
+    KVBitmap clamped = smallPicture();
+    clamped.colorMultiply(2.0f, -1.0f, NAN, 1.0f);
+    EXPECT_EQ(at(clamped, 3, 0), (RGBA{255, 0, 0, 255}));
+}
+
+TEST(KVBitmap, FlipsBothWays)
+{
+    const KVBitmap b = smallPicture();
+    const KVBitmap v = b.flippedVertically();
+    ASSERT_EQ(v.width(), 4);
+    ASSERT_EQ(v.height(), 2);
+    EXPECT_EQ(at(v, 0, 1), kRed);
+    EXPECT_EQ(at(v, 3, 1), (RGBA{255, 255, 255, 255}));
+    EXPECT_EQ(at(v, 0, 0), (RGBA{0, 0, 0, 255}));
+    EXPECT_EQ(at(v, 3, 0)[3], 128);
+
+    const KVBitmap h = b.flippedHorizontally();
+    EXPECT_EQ(at(h, 3, 0), kRed);
+    EXPECT_EQ(at(h, 2, 0), kGreen);
+    EXPECT_EQ(at(h, 1, 0), kBlue);
+    EXPECT_EQ(at(h, 0, 1)[3], 128);
+    expectNear(at(h, 0, 1), (RGBA{100, 100, 100, 128}), 1, "half-transparent pixel");
+
+    EXPECT_TRUE(KVBitmap().flippedVertically().empty());
+}
+
+TEST(KVBitmap, RotatesAnticlockwiseIntoABoxThatHoldsThePicture)
+{
+    const KVBitmap b = smallPicture();
+    const KVBitmap quarter = b.rotatedBy(90.0f);
+    ASSERT_EQ(quarter.width(), 2);
+    ASSERT_EQ(quarter.height(), 4);
+    // Anticlockwise: the top row becomes the left column, read upward.
+    EXPECT_EQ(at(quarter, 0, 3), kRed);
+    EXPECT_EQ(at(quarter, 0, 2), kGreen);
+    EXPECT_EQ(at(quarter, 0, 1), kBlue);
+    EXPECT_EQ(at(quarter, 1, 3), (RGBA{0, 0, 0, 255}));
+
+    const KVBitmap half = b.rotatedBy(180.0f);
+    ASSERT_EQ(half.width(), 4);
+    ASSERT_EQ(half.height(), 2);
+    EXPECT_EQ(at(half, 3, 1), kRed);
+
+    KVBitmap square(10, 10);
+    for (uint8_t& byte : square.pixels())
+        byte = 255;
+    const KVBitmap turned = square.rotatedBy(45.0f);
+    EXPECT_EQ(turned.width(), 15);  // 10 * sqrt(2) = 14.14, rounded up
+    EXPECT_EQ(turned.height(), 15);
+    EXPECT_EQ(at(turned, 0, 0)[3], 0);  // corners stay empty
+    EXPECT_EQ(at(turned, 7, 7), (RGBA{255, 255, 255, 255}));
+
+    EXPECT_TRUE(b.rotatedBy(NAN).empty());
+}
+
+TEST(KVBitmap, SavesPngAtomicallyAndReadsItBack)
+{
+    TempDir dir;
+    const std::string path = dir.file("picture.png");
+    writeFile(path, "old contents");
+    const KVBitmap b = smallPicture();
+    std::string error;
+    ASSERT_TRUE(b.savePNG(path, &error)) << error;
+    EXPECT_EQ(filesIn(dir.path()), 1) << "no temporary file left behind";
+    const KVBitmap back = KVBitmap::loadFile(path, &error);
+    ASSERT_FALSE(back.empty()) << error;
+    EXPECT_TRUE(back.hasAlpha());
+    EXPECT_EQ(back.pixels(), b.pixels());
+
+    KVBitmap opaque = smallPicture();
+    opaque.dropAlpha();
+    ASSERT_TRUE(opaque.savePNG(path, &error)) << error;
+    EXPECT_FALSE(KVBitmap::loadFile(path).hasAlpha());
+
+    // A folder that does not exist: refused, and nothing is left behind.
+    EXPECT_FALSE(b.savePNG(dir.file("missing/picture.png"), &error));
+    EXPECT_NE(error.find("missing/picture.png"), std::string::npos) << error;
+    EXPECT_FALSE(KVBitmap().savePNG(path, &error));
+    EXPECT_EQ(filesIn(dir.path()), 1);
+}
