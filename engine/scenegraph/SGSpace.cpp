@@ -7,6 +7,7 @@
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
+#include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
 SGSpace::SGSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager, uint32_t classFlags)
     : SGRenderNode(classFlags | SGSpaceClass), assetManager_(assetManager), soundManager_(soundManager)
@@ -60,6 +61,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGSpaceClass:
         node = new SGSpace(soundManager_, assetManager_);
+        break;
+    case SGStringToImageNodeClass:
+        node = new SGStringToImageNode(assetManager_);
         break;
     default:
         fprintf(stderr, "SGSpace::createNode: %d names no node class a space can create; nothing created\n",
