@@ -153,6 +153,7 @@ int PGFXMLWriter::startElement(const char* name)
     if (result >= 0) {
         ++openElements_;
         begun_ = true;
+        attributeNames_.clear();
     }
     return result;
 }
@@ -171,7 +172,14 @@ int PGFXMLWriter::writeAttribute(const char* name, const char* value)
 {
     if (!isValidName("attribute", name) || !isWritableText("attribute value", value))
         return -1;
-    return xmlTextWriterWriteAttribute(writer_, xml(name), xml(value));
+    if (attributeNames_.count(name)) {
+        fprintf(stderr, "pgf: attribute \"%s\" written twice on one element: refused\n", name);
+        return -1;
+    }
+    int result = xmlTextWriterWriteAttribute(writer_, xml(name), xml(value));
+    if (result >= 0)
+        attributeNames_.insert(name);
+    return result;
 }
 
 int PGFXMLWriter::writeTextValue(const char* text)

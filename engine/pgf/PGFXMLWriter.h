@@ -7,6 +7,8 @@
 
 #include <libxml/xmlwriter.h>
 #include <memory>
+#include <set>
+#include <string>
 
 class PGFXMLWriter : public PGFWriter {
 public:
@@ -35,4 +37,7 @@ private:
     unsigned openElements_ = 0;
     // The library would write a second XML declaration anywhere.
     bool begun_ = false;
+    // Attributes of the latest start tag: a repeated name would make the
+    // document unreadable.
+    std::set<std::string> attributeNames_;
 };

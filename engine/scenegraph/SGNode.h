@@ -14,6 +14,7 @@ class SGNode : public SGObject {
 public:
     // classFlags: the class's bit ORed with its bases' bits.
     explicit SGNode(uint32_t classFlags);
+    explicit SGNode(SGNodeClass nodeClass) : SGNode(static_cast<uint32_t>(nodeClass)) {}
     ~SGNode() override;
 
     // Recomputes the outputs from the inputs (render nodes: draws). Writes
@@ -34,7 +35,8 @@ public:
     bool isDirty() const { return dirty_; }
     void setDirty(bool dirty) { dirty_ = dirty; }
     uint32_t classFlags() const { return classFlags_; }
-    bool isKindOf(SGNodeClass nodeClass) const { return (classFlags_ & nodeClass) != 0; }
+    bool isKindOf(SGNodeClass nodeClass) const { return (classFlags_ & static_cast<uint32_t>(nodeClass)) != 0; }
+    bool isRenderNode() const { return (classFlags_ & SGRenderNodeFlag) != 0; }
     const std::vector<SGPort*>& outputPorts() const { return outputPorts_; }
 
     // Whether a node lives at this address: script handles borrow nodes, so

@@ -3,29 +3,29 @@
 #include <GL/gl.h>
 
 SGOrtho2DSpace::SGOrtho2DSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager)
-    : SGSpace(soundManager, assetManager, SGOrtho2DSpaceClass)
+    : SGSpace(soundManager, assetManager, static_cast<uint32_t>(SGNodeClass::ortho2DSpace))
 {
-    addInputPort(&x, SGTypeNumber);
-    addInputPort(&y, SGTypeNumber);
-    addInputPort(&width, SGTypeNumber);
-    addInputPort(&height, SGTypeNumber);
-    addInputPort(&near, SGTypeNumber);
-    addInputPort(&far, SGTypeNumber);
-    addInputPort(&viewRotation, SGTypeNumber);
-    addInputPort(&modelRotation, SGTypeNumber);
+    addInputPort(&x, SGPortValueType::NUMBER);
+    addInputPort(&y, SGPortValueType::NUMBER);
+    addInputPort(&width, SGPortValueType::NUMBER);
+    addInputPort(&height, SGPortValueType::NUMBER);
+    addInputPort(&near, SGPortValueType::NUMBER);
+    addInputPort(&far, SGPortValueType::NUMBER);
+    addInputPort(&viewRotation, SGPortValueType::NUMBER);
+    addInputPort(&modelRotation, SGPortValueType::NUMBER);
 }
 
 SGPort* SGOrtho2DSpace::portForID(SGPortID id)
 {
     switch (id) {
-    case SGPortX: return &x;
-    case SGPortY: return &y;
-    case SGPortWidth: return &width;
-    case SGPortHeight: return &height;
-    case SGPortNear: return &near;
-    case SGPortFar: return &far;
-    case SGPortViewRotation: return &viewRotation;
-    case SGPortModelRotation: return &modelRotation;
+    case SGPortID::x: return &x;
+    case SGPortID::y: return &y;
+    case SGPortID::width: return &width;
+    case SGPortID::height: return &height;
+    case SGPortID::near: return &near;
+    case SGPortID::far: return &far;
+    case SGPortID::viewRotation: return &viewRotation;
+    case SGPortID::modelRotation: return &modelRotation;
     default: return nullptr;
     }
 }

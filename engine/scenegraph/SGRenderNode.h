@@ -7,7 +7,8 @@
 class SGRenderNode : public SGNode {
 public:
     // classFlags: the subclass's own bits; the render-node bit is added.
-    explicit SGRenderNode(uint32_t classFlags) : SGNode(classFlags | SGRenderNodeClass) {}
+    explicit SGRenderNode(uint32_t classFlags) : SGNode(classFlags | SGRenderNodeFlag) {}
+    explicit SGRenderNode(SGNodeClass nodeClass) : SGRenderNode(static_cast<uint32_t>(nodeClass)) {}
 
     int32_t layer() const { return layer_; }
     void setLayer(int32_t layer) { layer_ = layer; }

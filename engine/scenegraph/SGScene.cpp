@@ -22,7 +22,7 @@ SGScene::~SGScene()
 
 SGSpace* SGScene::createSpace(SGNodeClass nodeClass)
 {
-    SGSpace* space = nodeClass == SGOrtho2DSpaceClass ? new SGOrtho2DSpace(soundManager_, assetManager_)
+    SGSpace* space = nodeClass == SGNodeClass::ortho2DSpace ? new SGOrtho2DSpace(soundManager_, assetManager_)
                                                       : new SGSpace(soundManager_, assetManager_);
     spaces_.push_back(space);
     return space;

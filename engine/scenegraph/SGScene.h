@@ -16,7 +16,7 @@ public:
     SGScene(SoundManager* soundManager, KVEngineAssetManager* assetManager);
     ~SGScene() override;
 
-    // An SGOrtho2DSpace for SGOrtho2DSpaceClass, a plain space otherwise;
+    // An SGOrtho2DSpace for SGNodeClass::ortho2DSpace, a plain space otherwise;
     // appended to the space list, which keeps the creation reference.
     SGSpace* createSpace(SGNodeClass nodeClass);
     // Releases the first occurrence; absent is ignored.

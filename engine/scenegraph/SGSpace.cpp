@@ -10,7 +10,7 @@
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
 SGSpace::SGSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager, uint32_t classFlags)
-    : SGRenderNode(classFlags | SGSpaceClass), assetManager_(assetManager), soundManager_(soundManager)
+    : SGRenderNode(classFlags | SGNodeClass::space), assetManager_(assetManager), soundManager_(soundManager)
 {
 }
 
@@ -50,16 +50,16 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
 {
     SGNode* node = nullptr;
     switch (nodeClass) {
-    case SGArithmeticNodeClass:
+    case SGNodeClass::arithmeticNode:
         node = new SGArithmeticNode();
         break;
-    case SGClearNodeClass:
+    case SGNodeClass::clearNode:
         node = new SGClearNode();
         break;
-    case SGColorNodeClass:
+    case SGNodeClass::colorNode:
         node = new SGColorNode();
         break;
-    case SGSpaceClass:
+    case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
         break;
     case SGStringToImageNodeClass:
@@ -67,7 +67,7 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     default:
         fprintf(stderr, "SGSpace::createNode: %d names no node class a space can create; nothing created\n",
-                static_cast<int>(nodeClass));
+                static_cast<int32_t>(nodeClass));
         return nullptr;
     }
     addNode(node);
@@ -79,7 +79,7 @@ void SGSpace::addNode(SGNode* node)
     if (!node)
         return;
     nodes_.push_back(node);
-    if (node->isKindOf(SGRenderNodeClass))
+    if (node->isRenderNode())
         if (auto* renderNode = dynamic_cast<SGRenderNode*>(node))
             renderNodes_.push_back(renderNode);
 }

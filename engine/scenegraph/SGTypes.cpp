@@ -14,13 +14,13 @@ const char* const portNames[] = {
     "wrapHeight", "wrap",
 };
 
-static_assert(sizeof portNames / sizeof portNames[0] == SGPortWrap + 1, "one name per port id");
+static_assert(sizeof portNames / sizeof portNames[0] == static_cast<int>(SGPortID::wrap) + 1, "one name per port id");
 
 }  // namespace
 
 const char* SGPortIDName(int32_t id)
 {
-    if (id < 0 || id > SGPortWrap)
+    if (id < 0 || id > static_cast<int32_t>(SGPortID::wrap))
         return nullptr;
     return portNames[id];
 }

@@ -18,19 +18,19 @@ int port_value(lua_State* L)
             return 1;
         }
         switch (port->valueType()) {
-        case SGTypeString:
-        case SGTypeAssetName: {
+        case SGPortValueType::STRING:
+        case SGPortValueType::ASSETNAME: {
             const std::string text = port->stringValue();
             lua_pushlstring(L, text.data(), text.size());
             break;
         }
-        case SGTypeNumber:
+        case SGPortValueType::NUMBER:
             lua_pushnumber(L, port->numberValue());
             break;
-        case SGTypeInteger:
+        case SGPortValueType::INTEGER:
             lua_pushnumber(L, static_cast<lua_Number>(port->intValue()));
             break;
-        case SGTypeBoolean:
+        case SGPortValueType::BOOLEAN:
             lua_pushboolean(L, port->boolValue());
             break;
         default:

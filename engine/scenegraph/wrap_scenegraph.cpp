@@ -22,63 +22,63 @@ extern const luaL_Reg sg_spaceFunctions[];
 namespace {
 
 const SGConst_reg typeAndClassConstants[] = {
-    {"NIL", SGTypeNil},
-    {"STRING", SGTypeString},
-    {"NUMBER", SGTypeNumber},
-    {"INTEGER", SGTypeInteger},
-    {"BOOLEAN", SGTypeBoolean},
-    {"COLOR", SGTypeColor},
-    {"SOUND", SGTypeSound},
-    {"IMAGE", SGTypeImage},
-    {"ASSETNAME", SGTypeAssetName},
-    {"attributeNode", SGAttributeNodeClass},  // replaced by the class table below
-    {"arithmeticNode", SGArithmeticNodeClass},
-    {"assetLoaderNode", SGAssetLoaderNodeClass},
-    {"clearNode", SGClearNodeClass},
-    {"colorNode", SGColorNodeClass},
-    {"imageFlipNode", SGImageFlipNodeClass},
-    {"imageLoaderNode", SGImageLoaderNodeClass},
-    {"ortho2DSpace", SGOrtho2DSpaceClass},
-    {"particleSystemNode", SGParticleSystemNodeClass},
-    {"replicatorSpace", SGReplicatorSpaceClass},
-    {"space", SGSpaceClass},
-    {"spriteNode", SGSpriteNodeClass},
-    {"soundListenerNode", SGSoundListenerNodeClass},
-    {"soundLoaderNode", SGSoundLoaderNodeClass},
-    {"soundPlayerNode", SGSoundPlayerNodeClass},
-    {"stringToImageNode", SGStringToImageNodeClass},
-    {"wrapSpace", SGWrapSpaceClass},
+    {"NIL", static_cast<int>(SGPortValueType::NIL)},
+    {"STRING", static_cast<int>(SGPortValueType::STRING)},
+    {"NUMBER", static_cast<int>(SGPortValueType::NUMBER)},
+    {"INTEGER", static_cast<int>(SGPortValueType::INTEGER)},
+    {"BOOLEAN", static_cast<int>(SGPortValueType::BOOLEAN)},
+    {"COLOR", static_cast<int>(SGPortValueType::COLOR)},
+    {"SOUND", static_cast<int>(SGPortValueType::SOUND)},
+    {"IMAGE", static_cast<int>(SGPortValueType::IMAGE)},
+    {"ASSETNAME", static_cast<int>(SGPortValueType::ASSETNAME)},
+    {"attributeNode", static_cast<int>(SGNodeClass::attributeNode)},  // replaced by the class table below
+    {"arithmeticNode", static_cast<int>(SGNodeClass::arithmeticNode)},
+    {"assetLoaderNode", static_cast<int>(SGNodeClass::assetLoaderNode)},
+    {"clearNode", static_cast<int>(SGNodeClass::clearNode)},
+    {"colorNode", static_cast<int>(SGNodeClass::colorNode)},
+    {"imageFlipNode", static_cast<int>(SGNodeClass::imageFlipNode)},
+    {"imageLoaderNode", static_cast<int>(SGNodeClass::imageLoaderNode)},
+    {"ortho2DSpace", static_cast<int>(SGNodeClass::ortho2DSpace)},
+    {"particleSystemNode", static_cast<int>(SGNodeClass::particleSystemNode)},
+    {"replicatorSpace", static_cast<int>(SGNodeClass::replicatorSpace)},
+    {"space", static_cast<int>(SGNodeClass::space)},
+    {"spriteNode", static_cast<int>(SGNodeClass::spriteNode)},
+    {"soundListenerNode", static_cast<int>(SGNodeClass::soundListenerNode)},
+    {"soundLoaderNode", static_cast<int>(SGNodeClass::soundLoaderNode)},
+    {"soundPlayerNode", static_cast<int>(SGNodeClass::soundPlayerNode)},
+    {"stringToImageNode", static_cast<int>(SGNodeClass::stringToImageNode)},
+    {"wrapSpace", static_cast<int>(SGNodeClass::wrapSpace)},
     {nullptr, 0},
 };
 
 // The keys by which scripts address ports (a few names repeat; the later
 // write changes nothing).
 const SGConst_reg nodeConstants[] = {
-    {"value", SGPortValue}, {"input1", SGPortInput1}, {"input2", SGPortInput2},
-    {"operation", SGPortOperation}, {"output", SGPortOutput}, {"asset", SGPortAsset}, {"name", SGPortName},
-    {"r", SGPortR}, {"g", SGPortG}, {"b", SGPortB}, {"a", SGPortA},
-    {"flipHorizontal", SGPortFlipHorizontal}, {"flipVertical", SGPortFlipVertical}, {"input", SGPortInput},
-    {"near", SGPortNear}, {"far", SGPortFar}, {"viewRotation", SGPortViewRotation},
-    {"modelRotation", SGPortModelRotation}, {"time", SGPortTime}, {"spawnParticles", SGPortSpawnParticles},
-    {"numParticles", SGPortNumParticles}, {"image", SGPortImage}, {"direction", SGPortDirection},
-    {"lifetime", SGPortLifetime}, {"lifestart", SGPortLifestart}, {"color", SGPortColor},
-    {"colorTarget", SGPortColorTarget}, {"colorTransitionTime", SGPortColorTransitionTime}, {"x", SGPortX},
-    {"y", SGPortY}, {"rotation", SGPortRotation}, {"size", SGPortSize}, {"sizeTarget", SGPortSizeTarget},
-    {"sizeTransitionTime", SGPortSizeTransitionTime}, {"gravityX", SGPortGravityX},
-    {"gravityY", SGPortGravityY}, {"speed", SGPortSpeed}, {"angularVelocity", SGPortAngularVelocity},
-    {"blendingMode", SGPortBlendingMode}, {"angle", SGPortAngle}, {"spacing", SGPortSpacing},
-    {"copies", SGPortCopies}, {"gain", SGPortGain}, {"sound", SGPortSound}, {"dx", SGPortDx},
-    {"dy", SGPortDy}, {"sourceRelative", SGPortSourceRelative}, {"volume", SGPortVolume},
-    {"pitch", SGPortPitch}, {"loop", SGPortLoop}, {"trigger", SGPortTrigger}, {"stop", SGPortStop},
-    {"pause", SGPortPause}, {"resume", SGPortResume}, {"playing", SGPortPlaying}, {"color", SGPortColor},
-    {"image", SGPortImage}, {"width", SGPortWidth}, {"height", SGPortHeight}, {"angle", SGPortAngle},
-    {"blendingMode", SGPortBlendingMode}, {"horizontalWrapping", SGPortHorizontalWrapping},
-    {"verticalWrapping", SGPortVerticalWrapping}, {"horizontalAnchor", SGPortHorizontalAnchor},
-    {"verticalAnchor", SGPortVerticalAnchor}, {"tileWidth", SGPortTileWidth},
-    {"tileHeight", SGPortTileHeight}, {"text", SGPortText}, {"font", SGPortFont},
-    {"fontSize", SGPortFontSize}, {"alignment", SGPortAlignment}, {"wrapX", SGPortWrapX},
-    {"wrapY", SGPortWrapY}, {"wrapWidth", SGPortWrapWidth}, {"wrapHeight", SGPortWrapHeight},
-    {"wrap", SGPortWrap},
+    {"value", static_cast<int>(SGPortID::value)}, {"input1", static_cast<int>(SGPortID::input1)}, {"input2", static_cast<int>(SGPortID::input2)},
+    {"operation", static_cast<int>(SGPortID::operation)}, {"output", static_cast<int>(SGPortID::output)}, {"asset", static_cast<int>(SGPortID::asset)}, {"name", static_cast<int>(SGPortID::name)},
+    {"r", static_cast<int>(SGPortID::r)}, {"g", static_cast<int>(SGPortID::g)}, {"b", static_cast<int>(SGPortID::b)}, {"a", static_cast<int>(SGPortID::a)},
+    {"flipHorizontal", static_cast<int>(SGPortID::flipHorizontal)}, {"flipVertical", static_cast<int>(SGPortID::flipVertical)}, {"input", static_cast<int>(SGPortID::input)},
+    {"near", static_cast<int>(SGPortID::near)}, {"far", static_cast<int>(SGPortID::far)}, {"viewRotation", static_cast<int>(SGPortID::viewRotation)},
+    {"modelRotation", static_cast<int>(SGPortID::modelRotation)}, {"time", static_cast<int>(SGPortID::time)}, {"spawnParticles", static_cast<int>(SGPortID::spawnParticles)},
+    {"numParticles", static_cast<int>(SGPortID::numParticles)}, {"image", static_cast<int>(SGPortID::image)}, {"direction", static_cast<int>(SGPortID::direction)},
+    {"lifetime", static_cast<int>(SGPortID::lifetime)}, {"lifestart", static_cast<int>(SGPortID::lifestart)}, {"color", static_cast<int>(SGPortID::color)},
+    {"colorTarget", static_cast<int>(SGPortID::colorTarget)}, {"colorTransitionTime", static_cast<int>(SGPortID::colorTransitionTime)}, {"x", static_cast<int>(SGPortID::x)},
+    {"y", static_cast<int>(SGPortID::y)}, {"rotation", static_cast<int>(SGPortID::rotation)}, {"size", static_cast<int>(SGPortID::size)}, {"sizeTarget", static_cast<int>(SGPortID::sizeTarget)},
+    {"sizeTransitionTime", static_cast<int>(SGPortID::sizeTransitionTime)}, {"gravityX", static_cast<int>(SGPortID::gravityX)},
+    {"gravityY", static_cast<int>(SGPortID::gravityY)}, {"speed", static_cast<int>(SGPortID::speed)}, {"angularVelocity", static_cast<int>(SGPortID::angularVelocity)},
+    {"blendingMode", static_cast<int>(SGPortID::blendingMode)}, {"angle", static_cast<int>(SGPortID::angle)}, {"spacing", static_cast<int>(SGPortID::spacing)},
+    {"copies", static_cast<int>(SGPortID::copies)}, {"gain", static_cast<int>(SGPortID::gain)}, {"sound", static_cast<int>(SGPortID::sound)}, {"dx", static_cast<int>(SGPortID::dx)},
+    {"dy", static_cast<int>(SGPortID::dy)}, {"sourceRelative", static_cast<int>(SGPortID::sourceRelative)}, {"volume", static_cast<int>(SGPortID::volume)},
+    {"pitch", static_cast<int>(SGPortID::pitch)}, {"loop", static_cast<int>(SGPortID::loop)}, {"trigger", static_cast<int>(SGPortID::trigger)}, {"stop", static_cast<int>(SGPortID::stop)},
+    {"pause", static_cast<int>(SGPortID::pause)}, {"resume", static_cast<int>(SGPortID::resume)}, {"playing", static_cast<int>(SGPortID::playing)}, {"color", static_cast<int>(SGPortID::color)},
+    {"image", static_cast<int>(SGPortID::image)}, {"width", static_cast<int>(SGPortID::width)}, {"height", static_cast<int>(SGPortID::height)}, {"angle", static_cast<int>(SGPortID::angle)},
+    {"blendingMode", static_cast<int>(SGPortID::blendingMode)}, {"horizontalWrapping", static_cast<int>(SGPortID::horizontalWrapping)},
+    {"verticalWrapping", static_cast<int>(SGPortID::verticalWrapping)}, {"horizontalAnchor", static_cast<int>(SGPortID::horizontalAnchor)},
+    {"verticalAnchor", static_cast<int>(SGPortID::verticalAnchor)}, {"tileWidth", static_cast<int>(SGPortID::tileWidth)},
+    {"tileHeight", static_cast<int>(SGPortID::tileHeight)}, {"text", static_cast<int>(SGPortID::text)}, {"font", static_cast<int>(SGPortID::font)},
+    {"fontSize", static_cast<int>(SGPortID::fontSize)}, {"alignment", static_cast<int>(SGPortID::alignment)}, {"wrapX", static_cast<int>(SGPortID::wrapX)},
+    {"wrapY", static_cast<int>(SGPortID::wrapY)}, {"wrapWidth", static_cast<int>(SGPortID::wrapWidth)}, {"wrapHeight", static_cast<int>(SGPortID::wrapHeight)},
+    {"wrap", static_cast<int>(SGPortID::wrap)},
     {nullptr, 0},
 };
 
@@ -193,11 +193,11 @@ void sg_pushNode(lua_State* L, SGNode* node)
     }
     const char* metatable = SG_NODE_MT;
     bool ownsReference = false;
-    if (node->isKindOf(SGSpaceClass)) {
+    if (node->isKindOf(SGNodeClass::space)) {
         metatable = SG_SPACE_MT;
-    } else if (node->isKindOf(SGRenderNodeClass)) {
+    } else if (node->isRenderNode()) {
         metatable = SG_RENDER_NODE_MT;
-    } else if (node->isKindOf(SGAttributeNodeClass)) {
+    } else if (node->isKindOf(SGNodeClass::attributeNode)) {
         metatable = SG_ATTRIBUTE_NODE_MT;
         ownsReference = true;
     }
@@ -281,7 +281,7 @@ SGPort* sg_resolvePort(lua_State* L, int index, const char* function)
     SGPort* port = node->portForID(static_cast<SGPortID>(id));
     if (port)
         return port;
-    if (node->isKindOf(SGAttributeNodeClass)) {
+    if (node->isKindOf(SGNodeClass::attributeNode)) {
         fprintf(stderr, "%s: the attribute node has no value (unsupported type); ignored\n", function);
         return nullptr;
     }
@@ -295,14 +295,14 @@ bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
 {
     index = absoluteIndex(L, index);
     switch (port->valueType()) {
-    case SGTypeString:
-    case SGTypeAssetName: {
+    case SGPortValueType::STRING:
+    case SGPortValueType::ASSETNAME: {
         // Booleans as "true"/"false"; numbers and strings as Lua writes them;
         // nil and values without a text (functions, tables, ...) as "".
         std::string text;
         const int type = lua_type(L, index);
         if (type == LUA_TBOOLEAN) {
-            if (port->valueType() == SGTypeString)
+            if (port->valueType() == SGPortValueType::STRING)
                 text = lua_toboolean(L, index) ? "true" : "false";
         } else if (type == LUA_TNUMBER || type == LUA_TSTRING) {
             size_t length = 0;
@@ -313,19 +313,19 @@ bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
         notify ? stringPort->setValue(text) : stringPort->setStoredValue(text);
         return true;
     }
-    case SGTypeNumber: {
+    case SGPortValueType::NUMBER: {
         const float number = lua_tonumber(L, index);
         auto* numberPort = static_cast<SGNumberPort*>(port);
         notify ? numberPort->setValue(number) : numberPort->setStoredValue(number);
         return true;
     }
-    case SGTypeInteger: {
+    case SGPortValueType::INTEGER: {
         const int number = sg_toInt(L, index);
         auto* integerPort = static_cast<SGIntegerPort*>(port);
         notify ? integerPort->setValue(number) : integerPort->setStoredValue(number);
         return true;
     }
-    case SGTypeBoolean: {
+    case SGPortValueType::BOOLEAN: {
         const bool value = lua_toboolean(L, index) != 0;
         auto* booleanPort = static_cast<SGBooleanPort*>(port);
         notify ? booleanPort->setValue(value) : booleanPort->setStoredValue(value);

@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-SGArithmeticNode::SGArithmeticNode() : SGNode(SGArithmeticNodeClass)
+SGArithmeticNode::SGArithmeticNode() : SGNode(SGNodeClass::arithmeticNode)
 {
     operation.setStoredValue("+");
-    addOutputPort(&output, SGTypeNumber);
-    addInputPort(&input1, SGTypeNumber);
-    addInputPort(&input2, SGTypeNumber);
-    addInputPort(&operation, SGTypeString);
+    addOutputPort(&output, SGPortValueType::NUMBER);
+    addInputPort(&input1, SGPortValueType::NUMBER);
+    addInputPort(&input2, SGPortValueType::NUMBER);
+    addInputPort(&operation, SGPortValueType::STRING);
 }
 
 void SGArithmeticNode::compute()
@@ -34,10 +34,10 @@ void SGArithmeticNode::compute()
 SGPort* SGArithmeticNode::portForID(SGPortID id)
 {
     switch (id) {
-    case SGPortOutput: return &output;
-    case SGPortInput1: return &input1;
-    case SGPortInput2: return &input2;
-    case SGPortOperation: return &operation;
+    case SGPortID::output: return &output;
+    case SGPortID::input1: return &input1;
+    case SGPortID::input2: return &input2;
+    case SGPortID::operation: return &operation;
     default: return nullptr;
     }
 }

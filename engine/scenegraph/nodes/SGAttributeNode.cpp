@@ -7,20 +7,20 @@
 #include "engine/scenegraph/ports/SGNumberPort.h"
 #include "engine/scenegraph/ports/SGStringPort.h"
 
-SGAttributeNode::SGAttributeNode(SGPortValueType type) : SGNode(SGAttributeNodeClass), valueType_(type)
+SGAttributeNode::SGAttributeNode(SGPortValueType type) : SGNode(SGNodeClass::attributeNode), valueType_(type)
 {
     switch (type) {
-    case SGTypeString:
-    case SGTypeAssetName:
+    case SGPortValueType::STRING:
+    case SGPortValueType::ASSETNAME:
         value_ = std::make_unique<SGStringPort>();
         break;
-    case SGTypeNumber:
+    case SGPortValueType::NUMBER:
         value_ = std::make_unique<SGNumberPort>();
         break;
-    case SGTypeInteger:
+    case SGPortValueType::INTEGER:
         value_ = std::make_unique<SGIntegerPort>();
         break;
-    case SGTypeBoolean:
+    case SGPortValueType::BOOLEAN:
         value_ = std::make_unique<SGBooleanPort>();
         break;
     default:

@@ -2,10 +2,10 @@
 
 #include <GL/gl.h>
 
-SGClearNode::SGClearNode() : SGRenderNode(SGClearNodeClass)
+SGClearNode::SGClearNode() : SGRenderNode(SGNodeClass::clearNode)
 {
     color.setStoredValue(SGColor{0.0f, 0.0f, 0.0f, 1.0f});
-    addInputPort(&color, SGTypeColor);
+    addInputPort(&color, SGPortValueType::COLOR);
 }
 
 void SGClearNode::compute()

@@ -1,17 +1,17 @@
 #include "engine/scenegraph/nodes/SGColorNode.h"
 
-SGColorNode::SGColorNode() : SGNode(SGColorNodeClass)
+SGColorNode::SGColorNode() : SGNode(SGNodeClass::colorNode)
 {
     output.setStoredValue(SGColor{1.0f, 1.0f, 1.0f, 1.0f});
     r.setStoredValue(1.0f);
     g.setStoredValue(1.0f);
     b.setStoredValue(1.0f);
     a.setStoredValue(1.0f);
-    addOutputPort(&output, SGTypeColor);
-    addInputPort(&r, SGTypeNumber);
-    addInputPort(&g, SGTypeNumber);
-    addInputPort(&b, SGTypeNumber);
-    addInputPort(&a, SGTypeNumber);
+    addOutputPort(&output, SGPortValueType::COLOR);
+    addInputPort(&r, SGPortValueType::NUMBER);
+    addInputPort(&g, SGPortValueType::NUMBER);
+    addInputPort(&b, SGPortValueType::NUMBER);
+    addInputPort(&a, SGPortValueType::NUMBER);
 }
 
 void SGColorNode::compute()
@@ -27,11 +27,11 @@ void SGColorNode::compute()
 SGPort* SGColorNode::portForID(SGPortID id)
 {
     switch (id) {
-    case SGPortOutput: return &output;
-    case SGPortR: return &r;
-    case SGPortG: return &g;
-    case SGPortB: return &b;
-    case SGPortA: return &a;
+    case SGPortID::output: return &output;
+    case SGPortID::r: return &r;
+    case SGPortID::g: return &g;
+    case SGPortID::b: return &b;
+    case SGPortID::a: return &a;
     default: return nullptr;
     }
 }

@@ -57,7 +57,7 @@ private:
     bool wouldBeItsOwnSource(const SGPort* source) const;
 
     SGNode* owner_ = nullptr;
-    SGPortValueType valueType_ = SGTypeNil;
+    SGPortValueType valueType_ = SGPortValueType::NIL;
     std::vector<SGPort*> destinations_;
     SGPort* source_ = nullptr;
     bool marking_ = false;  // set while this port's dirty walk is under way

@@ -54,6 +54,8 @@ TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
     EXPECT_EQ(-1, writer->writeTextValue("nul\x01"));
     EXPECT_EQ(-1, writer->writeTextValue("latin1 caf\xe9"));
     EXPECT_EQ(-1, writer->writeTextValue("surrogate \xed\xa0\x80"));
+    EXPECT_GE(writer->writeAttribute("k", "1"), 0);
+    EXPECT_EQ(-1, writer->writeAttribute("k", "2"));
     EXPECT_GE(writer->endElement(), 0);
     // Nothing open any more.
     EXPECT_EQ(-1, writer->endElement());
@@ -62,11 +64,13 @@ TEST(PGFXMLWriter, RefusesWhatWouldCorruptTheDocument)
     EXPECT_NE(std::string::npos, errors.find("invalid XML element name \"bad name\""));
     EXPECT_NE(std::string::npos, errors.find("invalid XML attribute name"));
     EXPECT_NE(std::string::npos, errors.find("pgf: text holds a character XML cannot carry (byte 3): refused"));
-    EXPECT_STREQ("<r/>", writer->getString());
-    // The writer still works afterwards.
+    EXPECT_NE(std::string::npos, errors.find("pgf: attribute \"k\" written twice on one element: refused"));
+    EXPECT_STREQ("<r k=\"1\"/>", writer->getString());
+    // The writer still works afterwards; a new element may reuse the name.
     EXPECT_GE(writer->startElement("s"), 0);
+    EXPECT_GE(writer->writeAttribute("k", "3"), 0);
     EXPECT_GE(writer->endElement(), 0);
-    EXPECT_STREQ("<r/><s/>", writer->getString());
+    EXPECT_STREQ("<r k=\"1\"/><s k=\"3\"/>", writer->getString());
 }
 
 TEST(PGFXMLWriter, OnlyOneDeclarationAndOnlyAtTheStart)

@@ -128,7 +128,7 @@ TEST(SGNode, InputsListTheOutputsDeclaredBeforeThem)
     ASSERT_EQ(node.outputPorts().size(), 1u);
     EXPECT_EQ(node.outputPorts()[0], &node.output);
     EXPECT_EQ(node.output.owner(), &node);
-    EXPECT_EQ(node.input1.valueType(), SGTypeNumber);
+    EXPECT_EQ(node.input1.valueType(), SGPortValueType::NUMBER);
     ASSERT_EQ(node.input1.destinations().size(), 1u);
     EXPECT_EQ(node.input1.destinations()[0], &node.output);
     EXPECT_TRUE(node.output.destinations().empty());

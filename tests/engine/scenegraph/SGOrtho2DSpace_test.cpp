@@ -29,7 +29,7 @@ std::array<float, 2> apply(const Matrix& m, float x, float y)
 // Captures both matrices at the moment it draws.
 class MatrixProbe : public SGRenderNode {
 public:
-    MatrixProbe() : SGRenderNode(SGSpriteNodeClass) {}
+    MatrixProbe() : SGRenderNode(SGNodeClass::spriteNode) {}
     void compute() override
     {
         projection = current(GL_PROJECTION_MATRIX);
@@ -155,15 +155,15 @@ TEST_F(SGOrtho2DSpaceTest, AnUnsetViewLeavesTheIdentityWithoutAnOpenGLError)
 
 TEST_F(SGOrtho2DSpaceTest, AnswersItsEightPortsAndNoOthers)
 {
-    EXPECT_EQ(space->portForID(SGPortX), &space->x);
-    EXPECT_EQ(space->portForID(SGPortY), &space->y);
-    EXPECT_EQ(space->portForID(SGPortWidth), &space->width);
-    EXPECT_EQ(space->portForID(SGPortHeight), &space->height);
-    EXPECT_EQ(space->portForID(SGPortNear), &space->near);
-    EXPECT_EQ(space->portForID(SGPortFar), &space->far);
-    EXPECT_EQ(space->portForID(SGPortViewRotation), &space->viewRotation);
-    EXPECT_EQ(space->portForID(SGPortModelRotation), &space->modelRotation);
-    EXPECT_EQ(space->portForID(SGPortColor), nullptr);
+    EXPECT_EQ(space->portForID(SGPortID::x), &space->x);
+    EXPECT_EQ(space->portForID(SGPortID::y), &space->y);
+    EXPECT_EQ(space->portForID(SGPortID::width), &space->width);
+    EXPECT_EQ(space->portForID(SGPortID::height), &space->height);
+    EXPECT_EQ(space->portForID(SGPortID::near), &space->near);
+    EXPECT_EQ(space->portForID(SGPortID::far), &space->far);
+    EXPECT_EQ(space->portForID(SGPortID::viewRotation), &space->viewRotation);
+    EXPECT_EQ(space->portForID(SGPortID::modelRotation), &space->modelRotation);
+    EXPECT_EQ(space->portForID(SGPortID::color), nullptr);
     EXPECT_EQ(space->portForID(static_cast<SGPortID>(-1)), nullptr);
-    EXPECT_EQ(space->classFlags(), static_cast<uint32_t>(SGRenderNodeClass | SGSpaceClass | SGOrtho2DSpaceClass));
+    EXPECT_EQ(space->classFlags(), static_cast<uint32_t>(SGRenderNodeFlag | SGNodeClass::space | SGNodeClass::ortho2DSpace));
 }

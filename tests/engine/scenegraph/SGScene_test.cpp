@@ -8,15 +8,15 @@ TEST(SGScene, RendersTheDefaultSpaceThenEachSpaceInOrder)
 {
     Log log;
     SGScene scene(nullptr, nullptr);
-    SGSpace* s0 = scene.createSpace(SGSpaceClass);
-    SGSpace* s1 = scene.createSpace(SGOrtho2DSpaceClass);
+    SGSpace* s0 = scene.createSpace(SGNodeClass::space);
+    SGSpace* s1 = scene.createSpace(SGNodeClass::ortho2DSpace);
     s0->addNode(new RecordingRenderNode("s0", &log));
     s1->addNode(new RecordingRenderNode("s1", &log));
     scene.defaultSpace().addNode(new RecordingRenderNode("default", &log));
 
     EXPECT_EQ(dynamic_cast<SGOrtho2DSpace*>(s0), nullptr);
     EXPECT_NE(dynamic_cast<SGOrtho2DSpace*>(s1), nullptr);
-    EXPECT_TRUE(s1->isKindOf(SGOrtho2DSpaceClass));
+    EXPECT_TRUE(s1->isKindOf(SGNodeClass::ortho2DSpace));
     ASSERT_EQ(scene.spaces().size(), 2u);
     EXPECT_EQ(scene.spaces()[0], s0);
 
@@ -35,7 +35,7 @@ TEST(SGScene, RemovingASpaceReleasesIt)
     bool nodeDied = false;
     Log log;
     SGScene scene(nullptr, nullptr);
-    SGSpace* s0 = scene.createSpace(SGSpaceClass);
+    SGSpace* s0 = scene.createSpace(SGNodeClass::space);
     s0->addNode(new RecordingRenderNode("s0", &log, 0, &nodeDied));
     s0->retain();
     scene.removeSpace(s0);
@@ -53,9 +53,9 @@ TEST(SGScene, DestroyingReleasesItsSpaces)
     bool defaultNodeDied = false, listedNodeDied = false;
     Log log;
     auto* scene = new SGScene(nullptr, nullptr);
-    SGSpace* kept = scene->createSpace(SGSpaceClass);
+    SGSpace* kept = scene->createSpace(SGNodeClass::space);
     kept->retain();
-    scene->createSpace(SGSpaceClass)->addNode(new RecordingRenderNode("x", &log, 0, &listedNodeDied));
+    scene->createSpace(SGNodeClass::space)->addNode(new RecordingRenderNode("x", &log, 0, &listedNodeDied));
     scene->defaultSpace().addNode(new RecordingRenderNode("d", &log, 0, &defaultNodeDied));
     scene->release();
     EXPECT_TRUE(defaultNodeDied);
@@ -72,8 +72,8 @@ TEST(SGScene, RenderWithInitialStateDrawsEachEarlierSpaceFadedBeneath)
     scene.defaultSpace().addNode(new RecordingRenderNode("default", &log));
     initial.defaultSpace().addNode(new RecordingRenderNode("initial-default", &log));
     for (int i = 0; i < 2; ++i) {
-        scene.createSpace(SGSpaceClass)->addNode(new RecordingRenderNode("s" + std::to_string(i), &log));
-        initial.createSpace(SGSpaceClass)->addNode(new RecordingRenderNode("i" + std::to_string(i), &log));
+        scene.createSpace(SGNodeClass::space)->addNode(new RecordingRenderNode("s" + std::to_string(i), &log));
+        initial.createSpace(SGNodeClass::space)->addNode(new RecordingRenderNode("i" + std::to_string(i), &log));
     }
 
     scene.renderWithInitialState(initial);
@@ -87,8 +87,8 @@ TEST(SGScene, RenderWithInitialStateSkipsSpacesTheInitialSceneLacks)
     SGScene scene(nullptr, nullptr);
     SGScene initial(nullptr, nullptr);
     for (int i = 0; i < 3; ++i)
-        scene.createSpace(SGSpaceClass)->addNode(new RecordingRenderNode("s" + std::to_string(i), &log));
-    initial.createSpace(SGSpaceClass)->addNode(new RecordingRenderNode("i0", &log));
+        scene.createSpace(SGNodeClass::space)->addNode(new RecordingRenderNode("s" + std::to_string(i), &log));
+    initial.createSpace(SGNodeClass::space)->addNode(new RecordingRenderNode("i0", &log));
 
     scene.renderWithInitialState(initial);
     EXPECT_EQ(log, (Log{"i0@0.5", "s0", "s1", "s2"}));
@@ -104,7 +104,7 @@ TEST(SGScene, RenderWithInitialStateSkipsSpacesTheInitialSceneLacks)
 // loader calling into the script might).
 class SelfRemovingNode : public SGRenderNode {
 public:
-    SelfRemovingNode(SGSpace* space, Log* log) : SGRenderNode(SGSpriteNodeClass), space_(space), log_(log) {}
+    SelfRemovingNode(SGSpace* space, Log* log) : SGRenderNode(SGNodeClass::spriteNode), space_(space), log_(log) {}
     void compute() override
     {
         log_->push_back("remover");
@@ -120,7 +120,7 @@ TEST(SGScene, ANodeMayRemoveItselfWhileDrawing)
 {
     Log log;
     SGScene scene(nullptr, nullptr);
-    SGSpace* space = scene.createSpace(SGSpaceClass);
+    SGSpace* space = scene.createSpace(SGNodeClass::space);
     space->addNode(new SelfRemovingNode(space, &log));
     space->addNode(new RecordingRenderNode("next", &log));
     scene.render();

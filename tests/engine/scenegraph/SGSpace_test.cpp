@@ -66,9 +66,9 @@ TEST(SGSpace, DrawsANestedSpaceWhereItStands)
     Log log;
     SGSpace* outer = newSpace();
     outer->addNode(new RecordingRenderNode("before", &log));
-    auto* inner = static_cast<SGSpace*>(outer->createNode(SGSpaceClass));
+    auto* inner = static_cast<SGSpace*>(outer->createNode(SGNodeClass::space));
     ASSERT_NE(inner, nullptr);
-    EXPECT_EQ(inner->classFlags(), static_cast<uint32_t>(SGRenderNodeClass | SGSpaceClass));
+    EXPECT_EQ(inner->classFlags(), static_cast<uint32_t>(SGRenderNodeFlag | SGNodeClass::space));
     outer->addNode(new RecordingRenderNode("after", &log));
     inner->addNode(new RecordingRenderNode("inner1", &log, 9));
     inner->addNode(new RecordingRenderNode("inner2", &log, 1));
@@ -87,15 +87,15 @@ TEST(SGSpace, DrawsANestedSpaceWhereItStands)
 TEST(SGSpace, CreatesTheNodesItKnowsAndCountsOnlyRenderNodes)
 {
     SGSpace* space = newSpace();
-    SGNode* arithmetic = space->createNode(SGArithmeticNodeClass);
-    SGNode* color = space->createNode(SGColorNodeClass);
-    SGNode* clear = space->createNode(SGClearNodeClass);
+    SGNode* arithmetic = space->createNode(SGNodeClass::arithmeticNode);
+    SGNode* color = space->createNode(SGNodeClass::colorNode);
+    SGNode* clear = space->createNode(SGNodeClass::clearNode);
     ASSERT_NE(arithmetic, nullptr);
     ASSERT_NE(color, nullptr);
     ASSERT_NE(clear, nullptr);
     EXPECT_NE(dynamic_cast<SGArithmeticNode*>(arithmetic), nullptr);
     EXPECT_NE(dynamic_cast<SGColorNode*>(color), nullptr);
-    EXPECT_EQ(clear->classFlags(), static_cast<uint32_t>(SGRenderNodeClass | SGClearNodeClass));
+    EXPECT_EQ(clear->classFlags(), static_cast<uint32_t>(SGRenderNodeFlag | SGNodeClass::clearNode));
     EXPECT_EQ(arithmetic->retainCount(), 1u);  // held by the space only
     EXPECT_EQ(space->nodes().size(), 3u);
     EXPECT_EQ(space->countRenderNodes(), 1);

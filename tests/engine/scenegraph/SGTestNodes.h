@@ -12,11 +12,11 @@
 // output = input1 + input2 + 1; counts its computes.
 class CountingNode : public SGNode {
 public:
-    explicit CountingNode(bool* destroyed = nullptr) : SGNode(SGArithmeticNodeClass), destroyed_(destroyed)
+    explicit CountingNode(bool* destroyed = nullptr) : SGNode(SGNodeClass::arithmeticNode), destroyed_(destroyed)
     {
-        addOutputPort(&output, SGTypeNumber);
-        addInputPort(&input1, SGTypeNumber);
-        addInputPort(&input2, SGTypeNumber);
+        addOutputPort(&output, SGPortValueType::NUMBER);
+        addInputPort(&input1, SGPortValueType::NUMBER);
+        addInputPort(&input2, SGPortValueType::NUMBER);
     }
     ~CountingNode() override
     {
@@ -32,9 +32,9 @@ public:
     SGPort* portForID(SGPortID id) override
     {
         switch (id) {
-        case SGPortOutput: return &output;
-        case SGPortInput1: return &input1;
-        case SGPortInput2: return &input2;
+        case SGPortID::output: return &output;
+        case SGPortID::input1: return &input1;
+        case SGPortID::input2: return &input2;
         default: return nullptr;
         }
     }
@@ -52,10 +52,10 @@ private:
 class RecordingRenderNode : public SGRenderNode {
 public:
     RecordingRenderNode(std::string name, std::vector<std::string>* log, int layer = 0, bool* destroyed = nullptr)
-        : SGRenderNode(SGSpriteNodeClass), name_(std::move(name)), log_(log), destroyed_(destroyed)
+        : SGRenderNode(SGNodeClass::spriteNode), name_(std::move(name)), log_(log), destroyed_(destroyed)
     {
         setLayer(layer);
-        addInputPort(&input, SGTypeNumber);
+        addInputPort(&input, SGPortValueType::NUMBER);
     }
     ~RecordingRenderNode() override
     {
@@ -71,7 +71,7 @@ public:
         else
             log_->push_back(name_);
     }
-    SGPort* portForID(SGPortID id) override { return id == SGPortInput ? &input : nullptr; }
+    SGPort* portForID(SGPortID id) override { return id == SGPortID::input ? &input : nullptr; }
 
     SGNumberPort input;
 

@@ -160,7 +160,7 @@ TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryAndNotifyOnlyWhenAsked)
 
 TEST_F(ScenegraphModule, IntegerPortsReadAsScriptNumbersLosingLowBits)
 {
-    auto* node = new SGAttributeNode(SGTypeInteger);
+    auto* node = new SGAttributeNode(SGPortValueType::INTEGER);
     static_cast<SGIntegerPort*>(node->valuePort())->setValue(16777217);
     sg_pushNode(L, node);
     node->release();  // the handle holds it now

@@ -12,7 +12,7 @@ namespace {
 // Paints the top-left quarter of the viewport red when drawn.
 class RedCorner : public SGRenderNode {
 public:
-    RedCorner() : SGRenderNode(SGSpriteNodeClass) {}
+    RedCorner() : SGRenderNode(SGNodeClass::spriteNode) {}
     void compute() override
     {
         glEnable(GL_SCISSOR_TEST);
@@ -30,8 +30,8 @@ using SGClearNodeTest = GLTest;
 TEST_F(SGClearNodeTest, FirstInTheListItFillsTheFrameBeforeTheOthersDraw)
 {
     SGScene scene(nullptr, nullptr);
-    SGSpace* space = scene.createSpace(SGOrtho2DSpaceClass);
-    auto* clear = static_cast<SGClearNode*>(space->createNode(SGClearNodeClass));
+    SGSpace* space = scene.createSpace(SGNodeClass::ortho2DSpace);
+    auto* clear = static_cast<SGClearNode*>(space->createNode(SGNodeClass::clearNode));
     ASSERT_NE(clear, nullptr);
     clear->color.setValue(SGColor{0, 0, 1, 1});
     space->addNode(new RedCorner());
@@ -57,7 +57,7 @@ TEST_F(SGClearNodeTest, ClearsDepthTooAndDefaultsToOpaqueBlack)
     glClearDepth(1.0);
 
     auto* clear = new SGClearNode();
-    EXPECT_EQ(clear->classFlags(), static_cast<uint32_t>(SGRenderNodeClass | SGClearNodeClass));
+    EXPECT_EQ(clear->classFlags(), static_cast<uint32_t>(SGRenderNodeFlag | SGNodeClass::clearNode));
     clear->compute();
     EXPECT_EQ(pixelAt(3, 3), (Pixel{0, 0, 0, 255}));
     GLfloat depth = 0;
@@ -70,14 +70,14 @@ TEST_F(SGClearNodeTest, ClearsDepthTooAndDefaultsToOpaqueBlack)
 TEST_F(SGClearNodeTest, TakesItsColourFromAnyPortIDAndThroughAConnection)
 {
     auto* clear = new SGClearNode();
-    EXPECT_EQ(clear->portForID(SGPortColor), &clear->color);
-    EXPECT_EQ(clear->portForID(SGPortX), &clear->color);
+    EXPECT_EQ(clear->portForID(SGPortID::color), &clear->color);
+    EXPECT_EQ(clear->portForID(SGPortID::x), &clear->color);
 
     auto* color = new SGColorNode();
     color->r.setValue(0.0f);
     color->g.setValue(1.0f);
     color->b.setValue(0.0f);
-    clear->portForID(SGPortValue)->setValue(&color->output);
+    clear->portForID(SGPortID::value)->setValue(&color->output);
     clear->compute();
     EXPECT_EQ(pixelAt(10, 10), (Pixel{0, 255, 0, 255}));
 
@@ -89,4 +89,18 @@ TEST_F(SGClearNodeTest, TakesItsColourFromAnyPortIDAndThroughAConnection)
     EXPECT_EQ(pixelAt(10, 10), (Pixel{0, 255, 255, 255}));
     clear->release();
     color->release();
+}
+
+TEST_F(SGClearNodeTest, AFreshSceneDrawsNothing)
+{
+    glClearColor(0.2f, 0.4f, 0.6f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    const Pixel before = pixelAt(5, 5);
+    auto* scene = new SGScene(nullptr, nullptr);
+    scene->render();
+    scene->createSpace(SGNodeClass::ortho2DSpace);
+    scene->render();
+    EXPECT_EQ(pixelAt(5, 5), before);
+    EXPECT_EQ(pixelAt(kWidth - 1, kHeight - 1), before);
+    scene->release();
 }

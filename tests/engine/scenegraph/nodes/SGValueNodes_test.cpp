@@ -63,12 +63,12 @@ TEST(SGArithmeticNode, ReadsItsOperationDirectlyAndRecomputesOnChange)
     EXPECT_FLOAT_EQ(node.output.numberValue(), 2);
     node.operation.disconnect();
 
-    EXPECT_EQ(node.portForID(SGPortOutput), &node.output);
-    EXPECT_EQ(node.portForID(SGPortInput1), &node.input1);
-    EXPECT_EQ(node.portForID(SGPortInput2), &node.input2);
-    EXPECT_EQ(node.portForID(SGPortOperation), &node.operation);
-    EXPECT_EQ(node.portForID(SGPortX), nullptr);
-    EXPECT_EQ(node.classFlags(), static_cast<uint32_t>(SGArithmeticNodeClass));
+    EXPECT_EQ(node.portForID(SGPortID::output), &node.output);
+    EXPECT_EQ(node.portForID(SGPortID::input1), &node.input1);
+    EXPECT_EQ(node.portForID(SGPortID::input2), &node.input2);
+    EXPECT_EQ(node.portForID(SGPortID::operation), &node.operation);
+    EXPECT_EQ(node.portForID(SGPortID::x), nullptr);
+    EXPECT_EQ(node.classFlags(), static_cast<uint32_t>(SGNodeClass::arithmeticNode));
 }
 
 TEST(SGArithmeticNode, PullsItsInputsThroughConnections)
@@ -92,8 +92,8 @@ TEST(SGColorNode, AssemblesAnUnclampedColour)
     EXPECT_EQ(node.output.colorValue(), (SGColor{0.25f, 1, 1, 2}));
     node.b.setValue(-1.0f);
     EXPECT_EQ(node.output.colorValue(), (SGColor{0.25f, 1, -1, 2}));
-    EXPECT_EQ(node.portForID(SGPortG), &node.g);
-    EXPECT_EQ(node.portForID(SGPortColor), nullptr);
+    EXPECT_EQ(node.portForID(SGPortID::g), &node.g);
+    EXPECT_EQ(node.portForID(SGPortID::color), nullptr);
     EXPECT_EQ(node.output.numberValue(), 0.0f);  // a colour converts to nothing
 }
 
@@ -102,28 +102,28 @@ TEST(SGAttributeNode, OffersItsValueOnEveryPortID)
     const struct {
         SGPortValueType type;
         const char* className;
-    } types[] = {{SGTypeString, "string"}, {SGTypeAssetName, "string"}, {SGTypeNumber, "number"},
-                 {SGTypeInteger, "integer"}, {SGTypeBoolean, "boolean"}};
+    } types[] = {{SGPortValueType::STRING, "string"}, {SGPortValueType::ASSETNAME, "string"}, {SGPortValueType::NUMBER, "number"},
+                 {SGPortValueType::INTEGER, "integer"}, {SGPortValueType::BOOLEAN, "boolean"}};
     for (const auto& t : types) {
         auto* node = new SGAttributeNode(t.type);
         ASSERT_NE(node->valuePort(), nullptr) << t.className;
         EXPECT_EQ(node->valuePort()->valueType(), t.type);
-        EXPECT_EQ(node->portForID(SGPortValue), node->valuePort());
-        EXPECT_EQ(node->portForID(SGPortX), node->valuePort());
+        EXPECT_EQ(node->portForID(SGPortID::value), node->valuePort());
+        EXPECT_EQ(node->portForID(SGPortID::x), node->valuePort());
         EXPECT_EQ(node->portForID(static_cast<SGPortID>(500)), node->valuePort());
         EXPECT_EQ(node->outputPorts().size(), 1u);
-        EXPECT_EQ(node->classFlags(), static_cast<uint32_t>(SGAttributeNodeClass));
+        EXPECT_EQ(node->classFlags(), static_cast<uint32_t>(SGNodeClass::attributeNode));
         node->release();
     }
 
-    SGAttributeNode name(SGTypeAssetName);
+    SGAttributeNode name(SGPortValueType::ASSETNAME);
     static_cast<SGStringPort*>(name.valuePort())->setValue(std::string("hero.png"));
     EXPECT_EQ(name.valuePort()->stringValue(), "hero.png");
 }
 
 TEST(SGAttributeNode, FeedsEveryFollowerAndMarksThemOnChange)
 {
-    SGAttributeNode attribute(SGTypeNumber);
+    SGAttributeNode attribute(SGPortValueType::NUMBER);
     CountingNode follower1, follower2;
     follower1.input1.setValue(attribute.valuePort());
     follower2.input2.setValue(attribute.valuePort());
@@ -146,7 +146,7 @@ TEST(SGAttributeNode, AnUnsupportedTypeSaysSoAndHasNoPort)
         SGAttributeNode node(static_cast<SGPortValueType>(type));
         EXPECT_EQ(testing::internal::GetCapturedStdout(), "SGAttributeNode creation failed - unsupported type\n");
         EXPECT_EQ(node.valuePort(), nullptr);
-        EXPECT_EQ(node.portForID(SGPortValue), nullptr);
+        EXPECT_EQ(node.portForID(SGPortID::value), nullptr);
         EXPECT_TRUE(node.outputPorts().empty());
     }
 }
