@@ -5,7 +5,7 @@
 #include "platform/text/KVImageFromString.h"
 
 SGStringToImageNode::SGStringToImageNode(KVEngineAssetManager* assetManager)
-    : SGNode(SGStringToImageNodeClass), assetManager_(assetManager)
+    : SGNode(SGNodeClass::stringToImageNode), assetManager_(assetManager)
 {
     font.setStoredValue("LucidaGrande");
     fontSize.setStoredValue(12.0f);
@@ -13,16 +13,16 @@ SGStringToImageNode::SGStringToImageNode(KVEngineAssetManager* assetManager)
     wrap.setStoredValue(false);
     wrapWidth.setStoredValue(100.0f);
     wrapHeight.setStoredValue(100.0f);
-    addOutputPort(&image, SGTypeImage);
-    addOutputPort(&width, SGTypeNumber);
-    addOutputPort(&height, SGTypeNumber);
-    addInputPort(&text, SGTypeString);
-    addInputPort(&font, SGTypeString);
-    addInputPort(&fontSize, SGTypeNumber);
-    addInputPort(&alignment, SGTypeInteger);
-    addInputPort(&wrap, SGTypeBoolean);
-    addInputPort(&wrapWidth, SGTypeNumber);
-    addInputPort(&wrapHeight, SGTypeNumber);
+    addOutputPort(&image, SGPortValueType::IMAGE);
+    addOutputPort(&width, SGPortValueType::NUMBER);
+    addOutputPort(&height, SGPortValueType::NUMBER);
+    addInputPort(&text, SGPortValueType::STRING);
+    addInputPort(&font, SGPortValueType::STRING);
+    addInputPort(&fontSize, SGPortValueType::NUMBER);
+    addInputPort(&alignment, SGPortValueType::INTEGER);
+    addInputPort(&wrap, SGPortValueType::BOOLEAN);
+    addInputPort(&wrapWidth, SGPortValueType::NUMBER);
+    addInputPort(&wrapHeight, SGPortValueType::NUMBER);
 }
 
 SGStringToImageNode::~SGStringToImageNode()
@@ -76,16 +76,16 @@ void SGStringToImageNode::reloadImage()
 SGPort* SGStringToImageNode::portForID(SGPortID id)
 {
     switch (id) {
-    case SGPortImage: return &image;
-    case SGPortWidth: return &width;
-    case SGPortHeight: return &height;
-    case SGPortText: return &text;
-    case SGPortFont: return &font;
-    case SGPortFontSize: return &fontSize;
-    case SGPortAlignment: return &alignment;
-    case SGPortWrap: return &wrap;
-    case SGPortWrapWidth: return &wrapWidth;
-    case SGPortWrapHeight: return &wrapHeight;
+    case SGPortID::image: return &image;
+    case SGPortID::width: return &width;
+    case SGPortID::height: return &height;
+    case SGPortID::text: return &text;
+    case SGPortID::font: return &font;
+    case SGPortID::fontSize: return &fontSize;
+    case SGPortID::alignment: return &alignment;
+    case SGPortID::wrap: return &wrap;
+    case SGPortID::wrapWidth: return &wrapWidth;
+    case SGPortID::wrapHeight: return &wrapHeight;
     default: return nullptr;
     }
 }

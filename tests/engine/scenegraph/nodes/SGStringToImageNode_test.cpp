@@ -16,8 +16,8 @@ struct TextScene {
 
     TextScene()
     {
-        SGSpace* space = scene.createSpace(SGOrtho2DSpaceClass);
-        node = static_cast<SGStringToImageNode*>(space->createNode(SGStringToImageNodeClass));
+        SGSpace* space = scene.createSpace(SGNodeClass::ortho2DSpace);
+        node = static_cast<SGStringToImageNode*>(space->createNode(SGNodeClass::stringToImageNode));
     }
 };
 
@@ -30,20 +30,20 @@ TEST_F(SGStringToImageNodeTest, HasItsTenPortsWithTheirDefaults)
     TextScene s;
     SGStringToImageNode* node = s.node;
     ASSERT_NE(node, nullptr);
-    EXPECT_EQ(node->classFlags(), static_cast<uint32_t>(SGStringToImageNodeClass));
+    EXPECT_EQ(node->classFlags(), static_cast<uint32_t>(SGNodeClass::stringToImageNode));
     EXPECT_FALSE(node->isRenderNode());
     EXPECT_TRUE(node->isDirty());
 
     const std::pair<SGPortID, SGPort*> ports[] = {
-        {SGPortImage, &node->image},         {SGPortWidth, &node->width},
-        {SGPortHeight, &node->height},       {SGPortText, &node->text},
-        {SGPortFont, &node->font},           {SGPortFontSize, &node->fontSize},
-        {SGPortAlignment, &node->alignment}, {SGPortWrap, &node->wrap},
-        {SGPortWrapWidth, &node->wrapWidth}, {SGPortWrapHeight, &node->wrapHeight}};
+        {SGPortID::image, &node->image},         {SGPortID::width, &node->width},
+        {SGPortID::height, &node->height},       {SGPortID::text, &node->text},
+        {SGPortID::font, &node->font},           {SGPortID::fontSize, &node->fontSize},
+        {SGPortID::alignment, &node->alignment}, {SGPortID::wrap, &node->wrap},
+        {SGPortID::wrapWidth, &node->wrapWidth}, {SGPortID::wrapHeight, &node->wrapHeight}};
     for (const auto& [id, port] : ports)
-        EXPECT_EQ(node->portForID(id), port) << id;
-    for (SGPortID other : {SGPortValue, SGPortX, SGPortWrapX, SGPortWrapY, SGPortColor})
-        EXPECT_EQ(node->portForID(other), nullptr) << other;
+        EXPECT_EQ(node->portForID(id), port) << static_cast<int>(id);
+    for (SGPortID other : {SGPortID::value, SGPortID::x, SGPortID::wrapX, SGPortID::wrapY, SGPortID::color})
+        EXPECT_EQ(node->portForID(other), nullptr) << static_cast<int>(other);
     ASSERT_EQ(node->outputPorts().size(), 3u);
     EXPECT_EQ(node->outputPorts()[0], &node->image);
 
