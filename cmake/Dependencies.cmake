@@ -4,7 +4,7 @@ find_package(Threads REQUIRED)
 
 pkg_check_modules(KV_PLATFORM_PKGS REQUIRED IMPORTED_TARGET
   sdl2 SDL2_image egl opengl gl glu
-  cairo pango pangocairo fontconfig libplist-2.0
+  cairo pango pangocairo pangoft2 fontconfig libplist-2.0
   openal sndfile libavformat libavcodec libswresample libswscale libavutil)
 
 pkg_check_modules(KV_ENGINE_PKGS REQUIRED IMPORTED_TARGET

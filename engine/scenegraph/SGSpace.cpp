@@ -8,6 +8,7 @@
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
+#include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
 SGSpace::SGSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager, uint32_t classFlags)
     : SGRenderNode(classFlags | SGNodeClass::space), assetManager_(assetManager), soundManager_(soundManager)
@@ -64,6 +65,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGSpriteNodeClass:
         node = new SGSpriteNode();
+        break;
+    case SGNodeClass::stringToImageNode:
+        node = new SGStringToImageNode(assetManager_);
         break;
     default:
         fprintf(stderr, "SGSpace::createNode: %d names no node class a space can create; nothing created\n",

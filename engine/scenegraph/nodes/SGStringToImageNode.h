@@ -1,0 +1,47 @@
+// Text as an image: renders its text input with the text rasterizer into a
+// texture, offered on the image output with the image's pixel size. It owns
+// that texture: the next render and the node's destruction delete it.
+// Rendering happens only in compute(), so once per change of the inputs,
+// when something reads an output.
+#pragma once
+
+#include "engine/scenegraph/SGNode.h"
+#include "engine/scenegraph/ports/SGBooleanPort.h"
+#include "engine/scenegraph/ports/SGImagePort.h"
+#include "engine/scenegraph/ports/SGIntegerPort.h"
+#include "engine/scenegraph/ports/SGNumberPort.h"
+#include "engine/scenegraph/ports/SGStringPort.h"
+
+class KVEngineAssetManager;
+
+class SGStringToImageNode : public SGNode {
+public:
+    // The asset manager (not owned, may be null) keeps a registry of text
+    // nodes and calls reloadImage() on each after it threw textures away.
+    explicit SGStringToImageNode(KVEngineAssetManager* assetManager);
+    ~SGStringToImageNode() override;
+
+    void compute() override;
+    SGPort* portForID(SGPortID id) override;
+
+    // Marks the image output dirty, so the next read renders the text again.
+    void reloadImage();
+
+    KVEngineAssetManager* assetManager() const { return assetManager_; }
+
+    SGImagePort image;
+    SGNumberPort width;
+    SGNumberPort height;
+    SGStringPort text;
+    SGStringPort font;
+    SGNumberPort fontSize;
+    SGIntegerPort alignment;
+    SGBooleanPort wrap;
+    SGNumberPort wrapWidth;
+    SGNumberPort wrapHeight;
+
+private:
+    void deleteTexture();
+
+    KVEngineAssetManager* assetManager_;
+};

@@ -1,0 +1,15 @@
+// Text as an image for the scene graph: the string typeset by StringTexture
+// into a texture that the caller owns (and deletes with freeImage).
+#pragma once
+
+#include "engine/scenegraph/SGImage.h"
+#include "platform/text/KVTextTypes.h"
+
+// text and font are UTF-8; font is a display name ("Arial", "Courier New"),
+// and names the table does not know draw in "ArialMT". With wrap the image
+// is wrapWidth x wrapHeight and the text wraps inside it; without, it is
+// the text's size plus the margins. The null image when no texture could be
+// made (the reason is logged); an image without a current context still
+// carries the bitmap's size, with texture 0.
+SGImage KVImageFromString(const char* text, const char* font, float size, KVTextAlignment alignment, bool wrap,
+                          float wrapWidth, float wrapHeight);
