@@ -18,7 +18,8 @@ Ref<LuaArray> LuaArray::withObject(Ref<LuaObject> object)
 
 size_t LuaArray::count() const
 {
-    auto number = dynamic_cast<KVNumber*>(object_->invokeMethod("count").get());
+    Ref<KVObject> result = object_->invokeMethod("count");
+    auto number = dynamic_cast<KVNumber*>(result.get());
     int n = number ? number->intValue() : 0;
     return n > 0 ? static_cast<size_t>(n) : 0;
 }
