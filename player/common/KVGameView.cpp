@@ -39,6 +39,12 @@ KVGameView::KVGameView(KVGameWindow& window) : window_(window)
 
 KVGameView::~KVGameView() = default;
 
+void KVGameView::setLuaState(KVLuaState* state)
+{
+    luaState_.store(state);
+    reportedScreenSize_ = KVSize{};
+}
+
 void KVGameView::setDrawingEnabled(bool enabled)
 {
     drawingEnabled_.store(enabled);
@@ -316,8 +322,11 @@ void KVGameView::updateScreenSize(KVSize size)
         return;
     lockState();
     try {
-        if (hasGlobalTable(state->state(), "devices"))
+        const bool changed = size.width != reportedScreenSize_.width || size.height != reportedScreenSize_.height;
+        if (changed && hasGlobalTable(state->state(), "devices")) {
+            reportedScreenSize_ = size;
             KV_SetScreenSize(state->S(), static_cast<int>(size.width), static_cast<int>(size.height));
+        }
     } catch (const LuaErrorException& e) {
         KVLogLine("KVGameView updateScreenSize: Lua Error caught (and ignored): %s", e.luaError().c_str());
     } catch (...) {

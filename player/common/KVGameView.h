@@ -56,7 +56,7 @@ public:
     bool drawingEnabled() const { return drawingEnabled_.load(); }
     void setDrawingEnabled(bool enabled);
     KVLuaState* luaState() const { return luaState_.load(); }
-    void setLuaState(KVLuaState* state) { luaState_.store(state); }
+    void setLuaState(KVLuaState* state);
     long animationFrameInterval() const { return animationFrameInterval_.load(); }
     // Takes effect at the next startAnimation.
     void setAnimationFrameInterval(long interval) { animationFrameInterval_.store(interval); }
@@ -136,6 +136,9 @@ private:
 
     KVGameWindow& window_;
     std::atomic<bool> drawingEnabled_{false};
+    // The size last handed to the script (guarded by the state lock); the
+    // same size is not handed over again.
+    KVSize reportedScreenSize_;
     std::atomic<KVLuaState*> luaState_{nullptr};
     KVRunLoop* timerLoop_ = nullptr;
     KVRunLoop::TimerID animationTimer_ = 0;

@@ -261,6 +261,12 @@ void KelvanePlayerAppDelegate::loadGameBundle()
     gameView_->setLuaState(luaState_.get());
     gameView_->setDrawingEnabled(true);
     gameView_->setCropToFit(bundle_.info().boolean("KVOverscan", false));
+    // With no intro to show, the window takes the game's size at once.
+    if (!introViewController_ && !startFullScreen_) {
+        const KVSize intended = luaState_->intendedDisplaySize();
+        if (intended.width > 0 && intended.height > 0)
+            setCenteredWindowFrameWithSize(intended);
+    }
     gameView_->reshape();
 }
 
@@ -416,11 +422,17 @@ void KelvanePlayerAppDelegate::keyEvent(const SDL_Event& event)
         return;
     }
     // F11 and Alt+Enter belong to the player, not the game.
+    // Their releases stay with the player too, even once Alt is up.
+    const int scancode = key.keysym.scancode;
+    if (!down && playerKeysDown_.erase(scancode))
+        return;
     const bool toggle = key.keysym.sym == SDLK_F11 ||
                         ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT));
     if (toggle) {
-        if (down && !key.repeat)
+        if (down && !key.repeat) {
+            playerKeysDown_.insert(scancode);
             toggleFullScreen();
+        }
         return;
     }
     if (!down) {

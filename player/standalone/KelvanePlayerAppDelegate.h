@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "platform/notify/KVNotificationCenter.h"
@@ -97,4 +98,5 @@ private:
     std::optional<KVScriptedInput> scriptedInput_;
     KVFrameStats stats_;
     KVSDLInputTranslator translator_;
+    std::set<int> playerKeysDown_;  // scancodes of presses the player kept for itself
 };

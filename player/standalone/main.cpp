@@ -12,6 +12,8 @@
 
 int main(int argc, char** argv)
 {
+    // What the game prints shows up at once, also in a log file.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     const CommandLineResult parsed = parseCommandLine(argc, argv);
     if (!parsed.options) {
         std::fprintf(stderr, "kelvane-player: %s\n%s", parsed.error.c_str(), commandLineUsage());

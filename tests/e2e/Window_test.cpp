@@ -1,0 +1,119 @@
+// The player in a real window under Xvfb, driven by xdotool with a window
+// manager running: the intro, keys, clicks, full screen, closing.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <SDL2/SDL_image.h>
+
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
+const std::string kBundle = std::string(KV_TEST_DATA_DIR) + "/bundles/PlayerInput.app";
+const std::string kSession = std::string(KV_TEST_DATA_DIR) + "/../e2e/window-session.sh";
+
+// The path of xvfb-run, or "" when it is not installed.
+std::string xvfbRun()
+{
+    for (const char* dir : {"/usr/bin/", "/bin/", "/usr/local/bin/"})
+        if (access((std::string(dir) + "xvfb-run").c_str(), X_OK) == 0)
+            return std::string(dir) + "xvfb-run";
+    return "";
+}
+
+bool haveXvfb()
+{
+    return !xvfbRun().empty();
+}
+
+struct Session {
+    std::string out;
+    std::string log;
+    std::string status;
+};
+
+Session runSession(const TempDir& dir, const std::string& mode)
+{
+    const std::string out = dir.file(mode);
+    ProgramResult run = runProgram({xvfbRun(), "-a", "-s", "-screen 0 1280x800x24", "/bin/bash", kSession, kPlayer,
+                                    kBundle, out, mode});
+    Session s;
+    s.out = readFile(out + "/stdout");
+    s.log = run.out + run.err + readFile(out + "/session.log") + readFile(out + "/stderr");
+    s.status = readFile(out + "/status");
+    return s;
+}
+
+// "r g b" of the pixel at (x, y) of a PNG, from the top left.
+std::string pixelAt(const std::string& png, int x, int y)
+{
+    SDL_Surface* loaded = IMG_Load(png.c_str());
+    if (!loaded)
+        return "unreadable";
+    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(loaded);
+    std::string result = "outside";
+    if (x < rgba->w && y < rgba->h) {
+        const auto* p = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch + x * 4;
+        result = std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]);
+    }
+    SDL_FreeSurface(rgba);
+    return result;
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+TEST(WindowE2E, KeysClicksFullScreenAndClosing)
+{
+    if (!haveXvfb())
+        GTEST_SKIP() << "xvfb-run is not installed";
+    TempDir dir;
+    const Session s = runSession(dir, "full");
+    ASSERT_EQ(s.status, "0\n") << s.log << s.out;
+    const std::string& out = s.out;
+    // Loading image first: the window took its size, then the game's.
+    EXPECT_TRUE(contains(readFile(dir.file("full/geometry-intro.txt")), "320x200")) << s.log;
+    EXPECT_TRUE(contains(readFile(dir.file("full/geometry-game.txt")), "480x320")) << s.log;
+    EXPECT_TRUE(contains(out, "play\n")) << out;
+    EXPECT_TRUE(contains(out, "keyDown a\nkeyUp a\n")) << out;
+    EXPECT_TRUE(contains(out, "keyDown left shift\nkeyDown B\n")) << out;
+    EXPECT_TRUE(contains(out, "keyUp B\n")) << "the release names what the press typed";
+    EXPECT_TRUE(contains(out, "keyDown left shift\nkeyDown right shift\nkeyUp left shift\nkeyUp right shift\n"))
+        << out;
+    // Window points from the top left reach the game from the bottom left.
+    EXPECT_TRUE(contains(out, "mouseDown 100 270\nmouseUp 100 270\n")) << out;
+    // F11 and Alt+Enter are the player's; Escape reaches the game too.
+    EXPECT_TRUE(contains(out, "screen 1280x800\n")) << out;
+    EXPECT_TRUE(contains(out, "keyDown esc\n")) << out;
+    EXPECT_FALSE(contains(out, "keyDown \xEF\x9C\x8E")) << "F11 went to the game";
+    EXPECT_FALSE(contains(out, "return")) << "Alt+Enter went to the game";
+    EXPECT_EQ(out.substr(out.size() - 5), "stop\n") << out;
+
+    // The intro's orange, then the game cleared to the click's colour.
+    const std::string shots = dir.file("full/");
+    EXPECT_EQ(pixelAt(shots + "clicked.png", 640, 400), "53 215 255") << "the game in the centre of the screen";
+    EXPECT_EQ(pixelAt(shots + "fullscreen.png", 5, 5), "53 215 255");
+}
+
+TEST(WindowE2E, AnIntroMovieOrABrokenOneLeadsIntoTheGame)
+{
+    if (!haveXvfb())
+        GTEST_SKIP() << "xvfb-run is not installed";
+    TempDir dir;
+    const Session movie = runSession(dir, "movie");
+    EXPECT_EQ(movie.status, "0\n") << movie.log;
+    EXPECT_TRUE(contains(movie.out, "play\n")) << movie.out;
+
+    const Session broken = runSession(dir, "broken-movie");
+    EXPECT_EQ(broken.status, "0\n") << broken.log;
+    EXPECT_TRUE(contains(broken.out, "play\n")) << broken.out;
+    EXPECT_TRUE(contains(broken.log, "intro-mac.mov")) << "the unplayable movie is named";
+}
+
+}  // namespace

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# One windowed run of the player, driven with xdotool. Run inside an X
+# server (xvfb-run). Writes the player's output, its exit status and
+# screenshots into OUT.
+#   window-session.sh PLAYER BUNDLE OUT MODE
+# MODE "full": loading image, keys, shifts, a click, full screen on and off,
+#              closing the window (with a window manager running).
+# MODE "movie": an intro movie, then the game; closing the window.
+# MODE "broken-movie": an unplayable intro movie, then the game.
+set -u
+player=$1
+bundle=$2
+out=$3
+mode=$4
+mkdir -p "$out"
+export XDG_DATA_HOME="$out/data" XDG_CACHE_HOME="$out/cache"
+
+log() { echo "window-session: $*" >> "$out/session.log"; }
+
+# A copy of the bundle that also says when play starts.
+game="$out/Game.app"
+cp -r "$bundle" "$game"
+echo 'function play() print("play") end' >> "$game/Contents/Resources/engine64.luo"
+case "$mode" in
+full) convert -size 320x200 xc:'#ff8000' "$game/Contents/Resources/Default.png" ;;
+movie) ffmpeg -loglevel error -f lavfi -i color=c=blue:s=320x240:d=0.6 -c:v mpeg4 -f mov \
+         "$game/Contents/Resources/intro-mac.mov" ;;
+broken-movie) echo "not a movie" > "$game/Contents/Resources/intro-mac.mov" ;;
+esac
+
+openbox > /dev/null 2>&1 &
+wm=$!
+trap 'kill $wm 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null' EXIT
+# Wait until the window manager owns the screen.
+if command -v xprop > /dev/null; then
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+    sleep 0.1
+  done
+else
+  sleep 1
+fi
+
+"$player" --save-dir "$out/save" "$game" > "$out/stdout" 2> "$out/stderr" &
+pid=$!
+
+# Polls the player's output for a line; gives up after 30 s.
+waitfor() {
+  for _ in $(seq 300); do
+    grep -qx -- "$1" "$out/stdout" && return 0
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.1
+  done
+  log "never saw: $1"
+  return 1
+}
+
+wid=""
+for _ in $(seq 300); do
+  wid=$(xdotool search --onlyvisible --name '^PlayerInput$' 2>/dev/null | head -n1)
+  [ -n "$wid" ] && break
+  sleep 0.1
+done
+[ -n "$wid" ] || { log "no window"; exit 1; }
+# The loading image (or movie) and its fade last over a second.
+sleep 0.3
+import -window root "$out/intro.png"
+xdotool getwindowgeometry "$wid" > "$out/geometry-intro.txt" 2>&1
+
+waitfor play || exit 1
+sleep 0.3
+xdotool getwindowgeometry "$wid" > "$out/geometry-game.txt" 2>&1
+xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
+import -window root "$out/game.png"
+
+if [ "$mode" = full ]; then
+  xdotool key --window "$wid" a
+  waitfor "keyUp a"
+  xdotool key --window "$wid" shift+b
+  waitfor "keyUp left shift"
+  # Raw key codes of the two shift keys.
+  xdotool keydown 50; waitfor "keyDown left shift"
+  xdotool keydown 62; waitfor "keyDown right shift"
+  xdotool keyup 50; waitfor "keyUp left shift"
+  xdotool keyup 62; waitfor "keyUp right shift"
+  xdotool mousemove --window "$wid" 100 50 click 1
+  waitfor "mouseUp 100 270"
+  sleep 0.3
+  import -window root "$out/clicked.png"
+
+  xdotool key --window "$wid" F11
+  waitfor "screen 1280x800"
+  sleep 0.5
+  import -window root "$out/fullscreen.png"
+  xdotool key Escape
+  waitfor "keyDown esc"
+  waitfor "screen 480x320"
+  sleep 0.5
+  import -window root "$out/windowed.png"
+  # Alt+Enter toggles too and is not passed on.
+  xdotool key alt+Return
+  waitfor "screen 1280x800"
+  xdotool key alt+Return
+  sleep 0.5
+fi
+
+xdotool windowactivate --sync "$wid" 2>/dev/null
+xdotool key alt+F4
+for _ in $(seq 300); do
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 $pid 2>/dev/null; then
+  log "the player did not quit"
+  exit 1
+fi
+wait $pid
+echo $? > "$out/status"
+exit 0
