@@ -63,7 +63,7 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
         break;
-    case SGSpriteNodeClass:
+    case SGNodeClass::spriteNode:
         node = new SGSpriteNode();
         break;
     case SGNodeClass::stringToImageNode:

@@ -11,22 +11,22 @@
 #include "engine/scenegraph/nodes/SGTiledSpriteRenderer.h"
 #include "engine/scenegraph/nodes/SGVerticalTiledSpriteRenderer.h"
 
-SGSpriteNode::SGSpriteNode() : SGRenderNode(SGSpriteNodeClass)
+SGSpriteNode::SGSpriteNode() : SGRenderNode(SGNodeClass::spriteNode)
 {
-    addInputPort(&color, SGTypeColor);
-    addInputPort(&image, SGTypeImage);
-    addInputPort(&x, SGTypeNumber);
-    addInputPort(&y, SGTypeNumber);
-    addInputPort(&width, SGTypeNumber);
-    addInputPort(&height, SGTypeNumber);
-    addInputPort(&angle, SGTypeNumber);
-    addInputPort(&blendingMode, SGTypeInteger);
-    addInputPort(&horizontalWrapping, SGTypeInteger);
-    addInputPort(&verticalWrapping, SGTypeInteger);
-    addInputPort(&horizontalAnchor, SGTypeInteger);
-    addInputPort(&verticalAnchor, SGTypeInteger);
-    addInputPort(&tileHeight, SGTypeInteger);
-    addInputPort(&tileWidth, SGTypeInteger);
+    addInputPort(&color, SGPortValueType::COLOR);
+    addInputPort(&image, SGPortValueType::IMAGE);
+    addInputPort(&x, SGPortValueType::NUMBER);
+    addInputPort(&y, SGPortValueType::NUMBER);
+    addInputPort(&width, SGPortValueType::NUMBER);
+    addInputPort(&height, SGPortValueType::NUMBER);
+    addInputPort(&angle, SGPortValueType::NUMBER);
+    addInputPort(&blendingMode, SGPortValueType::INTEGER);
+    addInputPort(&horizontalWrapping, SGPortValueType::INTEGER);
+    addInputPort(&verticalWrapping, SGPortValueType::INTEGER);
+    addInputPort(&horizontalAnchor, SGPortValueType::INTEGER);
+    addInputPort(&verticalAnchor, SGPortValueType::INTEGER);
+    addInputPort(&tileHeight, SGPortValueType::INTEGER);
+    addInputPort(&tileWidth, SGPortValueType::INTEGER);
 }
 
 SGSpriteNode::~SGSpriteNode() = default;
@@ -34,20 +34,20 @@ SGSpriteNode::~SGSpriteNode() = default;
 SGPort* SGSpriteNode::portForID(SGPortID id)
 {
     switch (id) {
-    case SGPortColor: return &color;
-    case SGPortImage: return &image;
-    case SGPortX: return &x;
-    case SGPortY: return &y;
-    case SGPortWidth: return &width;
-    case SGPortHeight: return &height;
-    case SGPortAngle: return &angle;
-    case SGPortBlendingMode: return &blendingMode;
-    case SGPortHorizontalWrapping: return &horizontalWrapping;
-    case SGPortVerticalWrapping: return &verticalWrapping;
-    case SGPortHorizontalAnchor: return &horizontalAnchor;
-    case SGPortVerticalAnchor: return &verticalAnchor;
-    case SGPortTileHeight: return &tileHeight;
-    case SGPortTileWidth: return &tileWidth;
+    case SGPortID::color: return &color;
+    case SGPortID::image: return &image;
+    case SGPortID::x: return &x;
+    case SGPortID::y: return &y;
+    case SGPortID::width: return &width;
+    case SGPortID::height: return &height;
+    case SGPortID::angle: return &angle;
+    case SGPortID::blendingMode: return &blendingMode;
+    case SGPortID::horizontalWrapping: return &horizontalWrapping;
+    case SGPortID::verticalWrapping: return &verticalWrapping;
+    case SGPortID::horizontalAnchor: return &horizontalAnchor;
+    case SGPortID::verticalAnchor: return &verticalAnchor;
+    case SGPortID::tileHeight: return &tileHeight;
+    case SGPortID::tileWidth: return &tileWidth;
     default: return nullptr;
     }
 }

@@ -98,20 +98,20 @@ protected:
 
 TEST_F(SGSpriteNodeTest, PortsAndDefaults)
 {
-    const SGPortID ids[] = {SGPortColor, SGPortImage, SGPortX, SGPortY, SGPortWidth,
-                            SGPortHeight, SGPortAngle, SGPortBlendingMode, SGPortHorizontalWrapping,
-                            SGPortVerticalWrapping, SGPortHorizontalAnchor, SGPortVerticalAnchor,
-                            SGPortTileHeight, SGPortTileWidth};
+    const SGPortID ids[] = {SGPortID::color, SGPortID::image, SGPortID::x, SGPortID::y, SGPortID::width,
+                            SGPortID::height, SGPortID::angle, SGPortID::blendingMode, SGPortID::horizontalWrapping,
+                            SGPortID::verticalWrapping, SGPortID::horizontalAnchor, SGPortID::verticalAnchor,
+                            SGPortID::tileHeight, SGPortID::tileWidth};
     int found = 0;
-    for (int id = 0; id <= SGPortWrap; ++id)
+    for (int id = 0; id <= static_cast<int>(SGPortID::wrap); ++id)
         if (sprite->portForID(static_cast<SGPortID>(id)))
             ++found;
     EXPECT_EQ(found, 14);
     for (SGPortID id : ids)
-        EXPECT_NE(sprite->portForID(id), nullptr) << SGPortIDName(id);
-    EXPECT_EQ(sprite->portForID(SGPortWidth), &sprite->width);
-    EXPECT_EQ(sprite->portForID(SGPortTileWidth), &sprite->tileWidth);
-    EXPECT_EQ(sprite->classFlags(), static_cast<uint32_t>(SGRenderNodeClass | SGSpriteNodeClass));
+        EXPECT_NE(sprite->portForID(id), nullptr) << SGPortIDName(static_cast<int32_t>(id));
+    EXPECT_EQ(sprite->portForID(SGPortID::width), &sprite->width);
+    EXPECT_EQ(sprite->portForID(SGPortID::tileWidth), &sprite->tileWidth);
+    EXPECT_EQ(sprite->classFlags(), static_cast<uint32_t>(SGRenderNodeFlag | SGNodeClass::spriteNode));
     EXPECT_EQ(sprite->renderer(), nullptr);
     EXPECT_TRUE(sprite->isDirty());
     // Reading an input of a dirty node brings the node up to date, which for

@@ -54,13 +54,13 @@ TEST(SGSpriteScene, StretchedAndTiledPictureScreenshot)
     ASSERT_EQ(picture.textureWidth, 64);
     {
         SGScene scene(nullptr, nullptr);
-        auto* view = static_cast<SGOrtho2DSpace*>(scene.createSpace(SGOrtho2DSpaceClass));
+        auto* view = static_cast<SGOrtho2DSpace*>(scene.createSpace(SGNodeClass::ortho2DSpace));
         view->width.setValue(static_cast<float>(kWidth));
         view->height.setValue(static_cast<float>(kHeight));
         view->near.setValue(-1.0f);
         view->far.setValue(1.0f);
 
-        auto* stretched = static_cast<SGSpriteNode*>(view->createNode(SGSpriteNodeClass));
+        auto* stretched = static_cast<SGSpriteNode*>(view->createNode(SGNodeClass::spriteNode));
         ASSERT_TRUE(stretched);
         stretched->image.setValue(picture);
         stretched->x.setValue(8 + 64);
@@ -68,7 +68,7 @@ TEST(SGSpriteScene, StretchedAndTiledPictureScreenshot)
         stretched->width.setValue(128);
         stretched->height.setValue(64);
 
-        auto* tiled = static_cast<SGSpriteNode*>(view->createNode(SGSpriteNodeClass));
+        auto* tiled = static_cast<SGSpriteNode*>(view->createNode(SGNodeClass::spriteNode));
         tiled->image.setValue(picture);
         tiled->x.setValue(144 + 48);
         tiled->y.setValue(16 + 32);
