@@ -8,11 +8,11 @@
 
 namespace {
 
-// The surfaceless display is one per process and eglTerminate ends it for
-// every user, so it is initialised with the first context and terminated
-// with the last.
+// The surfaceless display is one per process and eglTerminate would end it
+// for every user; it is initialised once and kept, so Mesa's driver stays
+// loaded (and its allocations attributable) for the life of the process.
 std::mutex displayMutex;
-int displayUsers = 0;
+bool displayInitialised = false;
 
 std::string eglErrorText(const char* what)
 {
@@ -41,22 +41,15 @@ EGLDisplay acquireDisplay(std::string* error)
         setError(error, eglErrorText("eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA)"));
         return EGL_NO_DISPLAY;
     }
-    if (displayUsers == 0) {
+    if (!displayInitialised) {
         EGLint major = 0, minor = 0;
         if (!eglInitialize(display, &major, &minor)) {
             setError(error, eglErrorText("eglInitialize"));
             return EGL_NO_DISPLAY;
         }
+        displayInitialised = true;
     }
-    ++displayUsers;
     return display;
-}
-
-void releaseDisplay(EGLDisplay display)
-{
-    std::lock_guard<std::mutex> lock(displayMutex);
-    if (--displayUsers == 0)
-        eglTerminate(display);
 }
 
 EGLSurface createPbuffer(EGLDisplay display, EGLConfig config, int width, int height, std::string* error)
@@ -89,7 +82,7 @@ std::unique_ptr<EGLOffscreenContext> EGLOffscreenContext::create(int width, int 
         return nullptr;
 
     std::unique_ptr<EGLOffscreenContext> ctx(new EGLOffscreenContext());
-    ctx->display_ = display;  // from here on the destructor gives the display back
+    ctx->display_ = display;
 
     if (!eglBindAPI(EGL_OPENGL_API)) {
         setError(error, eglErrorText("eglBindAPI(EGL_OPENGL_API)"));
@@ -145,7 +138,6 @@ EGLOffscreenContext::~EGLOffscreenContext()
         eglDestroySurface(display_, surface_);
     if (context_)
         eglDestroyContext(display_, context_);
-    releaseDisplay(display_);
 }
 
 bool EGLOffscreenContext::makeCurrent()
