@@ -17,9 +17,9 @@ void onSignal(int)
     signalled = 1;
 }
 
-// Longest wait for an event; the main queue and delayed work are looked at
-// at least this often.
-constexpr int kEventWaitMilliseconds = 5;
+// Pause of an idle pass; events, the main queue and delayed work are looked
+// at about this often.
+constexpr Uint32 kEventWaitMilliseconds = 2;
 constexpr auto kIdleWait = std::chrono::milliseconds(1);
 
 }  // namespace
@@ -77,12 +77,16 @@ bool KVApplication::runOnce(Delegate& delegate)
         }
     }
     if (withEvents_) {
+        // Polled, not waited for: SDL wakes a waiting loop by sending an X
+        // event to the window, which fails fatally once the window is gone.
         SDL_Event event;
-        if (SDL_WaitEventTimeout(&event, kEventWaitMilliseconds)) {
+        bool any = false;
+        while (SDL_PollEvent(&event)) {
+            any = true;
             delegate.handleEvent(event);
-            while (SDL_PollEvent(&event))
-                delegate.handleEvent(event);
         }
+        if (!any && !KVThreadWait::servedQueue().pendingCount())
+            SDL_Delay(kEventWaitMilliseconds);
     } else if (!KVThreadWait::servedQueue().pendingCount()) {
         std::this_thread::sleep_for(kIdleWait);
     }

@@ -38,8 +38,12 @@ struct Session {
 Session runSession(const TempDir& dir, const std::string& mode)
 {
     const std::string out = dir.file(mode);
-    ProgramResult run = runProgram({xvfbRun(), "-a", "-s", "-screen 0 1280x800x24", "/bin/bash", kSession, kPlayer,
-                                    kBundle, out, mode});
+    // Servers started at the same moment by "-a" alone may pick the same
+    // display; start each session's search at its own number.
+    static int session = 0;
+    const int display = 200 + (static_cast<int>(getpid()) % 300) * 8 + (session++ % 8);
+    ProgramResult run = runProgram({xvfbRun(), "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x800x24",
+                                    "/bin/bash", kSession, kPlayer, kBundle, out, mode});
     Session s;
     s.out = readFile(out + "/stdout");
     s.log = run.out + run.err + readFile(out + "/session.log") + readFile(out + "/stderr");
