@@ -22,10 +22,18 @@ ProgramResult runProgram(const std::vector<std::string>& argv, const std::vector
         args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
 
-    // The extra variables come first: lookups take the first match.
+    // The extra variables replace inherited ones of the same name (shells
+    // keep the last of duplicates, getenv the first: have none).
     std::vector<std::string> envStrings(extraEnv);
-    for (char** e = environ; *e; ++e)
-        envStrings.emplace_back(*e);
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const auto& extra : extraEnv)
+            replaced = replaced || extra.compare(0, name.size(), name) == 0;
+        if (!replaced)
+            envStrings.push_back(entry);
+    }
     std::vector<char*> env;
     for (auto& e : envStrings)
         env.push_back(e.data());
