@@ -60,8 +60,7 @@ ALCcontext* SoundManager::sharedContext()
 SoundManager::SoundManager()
 {
     openShared("SoundManager::SoundManager");
-    ALCcontext* context = sharedContext();
-    alcMakeContextCurrent(context);
+    alcMakeContextCurrent(sharedContextValue);
     KVCheckALCError(sharedDevice, "SoundManager::SoundManager: alcMakeContextCurrent");
     KVCheckALError("SoundManager::SoundManager");
     for (int i = 0; i < kSourceCount; ++i)
