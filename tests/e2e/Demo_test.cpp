@@ -1,0 +1,146 @@
+// The demo game played headless by scripted input, as a user would play it:
+// its screens checked by pixels, its high score kept between two runs.
+#include <gtest/gtest.h>
+
+#include "tests/support/PngImage.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
+const std::string kDemo = std::string(KV_BUILD_DIR) + "/examples/Demo.app";
+
+// Level 1 has its basket at x 360 (120 wide), level 2 at 130. The crane
+// starts at 240 and moves 220 points a second; it can drop again 0.8 s
+// after a drop.
+const char* const kPlay =
+    "# start, then a box dropped by the mouse into the basket\n"
+    "10 keydown space\n"
+    "11 keyup space\n"
+    "20 mousemove 360 100\n"
+    "21 mousedown 360 100\n"
+    "22 mouseup 360 100\n"
+    "# the arrow keys move the crane left; space drops a box on the grass\n"
+    "90 keydown left\n"
+    "120 keyup left\n"
+    "125 keydown space\n"
+    "126 keyup space\n"
+    "# the mouse again, onto the first box\n"
+    "180 mousemove 360 100\n"
+    "181 mousedown 360 100\n"
+    "182 mouseup 360 100\n"
+    "# level 2\n"
+    "350 mousemove 130 100\n"
+    "351 mousedown 130 100\n"
+    "352 mouseup 130 100\n"
+    "# Escape ends the game; the new high score asks for a name\n"
+    "420 keydown esc\n"
+    "421 keyup esc\n"
+    "430 text Ada\n"
+    "431 keydown return\n"
+    "432 keyup return\n";
+
+struct Run {
+    ProgramResult result;
+    PngImage shot;
+};
+
+// A headless run of the demo for the given frames, with its save folder and
+// scripted input ("" for none); the last frame comes back as a picture.
+Run playDemo(const TempDir& dir, const std::string& save, const std::string& input, int frames,
+             const std::vector<std::string>& env = {})
+{
+    const std::string shot = dir.file("shot" + std::to_string(frames) + ".png");
+    std::vector<std::string> argv = {kPlayer, "--headless", "--fixed-step", "--frames", std::to_string(frames),
+                                     "--save-dir", save, "--screenshot", shot};
+    if (!input.empty()) {
+        writeFile(dir.file("input"), input);
+        argv.insert(argv.end(), {"--input", dir.file("input")});
+    }
+    argv.push_back(kDemo);
+    ProgramResult result = runProgram(argv, env);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.find("Lua Error"), std::string::npos) << result.out;
+    EXPECT_EQ(result.err.find("Lua Error"), std::string::npos) << result.err;
+    return {result, PngImage(shot)};
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// Colours of the game's pictures, loosely: the screenshots are blended and
+// filtered.
+bool sky(const Rgb& c) { return c.b > 200 && c.b > c.r + 40; }
+bool grass(const Rgb& c) { return c.g > 120 && c.g > c.r + 50 && c.g > c.b + 50; }
+bool wood(const Rgb& c) { return c.r > 140 && c.r > c.g + 30 && c.g > c.b + 20; }
+bool white(const Rgb& c) { return c.r > 230 && c.g > 230 && c.b > 230; }
+bool yellow(const Rgb& c) { return c.r > 200 && c.g > 180 && c.b < 120; }
+
+}  // namespace
+
+TEST(Demo, TitleScreen)
+{
+    TempDir dir;
+    Run title = playDemo(dir, dir.file("save"), "", 30);
+    EXPECT_EQ(title.result.out, "Box Drop: no high score yet\n");
+    ASSERT_EQ(title.shot.width(), 480);
+    ASSERT_EQ(title.shot.height(), 320);
+    EXPECT_TRUE(sky(title.shot.at(20, 150)));
+    EXPECT_TRUE(grass(title.shot.at(240, 310)));
+    // The title in yellow on the darkened panel.
+    EXPECT_GT(title.shot.count(150, 75, 180, 40, yellow), 200);
+    EXPECT_FALSE(sky(title.shot.at(240, 240))) << "the panel darkens the sky";
+}
+
+TEST(Demo, PlayedByKeysAndTheMouse)
+{
+    TempDir dir;
+    Run playing = playDemo(dir, dir.file("save"), kPlay, 150);
+    EXPECT_EQ(playing.result.out, "Box Drop: no high score yet\nlevel 1\n"
+                                  "drop 1 at 360\nscore 1\ndrop 2 at 250\n");
+    const PngImage& shot = playing.shot;
+    // The first box in the basket, the second on the grass by the crane.
+    EXPECT_TRUE(wood(shot.at(360, 258)));
+    EXPECT_TRUE(wood(shot.at(250, 264)));
+    // The basket's walls, and open sky between the crane and the basket.
+    EXPECT_TRUE(wood(shot.at(303, 260)));
+    EXPECT_TRUE(sky(shot.at(360, 150)));
+    EXPECT_TRUE(grass(shot.at(100, 310)));
+    // "Score 1" in the top left corner.
+    EXPECT_GT(shot.count(8, 5, 90, 22, white), 20);
+}
+
+TEST(Demo, StarsWhenABoxLandsInTheBasket)
+{
+    TempDir dir;
+    // The first box scores at about frame 85; the stars show for a second.
+    auto stars = [](const PngImage& shot) { return shot.count(290, 60, 140, 200, yellow); };
+    Run celebrating = playDemo(dir, dir.file("save"), kPlay, 110);
+    EXPECT_TRUE(contains(celebrating.result.out, "score 1\n"));
+    Run later = playDemo(dir, dir.file("save2"), kPlay, 170);
+    EXPECT_GT(stars(celebrating.shot), 20);
+    EXPECT_LT(stars(later.shot), 5);
+}
+
+TEST(Demo, HighScoreAndNameSurviveASecondRun)
+{
+    TempDir dir;
+    const std::string save = dir.file("save");
+    Run first = playDemo(dir, save, kPlay, 460);
+    EXPECT_TRUE(contains(first.result.out, "level 2\ndrop 4 at 130\nscore 3\ngame over: score 3\nhigh score 3\n"
+                                           "name Ada\n"))
+        << first.result.out;
+    EXPECT_TRUE(yellow(first.shot.at(240, 96)) || first.shot.count(150, 75, 180, 40, yellow) > 200)
+        << "the game-over title";
+
+    Run second = playDemo(dir, save, "", 30);
+    EXPECT_EQ(second.result.out, "Box Drop: best 3 by Ada\n");
+    // The recent games are a saved table beside the saved values.
+    const std::string table = readFile(save + "/save.datascores.xml");
+    EXPECT_TRUE(contains(table, ">Ada</column>")) << table;
+    EXPECT_TRUE(contains(table, ">3</column>")) << table;
+    EXPECT_TRUE(fileExists(save + "/save.datapersistent.save"));
+}
