@@ -6,6 +6,8 @@ int luaopen_scenegraph(lua_State* L);
 int luaopen_physics(lua_State* L);
 int luaopen_tableHelper(lua_State* L);
 int luaopen_PGF(lua_State* L);
+int luaopen_platformWrappers(lua_State* L);
+int luaopen_soundManager(lua_State* L);
 
 const KVLuaLib kv_lualibs[] = {
     {"", luaopen_base},
@@ -20,6 +22,8 @@ const KVLuaLib kv_lualibs[] = {
     {"physics", luaopen_physics},
     {"tableHelper", luaopen_tableHelper},
     {"pgf", luaopen_PGF},
+    {"platformWrappers", luaopen_platformWrappers},
+    {"soundManager", luaopen_soundManager},
     // scenegraph, physics, tableHelper, pgf, platformWrappers, assetManager, soundManager
     {nullptr, nullptr},
 };
