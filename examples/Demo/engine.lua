@@ -233,7 +233,7 @@ local function soundPlayer(name)
   local loader = create(space, sg.soundLoaderNode)
   loader.name:setValue(name, true)
   local player = create(space, sg.soundPlayerNode)
-  player.sound:setValue(loader.asset)
+  if loader ~= ghost and player ~= ghost then player.sound:setValue(loader.asset) end
   -- Positioned in the scene, heard from the listener.
   player.sourceRelative:setValue(false, true)
   return player
@@ -777,3 +777,22 @@ end
 
 -- Called by the scene graph when a script removes a node that is not there.
 function logtrace() print(debug.traceback()) end
+
+-- The player ignores errors in the functions it calls; the demo reports its
+-- own, each message once, so that a fault shows.
+local reported = {}
+local function reporting(name, f)
+  return function(...)
+    local ok, message = pcall(f, ...)
+    if not ok and not reported[message] then
+      reported[message] = true
+      io.stderr:write("(Demo " .. name .. ") Lua Error: " .. tostring(message) .. "\n")
+    end
+  end
+end
+
+for _, name in ipairs({"initEngine", "shutdownEngine", "reset", "play", "stop", "update", "keyDown", "keyUp",
+                       "mouseDown", "mouseUp", "mouseMoved", "raiseExternalEvent"}) do
+  _G[name] = reporting(name, _G[name])
+end
+Project.load = reporting("Project:load", Project.load)

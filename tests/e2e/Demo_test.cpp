@@ -41,14 +41,14 @@ const char* const kPlay =
     "431 keydown return\n"
     "432 keyup return\n";
 
-struct Run {
+struct DemoRun {
     ProgramResult result;
     PngImage shot;
 };
 
 // A headless run of the demo for the given frames, with its save folder and
 // scripted input ("" for none); the last frame comes back as a picture.
-Run playDemo(const TempDir& dir, const std::string& save, const std::string& input, int frames,
+DemoRun playDemo(const TempDir& dir, const std::string& save, const std::string& input, int frames,
              const std::vector<std::string>& env = {})
 {
     const std::string shot = dir.file("shot" + std::to_string(frames) + ".png");
@@ -84,7 +84,7 @@ bool yellow(const Rgb& c) { return c.r > 200 && c.g > 180 && c.b < 120; }
 TEST(Demo, TitleScreen)
 {
     TempDir dir;
-    Run title = playDemo(dir, dir.file("save"), "", 30);
+    DemoRun title = playDemo(dir, dir.file("save"), "", 30);
     EXPECT_EQ(title.result.out, "Box Drop: no high score yet\n");
     ASSERT_EQ(title.shot.width(), 480);
     ASSERT_EQ(title.shot.height(), 320);
@@ -98,7 +98,7 @@ TEST(Demo, TitleScreen)
 TEST(Demo, PlayedByKeysAndTheMouse)
 {
     TempDir dir;
-    Run playing = playDemo(dir, dir.file("save"), kPlay, 150);
+    DemoRun playing = playDemo(dir, dir.file("save"), kPlay, 150);
     EXPECT_EQ(playing.result.out, "Box Drop: no high score yet\nlevel 1\n"
                                   "drop 1 at 360\nscore 1\ndrop 2 at 250\n");
     const PngImage& shot = playing.shot;
@@ -118,9 +118,9 @@ TEST(Demo, StarsWhenABoxLandsInTheBasket)
     TempDir dir;
     // The first box scores at about frame 85; the stars show for a second.
     auto stars = [](const PngImage& shot) { return shot.count(290, 60, 140, 200, yellow); };
-    Run celebrating = playDemo(dir, dir.file("save"), kPlay, 110);
+    DemoRun celebrating = playDemo(dir, dir.file("save"), kPlay, 110);
     EXPECT_TRUE(contains(celebrating.result.out, "score 1\n"));
-    Run later = playDemo(dir, dir.file("save2"), kPlay, 170);
+    DemoRun later = playDemo(dir, dir.file("save2"), kPlay, 170);
     EXPECT_GT(stars(celebrating.shot), 20);
     EXPECT_LT(stars(later.shot), 5);
 }
@@ -129,14 +129,14 @@ TEST(Demo, HighScoreAndNameSurviveASecondRun)
 {
     TempDir dir;
     const std::string save = dir.file("save");
-    Run first = playDemo(dir, save, kPlay, 460);
+    DemoRun first = playDemo(dir, save, kPlay, 460);
     EXPECT_TRUE(contains(first.result.out, "level 2\ndrop 4 at 130\nscore 3\ngame over: score 3\nhigh score 3\n"
                                            "name Ada\n"))
         << first.result.out;
     EXPECT_TRUE(yellow(first.shot.at(240, 96)) || first.shot.count(150, 75, 180, 40, yellow) > 200)
         << "the game-over title";
 
-    Run second = playDemo(dir, save, "", 30);
+    DemoRun second = playDemo(dir, save, "", 30);
     EXPECT_EQ(second.result.out, "Box Drop: best 3 by Ada\n");
     // The recent games are a saved table beside the saved values.
     const std::string table = readFile(save + "/save.datascores.xml");
