@@ -6,6 +6,7 @@ int luaopen_scenegraph(lua_State* L);
 int luaopen_physics(lua_State* L);
 int luaopen_tableHelper(lua_State* L);
 int luaopen_PGF(lua_State* L);
+int luaopen_assetManager(lua_State* L);
 
 const KVLuaLib kv_lualibs[] = {
     {"", luaopen_base},
@@ -20,6 +21,7 @@ const KVLuaLib kv_lualibs[] = {
     {"physics", luaopen_physics},
     {"tableHelper", luaopen_tableHelper},
     {"pgf", luaopen_PGF},
+    {"assetManager", luaopen_assetManager},
     // scenegraph, physics, tableHelper, pgf, platformWrappers, assetManager, soundManager
     {nullptr, nullptr},
 };
