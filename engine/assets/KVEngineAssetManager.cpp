@@ -65,8 +65,8 @@ KVEngineAssetManager::KVEngineAssetManager(lua_State* L) : L_(L)
 
 KVEngineAssetManager::~KVEngineAssetManager()
 {
-    flushAssets();
-    // A flush runs only after some release; what it left is ours to free.
+    // Everything goes, referenced or not: the nodes still registered are
+    // detached below and will not touch their handles again.
     cleanupUnusedImages({});
     for (SGImageLoaderNode* node : imageLoaders_)
         node->detachAssetManager();
