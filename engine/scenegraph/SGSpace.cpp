@@ -8,6 +8,8 @@
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
 #include "engine/scenegraph/nodes/SGImageLoaderNode.h"
+#include "engine/scenegraph/nodes/SGSoundListenerNode.h"
+#include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
@@ -66,6 +68,12 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
+        break;
+    case SGNodeClass::soundListenerNode:
+        node = new SGSoundListenerNode();
+        break;
+    case SGNodeClass::soundPlayerNode:
+        node = new SGSoundPlayerNode(soundManager_);
         break;
     case SGNodeClass::spriteNode:
         node = new SGSpriteNode();
