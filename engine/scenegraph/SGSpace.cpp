@@ -7,6 +7,7 @@
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
+#include "engine/scenegraph/nodes/SGImageLoaderNode.h"
 #include "engine/scenegraph/nodes/SGSoundListenerNode.h"
 #include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
@@ -61,6 +62,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGNodeClass::colorNode:
         node = new SGColorNode();
+        break;
+    case SGNodeClass::imageLoaderNode:
+        node = new SGImageLoaderNode(assetManager_);
         break;
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
