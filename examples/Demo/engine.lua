@@ -687,7 +687,7 @@ function update(dt)
   nodes.hook.x:setValue(craneX, true)
   nodes.held.x:setValue(craneX, true)
   -- The box on the hook shows only while the crane has one to drop.
-  local holding = state ~= "play" or (boxesLeft > 0 and reloadIn == 0)
+  local holding = state == "play" and boxesLeft > 0 and reloadIn == 0
   nodes.held.width:setValue(holding and levelInfo.boxSize or 0, true)
 
   -- Clouds drift right and come back from the left edge.
