@@ -34,7 +34,7 @@ function setup(view)
   local image = bench.image(view, "sprite.png")
   for i = 0, bench.n - 1 do
     local row, column = math.floor(i / 25), i % 25
-    local x, y = 112 + column * 24 + (row % 2) * 6, 150 + row * 22
+    local x, y = 112 + column * 24 + (row % 2) * 6, 50 + row * 22
     boxes[#boxes + 1] = { body(2, x, y, 8, 8), bench.sprite(view, image, x, y, 16, 16) }
   end
 end

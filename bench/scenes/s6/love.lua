@@ -21,7 +21,7 @@ function setup()
   image = love.graphics.newImage("sprite.png")
   for i = 0, bench.n - 1 do
     local row, column = math.floor(i / 25), i % 25
-    boxes[#boxes + 1] = body("dynamic", 112 + column * 24 + (row % 2) * 6, 150 + row * 22, 8, 8)
+    boxes[#boxes + 1] = body("dynamic", 112 + column * 24 + (row % 2) * 6, 50 + row * 22, 8, 8)
   end
 end
 
