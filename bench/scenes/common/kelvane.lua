@@ -17,8 +17,8 @@ bench = {
 
 game = { attributes = { displaySize = { width = { _value = bench.width }, height = { _value = bench.height } } } }
 
--- The same spread of positions in every program: multiples of small primes
--- keep the values exact in the player's float numbers.
+-- The same spread of positions in every program, in integers small enough
+-- to stay exact in the player's float numbers.
 function bench.position(i)
   return 16 + (i * 409) % (bench.width - 32), 16 + (i * 263) % (bench.height - 32)
 end
