@@ -7,6 +7,7 @@
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
+#include "engine/scenegraph/nodes/SGParticleSystemNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
@@ -59,6 +60,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGNodeClass::colorNode:
         node = new SGColorNode();
+        break;
+    case SGNodeClass::particleSystemNode:
+        node = new SGParticleSystemNode();
         break;
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
