@@ -7,9 +7,12 @@
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
+#include "engine/scenegraph/nodes/SGImageFlipNode.h"
 #include "engine/scenegraph/nodes/SGParticleSystemNode.h"
+#include "engine/scenegraph/nodes/SGReplicatorNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
+#include "engine/scenegraph/nodes/SGWrapNode.h"
 
 SGSpace::SGSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager, uint32_t classFlags)
     : SGRenderNode(classFlags | SGNodeClass::space), assetManager_(assetManager), soundManager_(soundManager)
@@ -61,8 +64,14 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
     case SGNodeClass::colorNode:
         node = new SGColorNode();
         break;
+    case SGNodeClass::imageFlipNode:
+        node = new SGImageFlipNode();
+        break;
     case SGNodeClass::particleSystemNode:
         node = new SGParticleSystemNode();
+        break;
+    case SGNodeClass::replicatorSpace:
+        node = new SGReplicatorNode(*this);
         break;
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
@@ -72,6 +81,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGNodeClass::stringToImageNode:
         node = new SGStringToImageNode(assetManager_);
+        break;
+    case SGNodeClass::wrapSpace:
+        node = new SGWrapNode(*this);
         break;
     default:
         fprintf(stderr, "SGSpace::createNode: %d names no node class a space can create; nothing created\n",

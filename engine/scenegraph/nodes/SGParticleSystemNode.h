@@ -73,9 +73,9 @@ private:
     void randomizeParticle(SGParticle* particle);
     static void drawParticle(const float& width, const float& height, const SGTextureRect& rect);
 
-    // The ports as read at this frame (the count and lifestart at the first).
     std::vector<SGParticle> particles_;
-    bool allocated_ = false;
+    bool allocated_ = false;  // the count is read once, whatever it was
+    // The ports as read at this frame (lifestart at the first).
     float x_ = 0.0f;
     float y_ = 0.0f;
     float rotation_ = 0.0f;
