@@ -8,8 +8,12 @@
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
 #include "engine/scenegraph/nodes/SGImageFlipNode.h"
+#include "engine/scenegraph/nodes/SGImageLoaderNode.h"
 #include "engine/scenegraph/nodes/SGParticleSystemNode.h"
 #include "engine/scenegraph/nodes/SGReplicatorNode.h"
+#include "engine/scenegraph/nodes/SGSoundListenerNode.h"
+#include "engine/scenegraph/nodes/SGSoundLoaderNode.h"
+#include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 #include "engine/scenegraph/nodes/SGWrapNode.h"
@@ -67,6 +71,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
     case SGNodeClass::imageFlipNode:
         node = new SGImageFlipNode();
         break;
+    case SGNodeClass::imageLoaderNode:
+        node = new SGImageLoaderNode(assetManager_);
+        break;
     case SGNodeClass::particleSystemNode:
         node = new SGParticleSystemNode();
         break;
@@ -75,6 +82,15 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
+        break;
+    case SGNodeClass::soundListenerNode:
+        node = new SGSoundListenerNode();
+        break;
+    case SGNodeClass::soundLoaderNode:
+        node = new SGSoundLoaderNode(assetManager_);
+        break;
+    case SGNodeClass::soundPlayerNode:
+        node = new SGSoundPlayerNode(soundManager_);
         break;
     case SGNodeClass::spriteNode:
         node = new SGSpriteNode();

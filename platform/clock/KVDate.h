@@ -5,4 +5,7 @@
 class KVDate {
 public:
     static float getTimeAsFloat();
+    // The local date and time now: year, month (1-12), day, hour, minute,
+    // second and millisecond, in that order.
+    static void getClockTime(unsigned components[7]);
 };

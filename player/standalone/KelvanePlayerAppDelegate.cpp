@@ -7,7 +7,7 @@
 
 #include "engine/bridge/LuaErrorException.h"
 #include "engine/bridge/LuaObject.h"
-#include "platform/gl/FramebufferCapture.h"
+#include "platform/image/KVBitmap.h"
 #include "platform/objects/KVLogLine.h"
 #include "platform/objects/KVNull.h"
 #include "platform/paths/XdgPaths.h"
@@ -92,6 +92,8 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         window_ = std::move(offscreen);
     } else {
         auto sdl = KVSDLGameWindow::create(bundleName(), loading, &error);
+        if (sdl)
+            sdl->setSwapInterval(options_.noVsync ? 0 : 1);
         sdlWindow_ = sdl.get();
         window_ = std::move(sdl);
     }
@@ -216,7 +218,7 @@ void KelvanePlayerAppDelegate::createGameView()
     gameView_ = std::make_unique<KVThreadedGameView>(*window_);
     KVGameView::FrameOptions frames;
     frames.fixedStep = options_.fixedStep;
-    frames.backToBack = options_.headless;
+    frames.backToBack = options_.headless || options_.noVsync;
     if (scriptedInput_)
         frames.beforeFrame = [this](long frame) { scriptedInput_->deliver(frame, *gameView_); };
     frames.afterFrame = [this](long frame, double ms) { afterFrame(frame, ms); };
@@ -242,8 +244,10 @@ bool KelvanePlayerAppDelegate::writeScreenshot()
     screenshotTaken_ = true;
     std::string error;
     const KVSize size = window_->drawableSize();
-    if (!KVWriteFramebufferPNG(options_.screenshot, static_cast<int>(size.width), static_cast<int>(size.height),
-                               &error)) {
+    // Screenshots are opaque, as the picture on screen is.
+    KVBitmap shot = KVBitmap::fromFramebuffer(static_cast<int>(size.width), static_cast<int>(size.height));
+    shot.dropAlpha();
+    if (!shot.savePNG(options_.screenshot, &error)) {
         std::fprintf(stderr, "kelvane-player: cannot write the screenshot %s: %s\n", options_.screenshot.c_str(),
                      error.c_str());
         app_.terminate(1);
