@@ -13,8 +13,8 @@
 #include "engine/assets/KVLoadImageFromFile.h"
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/nodes/SGParticleSystemNode.h"
-#include "platform/gl/FramebufferCapture.h"
 #include "platform/gl/GLDrawingState.h"
+#include "platform/image/KVBitmap.h"
 #include "tests/platform/gl/GLTestContext.h"
 
 namespace {
@@ -32,11 +32,14 @@ GLint integer(GLenum name)
 // Pixels of the frame that are not black.
 int litPixels()
 {
-    const std::vector<uint8_t> rgba = KVReadFramebufferRGBA(GLTest::kWidth, GLTest::kHeight);
+    const KVBitmap frame = KVBitmap::fromFramebuffer(GLTest::kWidth, GLTest::kHeight);
     int lit = 0;
-    for (size_t i = 0; i < rgba.size(); i += 4)
-        if (rgba[i] || rgba[i + 1] || rgba[i + 2])
-            ++lit;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const uint8_t* p = frame.pixelAt(x, y);
+            if (p[0] || p[1] || p[2])
+                ++lit;
+        }
     return lit;
 }
 
