@@ -57,6 +57,7 @@ function update(dt)
     end
     if t > 1.5 then callbacks.gameDidEnd() end
 end
+function shutdownEngine() sharedSoundManager:delete() end
 )";
 
 TEST(SoundRecording, MusicIsHeardUntilTheScriptStopsIt)
@@ -83,6 +84,44 @@ TEST(SoundRecording, MusicIsHeardUntilTheScriptStopsIt)
     const double after = soxRms(wav, 1.2, 0.2);
     EXPECT_GE(after, 0);
     EXPECT_LT(after, 0.001);
+}
+
+// Music that plays a quarter of a second, then ends by itself; the script
+// reports how long it heard it play.
+const char* kShortMusicScript = R"(
+Project = {new = function() return {load = function(self, path) gamePath = path end} end}
+function play()
+    sharedSoundManager = soundManager.new()
+    platformWrappers.playMusic(gamePath .. "/short.wav", 0)
+    start = platformWrappers.getSystemTime()
+end
+function update(dt)
+    sharedSoundManager:update()
+    local t = platformWrappers.getSystemTime() - start
+    if platformWrappers.isMusicPlaying() == 0 then
+        print(t > 0.2 and t < 2 and "ended in time" or ("ended after " .. t))
+        callbacks.gameDidEnd()
+    elseif t > 5 then
+        print("still playing")
+        callbacks.gameDidEnd()
+    end
+end
+function shutdownEngine() sharedSoundManager:delete() end
+)";
+
+TEST(SoundRecording, WithoutASoundDeviceTheGamePlaysSilentlyInRealTime)
+{
+    TempDir dir;
+    const std::string bundle = makeBundle(dir, kShortMusicScript);
+    writeWav(bundle + "/Contents/Resources/Recording.gameproj/short.wav", 44100, 2,
+             sineSamples(44100, 2, 11025, 330, 12000));
+    // No back end of that name: no device opens.
+    const ProgramResult run = runProgram({kPlayer, "--headless", bundle},
+                                         {"ALSOFT_DRIVERS=no-such-driver", "ALSOFT_CONF=/dev/null",
+                                          "XDG_DATA_HOME=" + dir.file("data")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "ended in time\n");
+    EXPECT_NE(run.err.find("No sound device can be opened"), std::string::npos) << run.err;
 }
 
 }  // namespace
