@@ -7,6 +7,7 @@ int luaopen_physics(lua_State* L);
 int luaopen_tableHelper(lua_State* L);
 int luaopen_PGF(lua_State* L);
 int luaopen_platformWrappers(lua_State* L);
+int luaopen_assetManager(lua_State* L);
 int luaopen_soundManager(lua_State* L);
 
 const KVLuaLib kv_lualibs[] = {
@@ -23,7 +24,7 @@ const KVLuaLib kv_lualibs[] = {
     {"tableHelper", luaopen_tableHelper},
     {"pgf", luaopen_PGF},
     {"platformWrappers", luaopen_platformWrappers},
+    {"assetManager", luaopen_assetManager},
     {"soundManager", luaopen_soundManager},
-    // scenegraph, physics, tableHelper, pgf, platformWrappers, assetManager, soundManager
     {nullptr, nullptr},
 };

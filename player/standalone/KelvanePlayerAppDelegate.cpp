@@ -92,6 +92,8 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         window_ = std::move(offscreen);
     } else {
         auto sdl = KVSDLGameWindow::create(bundleName(), loading, &error);
+        if (sdl)
+            sdl->setSwapInterval(options_.noVsync ? 0 : 1);
         sdlWindow_ = sdl.get();
         window_ = std::move(sdl);
     }
@@ -216,7 +218,7 @@ void KelvanePlayerAppDelegate::createGameView()
     gameView_ = std::make_unique<KVThreadedGameView>(*window_);
     KVGameView::FrameOptions frames;
     frames.fixedStep = options_.fixedStep;
-    frames.backToBack = options_.headless;
+    frames.backToBack = options_.headless || options_.noVsync;
     if (scriptedInput_)
         frames.beforeFrame = [this](long frame) { scriptedInput_->deliver(frame, *gameView_); };
     frames.afterFrame = [this](long frame, double ms) { afterFrame(frame, ms); };
