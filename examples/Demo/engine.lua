@@ -2,16 +2,17 @@
 --
 -- A crane runs along the top of the screen; the arrow keys or the mouse move
 -- it, space or a click drops the box it holds. Boxes that land in the basket
--- score. Each level (levels.xml) moves the basket and changes the boxes and
--- the gravity. At the end the score is kept: the best one in the saved values
--- with the name the player types, the last few games in a saved table.
+-- score; Q ends a game early. Each level (levels.xml) moves the basket and
+-- changes the boxes and the gravity. At the end the score is kept: the best
+-- one in the saved values with the name the player types, the last few games
+-- in a saved table.
 --
 -- The player calls the global functions below: initEngine once, then
 -- Project.new and project:load with the game project folder, reset, play,
 -- and update(seconds) for every frame, plus the input functions.
 
 local sg = scenegraph
-local W, H = 480, 320
+local W, H = 480, 320  -- until the game description says otherwise
 
 -- Fixture ids and collision categories. Two fixtures touch only when their
 -- ids are equal and one's mask names a category of the other's body; a body
@@ -473,7 +474,6 @@ local function startLevel(n)
   placeBasket(levelInfo.basketX, levelInfo.basketWidth)
   boxesLeft = levelInfo.boxes
   reloadIn, levelEndsIn = 0, nil
-  nodes.held.width:setValue(levelInfo.boxSize, true)
   nodes.held.height:setValue(levelInfo.boxSize, true)
   print("level " .. n)
 end
@@ -606,6 +606,8 @@ end
 function Project:load(path)
   self.path = path
   description = readDescription(path)
+  W, H = description.width, description.height
+  game.attributes.displaySize = {width = {_value = W}, height = {_value = H}}
   readLevels(path .. "/" .. description.levels)
   loadScores(path .. "/" .. description.scores.file)
   best = tonumber(loadValue("highScore")) or 0
@@ -676,6 +678,7 @@ function behaviorInitiatedPause()
 end
 
 function update(dt)
+  if not scene then return end  -- the player took the view away
   dt = math.min(dt, 0.1)
   clock = clock + dt
   if state == "play" then
@@ -702,7 +705,7 @@ function update(dt)
 
   placeLabels()
   if sharedSoundManager then sharedSoundManager:update() end
-  if scene then scene:render() end
+  scene:render()
 end
 
 function render()
@@ -719,7 +722,7 @@ function keyDown(key)
   elseif key == "left" then craneDirection = -1
   elseif key == "right" then craneDirection = 1
   elseif key == "space" or key == "down" then drop()
-  elseif key == "esc" then gameOver()
+  elseif key == "q" or key == "Q" then gameOver()  -- Escape leaves full screen
   end
 end
 
