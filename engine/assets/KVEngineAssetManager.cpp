@@ -1,7 +1,9 @@
 #include "engine/assets/KVEngineAssetManager.h"
 
+#include "engine/assets/KVSoundAsset.h"
 #include "engine/assets/KVTextureAsset.h"
 #include "engine/scenegraph/nodes/SGImageLoaderNode.h"
+#include "engine/scenegraph/nodes/SGSoundLoaderNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
 namespace {
@@ -46,6 +48,19 @@ void unloadAllBut(Map& assets, const std::set<std::string>& keep, const Loaders&
         it = keep.count(it->first) ? std::next(it) : unloadAt(assets, it, loaders);
 }
 
+// Loads the name unless it is loaded or the script gives it no path.
+template <typename Asset, typename Map, typename Lookup>
+void loadNamed(Map& assets, const std::string& name, KVIAssetObserver* observer, Lookup pathOf)
+{
+    if (assets.count(name))
+        return;
+    const std::string path = pathOf(name);
+    // The script may have loaded the name itself while it was asked.
+    if (path.empty() || assets.count(name))
+        return;
+    assets[name] = new Asset(observer, path);
+}
+
 template <typename Map>
 auto handleFor(const Map& assets, const std::string& name) -> decltype(assets.begin()->second->getHandle())
 {
@@ -68,6 +83,9 @@ KVEngineAssetManager::~KVEngineAssetManager()
     // Everything goes, referenced or not: the nodes still registered are
     // detached below and will not touch their handles again.
     cleanupUnusedImages({});
+    cleanupUnusedSounds({});
+    for (SGSoundLoaderNode* node : soundLoaders_)
+        node->detachAssetManager();
     for (SGImageLoaderNode* node : imageLoaders_)
         node->detachAssetManager();
     for (SGStringToImageNode* node : textImages_)
@@ -98,15 +116,19 @@ std::string KVEngineAssetManager::pathForImage(const std::string& name)
     return pathFor("pathForImage", name);
 }
 
+std::string KVEngineAssetManager::pathForSound(const std::string& name)
+{
+    return pathFor("pathForSound", name);
+}
+
 void KVEngineAssetManager::loadImageForName(const std::string& name)
 {
-    if (images_.count(name))
-        return;
-    const std::string path = pathForImage(name);
-    // The script may have loaded the name itself while it was asked.
-    if (path.empty() || images_.count(name))
-        return;
-    images_[name] = new KVTextureAsset(this, path);
+    loadNamed<KVTextureAsset>(images_, name, this, [this](const std::string& n) { return pathForImage(n); });
+}
+
+void KVEngineAssetManager::loadSoundForName(const std::string& name)
+{
+    loadNamed<KVSoundAsset>(sounds_, name, this, [this](const std::string& n) { return pathForSound(n); });
 }
 
 KVAssetHandle<SGImage> KVEngineAssetManager::imageForName(const std::string& name)
@@ -115,9 +137,20 @@ KVAssetHandle<SGImage> KVEngineAssetManager::imageForName(const std::string& nam
     return handleFor(images_, name);
 }
 
+KVAssetHandle<SGSound> KVEngineAssetManager::soundForName(const std::string& name)
+{
+    loadSoundForName(name);
+    return handleFor(sounds_, name);
+}
+
 void KVEngineAssetManager::unloadImage(const std::string& name)
 {
     unloadNamed(images_, name, imageLoaders_);
+}
+
+void KVEngineAssetManager::unloadSound(const std::string& name)
+{
+    unloadNamed(sounds_, name, soundLoaders_);
 }
 
 void KVEngineAssetManager::unloadAllImages()
@@ -140,10 +173,21 @@ void KVEngineAssetManager::cleanupUnusedImages(const std::set<std::string>& keep
     unloadAllBut(images_, keep, imageLoaders_);
 }
 
+void KVEngineAssetManager::cleanupUnusedSounds(const std::set<std::string>& keep)
+{
+    unloadAllBut(sounds_, keep, soundLoaders_);
+}
+
 void KVEngineAssetManager::loadNewImages(const std::set<std::string>& names)
 {
     for (const std::string& name : names)
         loadImageForName(name);
+}
+
+void KVEngineAssetManager::loadNewSounds(const std::set<std::string>& names)
+{
+    for (const std::string& name : names)
+        loadSoundForName(name);
 }
 
 void KVEngineAssetManager::flushAssets()
@@ -151,6 +195,7 @@ void KVEngineAssetManager::flushAssets()
     if (!hasUnreferencedAssets_)
         return;
     cleanupUnusedImages({});
+    cleanupUnusedSounds({});
     hasUnreferencedAssets_ = false;
 }
 

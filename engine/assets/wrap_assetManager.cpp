@@ -200,6 +200,44 @@ int am_unloadImage(lua_State* L)
     return withName(L, "unloadImage", [](KVEngineAssetManager& m, const std::string& name) { m.unloadImage(name); });
 }
 
+int am_soundNames(lua_State* L)
+{
+    return withManager(L, "soundNames", [L](KVEngineAssetManager& m) { return pushNames(L, m.getSounds()); });
+}
+
+int am_loadSoundForName(lua_State* L)
+{
+    return withName(L, "loadSoundForName", [](KVEngineAssetManager& m, const std::string& name) {
+        m.loadSoundForName(name);
+    });
+}
+
+int am_unloadSound(lua_State* L)
+{
+    return withName(L, "unloadSound", [](KVEngineAssetManager& m, const std::string& name) { m.unloadSound(name); });
+}
+
+int am_cleanupAndLoadSounds(lua_State* L)
+{
+    return withNameList(L, "cleanupAndLoadSounds", [](KVEngineAssetManager& m, const std::set<std::string>& names) {
+        m.cleanupUnusedSounds(names);
+        m.loadNewSounds(names);
+    });
+}
+
+int am_cleanupUnusedSounds(lua_State* L)
+{
+    return withNameList(L, "cleanupUnusedSounds", [](KVEngineAssetManager& m, const std::set<std::string>& names) {
+        m.cleanupUnusedSounds(names);
+    });
+}
+
+int am_loadSounds(lua_State* L)
+{
+    return withNameList(L, "loadSounds",
+                        [](KVEngineAssetManager& m, const std::set<std::string>& names) { m.loadNewSounds(names); });
+}
+
 int am_cleanupAndLoadImages(lua_State* L)
 {
     return withNameList(L, "cleanupAndLoadImages", [](KVEngineAssetManager& m, const std::set<std::string>& names) {
@@ -226,13 +264,19 @@ const luaL_Reg functions[] = {
     {"delete", am_delete},
     {"reloadAllImages", am_reloadAllImages},
     {"loadImageForName", am_loadImageForName},
+    {"loadSoundForName", am_loadSoundForName},
     {"unloadImage", am_unloadImage},
     {"unloadAllImages", am_unloadAllImages},
     {"clearForFreedImages", am_clearForFreedImages},
+    {"unloadSound", am_unloadSound},
     {"imageNames", am_imageNames},
+    {"soundNames", am_soundNames},
     {"cleanupAndLoadImages", am_cleanupAndLoadImages},
     {"cleanupUnusedImages", am_cleanupUnusedImages},
+    {"cleanupAndLoadSounds", am_cleanupAndLoadSounds},
+    {"cleanupUnusedSounds", am_cleanupUnusedSounds},
     {"loadImages", am_loadImages},
+    {"loadSounds", am_loadSounds},
     {"flushAssets", am_flushAssets},
     {nullptr, nullptr},
 };

@@ -9,6 +9,7 @@
 #include "engine/scenegraph/nodes/SGColorNode.h"
 #include "engine/scenegraph/nodes/SGImageLoaderNode.h"
 #include "engine/scenegraph/nodes/SGSoundListenerNode.h"
+#include "engine/scenegraph/nodes/SGSoundLoaderNode.h"
 #include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
@@ -71,6 +72,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGNodeClass::soundListenerNode:
         node = new SGSoundListenerNode();
+        break;
+    case SGNodeClass::soundLoaderNode:
+        node = new SGSoundLoaderNode(assetManager_);
         break;
     case SGNodeClass::soundPlayerNode:
         node = new SGSoundPlayerNode(soundManager_);
