@@ -146,7 +146,6 @@ end})
 local function create(parent, class)
   return parent:createNode(class) or ghost
 end
-local platformWrappers = platformWrappers or setmetatable({}, {__index = function() return function() end end})
 
 -- Colours reach sprites and particles through colour nodes.
 local function color(r, g, b, a)
@@ -162,8 +161,7 @@ end
 local loaders = {}
 local function picture(name)
   if not loaders[name] then
-    local loader = create(space, sg.imageLoaderNode)
-    if loader == ghost then return nil end
+    local loader = space:createNode(sg.imageLoaderNode)
     loader.name:setValue(name, true)
     loaders[name] = loader
   end
@@ -174,8 +172,7 @@ end
 -- picture over the sprite, 1 shows it at its own size, 2 tiles it.
 local function sprite(parent, name, x, y, w, h, hwrap, vwrap)
   local s = parent:createNode(sg.spriteNode)
-  local image = name and picture(name)
-  if image then s.image:setValue(image) end
+  if name then s.image:setValue(picture(name)) end
   s.x:setValue(x, true)
   s.y:setValue(y, true)
   s.width:setValue(w, true)
@@ -231,10 +228,10 @@ local function placeLabels()
 end
 
 local function soundPlayer(name)
-  local loader = create(space, sg.soundLoaderNode)
+  local loader = space:createNode(sg.soundLoaderNode)
   loader.name:setValue(name, true)
-  local player = create(space, sg.soundPlayerNode)
-  if loader ~= ghost and player ~= ghost then player.sound:setValue(loader.asset) end
+  local player = space:createNode(sg.soundPlayerNode)
+  player.sound:setValue(loader.asset)
   -- Positioned in the scene, heard from the listener.
   player.sourceRelative:setValue(false, true)
   return player
@@ -285,7 +282,7 @@ local function buildScene()
   stars.lifetime:setValue(1.2, true)
   stars.lifestart:setValue(1.2, true)
   stars.spawnParticles:setValue(true, true)
-  if picture("star") then stars.image:setValue(picture("star")) end
+  stars.image:setValue(picture("star"))
   stars.speed:setValue(150, true)
   stars.gravityY:setValue(-220, true)
   stars.size:setValue(14, true)
@@ -315,7 +312,7 @@ local function buildScene()
 
   -- Sound: the listener in the middle of the screen, a few knock players so
   -- knocks can overlap, and the chime of a box in the basket.
-  nodes.listener = create(space, sg.soundListenerNode)
+  nodes.listener = space:createNode(sg.soundListenerNode)
   nodes.listener.x:setValue(W / 2, true)
   nodes.listener.y:setValue(H / 2, true)
   for i = 1, 3 do thudPlayers[i] = soundPlayer("thud") end
@@ -636,14 +633,17 @@ function Project:pathForSound(name)
 end
 
 function initEngine()
-  sharedAssetManager = assetManager and assetManager.new()
-  sharedSoundManager = soundManager and soundManager.new()
+  sharedAssetManager = assetManager.new()
+  sharedSoundManager = soundManager.new()
 end
 
+-- The scene goes first (its nodes use both managers), then the sound
+-- manager, which stops every source, so that no sound is still attached to
+-- one when the asset manager frees it.
 function shutdownEngine()
   Renderer:removeCurrentView()
-  if sharedAssetManager then sharedAssetManager:delete() end
   if sharedSoundManager then sharedSoundManager:delete() end
+  if sharedAssetManager then sharedAssetManager:delete() end
   sharedAssetManager, sharedSoundManager = nil, nil
 end
 
@@ -704,7 +704,7 @@ function update(dt)
   nodes.stars.time:setValue(clock, true)
 
   placeLabels()
-  if sharedSoundManager then sharedSoundManager:update() end
+  sharedSoundManager:update()
   scene:render()
 end
 
