@@ -4,14 +4,9 @@
 
 #include <string>
 
-#include "platform/image/KVBitmap.h"
-#include "tests/support/RunProgram.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/HeadlessShot.h"
 
 namespace {
-
-const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
-const std::string kBundle = std::string(KV_TEST_DATA_DIR) + "/bundles/ImageLoader.app";
 
 struct RGB {
     int r, g, b;
@@ -31,16 +26,14 @@ RGB at(const KVBitmap& shot, int x, int y)
 TEST(ImageLoaderBundle, ProjectPictureShowsInASprite)
 {
     TempDir dir;
-    const std::string shot = dir.file("shot.png");
-    const ProgramResult run = runProgram({kPlayer, "--headless", "--fixed-step", "--frames", "3", "--save-dir",
-                                          dir.path(), "--screenshot", shot, kBundle});
+    const HeadlessShot result = runBundleHeadless("ImageLoader.app", 3, dir);
+    const ProgramResult& run = result.run;
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("Lua Error"), std::string::npos) << run.err;
     EXPECT_NE(run.out.find("asked for quad\t2\n"), std::string::npos) << run.out;
 
-    std::string error;
-    const KVBitmap picture = KVBitmap::loadFile(shot, &error);
-    ASSERT_EQ(picture.width(), 160) << error;
+    const KVBitmap& picture = result.shot;
+    ASSERT_EQ(picture.width(), 160) << result.error;
     ASSERT_EQ(picture.height(), 120);
     // The 64 x 64 quadrant picture stretched to 128 x 96 in the middle:
     // red top left, green top right, blue bottom left, yellow bottom right.
