@@ -7,8 +7,8 @@
 
 #include "engine/bridge/LuaErrorException.h"
 #include "engine/bridge/LuaObject.h"
-#include "platform/gl/FramebufferCapture.h"
 #include "platform/bundle/KVLocalizedStrings.h"
+#include "platform/image/KVBitmap.h"
 #include "platform/objects/KVLogLine.h"
 #include "platform/objects/KVNull.h"
 #include "platform/paths/XdgPaths.h"
@@ -250,8 +250,10 @@ bool KelvanePlayerAppDelegate::writeScreenshot()
     screenshotTaken_ = true;
     std::string error;
     const KVSize size = window_->drawableSize();
-    if (!KVWriteFramebufferPNG(options_.screenshot, static_cast<int>(size.width), static_cast<int>(size.height),
-                               &error)) {
+    // Screenshots are opaque, as the picture on screen is.
+    KVBitmap shot = KVBitmap::fromFramebuffer(static_cast<int>(size.width), static_cast<int>(size.height));
+    shot.dropAlpha();
+    if (!shot.savePNG(options_.screenshot, &error)) {
         std::fprintf(stderr, "kelvane-player: cannot write the screenshot %s: %s\n", options_.screenshot.c_str(),
                      error.c_str());
         app_.terminate(1);

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "platform/gl/EGLOffscreenContext.h"
-#include "platform/gl/FramebufferCapture.h"
 #include "platform/gl/GLDrawingState.h"
+#include "platform/image/KVBitmap.h"
 
 namespace {
 
@@ -32,6 +32,14 @@ int countEntries(const std::string& dir)
         closedir(d);
     }
     return count;
+}
+
+// What the player's --screenshot does.
+bool screenshot(const std::string& path, int width, int height, std::string* error)
+{
+    KVBitmap shot = KVBitmap::fromFramebuffer(width, height);
+    shot.dropAlpha();
+    return shot.savePNG(path, error);
 }
 
 void fillHalves(int width, int height)
@@ -75,7 +83,7 @@ TEST(EGLOffscreenContext, GivesACompatibilityContextOfAtLeast21ThatDraws)
 
     glClearColor(0, 0, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    const std::vector<uint8_t> pixels = KVReadFramebufferRGBA(40, 30);
+    const std::vector<uint8_t> pixels = KVBitmap::fromFramebuffer(40, 30).pixels();
     ASSERT_EQ(pixels.size(), 40u * 30u * 4u);
     for (size_t i = 0; i < pixels.size(); i += 4) {
         ASSERT_EQ(pixels[i], 0);
@@ -114,7 +122,7 @@ TEST(EGLOffscreenContext, ResizingKeepsTheContextCurrentOnTheNewSurface)
     EXPECT_EQ(clear[1], 0.25f);
     glViewport(0, 0, 100, 60);
     fillHalves(100, 60);
-    const std::vector<uint8_t> pixels = KVReadFramebufferRGBA(100, 60);
+    const std::vector<uint8_t> pixels = KVBitmap::fromFramebuffer(100, 60).pixels();
     // Top row first: the first row is the red (upper) half, the last green.
     EXPECT_EQ(pixels[0], 255);
     EXPECT_EQ(pixels[1], 0);
@@ -160,7 +168,7 @@ TEST(GLDrawingState, SetsTheGameViewState)
     EXPECT_EQ(dst, GL_ONE_MINUS_SRC_ALPHA);
 }
 
-TEST(FramebufferCapture, WritesAnOpaquePngTopRowFirst)
+TEST(EGLOffscreenContext, ScreenshotIsAnOpaquePngTopRowFirst)
 {
     std::string error;
     auto ctx = EGLOffscreenContext::create(30, 20, &error);
@@ -177,7 +185,7 @@ TEST(FramebufferCapture, WritesAnOpaquePngTopRowFirst)
     const std::string dir = makeTempDir();
     ASSERT_FALSE(dir.empty());
     const std::string path = dir + "/shot.png";
-    ASSERT_TRUE(KVWriteFramebufferPNG(path, 30, 20, &error)) << error;
+    ASSERT_TRUE(screenshot(path, 30, 20, &error)) << error;
     EXPECT_EQ(countEntries(dir), 1);  // no temporary file left behind
 
     cairo_surface_t* png = cairo_image_surface_create_from_png(path.c_str());
@@ -197,7 +205,7 @@ TEST(FramebufferCapture, WritesAnOpaquePngTopRowFirst)
     // Writing again replaces the file.
     glClearColor(1, 1, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(KVWriteFramebufferPNG(path, 30, 20, &error)) << error;
+    ASSERT_TRUE(screenshot(path, 30, 20, &error)) << error;
     png = cairo_image_surface_create_from_png(path.c_str());
     ASSERT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
     data = cairo_image_surface_get_data(png);
@@ -209,7 +217,7 @@ TEST(FramebufferCapture, WritesAnOpaquePngTopRowFirst)
     rmdir(dir.c_str());
 }
 
-TEST(FramebufferCapture, FailsWithAReasonAndLeavesNothing)
+TEST(EGLOffscreenContext, FailedScreenshotGivesAReasonAndLeavesNothing)
 {
     std::string error;
     auto ctx = EGLOffscreenContext::create(8, 8, &error);
@@ -218,10 +226,10 @@ TEST(FramebufferCapture, FailsWithAReasonAndLeavesNothing)
 
     const std::string dir = makeTempDir();
     ASSERT_FALSE(dir.empty());
-    EXPECT_FALSE(KVWriteFramebufferPNG(dir + "/missing/shot.png", 8, 8, &error));
+    EXPECT_FALSE(screenshot(dir + "/missing/shot.png", 8, 8, &error));
     EXPECT_NE(error.find(dir + "/missing/shot.png"), std::string::npos) << error;
-    EXPECT_FALSE(KVWriteFramebufferPNG(dir + "/shot.png", 0, 8, &error));
+    EXPECT_FALSE(screenshot(dir + "/shot.png", 0, 8, &error));
     EXPECT_EQ(countEntries(dir), 0);
-    EXPECT_TRUE(KVReadFramebufferRGBA(-1, 8).empty());
+    EXPECT_TRUE(KVBitmap::fromFramebuffer(-1, 8).empty());
     rmdir(dir.c_str());
 }

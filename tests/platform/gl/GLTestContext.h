@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/gl/EGLOffscreenContext.h"
-#include "platform/gl/FramebufferCapture.h"
+#include "platform/image/KVBitmap.h"
 
 class GLTest : public ::testing::Test {
 public:
@@ -61,8 +61,8 @@ protected:
     // RGBA of the pixel at (x, y), counted from the top-left corner.
     static Pixel pixelAt(int x, int y)
     {
-        const std::vector<uint8_t> rgba = KVReadFramebufferRGBA(kWidth, kHeight);
-        const uint8_t* p = &rgba[(static_cast<size_t>(y) * kWidth + x) * 4];
+        const KVBitmap frame = KVBitmap::fromFramebuffer(kWidth, kHeight);
+        const uint8_t* p = frame.pixelAt(x, y);
         return Pixel{p[0], p[1], p[2], p[3]};
     }
 };

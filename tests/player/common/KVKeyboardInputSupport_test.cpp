@@ -7,7 +7,7 @@
 
 #include <thread>
 
-#include "platform/gl/FramebufferCapture.h"
+#include "platform/image/KVBitmap.h"
 #include "platform/runloop/KVMainThreadQueue.h"
 #include "platform/runloop/KVThreadWait.h"
 #include "player/common/KVKeyboardInputSupport.h"
@@ -141,7 +141,7 @@ TEST_F(KeyboardPrompt, TheShownPromptIsDrawnWhileTheGameIsPaused)
         glClear(GL_COLOR_BUFFER_BIT);
     }, true);
     view->setNeedsOverlayDisplay();
-    view->performOnRenderThread([&] { pixels = KVReadFramebufferRGBA(480, 320); }, true);
+    view->performOnRenderThread([&] { pixels = KVBitmap::fromFramebuffer(480, 320).pixels(); }, true);
     ASSERT_EQ(pixels.size(), 480u * 320 * 4);
     EXPECT_NEAR(pixels[(319 * 480) * 4], 235, 1) << "the prompt's background, not the red";
 

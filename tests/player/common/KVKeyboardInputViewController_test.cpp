@@ -5,7 +5,7 @@
 #include <GL/gl.h>
 
 #include "platform/gl/EGLOffscreenContext.h"
-#include "platform/gl/FramebufferCapture.h"
+#include "platform/image/KVBitmap.h"
 #include "player/common/KVKeyboardInputViewController.h"
 
 namespace {
@@ -125,7 +125,7 @@ TEST_F(PromptDrawing, DrawsOverTheGameAndLeavesItsStateAlone)
     prompt->setSizeFrame({kWidth, kHeight});
     prompt->addToDisplayView();
     EXPECT_TRUE(prompt->draw({kWidth, kHeight}));
-    pixels = KVReadFramebufferRGBA(kWidth, kHeight);
+    pixels = KVBitmap::fromFramebuffer(kWidth, kHeight).pixels();
 
     const Controller::Layout l = Controller::layout({kWidth, kHeight});
     // The prompt covers the whole view: no red left.
@@ -161,7 +161,7 @@ TEST_F(PromptDrawing, DrawsOverTheGameAndLeavesItsStateAlone)
     // A long answer shows its end; hiding frees the textures.
     prompt->setInitialValue(std::string(200, 'W') + "END");
     EXPECT_TRUE(prompt->draw({kWidth, kHeight}));
-    pixels = KVReadFramebufferRGBA(kWidth, kHeight);
+    pixels = KVBitmap::fromFramebuffer(kWidth, kHeight).pixels();
     EXPECT_GT(darkPixels({l.field.x + l.field.width - 60, l.field.y + 4, 50, l.field.height - 8}), 50);
     prompt->removeFromDisplayView();
     EXPECT_FALSE(prompt->draw({kWidth, kHeight}));
