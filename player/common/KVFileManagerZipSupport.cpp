@@ -110,6 +110,11 @@ bool KVFileManagerZipSupport::zipItemAtPath(const std::string& source, const std
 bool KVFileManagerZipSupport::unzipItemAtPath(const std::string& archive, const std::string& directory,
                                               KVFileError* error)
 {
+    // unzip would take an empty folder name as the working directory.
+    if (directory.empty()) {
+        fail(error, FileReadCorruptFileError, "unzip of \"" + archive + "\" refused: no target folder");
+        return true;
+    }
     const PlainArchiveName plain(archive);
     if (plain.path().empty()) {
         fail(error, FileReadCorruptFileError, "unzip of \"" + archive + "\" failed: " + plain.reason());

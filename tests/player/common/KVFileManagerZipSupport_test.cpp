@@ -100,6 +100,14 @@ TEST(KVFileManagerZipSupport, FailuresAnswerYesWithTheError)
     EXPECT_EQ(error.code, 259);
 
     error = KVFileError{};
+    writeFile(dir.file("kv-unzip-nowhere"), "x");
+    Zip::zipItemAtPath(dir.file("kv-unzip-nowhere"), dir.file("good.zip"), &error);
+    ASSERT_EQ(error.code, 0) << error.reason;
+    EXPECT_TRUE(Zip::unzipItemAtPath(dir.file("good.zip"), "", &error));
+    EXPECT_EQ(error.code, 259);
+    EXPECT_FALSE(fs::exists("kv-unzip-nowhere")) << "not into the working directory";
+
+    error = KVFileError{};
     EXPECT_TRUE(Zip::zipItemAtPath(dir.file("no such folder"), dir.file("x.zip"), &error));
     EXPECT_EQ(error.code, 512);
     EXPECT_FALSE(fs::exists(dir.file("x.zip")));
