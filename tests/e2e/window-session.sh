@@ -121,12 +121,21 @@ if [ "$mode" = prompt ]; then
   xdotool key --window "$wid" n
   waitfor asking || exit 1
   waitfor pause
-  sleep 0.5
-  import -window root "$out/prompt.png"
+  # A loaded machine may show the prompt late: wait until the centre of the
+  # centred window is no longer the game's black (at most 10 s).
+  for _ in $(seq 100); do
+    import -window root "$out/prompt.png"
+    [ "$(convert "$out/prompt.png" -format '%[pixel:p{640,400}]' info:)" != "srgb(0,0,0)" ] && break
+    sleep 0.1
+  done
   # Typed as a user types: to the focused window, an accent included.
   xdotool type --delay 80 'Zoé'
-  sleep 0.3
-  import -window root "$out/typed.png"
+  # Then until the field (left of the caret's start excluded) shows ink.
+  for _ in $(seq 100); do
+    import -window root "$out/typed.png"
+    [ "$(convert "$out/typed.png" -crop 100x32+434+312 +repage -format '%[fx:mean<0.98]' info:)" = 1 ] && break
+    sleep 0.1
+  done
   xdotool key Return
   waitfor "keyboardInputEntered Zoé"
   sleep 0.3
