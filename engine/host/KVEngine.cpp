@@ -10,6 +10,7 @@
 #include "engine/host/KVPoolAllocator.h"
 #include "engine/host/kv_lualibs.h"
 #include "engine/host/wrap_callbacks.h"
+#include "engine/host/wrap_luaExtensions.h"
 #include "engine/host/wrap_math.h"
 
 namespace {
@@ -145,6 +146,7 @@ void KV_LoadLibs(lua_State* L)
         lua_pushstring(L, lib->name);
         lua_call(L, 1, 0);
     }
+    luaopen_luaExtensions(L);
     KVInstallMathRandom(L);
 }
 

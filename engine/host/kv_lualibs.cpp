@@ -6,6 +6,9 @@ int luaopen_scenegraph(lua_State* L);
 int luaopen_physics(lua_State* L);
 int luaopen_tableHelper(lua_State* L);
 int luaopen_PGF(lua_State* L);
+int luaopen_platformWrappers(lua_State* L);
+int luaopen_assetManager(lua_State* L);
+int luaopen_soundManager(lua_State* L);
 
 const KVLuaLib kv_lualibs[] = {
     {"", luaopen_base},
@@ -20,6 +23,8 @@ const KVLuaLib kv_lualibs[] = {
     {"physics", luaopen_physics},
     {"tableHelper", luaopen_tableHelper},
     {"pgf", luaopen_PGF},
-    // scenegraph, physics, tableHelper, pgf, platformWrappers, assetManager, soundManager
+    {"platformWrappers", luaopen_platformWrappers},
+    {"assetManager", luaopen_assetManager},
+    {"soundManager", luaopen_soundManager},
     {nullptr, nullptr},
 };

@@ -7,6 +7,17 @@
 struct SGSound {
     uint32_t* buffers = nullptr;  // OpenAL buffer names; null when empty
     int32_t bufferCount = 0;
+
+    // Decodes the whole file into one OpenAL buffer, chosen by the name's
+    // ending (case-sensitive): ".ogg" Ogg Vorbis; ".caf" linear PCM as
+    // stored; anything else, and compressed CAF, through the converter,
+    // mixed down to mono 16-bit at the file's rate. A layout OpenAL cannot
+    // take leaves the sound empty; a file that cannot be opened or decoded
+    // throws KVSoundLoadError, the sound still empty. Answers true. Needs a
+    // current OpenAL context.
+    bool loadFromFile(const char* path);
+    // Deletes the buffers and the array, and empties the sound.
+    void freeSound();
 };
 
 // The empty sound value of sound ports.

@@ -7,6 +7,10 @@
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
+#include "engine/scenegraph/nodes/SGImageLoaderNode.h"
+#include "engine/scenegraph/nodes/SGSoundListenerNode.h"
+#include "engine/scenegraph/nodes/SGSoundLoaderNode.h"
+#include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
@@ -60,8 +64,20 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
     case SGNodeClass::colorNode:
         node = new SGColorNode();
         break;
+    case SGNodeClass::imageLoaderNode:
+        node = new SGImageLoaderNode(assetManager_);
+        break;
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
+        break;
+    case SGNodeClass::soundListenerNode:
+        node = new SGSoundListenerNode();
+        break;
+    case SGNodeClass::soundLoaderNode:
+        node = new SGSoundLoaderNode(assetManager_);
+        break;
+    case SGNodeClass::soundPlayerNode:
+        node = new SGSoundPlayerNode(soundManager_);
         break;
     case SGNodeClass::spriteNode:
         node = new SGSpriteNode();

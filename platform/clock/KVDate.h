@@ -13,6 +13,9 @@ public:
     // Seconds since the clock's first reading in the process, as a 32-bit
     // float (so from about 18 hours on, readings are multiples of 1/128 s).
     static float getTimeAsFloat();
+    // The local date and time now: year, month (1-12), day, hour, minute,
+    // second and millisecond, in that order.
+    static void getClockTime(unsigned components[7]);
 
     // How long ago a date was, for people: "Less than a minute ago", "One
     // minute ago", "%d minutes ago", "One hour ago", "%d hours ago", the time

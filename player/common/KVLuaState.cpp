@@ -1,16 +1,13 @@
 #include "player/common/KVLuaState.h"
 
-#include <atomic>
-
 #include "engine/bridge/LuaErrorException.h"
+#include "engine/audio/wrap_soundManager.h"
 #include "engine/bridge/LuaObject.h"
 #include "engine/host/KVExternalFunctionTable.h"
 #include "platform/objects/KVLogLine.h"
 #include "platform/runloop/KVThreadWait.h"
 
 namespace {
-
-std::atomic<KVLuaState::OpenALContextHook> openALHook{nullptr};
 
 // sharedAssetManager:<method>(), with the method name as argument 1.
 int callAssetManagerMethod(lua_State* L)
@@ -150,16 +147,10 @@ KVSize KVLuaState::intendedDisplaySize()
     });
 }
 
-void KVLuaState::setOpenALContextHook(OpenALContextHook hook)
-{
-    openALHook.store(hook);
-}
-
 void KVLuaState::makeOpenALContextCurrent()
 {
-    OpenALContextHook hook = openALHook.load();
-    if (S_ && hook)
-        hook(S_->L);
+    if (S_)
+        SoundManager_MakeCurrent(SoundManager_FromLuaState(S_->L));
 }
 
 void KVLuaState::freeGLAssets()

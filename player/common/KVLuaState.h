@@ -33,11 +33,9 @@ public:
     int resolutionIndependence();
     KVSize intendedDisplaySize();
 
-    // Makes the OpenAL context of the game's sound manager current on the
-    // calling thread, through the hook the sound output installs.
+    // Makes the OpenAL context of the game's sound manager (the script
+    // global sharedSoundManager) current; nothing when the game has none.
     void makeOpenALContextCurrent();
-    using OpenALContextHook = void (*)(lua_State* L);
-    static void setOpenALContextHook(OpenALContextHook hook);
 
     // Asks the script's asset manager to unload every image.
     void freeGLAssets();

@@ -17,6 +17,8 @@ const char* commandLineUsage()
            "  --windowed       start in a window, whatever the game asks for\n"
            "  --frames N       stop after N frames\n"
            "  --fixed-step     advance every frame by exactly 1/60 s\n"
+           "  --no-vsync       in a window too, run frames back to back without waiting\n"
+           "                   for the screen's refresh (for measuring)\n"
            "  --save-dir DIR   keep saved values in DIR instead of the game's data folder\n"
            "  --screenshot PNG write the last frame to the file PNG\n"
            "  --input FILE     scripted input, one event a line, given before frame FRAME\n"
@@ -54,6 +56,8 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv)
             options.fullScreen = full;
         } else if (std::strcmp(arg, "--fixed-step") == 0) {
             options.fixedStep = true;
+        } else if (std::strcmp(arg, "--no-vsync") == 0) {
+            options.noVsync = true;
         } else if (std::strcmp(arg, "--stats") == 0) {
             options.stats = true;
         } else if (std::strcmp(arg, "--pool") == 0) {

@@ -9,6 +9,7 @@ struct PlayerOptions {
     std::optional<bool> fullScreen;  // --fullscreen / --windowed; else the bundle decides
     std::optional<long> frames;      // stop after this many frames
     bool fixedStep = false;          // every frame advances exactly 1/60 s
+    bool noVsync = false;            // a window's frames run back to back, unsynchronised
     std::string saveDir;             // empty: the XDG data folder of the game
     std::string screenshot;          // PNG of the last frame, when set
     std::string input;               // scripted input file, when set

@@ -55,6 +55,6 @@ bool KVSDLGameWindow::isFullScreen() const
 
 void KVSDLGameWindow::prepareDrawingThread()
 {
-    if (!SDLWindowContext::setSwapInterval(1))
-        KVLogLine("Window: no swap interval 1: %s", SDL_GetError());
+    if (!SDLWindowContext::setSwapInterval(swapInterval_))
+        KVLogLine("Window: no swap interval %d: %s", swapInterval_, SDL_GetError());
 }

@@ -23,10 +23,14 @@ public:
     void setCenteredContentSize(KVSize size) override;
     void setFullScreen(bool fullScreen) override;
     bool isFullScreen() const override;
+    // 1 (the default) waits for the screen's refresh at each swap; 0 does
+    // not. Applies from the next prepareDrawingThread.
+    void setSwapInterval(int interval) { swapInterval_ = interval; }
     void prepareDrawingThread() override;
 
 private:
     explicit KVSDLGameWindow(std::unique_ptr<SDLWindowContext> context) : context_(std::move(context)) {}
 
     std::unique_ptr<SDLWindowContext> context_;
+    int swapInterval_ = 1;
 };

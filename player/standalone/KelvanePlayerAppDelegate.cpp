@@ -97,6 +97,8 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         window_ = std::move(offscreen);
     } else {
         auto sdl = KVSDLGameWindow::create(bundleName(), loading, &error);
+        if (sdl)
+            sdl->setSwapInterval(options_.noVsync ? 0 : 1);
         sdlWindow_ = sdl.get();
         window_ = std::move(sdl);
     }
@@ -221,7 +223,7 @@ void KelvanePlayerAppDelegate::createGameView()
     gameView_ = std::make_unique<KVThreadedGameView>(*window_);
     KVGameView::FrameOptions frames;
     frames.fixedStep = options_.fixedStep;
-    frames.backToBack = options_.headless;
+    frames.backToBack = options_.headless || options_.noVsync;
     if (scriptedInput_) {
         // A shown prompt takes the events that follow (servePrompt).
         scriptedInput_->setHold([this] { return isShowingPrompt(); });

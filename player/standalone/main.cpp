@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/media/KVSoundOutput.h"
 #include "player/common/GameBundle.h"
 #include "player/common/GameLocator.h"
 #include "player/standalone/CommandLine.h"
@@ -31,7 +32,7 @@ int main(int argc, char** argv)
     // OpenAL Soft reads its configuration once: headless runs play into the
     // null device unless the user chose another.
     if (options.headless)
-        setenv("ALSOFT_DRIVERS", "null", 0);
+        KVSoundOutput::chooseHeadlessDriver();
 
     std::string error;
     const auto path = GameLocator::locate(options.bundle, GameLocator::executablePath(), &error);

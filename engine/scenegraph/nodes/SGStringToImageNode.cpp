@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include "engine/assets/KVEngineAssetManager.h"
 #include "platform/text/KVImageFromString.h"
 
 SGStringToImageNode::SGStringToImageNode(KVEngineAssetManager* assetManager)
@@ -23,10 +24,14 @@ SGStringToImageNode::SGStringToImageNode(KVEngineAssetManager* assetManager)
     addInputPort(&wrap, SGPortValueType::BOOLEAN);
     addInputPort(&wrapWidth, SGPortValueType::NUMBER);
     addInputPort(&wrapHeight, SGPortValueType::NUMBER);
+    if (assetManager_)
+        assetManager_->insertTextImage(this);
 }
 
 SGStringToImageNode::~SGStringToImageNode()
 {
+    if (assetManager_)
+        assetManager_->eraseTextImage(this);
     deleteTexture();
 }
 

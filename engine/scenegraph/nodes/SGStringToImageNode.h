@@ -17,7 +17,8 @@ class KVEngineAssetManager;
 class SGStringToImageNode : public SGNode {
 public:
     // The asset manager (not owned, may be null) keeps a registry of text
-    // nodes and calls reloadImage() on each after it threw textures away.
+    // nodes and calls reloadImage() on each after it threw textures away;
+    // the node is in it for its whole life.
     explicit SGStringToImageNode(KVEngineAssetManager* assetManager);
     ~SGStringToImageNode() override;
 
@@ -28,6 +29,8 @@ public:
     void reloadImage();
 
     KVEngineAssetManager* assetManager() const { return assetManager_; }
+    // The manager is going away: the node stops telling it of its death.
+    void detachAssetManager() { assetManager_ = nullptr; }
 
     SGImagePort image;
     SGNumberPort width;

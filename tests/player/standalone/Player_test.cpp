@@ -112,6 +112,7 @@ TEST(Player, OptionsAreCheckedAndExplained)
     ProgramResult help = runProgram({kPlayer, "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--fixed-step"), std::string::npos);
+    EXPECT_NE(help.out.find("--no-vsync"), std::string::npos);
     ProgramResult version = runProgram({kPlayer, "--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("kelvane-player ", 0), 0u);

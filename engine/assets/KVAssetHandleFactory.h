@@ -1,0 +1,5 @@
+// Marks the assets that hand out handles (texture and sound assets).
+#pragma once
+
+class KVAssetHandleFactory {
+};

@@ -1,0 +1,87 @@
+// A Lua state for the asset tests: the standard libraries, the scenegraph and
+// assetManager modules, and a project object that maps names to the test
+// pictures and sounds and counts how often each name was asked for.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/assets/KVEngineAssetManager.h"
+#include "engine/host/kv_lua.h"
+#include "engine/scenegraph/wrap_scenegraph.h"
+
+int luaopen_assetManager(lua_State* L);
+
+class AssetLua {
+public:
+    AssetLua() : L(luaL_newstate())
+    {
+        luaL_openlibs(L);
+        for (lua_CFunction open : {luaopen_scenegraph, luaopen_assetManager}) {
+            lua_pushcfunction(L, open);
+            lua_call(L, 0, 0);
+        }
+        lua_pushstring(L, KV_TEST_DATA_DIR);
+        lua_setglobal(L, "DATA");
+        EXPECT_EQ(run(R"lua(
+            images = {
+              quad = "images/quad.png", quad64 = "images/quad64.png",
+              a = "images/quad.png", b = "images/quad64.png",
+              x = "images/quad.png", y = "images/quad64.png", z = "images/half-alpha.png",
+            }
+            sounds = {}
+            asked = {}
+            local function lookup(files, name)
+              asked[name] = (asked[name] or 0) + 1
+              local file = files[name]
+              if file and file:sub(1, 1) ~= "/" then file = DATA .. "/" .. file end
+              return file
+            end
+            project = {}
+            function project:pathForImage(name) return lookup(images, name) end
+            function project:pathForSound(name) return lookup(sounds, name) end
+            mgr = assetManager.new()
+        )lua"),
+                  "");
+        lua_getglobal(L, "mgr");
+        manager = *static_cast<KVEngineAssetManager**>(lua_touserdata(L, -1));
+        lua_pop(L, 1);
+    }
+    ~AssetLua()
+    {
+        run("mgr:delete()");
+        lua_close(L);
+    }
+    AssetLua(const AssetLua&) = delete;
+    AssetLua& operator=(const AssetLua&) = delete;
+
+    // Runs a chunk; "" or the Lua error message.
+    std::string run(const std::string& code)
+    {
+        std::string error;
+        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
+            const char* message = lua_tostring(L, -1);
+            error = message ? message : "(no message)";
+        }
+        lua_settop(L, 0);
+        return error;
+    }
+
+    // The value of a Lua expression as text ("(error) ..." when it fails).
+    std::string eval(const std::string& expression)
+    {
+        const std::string error = run("result = tostring(" + expression + ")");
+        if (!error.empty())
+            return "(error) " + error;
+        lua_getglobal(L, "result");
+        std::string value = lua_tostring(L, -1);
+        lua_pop(L, 1);
+        return value;
+    }
+
+    int asked(const std::string& name) { return std::stoi(eval("asked['" + name + "'] or 0")); }
+
+    lua_State* L;
+    KVEngineAssetManager* manager = nullptr;
+};

@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <GL/gl.h>
+
+#include <memory>
+
+#include "engine/assets/KVTextureAsset.h"
+#include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/nodes/SGAttributeNode.h"
+#include "engine/scenegraph/nodes/SGImageLoaderNode.h"
+#include "engine/scenegraph/nodes/SGStringToImageNode.h"
+#include "tests/engine/assets/AssetLua.h"
+#include "tests/platform/gl/GLTestContext.h"
+
+namespace {
+
+class AssetManagerTest : public GLTest {
+protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        lua = std::make_unique<AssetLua>();
+        scene = std::make_unique<SGScene>(nullptr, lua->manager);
+        space = scene->createSpace(SGNodeClass::ortho2DSpace);
+    }
+    void TearDown() override
+    {
+        scene.reset();
+        lua.reset();
+        GLTest::TearDown();
+    }
+
+    SGImageLoaderNode* loader(const std::string& name)
+    {
+        auto* node = static_cast<SGImageLoaderNode*>(space->createNode(SGNodeClass::imageLoaderNode));
+        node->name.setValue(name);
+        return node;
+    }
+    KVEngineAssetManager& manager() { return *lua->manager; }
+    KVTextureAsset* asset(const std::string& name)
+    {
+        auto it = manager().getImages().find(name);
+        return it == manager().getImages().end() ? nullptr : it->second;
+    }
+    uint32_t count(const std::string& name) { return asset(name) ? asset(name)->getReferenceCount() : 999; }
+
+    std::unique_ptr<AssetLua> lua;
+    std::unique_ptr<SGScene> scene;
+    SGSpace* space = nullptr;
+};
+
+}  // namespace
+
+TEST_F(AssetManagerTest, AsksForAPathOncePerNameAndListsNamesFromZero)
+{
+    EXPECT_EQ(lua->eval("next(mgr:imageNames())"), "nil");
+    ASSERT_EQ(lua->run("mgr:loadImageForName('b') mgr:loadImageForName('a') mgr:loadImageForName('b')"
+                       "mgr:loadImageForName('nowhere') mgr:loadImageForName('nowhere')"),
+              "");
+    EXPECT_EQ(lua->asked("a"), 1);
+    EXPECT_EQ(lua->asked("b"), 1);
+    // A name without a path stays unloaded, so it is asked for every time.
+    EXPECT_EQ(lua->asked("nowhere"), 2);
+    EXPECT_EQ(manager().getImages().size(), 2u);
+    EXPECT_EQ(lua->eval("(function(n) return n[0] .. ',' .. n[1] .. ',' .. tostring(n[2]) end)(mgr:imageNames())"),
+              "a,b,nil");
+
+    ASSERT_TRUE(asset("a"));
+    EXPECT_EQ(asset("a")->getResourceLocator(), std::string(KV_TEST_DATA_DIR) + "/images/quad.png");
+    EXPECT_EQ(asset("a")->getReferenceCount(), 0u);
+    const SGImage* image = asset("a")->getAsset();
+    EXPECT_EQ(image->textureWidth, 8);
+    EXPECT_EQ(image->textureHeight, 6);
+    EXPECT_TRUE(glIsTexture(image->texture));
+    EXPECT_EQ(asset("b")->getAsset()->textureWidth, 64);
+}
+
+TEST_F(AssetManagerTest, LoadersOfOneNameShareOneCountedAsset)
+{
+    SGImageLoaderNode* first = loader("quad");
+    SGImageLoaderNode* second = loader("quad");
+    const SGImage shown = first->asset.imageValue();
+    EXPECT_EQ(second->asset.imageValue().texture, shown.texture);
+    EXPECT_NE(shown.texture, 0u);
+    EXPECT_EQ(shown.textureWidth, 8);
+    EXPECT_EQ(count("quad"), 2u);
+    EXPECT_EQ(lua->asked("quad"), 1);
+
+    // Computing again with the same name keeps one reference per loader.
+    second->name.setValue("quad");
+    second->asset.imageValue();
+    EXPECT_EQ(count("quad"), 2u);
+
+    space->removeNode(first);
+    EXPECT_EQ(count("quad"), 1u);
+    EXPECT_FALSE(manager().hasUnreferencedAssets());
+    EXPECT_EQ(manager().imageLoaders().size(), 1u);
+    space->removeNode(second);
+    EXPECT_EQ(count("quad"), 0u);
+    EXPECT_TRUE(manager().hasUnreferencedAssets());
+    EXPECT_TRUE(manager().imageLoaders().empty());
+}
+
+TEST_F(AssetManagerTest, LoaderWithAnEmptyOrUnknownNameShowsTheNullImage)
+{
+    SGImageLoaderNode* node = loader("quad");
+    ASSERT_NE(node->asset.imageValue().texture, 0u);
+    // An empty name shows nothing, but the loader keeps its asset.
+    node->name.setValue("");
+    EXPECT_EQ(node->asset.imageValue().texture, 0u);
+    EXPECT_FALSE(node->handle().empty());
+    EXPECT_EQ(count("quad"), 1u);
+
+    SGImageLoaderNode* unknown = loader("nowhere");
+    const SGImage none = unknown->asset.imageValue();
+    EXPECT_EQ(none.texture, 0u);
+    EXPECT_EQ(none.rect.x1, 0.0f);
+    EXPECT_TRUE(unknown->handle().empty());
+
+    // Without a manager there is nothing to ask.
+    auto* orphan = new SGImageLoaderNode(nullptr);
+    orphan->name.setValue("quad");
+    EXPECT_EQ(orphan->asset.imageValue().texture, 0u);
+    orphan->release();
+    EXPECT_EQ(lua->asked("quad"), 1);
+}
+
+TEST_F(AssetManagerTest, UnloadImageResetsExactlyTheLoadersOfThatName)
+{
+    SGImageLoaderNode* a = loader("quad");
+    SGImageLoaderNode* other = loader("quad64");
+    SGImageLoaderNode* pathless = loader("nowhere");
+    // One whose name comes from upstream.
+    auto* attribute = new SGAttributeNode(SGPortValueType::ASSETNAME);
+    static_cast<SGStringPort*>(attribute->valuePort())->setValue("quad");
+    space->addNode(attribute);
+    SGImageLoaderNode* b = loader("");
+    b->name.setValue(attribute->valuePort());
+    for (SGImageLoaderNode* node : {a, b, other, pathless})
+        node->asset.imageValue();
+    const GLuint oldTexture = a->asset.imageValue().texture;
+
+    ASSERT_EQ(lua->run("mgr:unloadImage('quad')"), "");
+    EXPECT_FALSE(asset("quad"));
+    EXPECT_FALSE(glIsTexture(oldTexture));
+    for (SGImageLoaderNode* node : {a, b}) {
+        EXPECT_TRUE(node->isDirty());
+        EXPECT_TRUE(node->handle().empty());
+    }
+    EXPECT_FALSE(other->isDirty());
+    EXPECT_FALSE(other->handle().empty());
+    EXPECT_FALSE(pathless->isDirty());
+
+    // Reading the output loads the picture anew.
+    EXPECT_NE(a->asset.imageValue().texture, 0u);
+    EXPECT_EQ(count("quad"), 1u);
+    EXPECT_EQ(lua->asked("quad"), 2);
+    b->asset.imageValue();
+    EXPECT_EQ(count("quad"), 2u);
+
+    // A name that was never loaded changes no map but still resets its loaders.
+    ASSERT_EQ(lua->run("mgr:unloadImage('nowhere')"), "");
+    EXPECT_TRUE(pathless->isDirty());
+    EXPECT_FALSE(other->isDirty());
+    EXPECT_EQ(manager().getImages().size(), 2u);
+}
+
+TEST_F(AssetManagerTest, CleanupAndLoadFollowsTheNameList)
+{
+    ASSERT_EQ(lua->run("mgr:loadImageForName('x') mgr:loadImageForName('y')"), "");
+    KVTextureAsset* x = asset("x");
+    SGImageLoaderNode* onY = loader("y");
+    onY->asset.imageValue();
+
+    // Duplicates and string keys: the values are what count.
+    ASSERT_EQ(lua->run("mgr:cleanupAndLoadImages({'x', 'z', 'x', other = 'z', [10] = 'x'})"), "");
+    EXPECT_EQ(asset("x"), x);
+    EXPECT_EQ(lua->asked("x"), 1);
+    EXPECT_FALSE(asset("y"));
+    EXPECT_TRUE(onY->isDirty());
+    EXPECT_EQ(lua->asked("z"), 1);
+    EXPECT_EQ(lua->eval("(function(n) return n[0] .. ',' .. n[1] .. ',' .. tostring(n[2]) end)(mgr:imageNames())"),
+              "x,z,nil");
+
+    ASSERT_EQ(lua->run("mgr:cleanupUnusedImages({z = 'z'})"), "");
+    EXPECT_FALSE(asset("x"));
+    EXPECT_TRUE(asset("z"));
+    ASSERT_EQ(lua->run("mgr:loadImages({'y', 'y', 'z'})"), "");
+    EXPECT_EQ(lua->asked("y"), 2);
+    EXPECT_EQ(lua->asked("z"), 1);
+    EXPECT_EQ(manager().getImages().size(), 2u);
+}
+
+TEST_F(AssetManagerTest, FlushAfterAReleaseToZeroUnloadsEverythingOnce)
+{
+    SGImageLoaderNode* onX = loader("x");
+    SGImageLoaderNode* onY = loader("y");
+    onX->asset.imageValue();
+    onY->asset.imageValue();
+    ASSERT_EQ(lua->run("mgr:loadImageForName('z')"), "");
+
+    // Nothing was released yet: a flush does nothing.
+    ASSERT_EQ(lua->run("mgr:flushAssets()"), "");
+    EXPECT_EQ(manager().getImages().size(), 3u);
+
+    space->removeNode(onY);
+    ASSERT_TRUE(manager().hasUnreferencedAssets());
+    ASSERT_EQ(lua->run("mgr:flushAssets()"), "");
+    EXPECT_TRUE(manager().getImages().empty());
+    EXPECT_FALSE(manager().hasUnreferencedAssets());
+    EXPECT_TRUE(onX->isDirty());
+    EXPECT_TRUE(onX->handle().empty());
+
+    // The loader still in use loads its picture again; a second flush keeps it.
+    EXPECT_NE(onX->asset.imageValue().texture, 0u);
+    ASSERT_EQ(lua->run("mgr:flushAssets()"), "");
+    EXPECT_EQ(count("x"), 1u);
+    EXPECT_EQ(lua->asked("x"), 2);
+}
+
+TEST_F(AssetManagerTest, ReloadAllImagesAlsoMakesTextNodesRenderAgain)
+{
+    SGImageLoaderNode* pictures = loader("quad");
+    pictures->asset.imageValue();
+    auto* text = static_cast<SGStringToImageNode*>(space->createNode(SGNodeClass::stringToImageNode));
+    EXPECT_EQ(manager().textImages().count(text), 1u);
+    text->image.imageValue();
+    ASSERT_FALSE(text->isDirty());
+
+    ASSERT_EQ(lua->run("mgr:unloadAllImages() mgr:clearForFreedImages()"), "");
+    EXPECT_TRUE(manager().getImages().empty());
+    EXPECT_TRUE(pictures->isDirty());
+    EXPECT_FALSE(text->isDirty());
+
+    pictures->asset.imageValue();
+    ASSERT_EQ(lua->run("mgr:reloadAllImages()"), "");
+    EXPECT_TRUE(manager().getImages().empty());
+    EXPECT_TRUE(pictures->isDirty());
+    EXPECT_TRUE(text->isDirty());
+
+    space->removeNode(text);
+    EXPECT_TRUE(manager().textImages().empty());
+}
+
+TEST_F(AssetManagerTest, DeleteTwiceIsHarmlessAndLeavesLiveNodesEmpty)
+{
+    SGImageLoaderNode* node = loader("quad");
+    auto* text = static_cast<SGStringToImageNode*>(space->createNode(SGNodeClass::stringToImageNode));
+    const GLuint texture = node->asset.imageValue().texture;
+
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(lua->run("mgr:delete() mgr:delete() mgr:flushAssets() mgr:loadImageForName('quad')"), "");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "assetManager.loadImageForName: the asset manager was deleted; nothing done\n");
+
+    // The manager freed its picture and let go of the nodes.
+    EXPECT_FALSE(glIsTexture(texture));
+    EXPECT_EQ(node->assetManager(), nullptr);
+    EXPECT_EQ(text->assetManager(), nullptr);
+    EXPECT_TRUE(node->handle().empty());
+    EXPECT_EQ(node->asset.imageValue().texture, 0u);
+    EXPECT_EQ(lua->asked("quad"), 1);
+    scene.reset();
+}
+
+TEST_F(AssetManagerTest, BadArgumentsPrintOneLineAndChangeNothing)
+{
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(lua->run("mgr:loadImageForName({})"), "");
+    EXPECT_EQ(lua->run("assetManager.loadImageForName(nil, 'quad')"), "");
+    EXPECT_EQ(lua->run("mgr:cleanupAndLoadImages('quad')"), "");
+    EXPECT_EQ(lua->run("mgr:loadImages({'quad', true})"), "");
+    EXPECT_EQ(lua->run("assetManager.imageNames({})"), "");
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err,
+              "assetManager.loadImageForName: a name must be a string, not table; skipped\n"
+              "assetManager.loadImageForName: called without an asset manager; nothing done\n"
+              "assetManager.cleanupAndLoadImages: a name list must be a table, not string; nothing done\n"
+              "assetManager.loadImages: a name must be a string, not boolean; skipped\n"
+              "assetManager.imageNames: called without an asset manager; nothing done\n");
+    // Only the good name of the list was loaded.
+    EXPECT_EQ(manager().getImages().size(), 1u);
+    EXPECT_TRUE(asset("quad"));
+}
+
+TEST_F(AssetManagerTest, ScriptErrorsOfThePathLookupReachTheScript)
+{
+    ASSERT_EQ(lua->run("function project:pathForImage(name) error('no path for ' .. name) end"), "");
+    const std::string error = lua->run("mgr:loadImageForName('quad')");
+    EXPECT_NE(error.find("no path for quad"), std::string::npos) << error;
+    EXPECT_TRUE(manager().getImages().empty());
+
+    // A number is taken as a path (a file that is not there: the placeholder
+    // or the null image, but an asset all the same).
+    ASSERT_EQ(lua->run("function project:pathForImage(name) return 42 end"), "");
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(lua->run("mgr:loadImageForName('quad')"), "");
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(asset("quad"));
+    EXPECT_EQ(asset("quad")->getResourceLocator(), "42");
+    EXPECT_EQ(asset("quad")->getAsset()->textureWidth, 0);
+}

@@ -1,0 +1,153 @@
+// Sounds by name: the asset manager, sound assets and sound loader nodes,
+// with sound files made by sox, on the tests' OpenAL output.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/assets/KVSoundAsset.h"
+#include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/nodes/SGSoundLoaderNode.h"
+#include "tests/engine/assets/SoundPlayback.h"
+#include "tests/engine/assets/AssetLua.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+class SoundAssetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(useSoundTestOutput());
+        scene = std::make_unique<SGScene>(nullptr, lua.manager);
+        space = scene->createSpace(SGNodeClass::ortho2DSpace);
+        // "beep" and "boop" are tones, "text" a text file named .ogg, "six"
+        // a six-channel WAV file.
+        for (const auto& [name, channels] : {std::pair{"beep.wav", 1}, {"boop.ogg", 2}, {"six.wav", 6}}) {
+            const ProgramResult run = runProgram({"/usr/bin/sox", "-r", "22050", "-n", "-c", std::to_string(channels),
+                                                  dir.file(name), "synth", "0.1", "sine", "441"});
+            ASSERT_EQ(run.status, 0) << run.err;
+        }
+        writeFile(dir.file("text.ogg"), "no sound here\n");
+        for (const char* name : {"beep.wav", "boop.ogg", "six.wav", "text.ogg"}) {
+            const std::string key = std::string(name).substr(0, std::string(name).find('.'));
+            ASSERT_EQ(lua.run("sounds['" + key + "'] = '" + dir.file(name) + "'"), "");
+        }
+    }
+    void TearDown() override { scene.reset(); }
+
+    SGSoundLoaderNode* loader(const std::string& name)
+    {
+        auto* node = static_cast<SGSoundLoaderNode*>(space->createNode(SGNodeClass::soundLoaderNode));
+        node->name.setValue(name);
+        return node;
+    }
+    KVSoundAsset* asset(const std::string& name)
+    {
+        auto it = lua.manager->getSounds().find(name);
+        return it == lua.manager->getSounds().end() ? nullptr : it->second;
+    }
+
+    TempDir dir;
+    AssetLua lua;
+    std::unique_ptr<SGScene> scene;
+    SGSpace* space = nullptr;
+};
+
+}  // namespace
+
+TEST_F(SoundAssetTest, LoadersOfOneNameShareOneSound)
+{
+    SGSoundLoaderNode* first = loader("beep");
+    SGSoundLoaderNode* second = loader("beep");
+    const SGSound sound = first->asset.soundValue();
+    ASSERT_EQ(sound.bufferCount, 1);
+    EXPECT_TRUE(alIsBuffer(sound.buffers[0]));
+    EXPECT_EQ(second->asset.soundValue().buffers, sound.buffers);
+    EXPECT_EQ(asset("beep")->getReferenceCount(), 2u);
+    EXPECT_EQ(lua.asked("beep"), 1);
+
+    // An empty name changes nothing: the sound stays on offer, still held.
+    first->name.setValue("");
+    EXPECT_EQ(first->asset.soundValue().buffers, sound.buffers);
+    EXPECT_EQ(asset("beep")->getReferenceCount(), 2u);
+
+    space->removeNode(second);
+    EXPECT_EQ(asset("beep")->getReferenceCount(), 1u);
+    EXPECT_FALSE(lua.manager->hasUnreferencedAssets());
+
+    // A name the project does not know offers the null sound.
+    first->name.setValue("nowhere");
+    EXPECT_EQ(first->asset.soundValue().buffers, nullptr);
+    EXPECT_TRUE(first->handle().empty());
+    EXPECT_TRUE(lua.manager->hasUnreferencedAssets());
+}
+
+TEST_F(SoundAssetTest, UnloadingASoundInUseKeepsItsBufferForThePlayers)
+{
+    SGSoundLoaderNode* node = loader("beep");
+    const SGSound playing = node->asset.soundValue();
+    ASSERT_EQ(playing.bufferCount, 1);
+
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(lua.run("mgr:unloadSound('beep')"), "");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "An asset with a valid reference count should not be deleted.\n");
+    EXPECT_FALSE(asset("beep"));
+    EXPECT_TRUE(node->isDirty());
+    EXPECT_TRUE(node->handle().empty());
+    // A source may still be playing it.
+    EXPECT_TRUE(alIsBuffer(playing.buffers[0]));
+
+    const SGSound reloaded = node->asset.soundValue();
+    EXPECT_NE(reloaded.buffers, playing.buffers);
+    EXPECT_EQ(asset("beep")->getReferenceCount(), 1u);
+    EXPECT_EQ(lua.asked("beep"), 2);
+    SGSound kept = playing;
+    kept.freeSound();
+
+    // Unused sounds are freed with their asset.
+    const ALuint reloadedBuffer = reloaded.buffers[0];
+    space->removeNode(node);
+    ASSERT_EQ(lua.run("mgr:flushAssets()"), "");
+    EXPECT_TRUE(lua.manager->getSounds().empty());
+    EXPECT_FALSE(alIsBuffer(reloadedBuffer));
+}
+
+TEST_F(SoundAssetTest, UnreadableSoundsStayLoadedEmptyAfterOneLine)
+{
+    SGSoundLoaderNode* text = loader("text");
+    SGSoundLoaderNode* six = loader("six");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(text->asset.soundValue().buffers, nullptr);
+    EXPECT_EQ(six->asset.soundValue().buffers, nullptr);
+    text->name.setValue("text");
+    text->asset.soundValue();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, dir.file("text.ogg") + ": not an Ogg Vorbis file; the sound stays empty\n" + dir.file("six.wav") +
+                       ": 6 channels; only mono and stereo are mixed down; the sound stays empty\n");
+    // Loaded, if empty: the project is not asked again.
+    EXPECT_EQ(lua.asked("text"), 1);
+    EXPECT_EQ(lua.eval("(function(n) return n[0] .. ',' .. n[1] end)(mgr:soundNames())"), "six,text");
+    EXPECT_EQ(asset("text")->getAsset()->bufferCount, 0);
+}
+
+TEST_F(SoundAssetTest, ScriptsLoadAndCleanUpSoundsByList)
+{
+    ASSERT_EQ(lua.run("mgr:loadSounds({'beep', 'beep', other = 'boop', 'nowhere'})"), "");
+    EXPECT_EQ(lua.asked("beep"), 1);
+    EXPECT_EQ(lua.eval("(function(n) return n[0] .. ',' .. n[1] .. ',' .. tostring(n[2]) end)(mgr:soundNames())"),
+              "beep,boop,nil");
+    ASSERT_EQ(asset("boop")->getAsset()->bufferCount, 1);
+    const ALuint boop = asset("boop")->getAsset()->buffers[0];
+
+    ASSERT_EQ(lua.run("mgr:cleanupAndLoadSounds({'beep', 'six'})"), "");
+    EXPECT_FALSE(asset("boop"));
+    EXPECT_FALSE(alIsBuffer(boop));
+    EXPECT_TRUE(asset("beep"));
+    EXPECT_TRUE(asset("six"));
+    EXPECT_EQ(lua.asked("beep"), 1);
+
+    ASSERT_EQ(lua.run("mgr:cleanupUnusedSounds({}) mgr:loadSoundForName('beep') mgr:unloadSound('never')"), "");
+    EXPECT_EQ(lua.manager->getSounds().size(), 1u);
+    EXPECT_EQ(lua.asked("beep"), 2);
+}

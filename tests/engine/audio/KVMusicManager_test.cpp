@@ -1,0 +1,224 @@
+// The music manager's state machine, cell by cell, and the plain music
+// functions, heard through the loopback device.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "engine/audio/KVAACFile.h"
+#include "engine/audio/KVMusicManager.h"
+#include "tests/support/SoundTestOutput.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestSounds.h"
+
+namespace {
+
+constexpr int kPlaying = KVMusicState::kPlaying;
+constexpr int kPaused = KVMusicState::kPaused;
+constexpr int kStopped = KVMusicState::kStopped;
+
+class KVMusicManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(soundTestOutputReady());
+        // Two pieces told apart by their level: A loud, B quiet.
+        writeWav(a_, kSoundTestRate, 2, sineSamples(kSoundTestRate, 2, 20000, 441, 16000));
+        writeWav(b_, kSoundTestRate, 2, sineSamples(kSoundTestRate, 2, 20000, 441, 4000));
+        writeFile(bad_, "no music here");
+    }
+
+    // Brings a manager to a state: the first cell of each row.
+    void reach(KVMusicManager& m, int state)
+    {
+        if (state != kStopped)
+            m.playMusic(a_, true);
+        if (state == kPaused)
+            m.pauseMusic();
+        ASSERT_EQ(m.currentStateNumber(), state);
+    }
+
+    // Peak of the next few frames: about 0.49 for A, 0.12 for B, 0 for none.
+    static float level()
+    {
+        const std::vector<float> out = renderSound(2048);
+        return peak(out, 512);
+    }
+
+    TempDir dir_;
+    const std::string a_ = dir_.file("a.wav");
+    const std::string b_ = dir_.file("b.wav");
+    const std::string bad_ = dir_.file("bad.m4a");
+};
+
+TEST_F(KVMusicManagerTest, StoppedRow)
+{
+    KVMusicManager m;
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    m.pauseMusic();
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    m.stopMusic();
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    m.playMusic("", true);  // no path: nothing
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    EXPECT_FALSE(m.isPlaying());
+    EXPECT_EQ(level(), 0.0f);
+
+    testing::internal::CaptureStderr();
+    m.playMusic(bad_, true);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    EXPECT_NE(err.find("bad.m4a"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+
+    m.playMusic(a_, true);
+    EXPECT_EQ(m.currentStateNumber(), kPlaying);
+    EXPECT_TRUE(m.isPlaying());
+    EXPECT_NEAR(level(), 0.49f, 0.02f);
+}
+
+TEST_F(KVMusicManagerTest, PlayingRow)
+{
+    KVMusicManager m;
+    reach(m, kPlaying);
+    m.playMusic("", false);  // no path: plays on
+    EXPECT_EQ(m.currentStateNumber(), kPlaying);
+    EXPECT_NEAR(level(), 0.49f, 0.02f);
+
+    m.playMusic(b_, true);  // another piece replaces it
+    EXPECT_EQ(m.currentStateNumber(), kPlaying);
+    EXPECT_NEAR(level(), 0.12f, 0.02f);
+
+    m.pauseMusic();
+    EXPECT_EQ(m.currentStateNumber(), kPaused);
+    EXPECT_FALSE(m.isPlaying());
+    EXPECT_EQ(level(), 0.0f);
+
+    reach(m, kPlaying);
+    m.stopMusic();
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    EXPECT_EQ(level(), 0.0f);
+
+    // A file that cannot be played stops the old music and leaves it stopped.
+    reach(m, kPlaying);
+    testing::internal::CaptureStderr();
+    m.playMusic(bad_, true);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    EXPECT_EQ(level(), 0.0f);
+
+    // Pausing without a piece loaded (the load failed) goes to stopped.
+    m.transitionToNewState(kPlaying);
+    m.pauseMusic();
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+}
+
+TEST_F(KVMusicManagerTest, PausedRow)
+{
+    KVMusicManager m;
+    reach(m, kPaused);
+    m.pauseMusic();
+    EXPECT_EQ(m.currentStateNumber(), kPaused);
+    m.playMusic("", false);  // resumes
+    EXPECT_EQ(m.currentStateNumber(), kPlaying);
+    EXPECT_NEAR(level(), 0.49f, 0.02f);
+
+    m.pauseMusic();
+    m.playMusic(b_, false);  // a new piece from its start
+    EXPECT_EQ(m.currentStateNumber(), kPlaying);
+    EXPECT_NEAR(level(), 0.12f, 0.02f);
+
+    reach(m, kPaused);
+    m.stopMusic();
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    EXPECT_EQ(level(), 0.0f);
+
+    reach(m, kPaused);
+    testing::internal::CaptureStderr();
+    m.playMusic(bad_, false);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+    EXPECT_EQ(level(), 0.0f);
+
+    // Paused with no piece: play without a path goes to stopped.
+    m.transitionToNewState(kPaused);
+    m.playMusic("", false);
+    EXPECT_EQ(m.currentStateNumber(), kStopped);
+}
+
+TEST_F(KVMusicManagerTest, VolumeNeedsAPieceAndStaysForTheNext)
+{
+    KVMusicManager m;
+    m.setVolume(0.25f);  // before any music: no effect
+    EXPECT_EQ(m.getVolume(), 1.0f);
+    m.playMusic(a_, true);
+    EXPECT_NEAR(level(), 0.49f, 0.02f);
+    m.setVolume(0.5f);
+    EXPECT_EQ(m.getVolume(), 0.5f);
+    level();  // past the gain ramp
+    EXPECT_NEAR(level(), 0.245f, 0.02f);
+    // Set while paused, it holds when the music resumes.
+    m.pauseMusic();
+    m.setVolume(0.25f);
+    m.playMusic("", false);
+    level();
+    EXPECT_NEAR(level(), 0.1225f, 0.02f);
+    // The next piece keeps the volume.
+    m.playMusic(a_, false);
+    EXPECT_NEAR(level(), 0.1225f, 0.02f);
+    m.stopMusic();
+}
+
+TEST_F(KVMusicManagerTest, APieceThatEndsLeavesTheMachinePlaying)
+{
+    writeWav(dir_.file("short.wav"), kSoundTestRate, 2, sineSamples(kSoundTestRate, 2, 3000, 441, 16000));
+    KVMusicManager m;
+    m.playMusic(dir_.file("short.wav"), false);
+    renderSound(8000);
+    // Its thread notices the end within a few of its rounds.
+    for (int i = 0; i < 500 && m.isPlaying(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_FALSE(m.isPlaying());
+    EXPECT_EQ(m.currentStateNumber(), kPlaying);
+    // Pause, stop, then play with a path: the new piece from its start.
+    m.pauseMusic();
+    m.stopMusic();
+    m.playMusic(a_, false);
+    const std::vector<float> out = renderSound(256);
+    EXPECT_NEAR(out[0], 0.0f, 1e-4f);  // a sine starts at 0
+    EXPECT_GT(peak(out), 0.3f);
+}
+
+TEST_F(KVMusicManagerTest, ThePlainFunctionsDriveTheSharedManager)
+{
+    KVMusicManager& shared = KVMusicManager::sharedMusicManager();
+    EXPECT_EQ(&shared, &KVMusicManager::sharedMusicManager());
+    EXPECT_FALSE(IsAACFilePlaying());
+    KVPlayAACFile(nullptr, 1);  // null path while stopped: nothing
+    EXPECT_EQ(shared.currentStateNumber(), kStopped);
+
+    // 256: only the low 8 bits count, so it plays once.
+    writeWav(dir_.file("short.wav"), kSoundTestRate, 2, sineSamples(kSoundTestRate, 2, 3000, 441, 16000));
+    KVPlayAACFile(dir_.file("short.wav").c_str(), 256);
+    EXPECT_TRUE(IsAACFilePlaying());
+    std::vector<float> out = renderSound(9000);
+    EXPECT_GT(peak(out, 0, 2 * 3000), 0.4f);
+    EXPECT_EQ(peak(out, 2 * 3100), 0.0f);
+    // 1 loops.
+    KVPlayAACFile(dir_.file("short.wav").c_str(), 1);
+    out = renderSound(9000);
+    EXPECT_GT(peak(out, 2 * 3100), 0.4f);
+
+    KVPauseAACFile();
+    EXPECT_FALSE(IsAACFilePlaying());
+    KVPlayAACFile(nullptr, 0);  // null path while paused: resumes
+    EXPECT_TRUE(IsAACFilePlaying());
+    SetAACFileVolume(0.5f);
+    EXPECT_EQ(shared.getVolume(), 0.5f);
+    KVStopAACFile();
+    EXPECT_FALSE(IsAACFilePlaying());
+    SetAACFileVolume(1.0f);
+}
+
+}  // namespace

@@ -1,0 +1,168 @@
+// The source pool on the loopback device: reservation, play, return.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "engine/audio/KVAudioSource.h"
+#include "engine/audio/SoundManager.h"
+#include "tests/support/SoundTestOutput.h"
+#include "tests/support/TestSounds.h"
+
+namespace {
+
+class SoundManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(soundTestOutputReady());
+        // A quarter of a second of tone.
+        buffer_ = makeMonoBuffer(sineSamples(kSoundTestRate, 1, kSoundTestRate / 4, 441, 12000));
+        sound_.buffers = &buffer_;
+        sound_.bufferCount = 1;
+    }
+
+    void TearDown() override
+    {
+        manager_.reset();
+        alDeleteBuffers(1, &buffer_);
+        alGetError();
+    }
+
+    static void countStop(KVAudioSource* source) { ++*static_cast<int*>(source->owner); }
+
+    std::unique_ptr<SoundManager> manager_ = std::make_unique<SoundManager>();
+    ALuint buffer_ = 0;
+    SGSound sound_;
+};
+
+TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsTheLowestFreeSource)
+{
+    std::set<KVAudioSource*> lent;
+    std::set<ALuint> names;
+    KVAudioSource* previous = nullptr;
+    for (int i = 0; i < SoundManager::kSourceCount; ++i) {
+        KVAudioSource* source = manager_->reserveSource();
+        ASSERT_NE(source, nullptr) << i;
+        EXPECT_GT(source, previous);  // lowest address first
+        previous = source;
+        lent.insert(source);
+        names.insert(source->source());
+    }
+    EXPECT_EQ(names.size(), 32u);
+    EXPECT_EQ(manager_->reserveSource(), nullptr);  // the 33rd
+    EXPECT_TRUE(manager_->freeSources().empty());
+
+    KVAudioSource* back = *std::next(lent.begin(), 5);
+    int stops = 0;
+    back->owner = &stops;
+    back->stopCallback = countStop;
+    manager_->stopSource(back);
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(manager_->reserveSource(), back);
+    EXPECT_EQ(manager_->freeSources().size() + manager_->reservedSources().size(), 32u);
+
+    // A second manager shares the device and context and has its own 32.
+    ALCcontext* context = alcGetCurrentContext();
+    SoundManager second;
+    EXPECT_EQ(alcGetCurrentContext(), context);
+    EXPECT_EQ(SoundManager::sharedContext(), context);
+    KVAudioSource* other = second.reserveSource();
+    ASSERT_NE(other, nullptr);
+    EXPECT_EQ(names.count(other->source()), 0u);
+}
+
+TEST_F(SoundManagerTest, AFinishedSourceReturnsAtTheFirstUpdateAfterItsEnd)
+{
+    KVAudioSource* source = manager_->reserveSource();
+    int stops = 0;
+    source->owner = &stops;
+    source->stopCallback = countStop;
+    source->queueBuffers(sound_);
+    manager_->playSource(source);
+    EXPECT_TRUE(source->isPlaying());
+
+    std::vector<float> first = renderSound(kSoundTestRate / 8);
+    EXPECT_GT(peak(first), 0.2f);
+    manager_->update();
+    EXPECT_EQ(manager_->playingSources().count(source), 1u);
+    EXPECT_EQ(stops, 0);
+
+    // Past its end OpenAL reports it stopped, but only update takes it back.
+    std::vector<float> rest = renderSound(kSoundTestRate / 4);
+    EXPECT_EQ(peak(rest, (kSoundTestRate / 8 + 64) * 2), 0.0f);
+    EXPECT_TRUE(source->isStopped());
+    EXPECT_EQ(manager_->reservedSources().count(source), 1u);
+    manager_->update();
+    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(manager_->freeSources().count(source), 1u);
+    EXPECT_EQ(manager_->reservedSources().count(source), 0u);
+    EXPECT_TRUE(manager_->playingSources().empty());
+    ALint queued = -1;
+    alGetSourcei(source->source(), AL_BUFFERS_QUEUED, &queued);
+    EXPECT_EQ(queued, 0);
+    manager_->update();
+    EXPECT_EQ(stops, 1);
+}
+
+TEST_F(SoundManagerTest, APausedSourceIsNotRecycled)
+{
+    KVAudioSource* source = manager_->reserveSource();
+    source->queueBuffers(sound_);
+    manager_->playSource(source);
+    renderSound(kSoundTestRate / 16);
+    manager_->pauseSource(source);
+    EXPECT_EQ(peak(renderSound(kSoundTestRate / 2)), 0.0f);
+    manager_->update();
+    EXPECT_EQ(manager_->playingSources().count(source), 1u);
+    EXPECT_EQ(source->state(), AL_PAUSED);
+
+    // Restarting plays the rest, then it ends and comes back.
+    manager_->restartSource(source);
+    std::vector<float> rest = renderSound(kSoundTestRate / 2);
+    EXPECT_GT(peak(rest, 0, 2000), 0.2f);
+    manager_->update();
+    EXPECT_EQ(manager_->freeSources().count(source), 1u);
+}
+
+TEST_F(SoundManagerTest, DestructionStopsPlayingSourcesAndTellsEveryOwner)
+{
+    KVAudioSource* playing = manager_->reserveSource();
+    KVAudioSource* reserved = manager_->reserveSource();
+    int stops = 0;
+    for (KVAudioSource* source : {playing, reserved}) {
+        source->owner = &stops;
+        source->stopCallback = countStop;
+    }
+    playing->queueBuffers(sound_);
+    manager_->playSource(playing);
+    const ALuint name = playing->source();
+    manager_.reset();
+    EXPECT_EQ(stops, 2);
+    EXPECT_FALSE(alIsSource(name));
+    EXPECT_EQ(peak(renderSound(1024)), 0.0f);
+    EXPECT_FALSE(SoundManager::isLive(nullptr));
+}
+
+TEST_F(SoundManagerTest, OpenALErrorsNameTheOperationAndDoNotStopIt)
+{
+    KVAudioSource* source = manager_->reserveSource();
+    ALuint bogus = 987654;
+    SGSound missing{&bogus, 1};
+    testing::internal::CaptureStderr();
+    source->queueBuffers(missing);
+    source->setPitch(-1.0f);
+    manager_->playSource(nullptr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("OpenAL error 40961 in call to KVAudioSource::queueBuffers: alSourceQueueBuffers\n"),
+              std::string::npos)
+        << err;
+    EXPECT_NE(err.find("OpenAL error 40963 in call to KVAudioSource::setPitch: alSourcef\n"), std::string::npos)
+        << err;
+    EXPECT_NE(err.find("engine/SoundManager: playSource: source != NULL failed"), std::string::npos) << err;
+    // The source still works.
+    source->queueBuffers(sound_);
+    manager_->playSource(source);
+    EXPECT_GT(peak(renderSound(2048)), 0.2f);
+}
+
+}  // namespace

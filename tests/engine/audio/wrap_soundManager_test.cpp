@@ -1,0 +1,50 @@
+// The soundManager module and how the shell finds the game's manager.
+#include <gtest/gtest.h>
+
+#include "engine/audio/SoundManager.h"
+#include "engine/audio/wrap_soundManager.h"
+#include "tests/engine/host/ScriptModuleTest.h"
+#include "tests/support/SoundTestOutput.h"
+
+namespace {
+
+TEST_F(ScriptModules, SoundManagerModule)
+{
+    ASSERT_TRUE(soundTestOutputReady());
+    EXPECT_EQ(SoundManager_FromLuaState(L), nullptr);
+    EXPECT_EQ(run("sharedSoundManager = soundManager.new()"), "");
+    EXPECT_EQ(eval("type(sharedSoundManager)"), "userdata");
+    EXPECT_EQ(eval("getmetatable(sharedSoundManager) == debug.getregistry()['SoundManager.MT']"), "true");
+    EXPECT_EQ(eval("getmetatable(sharedSoundManager).__index == soundManager"), "true");
+    const int top = lua_gettop(L);
+    void* block = SoundManager_FromLuaState(L);
+    EXPECT_EQ(lua_gettop(L), top);
+    ASSERT_NE(block, nullptr);
+    auto* manager = *static_cast<SoundManager**>(block);
+    ASSERT_TRUE(SoundManager::isLive(manager));
+    EXPECT_EQ(manager->freeSources().size(), 32u);
+
+    alcMakeContextCurrent(nullptr);
+    SoundManager_MakeCurrent(nullptr);
+    EXPECT_EQ(alcGetCurrentContext(), nullptr);
+    SoundManager_MakeCurrent(block);
+    EXPECT_EQ(alcGetCurrentContext(), SoundManager::sharedContext());
+    EXPECT_EQ(run("sharedSoundManager:update() sharedSoundManager:makeCurrent()"), "");
+
+    // Deleted once; then every function does nothing.
+    EXPECT_EQ(run("sharedSoundManager:delete() sharedSoundManager:delete()"), "");
+    EXPECT_FALSE(SoundManager::isLive(manager));
+    EXPECT_EQ(run("sharedSoundManager:update() sharedSoundManager:makeCurrent()"), "");
+    // The block still makes the shared context current.
+    alcMakeContextCurrent(nullptr);
+    SoundManager_MakeCurrent(SoundManager_FromLuaState(L));
+    EXPECT_EQ(alcGetCurrentContext(), SoundManager::sharedContext());
+
+    EXPECT_NE(run("soundManager.update({})").find("soundManager.update: expected a sound manager, got table"),
+              std::string::npos);
+    EXPECT_NE(run("soundManager.delete()").find("got nothing"), std::string::npos);
+    EXPECT_EQ(run("sharedSoundManager = 5"), "");
+    EXPECT_EQ(SoundManager_FromLuaState(L), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,59 @@
+// The platformWrappers module: clocks, debug statements, music.
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <vector>
+
+#include "platform/notify/KVNotificationCenter.h"
+#include "platform/objects/KVString.h"
+#include "tests/engine/host/ScriptModuleTest.h"
+
+namespace {
+
+TEST_F(ScriptModules, ClockAndSystemTime)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    EXPECT_EQ(run("t = platformWrappers.getClockTime()"), "");
+    EXPECT_EQ(eval("t[0]"), std::to_string(local.tm_year + 1900));
+    EXPECT_EQ(eval("t[1]"), std::to_string(local.tm_mon + 1));
+    EXPECT_EQ(eval("t[2] >= 1 and t[2] <= 31 and t[3] < 24 and t[4] < 60 and t[5] <= 60 and t[6] < 1000"), "true");
+    EXPECT_EQ(eval("t[7]"), "nil");
+    EXPECT_EQ(eval("#t"), "6");  // keys 1 to 6 follow key 0
+
+    EXPECT_EQ(run("a = platformWrappers.getSystemTime() for i = 1, 1e5 do end b = platformWrappers.getSystemTime()"), "");
+    EXPECT_EQ(eval("type(a) == 'number' and b >= a and a >= 0"), "true");
+}
+
+TEST_F(ScriptModules, DebugStatementsArePostedAsNotifications)
+{
+    std::vector<std::string> statements;
+    auto& center = KVNotificationCenter::defaultCenter();
+    const auto token = center.addObserver("KVLogDebugStatementNotification", nullptr, [&](const KVNotification& n) {
+        EXPECT_EQ(n.object, nullptr);
+        auto key = KVString::withString("debugStatement");
+        auto* text = n.userInfo ? dynamic_cast<KVString*>(n.userInfo->objectForKey(key.get())) : nullptr;
+        statements.push_back(text ? text->utf8() : "<missing>");
+    });
+    EXPECT_EQ(run("platformWrappers.logDebugStatement('ignored', 'score 12') platformWrappers.logDebugStatement(7)"),
+              "");
+    center.removeObserver(token);
+    ASSERT_EQ(statements.size(), 2u);
+    EXPECT_EQ(statements[0], "score 12");
+    EXPECT_EQ(statements[1], "7");
+}
+
+TEST_F(ScriptModules, MusicFunctionsAnswerAsScriptsExpect)
+{
+    // A number, not a boolean.
+    EXPECT_EQ(eval("platformWrappers.isMusicPlaying()"), "0");
+    EXPECT_EQ(eval("type(platformWrappers.isMusicPlaying())"), "number");
+    EXPECT_EQ(eval("select('#', platformWrappers.playMusic(nil, 1))"), "0");
+    EXPECT_EQ(eval("select('#', platformWrappers.pauseMusic())"), "0");
+    EXPECT_EQ(eval("select('#', platformWrappers.stopMusic())"), "0");
+    EXPECT_EQ(eval("select('#', platformWrappers.setMusicVolume(0.5))"), "0");
+    EXPECT_EQ(eval("platformWrappers.isMusicPlaying()"), "0");
+}
+
+}  // namespace

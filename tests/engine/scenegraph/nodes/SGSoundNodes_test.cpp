@@ -1,0 +1,342 @@
+// Sound player and listener nodes, heard through the loopback device.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "engine/audio/KVAudioSource.h"
+#include "engine/audio/SoundManager.h"
+#include "engine/scenegraph/SGSpace.h"
+#include "engine/scenegraph/nodes/SGSoundListenerNode.h"
+#include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
+#include "tests/support/SoundTestOutput.h"
+#include "tests/support/TestSounds.h"
+
+namespace {
+
+constexpr long kToneFrames = kSoundTestRate / 5;  // 0.2 s
+
+class SGSoundNodesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(soundTestOutputReady());
+        manager_ = std::make_unique<SoundManager>();
+        space_ = new SGSpace(manager_.get(), nullptr);
+        listener_ = static_cast<SGSoundListenerNode*>(space_->createNode(SGNodeClass::soundListenerNode));
+        buffer_ = makeMonoBuffer(sineSamples(kSoundTestRate, 1, kToneFrames, 441, 16000));
+        sound_ = SGSound{&buffer_, 1};
+        // Every frame draws the listener first.
+        space_->compute();
+    }
+
+    void TearDown() override
+    {
+        space_->release();
+        manager_.reset();
+        alDeleteBuffers(1, &buffer_);
+        alListenerf(AL_GAIN, 1.0f);
+        alGetError();
+    }
+
+    SGSoundPlayerNode* newPlayer()
+    {
+        auto* node = static_cast<SGSoundPlayerNode*>(space_->createNode(SGNodeClass::soundPlayerNode));
+        node->sound.setValue(sound_);
+        return node;
+    }
+
+    // Sets trigger and computes as a read of `playing` would, then clears it.
+    static void trigger(SGSoundPlayerNode* node)
+    {
+        node->trigger.setValue(true);
+        node->update();
+        node->trigger.setValue(false);
+        node->update();
+    }
+
+    static ALint queued(KVAudioSource* source)
+    {
+        ALint count = -1;
+        alGetSourcei(source->source(), AL_BUFFERS_QUEUED, &count);
+        return count;
+    }
+
+    std::unique_ptr<SoundManager> manager_;
+    SGSpace* space_ = nullptr;
+    SGSoundListenerNode* listener_ = nullptr;
+    ALuint buffer_ = 0;
+    SGSound sound_;
+};
+
+// The frame at which the left channel falls silent for good.
+long soundLength(const std::vector<float>& samples)
+{
+    for (long f = static_cast<long>(samples.size() / 2) - 1; f >= 0; --f)
+        if (samples[static_cast<size_t>(f) * 2] != 0.0f)
+            return f + 1;
+    return 0;
+}
+
+TEST_F(SGSoundNodesTest, ATriggeredPlayerSoundsForItsLengthAndGivesItsSourceBack)
+{
+    SGSoundPlayerNode* node = newPlayer();
+    EXPECT_FALSE(node->playing.boolValue());
+    EXPECT_EQ(node->source(), nullptr);
+    trigger(node);
+    ASSERT_NE(node->source(), nullptr);
+    KVAudioSource* source = node->source();
+    EXPECT_TRUE(node->playing.storedValue());
+    EXPECT_TRUE(node->buffersQueued());
+    EXPECT_EQ(source->owner, node);
+
+    const std::vector<float> out = renderSound(kToneFrames * 2);
+    EXPECT_NEAR(soundLength(out), kToneFrames, 64);
+    // Directly under the listener at the default reference distance: the
+    // tone's own level (16000 of 32768, split over two speakers).
+    EXPECT_NEAR(leftRms(out, 1000, kToneFrames - 1000) * std::sqrt(2.0), 16000.0 / 32768 * std::sqrt(0.5), 0.12);
+
+    // Still playing until the manager's update takes the source back.
+    EXPECT_TRUE(node->playing.storedValue());
+    manager_->update();
+    EXPECT_FALSE(node->playing.storedValue());
+    EXPECT_EQ(node->source(), nullptr);
+    EXPECT_FALSE(node->buffersQueued());
+    EXPECT_EQ(manager_->freeSources().count(source), 1u);
+
+    // The next trigger reserves again and queues again.
+    trigger(node);
+    ASSERT_NE(node->source(), nullptr);
+    EXPECT_EQ(queued(node->source()), 1);
+    EXPECT_GT(peak(renderSound(1024)), 0.1f);
+}
+
+TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
+{
+    // A new listener node stands at (240, 160, -50) with gain 1.
+    ALfloat x = 0, y = 0, z = 0, gain = 0;
+    alGetListener3f(AL_POSITION, &x, &y, &z);
+    alGetListenerf(AL_GAIN, &gain);
+    EXPECT_EQ(x, 240.0f);
+    EXPECT_EQ(y, 160.0f);
+    EXPECT_EQ(z, -50.0f);
+    EXPECT_EQ(gain, 1.0f);
+
+    // The level of a looping source at (sx, sy), relative to the listener
+    // or in the scene.
+    auto levelAt = [&](float sx, float sy, bool relative) {
+        SGSoundPlayerNode* node = newPlayer();
+        node->sourceRelative.setValue(relative);
+        node->loop.setValue(true);
+        node->x.setValue(sx);
+        node->y.setValue(sy);
+        trigger(node);
+        renderSound(4096);  // past the gain ramp
+        const double level = leftRms(renderSound(8820), 0, 8820);
+        node->stop.setValue(true);
+        node->update();
+        space_->removeNode(node);
+        return level;
+    };
+    // Inverse distance, clamped at the reference distance 50, rolloff 1:
+    // gain = 50 / (50 + (d - 50)). Straight above the listener, so that only
+    // the distance changes: d = 100 gives 1/2, d = 300 gives 1/6, and
+    // anything nearer than 50 gives 1.
+    const double at100 = levelAt(0, 100, true);
+    ASSERT_GT(at100, 0.02);
+    EXPECT_NEAR(levelAt(0, 300, true) / at100, 1.0 / 3, 0.01);
+    EXPECT_NEAR(levelAt(0, 20, true) / at100, 2.0, 0.02);
+
+    // In the scene, the listener's place counts: the same offset from it
+    // gives the same level wherever it stands.
+    const double above = levelAt(240, 310, false);
+    listener_->y.setValue(10.0f);
+    space_->compute();
+    EXPECT_NEAR(levelAt(240, 160, false) / above, 1.0, 0.01);
+    EXPECT_LT(levelAt(240, 310, false) / above, 0.6);  // now 300 away
+
+    // The listener's gain scales everything.
+    listener_->gain.setValue(0.5f);
+    space_->compute();
+    EXPECT_NEAR(levelAt(0, 100, true) / at100, 0.5, 0.01);
+}
+
+TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsWithoutQueueingAgain)
+{
+    SGSoundPlayerNode* node = newPlayer();
+    trigger(node);
+    KVAudioSource* source = node->source();
+    renderSound(kToneFrames / 2);
+    ALint offset = 0;
+    alGetSourcei(source->source(), AL_SAMPLE_OFFSET, &offset);
+    EXPECT_GT(offset, kToneFrames / 4);
+
+    trigger(node);
+    EXPECT_EQ(node->source(), source);
+    EXPECT_EQ(queued(source), 1);
+    alGetSourcei(source->source(), AL_SAMPLE_OFFSET, &offset);
+    EXPECT_LT(offset, 64);
+    // It plays its whole length again from the restart.
+    EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames, 64);
+}
+
+TEST_F(SGSoundNodesTest, StopAndTriggerInOneComputeStartsAgainOnTheLowestFreeSource)
+{
+    SGSoundPlayerNode* node = newPlayer();
+    trigger(node);
+    KVAudioSource* first = node->source();
+    renderSound(kToneFrames / 2);
+
+    node->stop.setValue(true);
+    node->trigger.setValue(true);
+    node->update();
+    // The stopped source went back to the pool and, being the lowest free
+    // one again, was reserved again with the sound queued afresh.
+    EXPECT_EQ(node->source(), first);
+    EXPECT_TRUE(node->playing.storedValue());
+    EXPECT_EQ(queued(first), 1);
+    ALint offset = -1;
+    alGetSourcei(first->source(), AL_SAMPLE_OFFSET, &offset);
+    EXPECT_LT(offset, 64);
+
+    // Stop alone silences it and frees the source at once.
+    node->trigger.setValue(false);
+    node->update();
+    EXPECT_FALSE(node->playing.storedValue());
+    EXPECT_EQ(node->source(), nullptr);
+    EXPECT_EQ(manager_->freeSources().count(first), 1u);
+    EXPECT_EQ(peak(renderSound(2048)), 0.0f);
+}
+
+TEST_F(SGSoundNodesTest, AnExhaustedPoolPlaysNothingUntilASourceComesBack)
+{
+    std::vector<SGSoundPlayerNode*> nodes;
+    for (int i = 0; i < SoundManager::kSourceCount; ++i) {
+        nodes.push_back(newPlayer());
+        trigger(nodes.back());
+    }
+    SGSoundPlayerNode* late = newPlayer();
+    late->trigger.setValue(true);
+    late->update();
+    EXPECT_EQ(late->source(), nullptr);
+    EXPECT_FALSE(late->playing.storedValue());
+
+    // One stops; the next compute with trigger still set gets its source.
+    KVAudioSource* freed = nodes[7]->source();
+    nodes[7]->stop.setValue(true);
+    nodes[7]->update();
+    late->setDirty(true);
+    late->update();
+    EXPECT_EQ(late->source(), freed);
+    EXPECT_TRUE(late->playing.storedValue());
+}
+
+TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
+{
+    SGSoundPlayerNode* node = newPlayer();
+    trigger(node);
+    renderSound(kToneFrames / 4);
+    node->pause.setValue(true);
+    node->update();
+    node->pause.setValue(false);
+    node->update();
+    EXPECT_EQ(peak(renderSound(kToneFrames * 2)), 0.0f);
+    manager_->update();
+    ASSERT_NE(node->source(), nullptr);  // a paused source is not recycled
+    EXPECT_TRUE(node->playing.storedValue());
+
+    node->resume.setValue(true);
+    node->update();
+    node->resume.setValue(false);
+    node->update();
+    // The three quarters left.
+    EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames * 3 / 4, 64);
+    manager_->update();
+    EXPECT_EQ(node->source(), nullptr);
+}
+
+TEST_F(SGSoundNodesTest, ANullSoundStartsAndIsRecycledAtTheNextUpdate)
+{
+    SGSoundPlayerNode* node = newPlayer();
+    node->sound.setValue(SGSoundNull);
+    trigger(node);
+    ASSERT_NE(node->source(), nullptr);
+    EXPECT_FALSE(node->buffersQueued());
+    EXPECT_TRUE(node->playing.storedValue());
+    renderSound(64);
+    manager_->update();
+    EXPECT_FALSE(node->playing.storedValue());
+    EXPECT_EQ(manager_->freeSources().size(), 32u);
+}
+
+TEST_F(SGSoundNodesTest, PortsAndDefaults)
+{
+    SGSoundPlayerNode* node = newPlayer();
+    EXPECT_EQ(node->classFlags(), 16384u);
+    EXPECT_EQ(listener_->classFlags(), 4097u);
+    EXPECT_EQ(node->portForID(SGPortID::gain), nullptr);
+    EXPECT_EQ(node->portForID(SGPortID::playing), &node->playing);
+    EXPECT_EQ(node->portForID(SGPortID::sound), &node->sound);
+    EXPECT_EQ(node->portForID(SGPortID::resume), &node->resume);
+    EXPECT_EQ(listener_->portForID(SGPortID::gain), &listener_->gain);
+    EXPECT_EQ(listener_->portForID(SGPortID::volume), nullptr);
+    EXPECT_EQ(node->outputPorts().size(), 1u);
+    EXPECT_TRUE(node->sourceRelative.storedValue());
+    EXPECT_EQ(node->volume.storedValue(), 1.0f);
+    EXPECT_EQ(node->pitch.storedValue(), 1.0f);
+    EXPECT_EQ(node->x.storedValue(), 0.0f);
+    EXPECT_FALSE(node->loop.storedValue());
+
+    // While playing each compute copies the inputs to the source.
+    trigger(node);
+    node->volume.setValue(0.25f);
+    node->pitch.setValue(1.5f);
+    node->x.setValue(12.0f);
+    node->dy.setValue(-3.0f);
+    node->update();
+    ALfloat v = 0, px = 0, py = 0, pz = 0;
+    alGetSourcef(node->source()->source(), AL_GAIN, &v);
+    EXPECT_EQ(v, 0.25f);
+    alGetSourcef(node->source()->source(), AL_PITCH, &v);
+    EXPECT_EQ(v, 1.5f);
+    alGetSource3f(node->source()->source(), AL_POSITION, &px, &py, &pz);
+    EXPECT_EQ(px, 12.0f);
+    alGetSource3f(node->source()->source(), AL_VELOCITY, &px, &py, &pz);
+    EXPECT_EQ(py, -3.0f);
+    ALint relative = 0;
+    alGetSourcei(node->source()->source(), AL_SOURCE_RELATIVE, &relative);
+    EXPECT_EQ(relative, 1);
+}
+
+TEST_F(SGSoundNodesTest, ARemovedNodeLetsAOneShotEndButStopsALoop)
+{
+    SGSoundPlayerNode* once = newPlayer();
+    SGSoundPlayerNode* looping = newPlayer();
+    looping->loop.setValue(true);
+    trigger(once);
+    trigger(looping);
+    KVAudioSource* onceSource = once->source();
+    KVAudioSource* loopSource = looping->source();
+    space_->removeNode(once);
+    space_->removeNode(looping);
+    // The loop stopped and came back at once; the one-shot plays on.
+    EXPECT_EQ(manager_->freeSources().count(loopSource), 1u);
+    EXPECT_EQ(onceSource->owner, nullptr);
+    EXPECT_TRUE(onceSource->isPlaying());
+    EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames, 64);
+    manager_->update();
+    EXPECT_EQ(manager_->freeSources().size(), 32u);
+}
+
+TEST_F(SGSoundNodesTest, ANodeOutlivingItsManagerIsHarmless)
+{
+    SGSoundPlayerNode* node = newPlayer();
+    trigger(node);
+    manager_.reset();
+    EXPECT_EQ(node->source(), nullptr);
+    EXPECT_FALSE(node->playing.storedValue());
+    trigger(node);
+    EXPECT_EQ(node->source(), nullptr);
+    EXPECT_EQ(peak(renderSound(1024)), 0.0f);
+}
+
+}  // namespace

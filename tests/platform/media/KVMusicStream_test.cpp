@@ -1,0 +1,167 @@
+// Music streamed on its own thread into its own source, heard through the
+// loopback device.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "platform/media/KVAudioDecoder.h"
+#include "platform/media/KVMusicStream.h"
+#include "tests/support/SoundTestOutput.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestSounds.h"
+
+namespace {
+
+// Stereo with different channels, so a swap or a mix would show.
+std::vector<int16_t> musicSamples(long frames)
+{
+    std::vector<int16_t> samples;
+    for (long i = 0; i < frames; ++i) {
+        samples.push_back(static_cast<int16_t>((i * 97) % 16000 - 8000));
+        samples.push_back(static_cast<int16_t>(std::lround(9000 * std::sin(i * 0.05))));
+    }
+    return samples;
+}
+
+// Renders `frames` frames in pieces, letting the stream refill in between
+// as its thread would in real time.
+std::vector<float> renderStream(KVMusicStream& stream, long frames)
+{
+    std::vector<float> out;
+    for (long done = 0; done < frames;) {
+        const long piece = std::min(4096L, frames - done);
+        std::vector<float> part = renderSound(piece);
+        out.insert(out.end(), part.begin(), part.end());
+        done += piece;
+        stream.refill();
+    }
+    return out;
+}
+
+// Whether `out` from frame `at` holds `expected` (int16 stereo), exactly as
+// floats.
+::testing::AssertionResult holds(const std::vector<float>& out, size_t at, const std::vector<int16_t>& expected)
+{
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const float want = expected[i] / 32768.0f;
+        if (at * 2 + i >= out.size() || std::fabs(out[at * 2 + i] - want) > 1.0f / 32768)
+            return ::testing::AssertionFailure()
+                   << "sample " << i << " from frame " << at << ": " << (at * 2 + i < out.size() ? out[at * 2 + i] : -9)
+                   << " instead of " << want;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+class KVMusicStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(soundTestOutputReady()); }
+    TempDir dir_;
+};
+
+TEST_F(KVMusicStreamTest, StreamedOutputEqualsAFullDecode)
+{
+    const long frames = 100000;  // several times the buffers' length
+    writeWav(dir_.file("music.wav"), kSoundTestRate, 2, musicSamples(frames));
+    ASSERT_TRUE(encodeSound(dir_.file("music.wav"), dir_.file("music.m4a"), {"-c:a", "aac", "-b:a", "192k"}));
+    for (const char* name : {"music.wav", "music.m4a"}) {
+        SCOPED_TRACE(name);
+        std::string error;
+        auto decoder = KVAudioDecoder::open(dir_.file(name), 2, &error);
+        ASSERT_TRUE(decoder) << error;
+        std::vector<int16_t> whole;
+        ASSERT_TRUE(decoder->readAll(&whole));
+
+        auto stream = KVMusicStream::open(dir_.file(name), false, &error);
+        ASSERT_TRUE(stream) << error;
+        EXPECT_FALSE(stream->isPlaying());
+        EXPECT_EQ(peak(renderSound(1024)), 0.0f);
+        stream->play();
+        EXPECT_TRUE(stream->isPlaying());
+        const std::vector<float> out = renderStream(*stream, static_cast<long>(whole.size() / 2) + 8192);
+        EXPECT_TRUE(holds(out, 0, whole));
+        EXPECT_EQ(peak(out, whole.size()), 0.0f);
+        // Played out: it reports so once its thread has seen the end.
+        stream->refill();
+        EXPECT_FALSE(stream->isPlaying());
+    }
+}
+
+TEST_F(KVMusicStreamTest, LoopingGoesRoundWithoutAGap)
+{
+    const long frames = 5000;  // shorter than one buffer
+    const std::vector<int16_t> piece = musicSamples(frames);
+    writeWav(dir_.file("loop.wav"), kSoundTestRate, 2, piece);
+    std::string error;
+    auto stream = KVMusicStream::open(dir_.file("loop.wav"), true, &error);
+    ASSERT_TRUE(stream) << error;
+    stream->play();
+    const std::vector<float> out = renderStream(*stream, frames * 7);
+    for (long round = 0; round < 7; ++round)
+        EXPECT_TRUE(holds(out, static_cast<size_t>(round * frames), piece)) << "round " << round;
+    EXPECT_TRUE(stream->isPlaying());
+
+    // Once through only: silence after the end.
+    auto once = KVMusicStream::open(dir_.file("loop.wav"), false, &error);
+    stream.reset();
+    once->play();
+    const std::vector<float> single = renderStream(*once, frames * 3);
+    EXPECT_TRUE(holds(single, 0, piece));
+    EXPECT_EQ(peak(single, frames * 2), 0.0f);
+}
+
+TEST_F(KVMusicStreamTest, PauseResumeStopAndVolume)
+{
+    const long frames = 40000;
+    const std::vector<int16_t> piece = musicSamples(frames);
+    writeWav(dir_.file("m.wav"), kSoundTestRate, 2, piece);
+    std::string error;
+    auto stream = KVMusicStream::open(dir_.file("m.wav"), false, &error);
+    ASSERT_TRUE(stream) << error;
+    stream->play();
+    std::vector<float> out = renderStream(*stream, 10000);
+    stream->pause();
+    EXPECT_FALSE(stream->isPlaying());
+    EXPECT_TRUE(stream->isPaused());
+    EXPECT_EQ(peak(renderStream(*stream, 20000)), 0.0f);
+    stream->resume();
+    EXPECT_TRUE(stream->isPlaying());
+    const std::vector<float> after = renderStream(*stream, 10000);
+    out.insert(out.end(), after.begin(), after.end());
+    // The pause cut nothing out. (OpenAL ramps the gain over a few frames
+    // at a pause, so the frames around it are left out.)
+    EXPECT_TRUE(holds(out, 0, std::vector<int16_t>(piece.begin(), piece.begin() + 2 * 9900)));
+    EXPECT_TRUE(holds(out, 10200, std::vector<int16_t>(piece.begin() + 2 * 10200, piece.begin() + 2 * 20000)));
+
+    // Play while playing changes nothing; stop silences and rewinds.
+    stream->play();
+    EXPECT_TRUE(holds(renderStream(*stream, 1000), 0, std::vector<int16_t>(piece.begin() + 40000, piece.begin() + 42000)));
+    stream->stop();
+    EXPECT_FALSE(stream->isPlaying());
+    EXPECT_EQ(peak(renderStream(*stream, 4096)), 0.0f);
+    stream->setVolume(0.5f);
+    stream->play();
+    const std::vector<float> half = renderStream(*stream, 8192);
+    std::vector<int16_t> halved(piece.begin() + 2 * 1024, piece.begin() + 2 * 8192);
+    for (int16_t& s : halved)
+        s = static_cast<int16_t>(s / 2);
+    EXPECT_TRUE(holds(half, 1024, halved));
+}
+
+TEST_F(KVMusicStreamTest, FilesThatCannotPlayAreRefusedNamingThem)
+{
+    writeFile(dir_.file("bad.m4a"), "not music");
+    std::string error;
+    EXPECT_FALSE(KVMusicStream::open(dir_.file("bad.m4a"), true, &error));
+    EXPECT_NE(error.find("bad.m4a"), std::string::npos) << error;
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+
+    // A looping piece without a single frame stays silent and stops.
+    writeWav(dir_.file("empty.wav"), kSoundTestRate, 2, {});
+    auto stream = KVMusicStream::open(dir_.file("empty.wav"), true, &error);
+    ASSERT_TRUE(stream) << error;
+    stream->play();
+    EXPECT_EQ(peak(renderStream(*stream, 4096)), 0.0f);
+    EXPECT_FALSE(stream->isPlaying());
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+#include "tests/support/TestSounds.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "tests/support/RunProgram.h"
+
+namespace {
+
+void put32(std::string& out, uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
+}
+
+void put16(std::string& out, uint16_t v)
+{
+    out.push_back(static_cast<char>(v & 0xff));
+    out.push_back(static_cast<char>(v >> 8));
+}
+
+}  // namespace
+
+void writeWav(const std::string& path, int rate, int channels, const std::vector<int16_t>& samples)
+{
+    const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
+    std::string out = "RIFF";
+    put32(out, 36 + dataBytes);
+    out += "WAVEfmt ";
+    put32(out, 16);
+    put16(out, 1);  // PCM
+    put16(out, static_cast<uint16_t>(channels));
+    put32(out, static_cast<uint32_t>(rate));
+    put32(out, static_cast<uint32_t>(rate * channels * 2));
+    put16(out, static_cast<uint16_t>(channels * 2));
+    put16(out, 16);
+    out += "data";
+    put32(out, dataBytes);
+    for (int16_t s : samples)
+        put16(out, static_cast<uint16_t>(s));
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return;
+    std::fwrite(out.data(), 1, out.size(), f);
+    std::fclose(f);
+}
+
+std::vector<int16_t> sineSamples(int rate, int channels, long frames, double hz, double amplitude)
+{
+    std::vector<int16_t> samples;
+    samples.reserve(static_cast<size_t>(frames * channels));
+    for (long i = 0; i < frames; ++i) {
+        const auto v = static_cast<int16_t>(std::lround(amplitude * std::sin(2 * M_PI * hz * i / rate)));
+        for (int c = 0; c < channels; ++c)
+            samples.push_back(v);
+    }
+    return samples;
+}
+
+bool encodeSound(const std::string& input, const std::string& output, const std::vector<std::string>& extra)
+{
+    std::vector<std::string> argv = {"/usr/bin/ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-i", input};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    argv.push_back(output);
+    return runProgram(argv).status == 0;
+}
+
+double rms(const std::vector<int16_t>& samples, size_t begin, size_t end, size_t stride, size_t offset)
+{
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = begin + offset; i < end && i < samples.size(); i += stride, ++n)
+        sum += static_cast<double>(samples[i]) * samples[i];
+    return n ? std::sqrt(sum / static_cast<double>(n)) : 0;
+}
