@@ -34,9 +34,9 @@ const char* const kPlay =
     "350 mousemove 130 100\n"
     "351 mousedown 130 100\n"
     "352 mouseup 130 100\n"
-    "# Escape ends the game\n"
-    "420 keydown esc\n"
-    "421 keyup esc\n";
+    "# Q ends the game\n"
+    "420 keydown q\n"
+    "421 keyup q\n";
 
 struct DemoRun {
     ProgramResult result;
