@@ -2,6 +2,8 @@
 // its screens checked by pixels, its high score kept between two runs.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "tests/support/PngImage.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -129,4 +131,26 @@ TEST(Demo, HighScoreSurvivesASecondRun)
     EXPECT_TRUE(contains(table, ">Player</column>")) << table;
     EXPECT_TRUE(contains(table, ">3</column>")) << table;
     EXPECT_TRUE(fileExists(save + "/save.datapersistent.save"));
+}
+
+TEST(Demo, InAWindowAfterItsLoadingImage)
+{
+    if (access("/usr/bin/xvfb-run", X_OK) != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    TempDir dir;
+    // Default.png first sizes the window to itself; the game then takes the
+    // size its description gives, which happens to be the same.
+    PngImage loading(kDemo + "/Contents/Resources/Default.png");
+    EXPECT_EQ(loading.width(), 480);
+    EXPECT_EQ(loading.height(), 320);
+    ProgramResult run = runProgram({"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1024x768x24", kPlayer, "--frames",
+                                    "60", "--screenshot", dir.file("window.png"), "--save-dir", dir.file("save"), kDemo},
+                                   {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Box Drop: no high score yet\n");
+    EXPECT_EQ(run.err.find("Lua Error"), std::string::npos) << run.err;
+    PngImage shot(dir.file("window.png"));
+    ASSERT_EQ(shot.width(), 480);
+    EXPECT_TRUE(sky(shot.at(20, 150)));
+    EXPECT_GT(shot.count(150, 75, 180, 40, yellow), 200);
 }
