@@ -36,9 +36,12 @@ const char* const kPlay =
     "350 mousemove 130 100\n"
     "351 mousedown 130 100\n"
     "352 mouseup 130 100\n"
-    "# Q ends the game\n"
+    "# Q ends the game; the new high score asks for a name\n"
     "420 keydown q\n"
-    "421 keyup q\n";
+    "421 keyup q\n"
+    "430 text Ada\n"
+    "431 keydown return\n"
+    "432 keyup return\n";
 
 struct DemoRun {
     ProgramResult result;
@@ -114,21 +117,22 @@ TEST(Demo, PlayedByKeysAndTheMouse)
     EXPECT_GT(shot.count(8, 5, 90, 22, white), 20);
 }
 
-TEST(Demo, HighScoreSurvivesASecondRun)
+TEST(Demo, HighScoreAndItsNameSurviveASecondRun)
 {
     TempDir dir;
     const std::string save = dir.file("save");
     DemoRun first = playDemo(dir, save, kPlay, 460);
-    EXPECT_TRUE(contains(first.result.out, "level 2\ndrop 4 at 130\nscore 3\ngame over: score 3\nhigh score 3\n"))
+    EXPECT_TRUE(contains(first.result.out, "level 2\ndrop 4 at 130\nscore 3\ngame over: score 3\nhigh score 3\n"
+                                           "name Ada\n"))
         << first.result.out;
     // The game-over screen's title.
     EXPECT_GT(first.shot.count(150, 75, 180, 40, yellow), 200);
 
     DemoRun second = playDemo(dir, save, "", 30);
-    EXPECT_EQ(second.result.out, "Box Drop: best 3 by Player\n");
+    EXPECT_EQ(second.result.out, "Box Drop: best 3 by Ada\n");
     // The recent games are a saved table beside the saved values.
     const std::string table = readFile(save + "/save.datascores.xml");
-    EXPECT_TRUE(contains(table, ">Player</column>")) << table;
+    EXPECT_TRUE(contains(table, ">Ada</column>")) << table;
     EXPECT_TRUE(contains(table, ">3</column>")) << table;
     EXPECT_TRUE(fileExists(save + "/save.datapersistent.save"));
 }
