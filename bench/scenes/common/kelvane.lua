@@ -37,8 +37,8 @@ end
 -- The image port of a loader for a picture of the game project.
 function bench.image(view, name)
   local loader = assert(view:createNode(scenegraph.imageLoaderNode), "no image loader node")
-  loader.asset:setValue(name, true)
-  return loader.image
+  loader.name:setValue(name, true)
+  return loader.asset
 end
 
 Project = {}
@@ -66,7 +66,7 @@ function devices.setScreenSize(self, width, height)
 end
 
 function initEngine()
-  if assetManager then sharedAssetManager = assetManager.new() end
+  sharedAssetManager = assetManager.new()
   scene = scenegraph.scene.new(nil, sharedAssetManager)
   view = scene:createSpace(scenegraph.ortho2DSpace)
   view.width:setValue(bench.width, true)
@@ -84,4 +84,7 @@ function stop()
   if finish then finish() end
 end
 
-function shutdownEngine() scene:delete() end
+function shutdownEngine()
+  scene:delete()
+  sharedAssetManager:delete()
+end
