@@ -35,7 +35,8 @@ local paused = false
 local clock = 0             -- seconds of play, drives the particles
 local level, levelInfo = 1, nil
 local score, best, bestName = 0, 0, nil
-local playerName = "Player"
+local DEFAULT_NAME = "Player"
+local playerName = DEFAULT_NAME
 local craneX, craneDirection, craneSpeed = 240, 0, 220
 local boxesLeft, reloadIn, levelEndsIn = 0, 0, nil
 local nextBoxId = FIRST_BOX_ID
@@ -482,8 +483,10 @@ end
 
 local function askForName()
   print(string.format("high score %d", score))
-  -- The answer comes back later as the event "keyboardInputEntered".
-  callbacks.callExternalFunction("KeyboardInput", description.texts.prompt, playerName, false)
+  -- The answer comes back later as the event "keyboardInputEntered". A
+  -- returning player finds their name already typed.
+  local typed = playerName == DEFAULT_NAME and "" or playerName
+  callbacks.callExternalFunction("KeyboardInput", description.texts.prompt, typed, false)
 end
 
 local function gameOver()
