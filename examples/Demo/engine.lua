@@ -2,16 +2,17 @@
 --
 -- A crane runs along the top of the screen; the arrow keys or the mouse move
 -- it, space or a click drops the box it holds. Boxes that land in the basket
--- score. Each level (levels.xml) moves the basket and changes the boxes and
--- the gravity. At the end the score is kept: the best one in the saved values
--- with the name the player types, the last few games in a saved table.
+-- score; Q ends a game early. Each level (levels.xml) moves the basket and
+-- changes the boxes and the gravity. At the end the score is kept: the best
+-- one in the saved values with the name the player types, the last few games
+-- in a saved table.
 --
 -- The player calls the global functions below: initEngine once, then
 -- Project.new and project:load with the game project folder, reset, play,
 -- and update(seconds) for every frame, plus the input functions.
 
 local sg = scenegraph
-local W, H = 480, 320
+local W, H = 480, 320  -- until the game description says otherwise
 
 -- Fixture ids and collision categories. Two fixtures touch only when their
 -- ids are equal and one's mask names a category of the other's body; a body
@@ -34,7 +35,8 @@ local paused = false
 local clock = 0             -- seconds of play, drives the particles
 local level, levelInfo = 1, nil
 local score, best, bestName = 0, 0, nil
-local playerName = "Player"
+local DEFAULT_NAME = "Player"
+local playerName = DEFAULT_NAME
 local craneX, craneDirection, craneSpeed = 240, 0, 220
 local boxesLeft, reloadIn, levelEndsIn = 0, 0, nil
 local nextBoxId = FIRST_BOX_ID
@@ -145,7 +147,6 @@ end})
 local function create(parent, class)
   return parent:createNode(class) or ghost
 end
-local platformWrappers = platformWrappers or setmetatable({}, {__index = function() return function() end end})
 
 -- Colours reach sprites and particles through colour nodes.
 local function color(r, g, b, a)
@@ -161,8 +162,7 @@ end
 local loaders = {}
 local function picture(name)
   if not loaders[name] then
-    local loader = create(space, sg.imageLoaderNode)
-    if loader == ghost then return nil end
+    local loader = space:createNode(sg.imageLoaderNode)
     loader.name:setValue(name, true)
     loaders[name] = loader
   end
@@ -173,8 +173,7 @@ end
 -- picture over the sprite, 1 shows it at its own size, 2 tiles it.
 local function sprite(parent, name, x, y, w, h, hwrap, vwrap)
   local s = parent:createNode(sg.spriteNode)
-  local image = name and picture(name)
-  if image then s.image:setValue(image) end
+  if name then s.image:setValue(picture(name)) end
   s.x:setValue(x, true)
   s.y:setValue(y, true)
   s.width:setValue(w, true)
@@ -230,10 +229,10 @@ local function placeLabels()
 end
 
 local function soundPlayer(name)
-  local loader = create(space, sg.soundLoaderNode)
+  local loader = space:createNode(sg.soundLoaderNode)
   loader.name:setValue(name, true)
-  local player = create(space, sg.soundPlayerNode)
-  if loader ~= ghost and player ~= ghost then player.sound:setValue(loader.asset) end
+  local player = space:createNode(sg.soundPlayerNode)
+  player.sound:setValue(loader.asset)
   -- Positioned in the scene, heard from the listener.
   player.sourceRelative:setValue(false, true)
   return player
@@ -284,7 +283,7 @@ local function buildScene()
   stars.lifetime:setValue(1.2, true)
   stars.lifestart:setValue(1.2, true)
   stars.spawnParticles:setValue(true, true)
-  if picture("star") then stars.image:setValue(picture("star")) end
+  stars.image:setValue(picture("star"))
   stars.speed:setValue(150, true)
   stars.gravityY:setValue(-220, true)
   stars.size:setValue(14, true)
@@ -314,7 +313,7 @@ local function buildScene()
 
   -- Sound: the listener in the middle of the screen, a few knock players so
   -- knocks can overlap, and the chime of a box in the basket.
-  nodes.listener = create(space, sg.soundListenerNode)
+  nodes.listener = space:createNode(sg.soundListenerNode)
   nodes.listener.x:setValue(W / 2, true)
   nodes.listener.y:setValue(H / 2, true)
   for i = 1, 3 do thudPlayers[i] = soundPlayer("thud") end
@@ -473,7 +472,6 @@ local function startLevel(n)
   placeBasket(levelInfo.basketX, levelInfo.basketWidth)
   boxesLeft = levelInfo.boxes
   reloadIn, levelEndsIn = 0, nil
-  nodes.held.width:setValue(levelInfo.boxSize, true)
   nodes.held.height:setValue(levelInfo.boxSize, true)
   print("level " .. n)
 end
@@ -485,8 +483,10 @@ end
 
 local function askForName()
   print(string.format("high score %d", score))
-  -- The answer comes back later as the event "keyboardInputEntered".
-  callbacks.callExternalFunction("KeyboardInput", description.texts.prompt, playerName, false)
+  -- The answer comes back later as the event "keyboardInputEntered". A
+  -- returning player finds their name already typed.
+  local typed = playerName == DEFAULT_NAME and "" or playerName
+  callbacks.callExternalFunction("KeyboardInput", description.texts.prompt, typed, false)
 end
 
 local function gameOver()
@@ -606,6 +606,8 @@ end
 function Project:load(path)
   self.path = path
   description = readDescription(path)
+  W, H = description.width, description.height
+  game.attributes.displaySize = {width = {_value = W}, height = {_value = H}}
   readLevels(path .. "/" .. description.levels)
   loadScores(path .. "/" .. description.scores.file)
   best = tonumber(loadValue("highScore")) or 0
@@ -634,14 +636,17 @@ function Project:pathForSound(name)
 end
 
 function initEngine()
-  sharedAssetManager = assetManager and assetManager.new()
-  sharedSoundManager = soundManager and soundManager.new()
+  sharedAssetManager = assetManager.new()
+  sharedSoundManager = soundManager.new()
 end
 
+-- The scene goes first (its nodes use both managers), then the sound
+-- manager, which stops every source, so that no sound is still attached to
+-- one when the asset manager frees it.
 function shutdownEngine()
   Renderer:removeCurrentView()
-  if sharedAssetManager then sharedAssetManager:delete() end
   if sharedSoundManager then sharedSoundManager:delete() end
+  if sharedAssetManager then sharedAssetManager:delete() end
   sharedAssetManager, sharedSoundManager = nil, nil
 end
 
@@ -676,6 +681,7 @@ function behaviorInitiatedPause()
 end
 
 function update(dt)
+  if not scene then return end  -- the player took the view away
   dt = math.min(dt, 0.1)
   clock = clock + dt
   if state == "play" then
@@ -701,8 +707,8 @@ function update(dt)
   nodes.stars.time:setValue(clock, true)
 
   placeLabels()
-  if sharedSoundManager then sharedSoundManager:update() end
-  if scene then scene:render() end
+  sharedSoundManager:update()
+  scene:render()
 end
 
 function render()
@@ -719,7 +725,7 @@ function keyDown(key)
   elseif key == "left" then craneDirection = -1
   elseif key == "right" then craneDirection = 1
   elseif key == "space" or key == "down" then drop()
-  elseif key == "esc" then gameOver()
+  elseif key == "q" or key == "Q" then gameOver()  -- Escape leaves full screen
   end
 end
 

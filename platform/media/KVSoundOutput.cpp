@@ -2,6 +2,7 @@
 
 #include <AL/alext.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>

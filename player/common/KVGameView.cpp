@@ -102,6 +102,45 @@ void KVGameView::applyPendingViewport()
     glViewport(v.x, v.y, v.width, v.height);
 }
 
+void KVGameView::setOverlay(Overlay overlay)
+{
+    Overlay old;  // released outside the lock
+    std::lock_guard<std::mutex> lock(overlayMutex_);
+    old = std::move(overlay_);
+    overlay_ = std::move(overlay);
+}
+
+bool KVGameView::drawOverlay()
+{
+    Overlay overlay;
+    {
+        std::lock_guard<std::mutex> lock(overlayMutex_);
+        overlay = overlay_;
+    }
+    return overlay && overlay(window_.drawableSize());
+}
+
+void KVGameView::redisplayOverlay()
+{
+    // A running loop draws the overlay with its next frame.
+    if (animating())
+        return;
+    window_.context().makeCurrent();
+    lockContext();
+    bool drew = false;
+    try {
+        drew = drawOverlay();
+    } catch (...) {
+        unlockContext();
+        throw;
+    }
+    if (drew)
+        glFinish();
+    unlockContext();
+    if (drew)
+        window_.context().swap();
+}
+
 void KVGameView::play()
 {
     window_.context().makeCurrent();
@@ -220,6 +259,7 @@ void KVGameView::drawView()
     try {
         applyPendingViewport();
         drawFrame();
+        drawOverlay();
     } catch (...) {
         unlockContext();
         throw;
@@ -295,6 +335,12 @@ void KVGameView::refreshFrame()
         throw;
     }
     unlockState();
+    try {
+        drawOverlay();
+    } catch (...) {
+        unlockContext();
+        throw;
+    }
     glFinish();
     unlockContext();
     window_.context().swap();

@@ -74,6 +74,17 @@ public:
     KVViewGeometry geometry() const;
 
     void setFrameOptions(FrameOptions options) { frameOptions_ = std::move(options); }
+
+    // Drawn over every frame and redisplay, on the drawing thread with the
+    // context current and locked; receives the drawable size in pixels and
+    // answers whether it drew anything. Any thread may set it.
+    using Overlay = std::function<bool(KVSize drawable)>;
+    void setOverlay(Overlay overlay);
+    // While the loop is not running: draws the overlay alone and presents
+    // it, if it draws anything (on the loop's thread).
+    void redisplayOverlay();
+    // Asks the loop's thread for redisplayOverlay (this view: at once).
+    virtual void setNeedsOverlayDisplay() { redisplayOverlay(); }
     long framesDrawn() const { return frames_.load(); }
 
     // Sets the drawing state every frame starts from; the context must be
@@ -133,6 +144,7 @@ private:
     void keyEvent(const KVKeyEvent& event, const char* function);
     void postMouse(const char* function, KVPoint windowPoint);
     void applyPendingViewport();
+    bool drawOverlay();
 
     KVGameWindow& window_;
     std::atomic<bool> drawingEnabled_{false};
@@ -158,4 +170,6 @@ private:
 
     FrameOptions frameOptions_;
     std::atomic<long> frames_{0};
+    std::mutex overlayMutex_;
+    Overlay overlay_;
 };

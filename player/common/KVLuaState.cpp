@@ -85,6 +85,15 @@ void KVLuaState::lockStateServingMainThread()
     KVThreadWait::acquire([this] { return tryLockState(); }, [this] { lockState(); });
 }
 
+bool KVLuaState::registerExternalFunction(KVObject* target, void* context, const std::string& selector,
+                                          const std::string& name)
+{
+    if (!state())
+        return false;
+    return KVExternalFunctionTable::externalFunctionTableForState(state())->registerTarget(target, context, selector,
+                                                                                            name);
+}
+
 bool KVLuaState::hasGameTable()
 {
     lua_State* L = state();

@@ -44,6 +44,12 @@ public:
     // with the state lock held, so the handler must not take it again.
     void setGameDidEnd(std::function<void()> handler) { gameDidEnd_ = std::move(handler); }
 
+    // Offers the target's method to the script as the external function
+    // name, with the context as its first argument; false, logged, when the
+    // method cannot be registered.
+    bool registerExternalFunction(KVObject* target, void* context, const std::string& selector,
+                                  const std::string& name);
+
     // Takes the state lock; on the main thread, serves the main-thread queue
     // while another thread holds it.
     void lockStateServingMainThread();

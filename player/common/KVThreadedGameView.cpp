@@ -73,6 +73,15 @@ void KVThreadedGameView::drawRect()
     performOnRenderThread([this] { KVGameView::drawRect(); }, false);
 }
 
+void KVThreadedGameView::setNeedsOverlayDisplay()
+{
+    if (!thread_) {
+        KVGameView::setNeedsOverlayDisplay();
+        return;
+    }
+    performOnRenderThread([this] { redisplayOverlay(); }, false);
+}
+
 void KVThreadedGameView::postEvent(const std::string& function, const LuaArguments& args)
 {
     if (!thread_) {

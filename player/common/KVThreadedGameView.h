@@ -31,6 +31,8 @@ public:
     void drawRect() override;
     void postEvent(const std::string& function, const LuaArguments& args) override;
     void postEventHelper(const std::string& function, const LuaArguments& args);
+    // The overlay is redrawn on the render thread, without waiting.
+    void setNeedsOverlayDisplay() override;
 
     void playWaitUntilDone(bool wait);
     void pauseWaitUntilDone(bool wait, bool initiatedBySystem);

@@ -4,12 +4,14 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "platform/objects/KVNumber.h"
 #include "platform/objects/KVString.h"
 #include "player/common/KVGameView.h"
 #include "player/common/KVKeyNames.h"
+#include "player/common/KVKeyboardInputViewController.h"
 
 namespace {
 
@@ -48,7 +50,7 @@ std::optional<KVScriptedInput> KVScriptedInput::load(const std::string& path, st
 std::optional<KVScriptedInput> KVScriptedInput::parse(const std::string& text, const std::string& name,
                                                       std::string* error)
 {
-    KVScriptedInput input;
+    std::map<long, std::vector<Event>> frames;
     std::istringstream lines(text);
     std::string line;
     for (int number = 1; std::getline(lines, line); ++number) {
@@ -96,29 +98,47 @@ std::optional<KVScriptedInput> KVScriptedInput::parse(const std::string& text, c
         } else {
             return fail("unknown event: " + kindWord);
         }
-        input.frames_[static_cast<long>(frameValue)].push_back(event);
+        frames[static_cast<long>(frameValue)].push_back(event);
     }
+    KVScriptedInput input;
+    for (auto& frame : frames)
+        for (Event& event : frame.second)
+            input.events_.push_back(Timed{frame.first, std::move(event)});
     return input;
 }
 
-const std::vector<KVScriptedInput::Event>& KVScriptedInput::eventsForFrame(long frame) const
+std::optional<KVScriptedInput::Event> KVScriptedInput::take(long frame)
 {
-    static const std::vector<Event> none;
-    auto it = frames_.find(frame);
-    return it == frames_.end() ? none : it->second;
+    std::lock_guard<std::mutex> lock(*mutex_);
+    if (next_ >= events_.size() || events_[next_].frame > frame)
+        return std::nullopt;
+    return events_[next_++].event;
 }
 
-size_t KVScriptedInput::eventCount() const
+bool KVScriptedInput::answerPrompt(KVKeyboardInputViewController& prompt)
 {
-    size_t count = 0;
-    for (const auto& f : frames_)
-        count += f.second.size();
-    return count;
+    while (std::optional<Event> e = take(std::numeric_limits<long>::max())) {
+        if (e->kind == Kind::Text) {
+            prompt.insertText(e->text);
+        } else if (e->kind == Kind::KeyDown && e->text == "delete") {
+            prompt.deleteBackward();
+        } else if (e->kind == Kind::KeyDown && e->text == "return") {
+            prompt.finishedEnteringText();
+            return true;
+        }
+    }
+    return false;
 }
 
-void KVScriptedInput::deliver(long frame, KVGameView& view) const
+void KVScriptedInput::deliver(long frame, KVGameView& view)
 {
-    for (const Event& e : eventsForFrame(frame)) {
+    // One event at a time, with no lock held while the script runs: an
+    // event may bring up a prompt, which then takes the ones after it.
+    while (!(hold_ && hold_())) {
+        const std::optional<Event> next = take(frame);
+        if (!next)
+            return;
+        const Event& e = *next;
         switch (e.kind) {
         case Kind::KeyDown:
         case Kind::KeyUp:

@@ -7,11 +7,13 @@
 
 #include "engine/bridge/LuaErrorException.h"
 #include "engine/bridge/LuaObject.h"
+#include "platform/bundle/KVLocalizedStrings.h"
 #include "platform/image/KVBitmap.h"
 #include "platform/objects/KVLogLine.h"
 #include "platform/objects/KVNull.h"
 #include "platform/paths/XdgPaths.h"
 #include "platform/runloop/KVMainThreadQueue.h"
+#include "player/common/KVKeyboardInputViewController.h"
 #include "player/common/KVOffscreenGameWindow.h"
 #include "player/standalone/KVIntroMovieViewController.h"
 #include "player/standalone/KVLoadingImageViewController.h"
@@ -81,6 +83,9 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
             return false;
         }
     }
+
+    KVLocalizedStrings::setMainTable(std::make_shared<const KVLocalizedStrings>(KVLocalizedStrings::forResources(
+        bundle_.resourcesPath(), KVLocalizedStrings::preferredLanguages())));
 
     std::string error;
     const KVSize loading{LoadingWidth, LoadingHeight};
@@ -219,8 +224,11 @@ void KelvanePlayerAppDelegate::createGameView()
     KVGameView::FrameOptions frames;
     frames.fixedStep = options_.fixedStep;
     frames.backToBack = options_.headless || options_.noVsync;
-    if (scriptedInput_)
+    if (scriptedInput_) {
+        // A shown prompt takes the events that follow (servePrompt).
+        scriptedInput_->setHold([this] { return isShowingPrompt(); });
         frames.beforeFrame = [this](long frame) { scriptedInput_->deliver(frame, *gameView_); };
+    }
     frames.afterFrame = [this](long frame, double ms) { afterFrame(frame, ms); };
     gameView_->setFrameOptions(std::move(frames));
     if (contextOnMainThread_)
@@ -286,6 +294,9 @@ void KelvanePlayerAppDelegate::loadAndCreateGameView()
     if (!gameView_)
         createGameView();
     loadGameBundle();
+    keyboardInputSupport_ = KVKeyboardInputSupport::create(gameView_.get(), window_.get());
+    openUrlSupport_ = KVOpenURLSupport::create(gameView_.get());
+    metricsSupport_ = KVMetricsSupport::create(gameView_.get());
     setGameReady(true);
 }
 
@@ -299,8 +310,82 @@ void KelvanePlayerAppDelegate::actuallyStartGame()
     fadeStartedAt_ = KVApplication::now();
 }
 
+bool KelvanePlayerAppDelegate::isShowingPrompt() const
+{
+    return keyboardInputSupport_ && keyboardInputSupport_->isShowingPrompt();
+}
+
+void KelvanePlayerAppDelegate::servePrompt()
+{
+    if (!isShowingPrompt()) {
+        promptServed_ = false;
+        return;
+    }
+    KVKeyboardInputViewController& prompt = keyboardInputSupport_->keyboardInputViewController();
+    if (!promptServed_) {
+        promptServed_ = true;
+        if (sdlWindow_) {
+            // Input methods put their candidates by the field.
+            const KVSize content = window_->contentSize();
+            const KVPromptRect field = KVKeyboardInputViewController::layout(content).field;
+            SDL_Rect area{static_cast<int>(field.x), static_cast<int>(content.height - field.y - field.height),
+                          static_cast<int>(field.width), static_cast<int>(field.height)};
+            SDL_SetTextInputRect(&area);
+        }
+    }
+    if (scriptedInput_ && scriptedInput_->answerPrompt(prompt))
+        return;
+    if (options_.headless) {
+        KVLogLine("KeyboardInput: no scripted answer (text, then keydown return); confirming \"%s\"",
+                  prompt.text().c_str());
+        prompt.finishedEnteringText();
+    }
+}
+
+bool KelvanePlayerAppDelegate::promptEvent(const SDL_Event& event)
+{
+    if (!isShowingPrompt())
+        return false;
+    KVKeyboardInputViewController& prompt = keyboardInputSupport_->keyboardInputViewController();
+    switch (event.type) {
+    case SDL_TEXTINPUT:
+        prompt.insertText(event.text.text);
+        return true;
+    case SDL_TEXTEDITING:
+        prompt.setMarkedText(event.edit.text);
+        return true;
+    case SDL_KEYDOWN: {
+        const SDL_Keycode key = event.key.keysym.sym;
+        const bool paste = (key == SDLK_v && (event.key.keysym.mod & KMOD_CTRL)) ||
+                           (key == SDLK_INSERT && (event.key.keysym.mod & KMOD_SHIFT));
+        if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
+            if (!event.key.repeat)
+                prompt.finishedEnteringText();
+        } else if (key == SDLK_BACKSPACE) {
+            if (prompt.markedText().empty())
+                prompt.deleteBackward();
+        } else if (paste && SDL_HasClipboardText()) {
+            char* text = SDL_GetClipboardText();
+            prompt.insertText(text ? text : "");
+            SDL_free(text);
+        }
+        return true;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+        if (event.button.button == SDL_BUTTON_LEFT)
+            prompt.clickAt({static_cast<double>(event.button.x), window_->contentSize().height - event.button.y});
+        return true;
+    case SDL_MOUSEBUTTONUP:
+    case SDL_MOUSEMOTION:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void KelvanePlayerAppDelegate::tick(double now)
 {
+    servePrompt();
     if (!contextOnMainThread_ || !introViewController_ || !sdlWindow_)
         return;
     float opacity = 1;
@@ -421,7 +506,9 @@ void KelvanePlayerAppDelegate::keyEvent(const SDL_Event& event)
     const SDL_KeyboardEvent& key = event.key;
     const bool down = event.type == SDL_KEYDOWN;
     if (KVSDLInputTranslator::isModifierKey(key.keysym.scancode)) {
-        if (!key.repeat)
+        // Modifiers typed into the prompt stay there; the game sees the
+        // change with its next modifier event.
+        if (!key.repeat && !isShowingPrompt())
             gameView_->flagsChanged(KVSDLInputTranslator::modifierFlags(key.keysym.mod));
         return;
     }
@@ -437,6 +524,12 @@ void KelvanePlayerAppDelegate::keyEvent(const SDL_Event& event)
             playerKeysDown_.insert(scancode);
             toggleFullScreen();
         }
+        return;
+    }
+    // The prompt takes the keys pressed while it is shown, releases too.
+    if (down && isShowingPrompt()) {
+        playerKeysDown_.insert(scancode);
+        promptEvent(event);
         return;
     }
     if (!down) {
@@ -468,6 +561,10 @@ void KelvanePlayerAppDelegate::handleEvent(const SDL_Event& event)
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             if (gameView_ && playing_)
                 gameView_->reshape();
+            if (isShowingPrompt()) {
+                keyboardInputSupport_->keyboardInputViewController().updateViewSize();
+                promptServed_ = false;
+            }
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
             if (gameView_ && playing_ && !pausedByMinimise_) {
@@ -485,6 +582,8 @@ void KelvanePlayerAppDelegate::handleEvent(const SDL_Event& event)
         case SDL_WINDOWEVENT_EXPOSED:
             if (gameView_ && playing_)
                 gameView_->drawRect();
+            if (isShowingPrompt())
+                gameView_->setNeedsOverlayDisplay();
             break;
         default:
             break;
@@ -493,6 +592,8 @@ void KelvanePlayerAppDelegate::handleEvent(const SDL_Event& event)
     }
     // Input reaches the game once it plays.
     if (!gameView_ || !playing_)
+        return;
+    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP && promptEvent(event))
         return;
     switch (event.type) {
     case SDL_KEYDOWN:

@@ -12,7 +12,10 @@
 #include "platform/notify/KVNotificationCenter.h"
 #include "player/common/GameBundle.h"
 #include "player/common/KVGameWindow.h"
+#include "player/common/KVKeyboardInputSupport.h"
 #include "player/common/KVLuaState.h"
+#include "player/common/KVMetricsSupport.h"
+#include "player/common/KVOpenURLSupport.h"
 #include "player/common/KVThreadedGameView.h"
 #include "player/standalone/CommandLine.h"
 #include "player/standalone/KVApplication.h"
@@ -66,12 +69,19 @@ public:
     KVThreadedGameView* gameView() const { return gameView_.get(); }
     KVLuaState* luaState() const { return luaState_.get(); }
     bool isPlaying() const { return playing_; }
+    KVKeyboardInputSupport* keyboardInputSupport() const { return keyboardInputSupport_.get(); }
 
 private:
     void gameDidEnd();
     void afterFrame(long frame, double milliseconds);
     bool writeScreenshot();
     void keyEvent(const SDL_Event& event);
+    bool isShowingPrompt() const;
+    // The keyboard prompt's share of the main loop: its text-input area,
+    // and its answer from scripted input (headless runs never wait).
+    void servePrompt();
+    // Window input while the prompt is shown; true when the prompt took it.
+    bool promptEvent(const SDL_Event& event);
 
     KVApplication& app_;
     const GameBundle& bundle_;
@@ -88,6 +98,10 @@ private:
     Ref<KVLuaState> luaState_;
     std::string gamePath_;
     bool startFullScreen_ = false;
+    Ref<KVKeyboardInputSupport> keyboardInputSupport_;
+    Ref<KVOpenURLSupport> openUrlSupport_;
+    Ref<KVMetricsSupport> metricsSupport_;
+    bool promptServed_ = false;  // the shown prompt has its text-input area
 
     bool contextOnMainThread_ = false;
     bool playing_ = false;

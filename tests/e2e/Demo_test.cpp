@@ -2,6 +2,8 @@
 // its screens checked by pixels, its high score kept between two runs.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include "tests/support/PngImage.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -34,9 +36,12 @@ const char* const kPlay =
     "350 mousemove 130 100\n"
     "351 mousedown 130 100\n"
     "352 mouseup 130 100\n"
-    "# Escape ends the game\n"
-    "420 keydown esc\n"
-    "421 keyup esc\n";
+    "# Q ends the game; the new high score asks for a name\n"
+    "420 keydown q\n"
+    "421 keyup q\n"
+    "430 text Ada\n"
+    "431 keydown return\n"
+    "432 keyup return\n";
 
 struct DemoRun {
     ProgramResult result;
@@ -112,21 +117,44 @@ TEST(Demo, PlayedByKeysAndTheMouse)
     EXPECT_GT(shot.count(8, 5, 90, 22, white), 20);
 }
 
-TEST(Demo, HighScoreSurvivesASecondRun)
+TEST(Demo, HighScoreAndItsNameSurviveASecondRun)
 {
     TempDir dir;
     const std::string save = dir.file("save");
     DemoRun first = playDemo(dir, save, kPlay, 460);
-    EXPECT_TRUE(contains(first.result.out, "level 2\ndrop 4 at 130\nscore 3\ngame over: score 3\nhigh score 3\n"))
+    EXPECT_TRUE(contains(first.result.out, "level 2\ndrop 4 at 130\nscore 3\ngame over: score 3\nhigh score 3\n"
+                                           "name Ada\n"))
         << first.result.out;
     // The game-over screen's title.
     EXPECT_GT(first.shot.count(150, 75, 180, 40, yellow), 200);
 
     DemoRun second = playDemo(dir, save, "", 30);
-    EXPECT_EQ(second.result.out, "Box Drop: best 3 by Player\n");
+    EXPECT_EQ(second.result.out, "Box Drop: best 3 by Ada\n");
     // The recent games are a saved table beside the saved values.
     const std::string table = readFile(save + "/save.datascores.xml");
-    EXPECT_TRUE(contains(table, ">Player</column>")) << table;
+    EXPECT_TRUE(contains(table, ">Ada</column>")) << table;
     EXPECT_TRUE(contains(table, ">3</column>")) << table;
     EXPECT_TRUE(fileExists(save + "/save.datapersistent.save"));
+}
+
+TEST(Demo, InAWindowAfterItsLoadingImage)
+{
+    if (access("/usr/bin/xvfb-run", X_OK) != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    TempDir dir;
+    // Default.png first sizes the window to itself; the game then takes the
+    // size its description gives, which happens to be the same.
+    PngImage loading(kDemo + "/Contents/Resources/Default.png");
+    EXPECT_EQ(loading.width(), 480);
+    EXPECT_EQ(loading.height(), 320);
+    ProgramResult run = runProgram({"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1024x768x24", kPlayer, "--frames",
+                                    "60", "--screenshot", dir.file("window.png"), "--save-dir", dir.file("save"), kDemo},
+                                   {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Box Drop: no high score yet\n");
+    EXPECT_EQ(run.err.find("Lua Error"), std::string::npos) << run.err;
+    PngImage shot(dir.file("window.png"));
+    ASSERT_EQ(shot.width(), 480);
+    EXPECT_TRUE(sky(shot.at(20, 150)));
+    EXPECT_GT(shot.count(150, 75, 180, 40, yellow), 200);
 }

@@ -72,6 +72,24 @@ std::string pixelAt(const std::string& png, int x, int y)
     return result;
 }
 
+// How many pixels of the rectangle (from the top left) are darker than mid grey.
+int darkPixelsIn(const std::string& png, int x0, int y0, int width, int height)
+{
+    SDL_Surface* loaded = IMG_Load(png.c_str());
+    if (!loaded)
+        return -1;
+    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
+    SDL_FreeSurface(loaded);
+    int dark = 0;
+    for (int y = y0; y < y0 + height && y < rgba->h; ++y)
+        for (int x = x0; x < x0 + width && x < rgba->w; ++x) {
+            const auto* p = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch + x * 4;
+            dark += p[0] + p[1] + p[2] < 384;
+        }
+    SDL_FreeSurface(rgba);
+    return dark;
+}
+
 bool contains(const std::string& text, const std::string& part)
 {
     return text.find(part) != std::string::npos;
@@ -139,6 +157,29 @@ TEST(WindowE2E, UnsynchronisedWindowedRunEndsAfterItsFrames)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(contains(run.out, "\nframes 30, median ")) << run.out;
     EXPECT_FALSE(contains(run.err, "Lua Error")) << run.err;
+}
+
+TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
+{
+    if (!haveXvfb())
+        GTEST_SKIP() << "xvfb-run is not installed";
+    TempDir dir;
+    const Session s = runSession(dir, "prompt");
+    ASSERT_EQ(s.status, "0\n") << s.log << s.out;
+    const std::string& out = s.out;
+    EXPECT_TRUE(contains(out, "keyDown n\nasking\npause\n")) << out;
+    EXPECT_TRUE(contains(out, "keyboardInputEntered Zo\xC3\xA9\nplay\n")) << "the answer, then play again\n" << out;
+    EXPECT_TRUE(contains(out, "keyDown a\n")) << "keys reach the game again";
+    EXPECT_FALSE(contains(out, "keyDown Z")) << "typing went to the prompt, not the game";
+    EXPECT_FALSE(contains(out, "keyDown return")) << out;
+
+    // The prompt over the 480 x 320 window centred on the 1280 x 800
+    // screen: its background, its button, and the field white until typed.
+    const std::string shots = dir.file("prompt/");
+    EXPECT_EQ(pixelAt(shots + "prompt.png", 400 + 5, 240 + 315), "235 235 240");
+    EXPECT_EQ(pixelAt(shots + "prompt.png", 400 + 370, 240 + 130), "41 112 230");
+    EXPECT_EQ(darkPixelsIn(shots + "prompt.png", 400 + 34, 240 + 72, 100, 32), 0) << "an empty field (the caret left of it)";
+    EXPECT_GT(darkPixelsIn(shots + "typed.png", 400 + 34, 240 + 72, 100, 32), 40) << "the typed name shows";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #              closing the window (with a window manager running).
 # MODE "movie": an intro movie, then the game; closing the window.
 # MODE "broken-movie": an unplayable intro movie, then the game.
+# MODE "prompt": the key n asks for a name; it is typed into the prompt.
 set -u
 player=$1
 bundle=$2
@@ -26,6 +27,18 @@ full) convert -size 320x200 xc:'#ff8000' "$game/Contents/Resources/Default.png" 
 movie) ffmpeg -loglevel error -f lavfi -i color=c=blue:s=320x240:d=0.6 -c:v mpeg4 -f mov \
          "$game/Contents/Resources/intro-mac.mov" ;;
 broken-movie) echo "not a movie" > "$game/Contents/Resources/intro-mac.mov" ;;
+prompt) cat >> "$game/Contents/Resources/engine64.luo" <<'EOF'
+function keyDown(k)
+  print("keyDown " .. k)
+  if k == "n" then
+    callbacks.callExternalFunction("KeyboardInput", "What is your name?", "", false)
+    print("asking")
+  end
+end
+function behaviorInitiatedPause() print("pause") end
+function raiseExternalEvent(name, args) print(name .. " " .. tostring(args[1])) end
+EOF
+  ;;
 esac
 
 openbox > /dev/null 2>&1 &
@@ -102,6 +115,32 @@ if [ "$mode" = full ]; then
   waitfor "screen 1280x800"
   xdotool key alt+Return
   sleep 0.5
+fi
+
+if [ "$mode" = prompt ]; then
+  xdotool key --window "$wid" n
+  waitfor asking || exit 1
+  waitfor pause
+  # A loaded machine may show the prompt late: wait until the centre of the
+  # centred window is no longer the game's black (at most 10 s).
+  for _ in $(seq 100); do
+    import -window root "$out/prompt.png"
+    [ "$(convert "$out/prompt.png" -format '%[pixel:p{640,400}]' info:)" != "srgb(0,0,0)" ] && break
+    sleep 0.1
+  done
+  # Typed as a user types: to the focused window, an accent included.
+  xdotool type --delay 80 'Zoé'
+  # Then until the field (left of the caret's start excluded) shows ink.
+  for _ in $(seq 100); do
+    import -window root "$out/typed.png"
+    [ "$(convert "$out/typed.png" -crop 100x32+434+312 +repage -format '%[fx:mean<0.98]' info:)" = 1 ] && break
+    sleep 0.1
+  done
+  xdotool key Return
+  waitfor "keyboardInputEntered Zoé"
+  sleep 0.3
+  xdotool key --window "$wid" a
+  waitfor "keyDown a"
 fi
 
 xdotool windowactivate --sync "$wid" 2>/dev/null

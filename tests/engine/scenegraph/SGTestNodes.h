@@ -1,7 +1,11 @@
 // Small node classes for the scene-graph tests: one that counts its
-// computes, one that records when it draws, both able to report their death.
+// computes, one that records when it draws, both able to report their death,
+// and one that records where it draws.
 #pragma once
 
+#include <GL/gl.h>
+
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -82,3 +86,29 @@ private:
 };
 
 using Log = std::vector<std::string>;
+
+// Records the model-view translation at which it is drawn.
+class OffsetRecordingNode : public SGRenderNode {
+public:
+    struct Offset {
+        float x, y;
+        bool operator==(const Offset& o) const { return x == o.x && y == o.y; }
+    };
+
+    OffsetRecordingNode() : SGRenderNode(SGNodeClass::spriteNode) {}
+
+    void compute() override
+    {
+        setDirty(false);
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        offsets.push_back({m[12], m[13]});
+    }
+
+    std::vector<Offset> offsets;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const OffsetRecordingNode::Offset& o)
+{
+    return out << "(" << o.x << ", " << o.y << ")";
+}

@@ -1,8 +1,14 @@
 // The player program run as users and tests run it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
+#include <thread>
 
 #include <SDL2/SDL_image.h>
 
@@ -226,6 +232,73 @@ TEST(Player, ZippedGamesAndTheBundleAroundTheProgram)
     ProgramResult own = runProgram({inner + "/kelvane-player", "--headless", "--frames", "1"}, env);
     EXPECT_EQ(own.status, 0) << own.err;
     EXPECT_EQ(own.out, "zipped play\n");
+}
+
+TEST(Player, OpensOnlyWebAndMailURLsWithTheDesktopOpener)
+{
+    TempDir dir;
+    // A stand-in opener, first on PATH, that records its arguments.
+    std::filesystem::create_directories(dir.file("bin"));
+    writeFile(dir.file("bin/xdg-open"), "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" >> \"$KV_OPENED\"\necho >> \"$KV_OPENED\"\n");
+    chmod(dir.file("bin/xdg-open").c_str(), 0755);
+    const std::string bundle = makeBundle(dir, R"lua(
+        function play()
+            for _, url in ipairs({"https://example.test/?q=1&r=$(id)", "HTTP://example.test/page",
+                                  "mailto:someone@example.test", "file:///etc/passwd", "javascript:alert(1)",
+                                  "steam://run/1", "-https://x", "http:", "https://example.test/a b"}) do
+                callbacks.callExternalFunction("openURL", url, true)
+            end
+            callbacks.callExternalFunction("openURL", nil, false)
+            callbacks.callExternalFunction("TrackSceneChange", "menu", "level")
+            print("asked")
+        end)lua", "Opener");
+    const char* path = std::getenv("PATH");
+    ProgramResult run = runProgram({kPlayer, "--headless", "--frames", "1", bundle},
+                                   {"PATH=" + dir.file("bin") + ":" + (path ? path : "/usr/bin:/bin"),
+                                    "KV_OPENED=" + dir.file("opened"), "XDG_DATA_HOME=" + dir.file("data")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "asked\n");
+
+    // The opener runs on its own; wait for its three records.
+    std::vector<std::string> opened;
+    for (int i = 0; i < 200 && opened.size() < 3; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        opened.clear();
+        std::istringstream lines(readFile(dir.file("opened")));
+        for (std::string line; std::getline(lines, line);)
+            opened.push_back(line);
+    }
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(opened, (std::vector<std::string>{"1|HTTP://example.test/page|", "1|https://example.test/?q=1&r=$(id)|",
+                                                "1|mailto:someone@example.test|"}));
+    for (const char* refused : {"\"file:///etc/passwd\" refused", "\"javascript:alert(1)\" refused",
+                                "\"steam://run/1\" refused", "\"-https://x\" refused", "\"http:\" refused",
+                                "\"https://example.test/a b\" refused"})
+        EXPECT_NE(run.err.find(refused), std::string::npos) << refused << "\n" << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 6) << run.err;
+}
+
+TEST(Player, AHeadlessPromptNeverWaits)
+{
+    TempDir dir;
+    const std::string bundle = makeBundle(dir, R"(
+        frames = 0
+        function update(dt)
+            frames = frames + 1
+            if frames == 1 then callbacks.callExternalFunction("KeyboardInput", "Name?", "Guest", false) end
+        end
+        function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end
+        function stop() print("stop after " .. frames) end)", "Asker");
+    const std::vector<std::string> env = {"XDG_DATA_HOME=" + dir.file("data")};
+    ProgramResult none = runProgram({kPlayer, "--headless", "--frames", "3", bundle}, env);
+    EXPECT_EQ(none.status, 0) << none.err;
+    EXPECT_EQ(none.out, "keyboardInputEntered Guest\nstop after 3\n");
+    EXPECT_NE(none.err.find("no scripted answer"), std::string::npos) << none.err;
+
+    // Scripted text without a Return: what the prompt holds by then.
+    writeFile(dir.file("input"), "1 text , Ada\n");
+    ProgramResult partial = runProgram({kPlayer, "--headless", "--frames", "3", "--input", dir.file("input"), bundle}, env);
+    EXPECT_EQ(partial.out, "keyboardInputEntered Guest, Ada\nstop after 3\n") << partial.err;
 }
 
 }  // namespace

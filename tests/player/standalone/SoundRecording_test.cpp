@@ -2,8 +2,10 @@
 // back end and measured with sox.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -37,17 +39,76 @@ double soxRms(const std::string& wav, double start, double seconds)
     return std::strtod(r.err.c_str() + at + 18, nullptr);
 }
 
-// Music from the start, stopped by the script after one second; the game
-// ends half a second later.
-const char* kMusicScript = R"(
-Project = {new = function() return {load = function(self, path) gamePath = path end} end}
+// sox's rough frequency estimate (Hz) of the same stretch; -1 on failure.
+double soxFrequency(const std::string& wav, double start, double seconds)
+{
+    const ProgramResult r =
+        runProgram({"/usr/bin/sox", wav, "-n", "trim", std::to_string(start), std::to_string(seconds), "stat"});
+    const size_t at = r.err.find("Rough   frequency:");
+    if (r.status != 0 || at == std::string::npos)
+        return -1;
+    return std::strtod(r.err.c_str() + at + 18, nullptr);
+}
+
+// Where the file sounds: stretches of 10 ms blocks whose peak is above the
+// dither of silence, as sox reads the samples (seconds from the start).
+struct Stretch {
+    double start;
+    double end;
+};
+
+std::vector<Stretch> soundingStretches(const std::string& wav)
+{
+    const std::string raw = wav + ".raw";
+    const ProgramResult r = runProgram({"/usr/bin/sox", wav, "-t", "raw", "-e", "signed-integer", "-b", "16", "-c",
+                                        "1", "-r", "44100", raw});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::string bytes = readFile(raw);
+    const size_t count = bytes.size() / 2;
+    constexpr size_t kBlock = 441;
+    std::vector<Stretch> stretches;
+    bool sounding = false;
+    for (size_t block = 0; block * kBlock < count; ++block) {
+        int loudest = 0;
+        for (size_t i = block * kBlock; i < std::min(count, (block + 1) * kBlock); ++i) {
+            const auto sample = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                                     static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
+            loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+        }
+        const double at = static_cast<double>(block) / 100;
+        if (loudest > 100 && !sounding)
+            stretches.push_back({at, at});
+        if (loudest > 100)
+            stretches.back().end = at + 0.01;
+        sounding = loudest > 100;
+    }
+    return stretches;
+}
+
+// Music from the start, stopped by the script after one second; at 1.3 s a
+// sound player node plays the effect "boom" loaded by the asset manager;
+// the game ends at 2 s.
+const char* kMusicAndEffectScript = R"(
+Project = {new = function() return {
+    load = function(self, path) gamePath = path end,
+    pathForSound = function(self, name) return gamePath .. "/" .. name .. ".wav" end,
+} end}
 function play()
     sharedSoundManager = soundManager.new()
+    sharedAssetManager = assetManager.new()
+    scene = scenegraph.scene.new(sharedSoundManager, sharedAssetManager)
+    local space = scene:createSpace(scenegraph.ortho2DSpace)
+    space:createNode(scenegraph.soundListenerNode)
+    local loader = space:createNode(scenegraph.soundLoaderNode)
+    effect = space:createNode(scenegraph.soundPlayerNode)
+    loader.name:setValue("boom", true)
+    effect.sound:setValue(loader.asset)
     platformWrappers.playMusic(gamePath .. "/music.wav", 1)
     print("music playing " .. platformWrappers.isMusicPlaying())
     start = platformWrappers.getSystemTime()
 end
 function update(dt)
+    scene:render()
     sharedSoundManager:update()
     local t = platformWrappers.getSystemTime() - start
     if t > 1.0 and not stopped then
@@ -55,17 +116,33 @@ function update(dt)
         stopped = true
         print("music playing " .. platformWrappers.isMusicPlaying())
     end
-    if t > 1.5 then callbacks.gameDidEnd() end
+    if t > 1.3 and not fired then
+        effect.trigger:setValue(true, true)
+        print("effect playing " .. tostring(effect.playing:value()))
+        effect.trigger:setValue(false, true)
+        fired = true
+    end
+    if t > 2.0 then
+        print("effect playing " .. tostring(effect.playing:value()))
+        callbacks.gameDidEnd()
+    end
+end
+function shutdownEngine()
+    scene:delete()
+    sharedAssetManager:delete()
+    sharedSoundManager:delete()
 end
 )";
 
-TEST(SoundRecording, MusicIsHeardUntilTheScriptStopsIt)
+TEST(SoundRecording, MusicAndAScriptedEffectAreHeardInTurn)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, kMusicScript);
-    // Half a second of tone, looped.
-    writeWav(bundle + "/Contents/Resources/Recording.gameproj/music.wav", 44100, 2,
-             sineSamples(44100, 2, 22050, 330, 12000));
+    const std::string bundle = makeBundle(dir, kMusicAndEffectScript);
+    const std::string project = bundle + "/Contents/Resources/Recording.gameproj/";
+    // Music: half a second of a 330 Hz tone, looped. The effect: 0.3 s of
+    // 1000 Hz, mono, as sound effects are loaded.
+    writeWav(project + "music.wav", 44100, 2, sineSamples(44100, 2, 22050, 330, 12000));
+    writeWav(project + "boom.wav", 22050, 1, sineSamples(22050, 1, 6615, 1000, 12000));
     const std::string wav = dir.file("out.wav");
     writeFile(dir.file("alsoft.conf"), "[general]\ndrivers = wave\nchannels = mono\nsample-type = int16\n"
                                        "frequency = 44100\n[wave]\nfile = " + wav + "\n");
@@ -74,15 +151,64 @@ TEST(SoundRecording, MusicIsHeardUntilTheScriptStopsIt)
                                          {"ALSOFT_CONF=" + dir.file("alsoft.conf"), "ALSOFT_DRIVERS=",
                                           "XDG_DATA_HOME=" + dir.file("data")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "music playing 1\nmusic playing 0\n");
+    EXPECT_EQ(run.out, "music playing 1\nmusic playing 0\neffect playing true\neffect playing false\n");
     ASSERT_TRUE(fileExists(wav)) << run.err;
 
-    // The tone's RMS is 12000 / 32768 / sqrt(2), about 0.26, through the
-    // loop point at 0.5 s; silence after the stop.
-    EXPECT_NEAR(soxRms(wav, 0.1, 0.8), 0.26, 0.03);
-    const double after = soxRms(wav, 1.2, 0.2);
-    EXPECT_GE(after, 0);
-    EXPECT_LT(after, 0.001);
+    // Two stretches of sound in the recording: the music, for about the
+    // second the script let it play (through its loop point at 0.5 s),
+    // then the effect for exactly its length. Both tones have an RMS of
+    // 12000 / 32768 / sqrt(2), about 0.26: the effect plays at its own
+    // level, right under the listener. Where they fall in the file depends
+    // on the machine's pace, so they are found, not assumed.
+    const std::vector<Stretch> sound = soundingStretches(wav);
+    ASSERT_EQ(sound.size(), 2u);
+    const Stretch music = sound[0], effect = sound[1];
+    EXPECT_GT(music.end - music.start, 0.8);
+    EXPECT_LT(music.start, 0.3);
+    EXPECT_NEAR(soxRms(wav, music.start + 0.05, music.end - music.start - 0.1), 0.26, 0.03);
+    EXPECT_NEAR(soxFrequency(wav, music.start + 0.05, music.end - music.start - 0.1), 330, 15);
+    EXPECT_GT(effect.start - music.end, 0.1);
+    EXPECT_NEAR(effect.end - effect.start, 0.3, 0.03);
+    EXPECT_NEAR(soxRms(wav, effect.start + 0.05, 0.2), 0.26, 0.03);
+    EXPECT_NEAR(soxFrequency(wav, effect.start + 0.05, 0.2), 1000, 40);
+}
+
+// Music that plays a quarter of a second, then ends by itself; the script
+// reports how long it heard it play.
+const char* kShortMusicScript = R"(
+Project = {new = function() return {load = function(self, path) gamePath = path end} end}
+function play()
+    sharedSoundManager = soundManager.new()
+    platformWrappers.playMusic(gamePath .. "/short.wav", 0)
+    start = platformWrappers.getSystemTime()
+end
+function update(dt)
+    sharedSoundManager:update()
+    local t = platformWrappers.getSystemTime() - start
+    if platformWrappers.isMusicPlaying() == 0 then
+        print(t > 0.2 and t < 2 and "ended in time" or ("ended after " .. t))
+        callbacks.gameDidEnd()
+    elseif t > 5 then
+        print("still playing")
+        callbacks.gameDidEnd()
+    end
+end
+function shutdownEngine() sharedSoundManager:delete() end
+)";
+
+TEST(SoundRecording, WithoutASoundDeviceTheGamePlaysSilentlyInRealTime)
+{
+    TempDir dir;
+    const std::string bundle = makeBundle(dir, kShortMusicScript);
+    writeWav(bundle + "/Contents/Resources/Recording.gameproj/short.wav", 44100, 2,
+             sineSamples(44100, 2, 11025, 330, 12000));
+    // No back end of that name: no device opens.
+    const ProgramResult run = runProgram({kPlayer, "--headless", bundle},
+                                         {"ALSOFT_DRIVERS=no-such-driver", "ALSOFT_CONF=/dev/null",
+                                          "XDG_DATA_HOME=" + dir.file("data")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "ended in time\n");
+    EXPECT_NE(run.err.find("No sound device can be opened"), std::string::npos) << run.err;
 }
 
 }  // namespace

@@ -1,0 +1,111 @@
+// The text prompt a game asks for: a bar with the prompt as its title, a
+// text field holding the answer, and a "Done" button. It covers its display
+// view and is drawn with OpenGL over the game by the thread that draws.
+//
+// Edits and the confirmation come from the main thread; setPrompt and
+// setInitialValue from the script's thread; draw from the drawing thread.
+// All state is behind one mutex; the delegate is called with none held.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "player/common/KVViewGeometry.h"
+
+class KVGameWindow;
+class KVKeyboardInputSupport;
+class StringTexture;
+
+struct KVPromptRect {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+    bool contains(KVPoint p) const { return p.x >= x && p.x < x + width && p.y >= y && p.y < y + height; }
+};
+
+class KVKeyboardInputViewController : public std::enable_shared_from_this<KVKeyboardInputViewController> {
+public:
+    static constexpr const char* ConfirmTitle = "Done";
+
+    // Where the parts lie in a view of that size, in points from the
+    // bottom left.
+    struct Layout {
+        KVPromptRect bar;
+        KVPromptRect field;
+        KVPromptRect button;
+    };
+    static Layout layout(KVSize view);
+
+    KVKeyboardInputViewController();
+    ~KVKeyboardInputViewController();
+    KVKeyboardInputViewController(const KVKeyboardInputViewController&) = delete;
+    KVKeyboardInputViewController& operator=(const KVKeyboardInputViewController&) = delete;
+
+    void setDelegate(KVKeyboardInputSupport* delegate);
+    void setDisplayView(KVGameWindow* displayView);
+    // Called after every visible change (any thread, no lock held).
+    void setOnChange(std::function<void()> onChange);
+
+    void setPrompt(const std::string& prompt);
+    std::string prompt() const;
+    void setInitialValue(const std::string& value);
+    // What the field holds.
+    std::string text() const;
+
+    // The view is shown over its display view, or taken away.
+    void addToDisplayView();
+    void removeFromDisplayView();
+    bool isShown() const;
+
+    // The view's size in points; zero until first sized.
+    KVSize sizeFrame() const;
+    void setSizeFrame(KVSize size);
+    // Schedules updateViewSize on the main thread.
+    void viewWillAppear();
+    // Takes the display view's size (main thread).
+    void updateViewSize();
+
+    // Typing, on the main thread. Text is UTF-8.
+    void insertText(const std::string& text);
+    // Removes the last character (a whole code point).
+    void deleteBackward();
+    // Text an input method is composing; shown after the field's text.
+    void setMarkedText(const std::string& text);
+    std::string markedText() const;
+    // The confirm action: hands the field's text to the delegate, once per
+    // showing.
+    void finishedEnteringText();
+    // A click at a point of the view (points from the bottom left); true
+    // when it hit the confirm button (which then confirmed).
+    bool clickAt(KVPoint viewPoint);
+
+    // Draws the view over the drawable area (pixels) when shown, on the
+    // drawing thread with the context current, and leaves the GL state as
+    // it found it; true when it drew. When not shown it frees its textures.
+    bool draw(KVSize drawable);
+
+private:
+    struct Label;
+    void changed();
+    void releaseTextures();
+
+    mutable std::mutex mutex_;
+    KVKeyboardInputSupport* delegate_ = nullptr;
+    KVGameWindow* displayView_ = nullptr;
+    std::function<void()> onChange_;
+    std::string prompt_;
+    std::string text_;
+    std::string marked_;
+    KVSize sizeFrame_;
+    bool shown_ = false;
+    bool confirmed_ = false;
+
+    // Drawing thread only.
+    std::unique_ptr<Label> title_;
+    std::unique_ptr<Label> field_;
+    std::unique_ptr<Label> markedLabel_;
+    std::unique_ptr<Label> button_;
+};

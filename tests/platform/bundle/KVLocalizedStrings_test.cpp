@@ -1,0 +1,146 @@
+// Strings tables: the text form in its encodings, property lists, broken
+// files, and the choice of table by language.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/bundle/KVLocalizedStrings.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+KVLocalizedStrings parsed(const std::string& bytes)
+{
+    std::string error;
+    auto table = KVLocalizedStrings::parse(bytes, "t.strings", &error);
+    EXPECT_TRUE(table) << error;
+    return table ? *table : KVLocalizedStrings{};
+}
+
+std::string parseError(const std::string& bytes)
+{
+    std::string error;
+    EXPECT_FALSE(KVLocalizedStrings::parse(bytes, "t.strings", &error));
+    return error;
+}
+
+// UTF-16 with a byte-order mark, from ASCII and two-byte units.
+std::string utf16(const std::u16string& text, bool bigEndian)
+{
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : text) {
+        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+        out += bigEndian ? hi : lo;
+        out += bigEndian ? lo : hi;
+    }
+    return out;
+}
+
+TEST(KVLocalizedStrings, TheTextForm)
+{
+    const KVLocalizedStrings t = parsed(
+        "\xEF\xBB\xBF/* A comment; \"with\" = quotes; */\n"
+        "\"Yesterday at %@\" = \"Hier \\u00E0 %@\"; // trailing comment\n"
+        "\"tab\\tand \\\"quotes\\\"\" = \"line\\nbreak \\\\ \\101\";\n"
+        "plainKey = plain.value-1;\n"
+        "\"only the key\";\n"
+        "\"emoji\" = \"\\UD83D\\UDE00 \\UD83D alone\";\n"
+        "\"Done\" = \"Fertig\";\"Done\" = \"OK\";");
+    EXPECT_EQ(t.localizedString("Yesterday at %@"), "Hier \u00E0 %@");
+    EXPECT_EQ(t.localizedString("tab\tand \"quotes\""), "line\nbreak \\ A");
+    EXPECT_EQ(t.localizedString("plainKey"), "plain.value-1");
+    EXPECT_EQ(t.localizedString("only the key"), "only the key");
+    EXPECT_EQ(t.localizedString("emoji"), "\U0001F600 \uFFFD alone");
+    EXPECT_EQ(t.localizedString("Done"), "OK") << "a later entry wins";
+    EXPECT_EQ(t.localizedString("missing"), "missing");
+    EXPECT_EQ(t.count(), 6u);
+}
+
+TEST(KVLocalizedStrings, UTF16AndPropertyLists)
+{
+    const std::u16string text = u"\"Done\" = \"Termin\u00E9\"; \"Smile\" = \"\U0001F600\";";
+    for (bool bigEndian : {true, false}) {
+        const KVLocalizedStrings t = parsed(utf16(text, bigEndian));
+        EXPECT_EQ(t.localizedString("Done"), "Termin\u00E9");
+        EXPECT_EQ(t.localizedString("Smile"), "\U0001F600");
+    }
+    const KVLocalizedStrings xml = parsed(
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+        "<key>Done</key><string>Klaar</string><key>n</key><integer>3</integer></dict></plist>");
+    EXPECT_EQ(xml.localizedString("Done"), "Klaar");
+    EXPECT_EQ(xml.count(), 1u) << "values that are not strings are left out";
+}
+
+TEST(KVLocalizedStrings, BrokenFilesNameTheFileAndLine)
+{
+    EXPECT_EQ(parseError("\"a\" = \"b\";\n\"c\" = \"d\"\n\"e\" = \"f\";"), "t.strings:3: expected ';' after \"c\"");
+    EXPECT_EQ(parseError("\"a\" = \"b\";\n\n\"c\" = \"never closed;\n"), "t.strings:3: unterminated string");
+    EXPECT_EQ(parseError("/* open"), "t.strings:1: unterminated comment");
+    EXPECT_EQ(parseError("\"a\" = ;"), "t.strings:1: unexpected ';'");
+    EXPECT_EQ(parseError("\"a\" = \"\\Uzz\";"), "t.strings:1: bad \\U escape");
+    EXPECT_EQ(parseError("\"a\" ="), "t.strings:1: unexpected end of file");
+    EXPECT_EQ(parseError(std::string("\"a\"\0=", 5)), "t.strings: not text (UTF-16 needs a byte-order mark)");
+    EXPECT_EQ(parseError("\xFF\xFE\x22"), "t.strings: broken UTF-16 text");
+    EXPECT_EQ(parseError("<?xml version=\"1.0\"?><plist><array/></plist>"),
+              "t.strings: not a property list dictionary");
+    std::string error;
+    EXPECT_FALSE(KVLocalizedStrings::load("/no/such/Localizable.strings", &error));
+    EXPECT_EQ(error, "cannot read /no/such/Localizable.strings");
+}
+
+TEST(KVLocalizedStrings, TheTableOfTheUsersLanguage)
+{
+    TempDir dir;
+    auto table = [&](const std::string& folder, const std::string& contents) {
+        std::filesystem::create_directories(dir.file(folder + ".lproj"));
+        writeFile(dir.file(folder + ".lproj/Localizable.strings"), contents);
+    };
+    table("en", "\"Done\" = \"Done (en)\";");
+    table("French", "\"Done\" = \"Terminé\";");
+    table("pt-BR", "\"Done\" = \"Concluído\";");
+    table("de", "\"Done\" = broken");
+    auto done = [&](const std::vector<std::string>& languages) {
+        return KVLocalizedStrings::forResources(dir.path(), languages).localizedString("Done");
+    };
+    EXPECT_EQ(done({"fr_FR", "fr"}), "Terminé") << "older bundles name the folder in English";
+    EXPECT_EQ(done({"pt_BR", "pt"}), "Concluído");
+    EXPECT_EQ(done({"ja"}), "Done (en)") << "English when the language is missing";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(done({"de", "fr"}), "Terminé") << "an unreadable table is skipped";
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("de.lproj/Localizable.strings:1: expected ';'"), std::string::npos) << err;
+    EXPECT_EQ(KVLocalizedStrings::forResources(dir.file("none"), {"fr"}).count(), 0u);
+}
+
+TEST(KVLocalizedStrings, PreferredLanguagesFromTheEnvironment)
+{
+    struct Saved {
+        std::string name;
+        std::string value;
+        bool set;
+    };
+    std::vector<Saved> saved;
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        saved.push_back({name, value ? value : "", value != nullptr});
+        unsetenv(name);
+    }
+    setenv("LANG", "pt_BR.UTF-8", 1);
+    EXPECT_EQ(KVLocalizedStrings::preferredLanguages(), (std::vector<std::string>{"pt_BR", "pt"}));
+    setenv("LANGUAGE", "fr_CA:de", 1);
+    setenv("LC_MESSAGES", "sr_RS@latin", 1);
+    EXPECT_EQ(KVLocalizedStrings::preferredLanguages(),
+              (std::vector<std::string>{"fr_CA", "fr", "de", "sr_RS", "sr"}));
+    setenv("LANGUAGE", "", 1);
+    setenv("LC_ALL", "C", 1);
+    EXPECT_TRUE(KVLocalizedStrings::preferredLanguages().empty());
+    for (const Saved& s : saved) {
+        if (s.set)
+            setenv(s.name.c_str(), s.value.c_str(), 1);
+        else
+            unsetenv(s.name.c_str());
+    }
+}
+
+}  // namespace
