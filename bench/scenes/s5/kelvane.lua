@@ -1,15 +1,16 @@
--- S5: N particle systems of 1,000 particles each, rising from five points
--- and fading from white to clear orange while they shrink; the script only
--- advances their clock.
+-- S5: N particle systems of 1,000 particles each, fountains whose direction
+-- the script sways, fading from white to clear orange while they shrink.
+-- Every particle is born within the first 0.1 s and reborn as soon as it
+-- dies, so the systems are full from the first frames on.
 local systems = {}
-local t = 2
+local t = 0
 
 function setup(view)
   local image = bench.image(view, "sprite.png")
   for k = 1, bench.n do
     local p = assert(view:createNode(scenegraph.particleSystemNode), "no particle system node")
     p.numParticles:setValue(1000, true)
-    p.lifestart:setValue(2, true)
+    p.lifestart:setValue(0.1, true)
     p.lifetime:setValue(2, true)
     p.spawnParticles:setValue(true, true)
     p.image:setValue(image)
@@ -34,5 +35,9 @@ end
 
 function step(dt)
   t = t + dt
-  for k = 1, #systems do systems[k].time:setValue(t, true) end
+  for k = 1, #systems do
+    local p = systems[k]
+    p.time:setValue(t, true)
+    p.direction:setValue(90 + 30 * math.sin(3 * t + k), true)
+  end
 end

@@ -1,8 +1,17 @@
--- S5: N particle systems of 1,000 particles each, rising from five points
--- and fading from white to clear orange while they shrink. Emitted at the
--- rate that keeps 1,000 alive, and run for 2 s before the first frame so
--- that they are full from the start, as the player's are.
+-- S5: N particle systems of 1,000 particles each, fountains whose direction
+-- the script sways, fading from white to clear orange while they shrink.
+-- Emitted at the rate that keeps 1,000 alive, and run for 2 s before the
+-- first frame, so that they are full from the start, as the player's are.
 local systems = {}
+local t = 0
+
+local function sway(dt)
+  t = t + dt
+  for k = 1, #systems do
+    systems[k]:setDirection(-math.rad(90 + 30 * math.sin(3 * t + k)))
+    systems[k]:update(dt)
+  end
+end
 
 function setup()
   local image = love.graphics.newImage("sprite.png")
@@ -20,13 +29,13 @@ function setup()
     p:setSpin(math.pi / 2)
     p:setColors(1, 1, 1, 1, 1, 0.5, 0, 0)
     p:start()
-    p:update(2)
     systems[k] = p
   end
+  for _ = 1, 120 do sway(1 / 60) end
 end
 
 function step(dt)
-  for k = 1, #systems do systems[k]:update(dt) end
+  sway(dt)
 end
 
 function draw()
