@@ -7,12 +7,16 @@
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
 #include "engine/scenegraph/nodes/SGColorNode.h"
+#include "engine/scenegraph/nodes/SGImageFlipNode.h"
 #include "engine/scenegraph/nodes/SGImageLoaderNode.h"
+#include "engine/scenegraph/nodes/SGParticleSystemNode.h"
+#include "engine/scenegraph/nodes/SGReplicatorNode.h"
 #include "engine/scenegraph/nodes/SGSoundListenerNode.h"
 #include "engine/scenegraph/nodes/SGSoundLoaderNode.h"
 #include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
+#include "engine/scenegraph/nodes/SGWrapNode.h"
 
 SGSpace::SGSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager, uint32_t classFlags)
     : SGRenderNode(classFlags | SGNodeClass::space), assetManager_(assetManager), soundManager_(soundManager)
@@ -64,8 +68,17 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
     case SGNodeClass::colorNode:
         node = new SGColorNode();
         break;
+    case SGNodeClass::imageFlipNode:
+        node = new SGImageFlipNode();
+        break;
     case SGNodeClass::imageLoaderNode:
         node = new SGImageLoaderNode(assetManager_);
+        break;
+    case SGNodeClass::particleSystemNode:
+        node = new SGParticleSystemNode();
+        break;
+    case SGNodeClass::replicatorSpace:
+        node = new SGReplicatorNode(*this);
         break;
     case SGNodeClass::space:
         node = new SGSpace(soundManager_, assetManager_);
@@ -84,6 +97,9 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         break;
     case SGNodeClass::stringToImageNode:
         node = new SGStringToImageNode(assetManager_);
+        break;
+    case SGNodeClass::wrapSpace:
+        node = new SGWrapNode(*this);
         break;
     default:
         fprintf(stderr, "SGSpace::createNode: %d names no node class a space can create; nothing created\n",

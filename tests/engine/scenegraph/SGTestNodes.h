@@ -2,6 +2,8 @@
 // computes, one that records when it draws, both able to report their death.
 #pragma once
 
+#include <GL/gl.h>
+
 #include <string>
 #include <vector>
 
@@ -82,3 +84,23 @@ private:
 };
 
 using Log = std::vector<std::string>;
+
+// Records the model-view translation at which it is drawn.
+class OffsetRecordingNode : public SGRenderNode {
+public:
+    struct Offset {
+        float x, y;
+    };
+
+    OffsetRecordingNode() : SGRenderNode(SGNodeClass::spriteNode) {}
+
+    void compute() override
+    {
+        setDirty(false);
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        offsets.push_back({m[12], m[13]});
+    }
+
+    std::vector<Offset> offsets;
+};
