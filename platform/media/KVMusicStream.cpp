@@ -200,34 +200,44 @@ void KVMusicStream::perform(Command command)
     }
 }
 
-// Decodes the next frames into `buffer`, going round to the start for a
-// looping piece. False when nothing is left.
-bool KVMusicStream::fill(ALuint buffer)
+// The next frames into scratch_, going round to the start for a looping
+// piece; 0 when nothing is left. A decoding error is reported once, and
+// what was decoded before it still plays.
+long KVMusicStream::decode()
 {
+    if (reported_)
+        return 0;
     long frames = decoderEnded_ ? 0 : decoder_->read(scratch_.data(), kBufferFrames);
-    if (frames < kBufferFrames && !decoder_->failed())
-        decoderEnded_ = true;
+    // Only a piece that gave frames since its start goes round again: an
+    // empty one would spin here for ever.
     if (frames == 0 && looping_ && !decoderAtStart_ && !decoder_->failed()) {
-        // A piece that gave frames since its start can go round again; an
-        // empty one would spin here for ever.
         restart();
         frames = decoder_->read(scratch_.data(), kBufferFrames);
-        decoderEnded_ = frames < kBufferFrames;
     }
+    decoderEnded_ = frames < kBufferFrames;
+    if (frames > 0)
+        decoderAtStart_ = false;
     if (decoder_->failed()) {
         KVLogLine("%s", decoder_->error().c_str());
-        decoderEnded_ = true;
-        if (frames == 0)
-            return false;
+        reported_ = true;
     }
+    return frames;
+}
+
+// Fills `buffer` with the next frames and queues it; false when nothing is
+// left.
+bool KVMusicStream::fill(ALuint buffer)
+{
+    const long frames = decode();
     if (frames == 0)
         return false;
-    decoderAtStart_ = false;
     const int channels = decoder_->channels();
     alBufferData(buffer, channels == 2 ? AL_FORMAT_STEREO16 : AL_FORMAT_MONO16, scratch_.data(),
                  static_cast<ALsizei>(frames * channels * 2), decoder_->sampleRate());
+    if (KVCheckALError("KVMusicStream: alBufferData"))
+        return false;
     alSourceQueueBuffers(source_, 1, &buffer);
-    return !KVCheckALError("KVMusicStream: alBufferData");
+    return true;
 }
 
 void KVMusicStream::service()
@@ -255,20 +265,23 @@ void KVMusicStream::service()
         alSourcePlay(source_);
 }
 
-// Back to the first frame, unless already there.
+// Back to the first frame, unless already there. A file that cannot be
+// opened again leaves the decoder failed, which decode() reports.
 void KVMusicStream::restart()
 {
-    if (!decoderAtStart_ && !decoder_->rewind())
-        KVLogLine("%s", decoder_->error().c_str());
+    if (!decoderAtStart_)
+        decoder_->rewind();
     decoderAtStart_ = true;
     decoderEnded_ = false;
 }
 
+// Stops the source, takes its buffers back and goes back to the start; the
+// next play tries the file afresh.
 void KVMusicStream::silence()
 {
     alSourceStop(source_);
     alSourcei(source_, AL_BUFFER, 0);
     idle_ = buffers_;
-    if (!decoderAtStart_)
-        restart();
+    restart();
+    reported_ = false;
 }

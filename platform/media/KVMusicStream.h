@@ -54,6 +54,7 @@ private:
     void run();
     void perform(Command command);
     void service();
+    long decode();
     bool fill(ALuint buffer);
     void restart();
     void silence();
@@ -67,6 +68,7 @@ private:
     std::vector<int16_t> scratch_;
     bool decoderAtStart_ = true;
     bool decoderEnded_ = false;
+    bool reported_ = false;  // a decoding error was logged
 
     std::atomic<State> state_{State::stopped};
     std::mutex mutex_;

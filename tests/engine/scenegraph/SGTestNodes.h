@@ -1,9 +1,11 @@
 // Small node classes for the scene-graph tests: one that counts its
-// computes, one that records when it draws, both able to report their death.
+// computes, one that records when it draws, both able to report their death,
+// and one that records where it draws.
 #pragma once
 
 #include <GL/gl.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,7 @@ class OffsetRecordingNode : public SGRenderNode {
 public:
     struct Offset {
         float x, y;
+        bool operator==(const Offset& o) const { return x == o.x && y == o.y; }
     };
 
     OffsetRecordingNode() : SGRenderNode(SGNodeClass::spriteNode) {}
@@ -104,3 +107,8 @@ public:
 
     std::vector<Offset> offsets;
 };
+
+inline std::ostream& operator<<(std::ostream& out, const OffsetRecordingNode::Offset& o)
+{
+    return out << "(" << o.x << ", " << o.y << ")";
+}

@@ -2,7 +2,9 @@
 // loopback device.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/media/KVAudioDecoder.h"
 #include "platform/media/KVMusicStream.h"
@@ -154,6 +156,23 @@ TEST_F(KVMusicStreamTest, FilesThatCannotPlayAreRefusedNamingThem)
     EXPECT_FALSE(KVMusicStream::open(dir_.file("bad.m4a"), true, &error));
     EXPECT_NE(error.find("bad.m4a"), std::string::npos) << error;
     EXPECT_EQ(error.find('\n'), std::string::npos);
+
+    // A looping piece whose file goes away plays to its end, says so once,
+    // and stops.
+    const std::vector<int16_t> piece = musicSamples(5000);
+    writeWav(dir_.file("gone.wav"), kSoundTestRate, 2, piece);
+    auto gone = KVMusicStream::open(dir_.file("gone.wav"), true, &error);
+    ASSERT_TRUE(gone) << error;
+    std::remove(dir_.file("gone.wav").c_str());
+    testing::internal::CaptureStderr();
+    gone->play();
+    const std::vector<float> out = renderStream(*gone, 20000);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(holds(out, 0, piece));
+    EXPECT_EQ(peak(out, piece.size()), 0.0f);
+    EXPECT_FALSE(gone->isPlaying());
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+    EXPECT_NE(log.find("gone.wav"), std::string::npos) << log;
 
     // A looping piece without a single frame stays silent and stops.
     writeWav(dir_.file("empty.wav"), kSoundTestRate, 2, {});

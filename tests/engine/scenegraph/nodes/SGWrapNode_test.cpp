@@ -12,11 +12,7 @@
 #include "tests/engine/scenegraph/SGTestNodes.h"
 #include "tests/platform/gl/GLTestContext.h"
 
-namespace {
-
-using Offsets = std::vector<std::pair<float, float>>;
-
-}  // namespace
+using Offsets = std::vector<OffsetRecordingNode::Offset>;
 
 class SGWrapNodeTest : public GLTest {
 protected:
@@ -40,10 +36,7 @@ protected:
     {
         recorder->offsets.clear();
         scene.render();
-        Offsets offsets;
-        for (const auto& o : recorder->offsets)
-            offsets.emplace_back(o.x, o.y);
-        return offsets;
+        return recorder->offsets;
     }
     // Pixel at (x, y) counted from the bottom left, as the camera counts.
     static Pixel at(int x, int y) { return pixelAt(x, kHeight - 1 - y); }
