@@ -138,16 +138,6 @@ end
 ------------------------------------------------------------------------------
 -- Building the scene
 
--- TEMPORARY: stands in for node classes the engine does not have yet.
-local ghostPort = {setValue = function() end, value = function() end}
-local ghost = setmetatable({}, {__index = function(t, key)
-  if key == "createNode" then return function() return t end end
-  return ghostPort
-end})
-local function create(parent, class)
-  return parent:createNode(class) or ghost
-end
-
 -- Colours reach sprites and particles through colour nodes.
 local function color(r, g, b, a)
   local c = space:createNode(sg.colorNode)
@@ -252,10 +242,10 @@ local function buildScene()
 
   -- Clouds: three copies of one cloud along a line (replicator), drawn again
   -- one screen width away as they drift off an edge (wrap).
-  nodes.clouds = create(space, sg.wrapSpace)
+  nodes.clouds = space:createNode(sg.wrapSpace)
   nodes.clouds.wrapX:setValue(true, true)
   nodes.clouds.wrapWidth:setValue(W, true)
-  local row = create(nodes.clouds, sg.replicatorSpace)
+  local row = nodes.clouds:createNode(sg.replicatorSpace)
   row.copies:setValue(3, true)
   row.spacing:setValue(160, true)
   nodes.cloud = sprite(row, "cloud", 0, 215, 64, 32)
@@ -275,23 +265,26 @@ local function buildScene()
   nodes.held = sprite(space, "crate", craneX, 236, 32, 32)
 
   nodes.boxes = space:createNode(sg.space)
+  -- Every other box shows the crate mirrored, its brace the other way.
+  nodes.mirroredCrate = space:createNode(sg.imageFlipNode)
+  nodes.mirroredCrate.input:setValue(picture("crate"))
+  nodes.mirroredCrate.flipHorizontal:setValue(true, true)
 
   -- Stars over the basket when a box lands in it. The fountain always runs;
   -- its colour is see-through until there is something to celebrate.
-  local stars = create(space, sg.particleSystemNode)
+  local stars = space:createNode(sg.particleSystemNode)
   stars.numParticles:setValue(60, true)
   stars.lifetime:setValue(1.2, true)
   stars.lifestart:setValue(1.2, true)
   stars.spawnParticles:setValue(true, true)
   stars.image:setValue(picture("star"))
-  stars.speed:setValue(150, true)
+  stars.speed:setValue(170, true)
   stars.gravityY:setValue(-220, true)
   stars.size:setValue(14, true)
   stars.sizeTarget:setValue(4, true)
   stars.sizeTransitionTime:setValue(1.2, true)
   stars.angularVelocity:setValue(180, true)
-  stars.blendingMode:setValue(2, true)
-  nodes.starColor = color(1, 0.95, 0.5, 0)
+  nodes.starColor = color(1, 0.85, 0.2, 0)
   stars.color:setValue(nodes.starColor.output)
   stars.colorTarget:setValue(color(1, 0.4, 0.1, 0).output)
   stars.colorTransitionTime:setValue(1.2, true)
@@ -385,7 +378,7 @@ local function placeBasket(x, width)
   nodes.basketLeft.x:setValue(x - width / 2 + 3, true)
   nodes.basketRight.x:setValue(x + width / 2 - 3, true)
   nodes.stars.x:setValue(x, true)
-  nodes.stars.y:setValue(50, true)
+  nodes.stars.y:setValue(90, true)
 end
 
 local function dropBox()
@@ -398,6 +391,7 @@ local function dropBox()
   fixture(b, shape, SOLID, {WORLD, BOX}, 1)
   fixture(b, physics.CircleShape.new(4), SENSOR, {BASKET_INSIDE})
   local s = sprite(nodes.boxes, "crate", craneX, 252 - size / 2, size, size)
+  if id % 2 == 1 then s.image:setValue(nodes.mirroredCrate.output) end
   boxes[id] = {body = b, sprite = s, size = size}
   print(string.format("drop %d at %d", id - FIRST_BOX_ID + 1, craneX))
 end

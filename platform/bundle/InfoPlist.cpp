@@ -2,10 +2,11 @@
 
 #include <plist/plist.h>
 
+#include "platform/bundle/KVPlistDictionary.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <memory>
 
 std::optional<InfoPlist> InfoPlist::load(const std::string& path, std::string* error)
 {
@@ -18,23 +19,8 @@ std::optional<InfoPlist> InfoPlist::load(const std::string& path, std::string* e
     if (data.compare(0, 3, "\xEF\xBB\xBF") == 0)
         data.erase(0, 3);
 
-    plist_t root = nullptr;
-    plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &root);
-    std::unique_ptr<void, void (*)(plist_t)> guard(root, plist_free);
-    if (!root || plist_get_node_type(root) != PLIST_DICT) {
-        *error = path + " is not a property list dictionary";
-        return std::nullopt;
-    }
-
     InfoPlist info;
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(root, &it);
-    for (;;) {
-        char* key = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(root, it, &key, &value);
-        if (!key)
-            break;
+    const bool isDictionary = KVForEachPlistEntry(data, [&info](const char* key, plist_t value) {
         if (plist_get_node_type(value) == PLIST_STRING) {
             char* text = nullptr;
             plist_get_string_val(value, &text);
@@ -46,9 +32,11 @@ std::optional<InfoPlist> InfoPlist::load(const std::string& path, std::string* e
             plist_get_bool_val(value, &flag);
             info.booleans_[key] = flag != 0;
         }
-        std::free(key);
+    });
+    if (!isDictionary) {
+        *error = path + " is not a property list dictionary";
+        return std::nullopt;
     }
-    std::free(it);
     return info;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/bundle/KVPlistDictionary.h"
 #include "platform/objects/KVLogLine.h"
 
 namespace {
@@ -244,30 +245,15 @@ private:
 
 bool parsePlist(const std::string& data, std::map<std::string, std::string>& out)
 {
-    plist_t root = nullptr;
-    plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &root);
-    std::unique_ptr<void, void (*)(plist_t)> guard(root, plist_free);
-    if (!root || plist_get_node_type(root) != PLIST_DICT)
-        return false;
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(root, &it);
-    for (;;) {
-        char* key = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(root, it, &key, &value);
-        if (!key)
-            break;
-        if (plist_get_node_type(value) == PLIST_STRING) {
-            char* text = nullptr;
-            plist_get_string_val(value, &text);
-            if (text)
-                out[key] = text;
-            std::free(text);
-        }
-        std::free(key);
-    }
-    std::free(it);
-    return true;
+    return KVForEachPlistEntry(data, [&out](const char* key, plist_t value) {
+        if (plist_get_node_type(value) != PLIST_STRING)
+            return;
+        char* text = nullptr;
+        plist_get_string_val(value, &text);
+        if (text)
+            out[key] = text;
+        std::free(text);
+    });
 }
 
 bool isFile(const std::string& path)

@@ -80,6 +80,7 @@ bool grass(const Rgb& c) { return c.g > 120 && c.g > c.r + 50 && c.g > c.b + 50;
 bool wood(const Rgb& c) { return c.r > 140 && c.r > c.g + 30 && c.g > c.b + 20; }
 bool white(const Rgb& c) { return c.r > 230 && c.g > 230 && c.b > 230; }
 bool yellow(const Rgb& c) { return c.r > 200 && c.g > 180 && c.b < 120; }
+bool warm(const Rgb& c) { return c.r > 200 && c.b < 150 && c.r > c.g + 30; }
 
 }  // namespace
 
@@ -111,10 +112,36 @@ TEST(Demo, PlayedByKeysAndTheMouse)
     EXPECT_TRUE(wood(shot.at(416, 260)));
     EXPECT_TRUE(wood(shot.at(260, 258)));
     EXPECT_GT(shot.count(340, 70, 40, 60, wood), 400);
+    // Every other box is mirrored: its brace runs the other way.
+    EXPECT_FALSE(wood(shot.at(352, 250)));
+    EXPECT_TRUE(wood(shot.at(368, 250)));
+    EXPECT_TRUE(wood(shot.at(242, 256)));
+    EXPECT_FALSE(wood(shot.at(258, 256)));
     EXPECT_TRUE(sky(shot.at(330, 200)));
     EXPECT_TRUE(grass(shot.at(100, 310)));
     // "Score 1" in the top left corner.
     EXPECT_GT(shot.count(8, 5, 90, 22, white), 20);
+}
+
+TEST(Demo, StarsWhenABoxScoresAndCloudsThatWrapAround)
+{
+    TempDir dir;
+    // The first box scores at about frame 85; the stars rise over the
+    // basket for a second.
+    DemoRun celebrating = playDemo(dir, dir.file("save"), kPlay, 110);
+    DemoRun later = playDemo(dir, dir.file("save2"), kPlay, 200);
+    auto stars = [](const PngImage& shot) { return shot.count(290, 110, 140, 126, warm); };
+    EXPECT_GT(stars(celebrating.shot), 50);
+    EXPECT_EQ(stars(later.shot), 0);
+
+    // Three clouds 160 apart drift right at 12 points a second. At frame
+    // 110 the first is at x 22, and its copy one screen width on shows at
+    // the right edge; by frame 200 that copy has moved off.
+    EXPECT_TRUE(white(celebrating.shot.at(22, 105)));
+    EXPECT_TRUE(white(celebrating.shot.at(182, 105)));
+    EXPECT_TRUE(sky(celebrating.shot.at(100, 105)));
+    EXPECT_TRUE(white(celebrating.shot.at(475, 105)));
+    EXPECT_TRUE(sky(later.shot.at(475, 105)));
 }
 
 TEST(Demo, HighScoreAndItsNameSurviveASecondRun)

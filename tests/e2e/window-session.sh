@@ -77,8 +77,9 @@ done
 [ -n "$wid" ] || { log "no window"; exit 1; }
 # The loading image (or movie) and its fade last over a second.
 sleep 0.3
-import -window root "$out/intro.png"
+# The size first: a slow screen grab must not outlast the loading image.
 xdotool getwindowgeometry "$wid" > "$out/geometry-intro.txt" 2>&1
+import -window root "$out/intro.png"
 
 waitfor play || exit 1
 sleep 0.3

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/gl/EGLOffscreenContext.h"
+#include "platform/gl/GLDrawingState.h"
 #include "platform/image/KVBitmap.h"
 
 class GLTest : public ::testing::Test {
@@ -45,6 +46,18 @@ protected:
 
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
 
+    // The game view's drawing state under a camera of one unit per pixel,
+    // origin at the bottom left, on opaque black.
+    static void setUpPixelCamera()
+    {
+        KVSetGameViewDrawingState();
+        glMatrixMode(GL_PROJECTION);
+        glOrtho(0, kWidth, 0, kHeight, -1, 1);
+        glMatrixMode(GL_MODELVIEW);
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
+
     static std::unique_ptr<EGLOffscreenContext>& context()
     {
         static std::unique_ptr<EGLOffscreenContext> instance;
@@ -65,6 +78,8 @@ protected:
         const uint8_t* p = frame.pixelAt(x, y);
         return Pixel{p[0], p[1], p[2], p[3]};
     }
+    // Pixel at (x, y) counted from the bottom left, as the pixel camera counts.
+    static Pixel at(int x, int y) { return pixelAt(x, kHeight - 1 - y); }
 };
 
 inline std::ostream& operator<<(std::ostream& out, const GLTest::Pixel& p)

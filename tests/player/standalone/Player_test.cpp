@@ -237,9 +237,11 @@ TEST(Player, ZippedGamesAndTheBundleAroundTheProgram)
 TEST(Player, OpensOnlyWebAndMailURLsWithTheDesktopOpener)
 {
     TempDir dir;
-    // A stand-in opener, first on PATH, that records its arguments.
+    // A stand-in opener, first on PATH, that records its arguments. The
+    // openers run at once: each appends its record in a single write.
     std::filesystem::create_directories(dir.file("bin"));
-    writeFile(dir.file("bin/xdg-open"), "#!/bin/sh\nprintf '%s|' \"$#\" \"$@\" >> \"$KV_OPENED\"\necho >> \"$KV_OPENED\"\n");
+    writeFile(dir.file("bin/xdg-open"),
+              "#!/bin/sh\nline=$(printf '%s|' \"$#\" \"$@\")\nprintf '%s\\n' \"$line\" >> \"$KV_OPENED\"\n");
     chmod(dir.file("bin/xdg-open").c_str(), 0755);
     const std::string bundle = makeBundle(dir, R"lua(
         function play()

@@ -106,12 +106,7 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        KVSetGameViewDrawingState();
-        glMatrixMode(GL_PROJECTION);
-        glOrtho(0, kWidth, 0, kHeight, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        setUpPixelCamera();
         srand(1);
         system = new SGParticleSystemNode();
     }
@@ -145,8 +140,6 @@ protected:
         system->time.setValue(t);
         system->compute();
     }
-    // Pixel at (x, y) counted from the bottom left, as the camera counts.
-    static Pixel at(int x, int y) { return pixelAt(x, kHeight - 1 - y); }
 
     SGParticleSystemNode* system = nullptr;
     std::vector<SGImage> images;

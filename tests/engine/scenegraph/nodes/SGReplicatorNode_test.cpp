@@ -31,12 +31,7 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        KVSetGameViewDrawingState();
-        glMatrixMode(GL_PROJECTION);
-        glOrtho(0, kWidth, 0, kHeight, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        setUpPixelCamera();
         replicator = static_cast<SGReplicatorNode*>(scene.defaultSpace().createNode(SGNodeClass::replicatorSpace));
         ASSERT_NE(replicator, nullptr);
         recorder = new OffsetRecordingNode();
@@ -50,8 +45,6 @@ protected:
         scene.render();
         return recorder->offsets;
     }
-    // Pixel at (x, y) counted from the bottom left, as the camera counts.
-    static Pixel at(int x, int y) { return pixelAt(x, kHeight - 1 - y); }
 
     SGScene scene{nullptr, nullptr};
     SGReplicatorNode* replicator = nullptr;

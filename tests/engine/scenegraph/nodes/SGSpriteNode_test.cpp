@@ -59,12 +59,7 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        KVSetGameViewDrawingState();
-        glMatrixMode(GL_PROJECTION);
-        glOrtho(0, kWidth, 0, kHeight, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        setUpPixelCamera();
         SGAlphaScaleFactor = 1.0f;
         sprite = new SGSpriteNode();
     }
@@ -89,8 +84,6 @@ protected:
         sprite->width.setValue(static_cast<float>(kWidth));
         sprite->height.setValue(static_cast<float>(kHeight));
     }
-    // Pixel at (x, y) counted from the bottom left, as the camera counts.
-    static Pixel at(int x, int y) { return pixelAt(x, kHeight - 1 - y); }
 
     SGSpriteNode* sprite = nullptr;
     std::vector<SGImage> images;

@@ -19,12 +19,7 @@ protected:
     void SetUp() override
     {
         GLTest::SetUp();
-        KVSetGameViewDrawingState();
-        glMatrixMode(GL_PROJECTION);
-        glOrtho(0, kWidth, 0, kHeight, -1, 1);
-        glMatrixMode(GL_MODELVIEW);
-        glClearColor(0, 0, 0, 1);
-        glClear(GL_COLOR_BUFFER_BIT);
+        setUpPixelCamera();
         wrap = static_cast<SGWrapNode*>(scene.defaultSpace().createNode(SGNodeClass::wrapSpace));
         ASSERT_NE(wrap, nullptr);
         recorder = new OffsetRecordingNode();
@@ -38,8 +33,6 @@ protected:
         scene.render();
         return recorder->offsets;
     }
-    // Pixel at (x, y) counted from the bottom left, as the camera counts.
-    static Pixel at(int x, int y) { return pixelAt(x, kHeight - 1 - y); }
 
     SGScene scene{nullptr, nullptr};
     SGWrapNode* wrap = nullptr;

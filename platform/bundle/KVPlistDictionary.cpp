@@ -1,0 +1,27 @@
+#include "platform/bundle/KVPlistDictionary.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+bool KVForEachPlistEntry(const std::string& data, const std::function<void(const char* key, plist_t value)>& entry)
+{
+    plist_t root = nullptr;
+    plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &root);
+    std::unique_ptr<void, void (*)(plist_t)> guard(root, plist_free);
+    if (!root || plist_get_node_type(root) != PLIST_DICT)
+        return false;
+    plist_dict_iter it = nullptr;
+    plist_dict_new_iter(root, &it);
+    for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(root, it, &key, &value);
+        if (!key)
+            break;
+        entry(key, value);
+        std::free(key);
+    }
+    std::free(it);
+    return true;
+}
