@@ -144,14 +144,27 @@ if [ "$mode" = prompt ]; then
   waitfor "keyDown a"
 fi
 
-xdotool windowactivate --sync "$wid" 2>/dev/null
-xdotool key alt+F4
-for _ in $(seq 300); do
+# The window manager closes the active window on Alt+F4. On a busy machine
+# the key can be lost (the activation comes too late, or the window manager
+# is not listening yet): it is sent again every few seconds, and when the
+# window still stands after 15 s the player gets SIGTERM instead, which it
+# takes as a quit too; the log says so.
+for i in $(seq 600); do
   kill -0 $pid 2>/dev/null || break
+  if [ $((i % 50)) -eq 1 ] && [ "$i" -le 101 ]; then
+    [ "$i" -gt 1 ] && log "Alt+F4 again"
+    xdotool windowactivate --sync "$wid" 2>/dev/null
+    xdotool key alt+F4
+  elif [ "$i" -eq 151 ]; then
+    log "the window manager did not close the window; SIGTERM"
+    kill -TERM $pid
+  fi
   sleep 0.1
 done
 if kill -0 $pid 2>/dev/null; then
   log "the player did not quit"
+  # Where it is stuck, for whoever reads the log.
+  command -v gdb > /dev/null && gdb -p $pid -batch -ex "thread apply all bt" >> "$out/session.log" 2>&1
   exit 1
 fi
 wait $pid
