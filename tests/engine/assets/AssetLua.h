@@ -10,6 +10,7 @@
 #include "engine/assets/KVEngineAssetManager.h"
 #include "engine/host/kv_lua.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
+#include "tests/support/LuaChunk.h"
 
 int luaopen_assetManager(lua_State* L);
 
@@ -57,16 +58,7 @@ public:
     AssetLua& operator=(const AssetLua&) = delete;
 
     // Runs a chunk; "" or the Lua error message.
-    std::string run(const std::string& code)
-    {
-        std::string error;
-        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
-            const char* message = lua_tostring(L, -1);
-            error = message ? message : "(no message)";
-        }
-        lua_settop(L, 0);
-        return error;
-    }
+    std::string run(const std::string& code) { return runLuaChunk(L, code); }
 
     // The value of a Lua expression as text ("(error) ..." when it fails).
     std::string eval(const std::string& expression)

@@ -8,6 +8,7 @@
 
 #include "engine/host/kv_lua.h"
 #include "engine/physics/wrap_physics.h"
+#include "tests/support/LuaChunk.h"
 
 class PhysicsLua {
 public:
@@ -24,16 +25,7 @@ public:
     PhysicsLua& operator=(const PhysicsLua&) = delete;
 
     // Runs a chunk; returns "" or the Lua error message.
-    std::string run(const std::string& code)
-    {
-        std::string error;
-        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
-            const char* message = lua_tostring(L, -1);
-            error = message ? message : "(no message)";
-        }
-        lua_settop(L, 0);
-        return error;
-    }
+    std::string run(const std::string& code) { return runLuaChunk(L, code); }
 
     // Runs a chunk that must succeed; returns what it printed on standard output.
     std::string runCapturingOutput(const std::string& code)

@@ -7,6 +7,7 @@
 #include "engine/scenegraph/nodes/SGAttributeNode.h"
 #include "engine/scenegraph/ports/SGIntegerPort.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
+#include "tests/support/LuaChunk.h"
 
 // A Lua state with the standard libraries and the scenegraph module; each
 // test runs script text in it.
@@ -28,15 +29,7 @@ protected:
     }
 
     // "" when the text ran, otherwise the Lua error message.
-    std::string run(const std::string& code)
-    {
-        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
-            std::string message = lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)";
-            lua_pop(L, 1);
-            return message;
-        }
-        return "";
-    }
+    std::string run(const std::string& code) { return runLuaChunk(L, code); }
 
     // Runs the text and answers what it printed on standard output.
     std::string output(const std::string& code, std::string* error = nullptr)

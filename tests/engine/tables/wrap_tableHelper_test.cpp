@@ -7,6 +7,7 @@
 #include "engine/host/KVEngine.h"
 #include "engine/tables/KVTable.h"
 #include "tests/engine/tables/TableTestSupport.h"
+#include "tests/support/LuaChunk.h"
 
 
 namespace {
@@ -31,15 +32,7 @@ protected:
     void TearDown() override { lua_close(L); }
 
     // Runs a chunk; "" on success, otherwise the error message.
-    std::string run(const std::string& code)
-    {
-        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 0, 0) != 0) {
-            std::string message = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(no message)";
-            lua_pop(L, 1);
-            return message;
-        }
-        return "";
-    }
+    std::string run(const std::string& code) { return runLuaChunk(L, code); }
 
     // Evaluates one expression and describes the value: "s:text", "n:12",
     // "b:true", or "error: ...".
