@@ -54,14 +54,16 @@ bool isInChunks(const KVMemoryPool* pool, const void* block)
     return false;
 }
 
-void* takeBlock(KVMemoryPool* pool, size_t size)
+void* takeBlock(KVMemoryPool* pool)
 {
     if (pool->freeCount == 0) {
         if (pool->chunkCount >= pool->chunkLimit) {
             std::printf("Ran out of chunks of size %lu\n", static_cast<unsigned long>(pool->blockSize));
             // The free stack has no room for more blocks; serve this one from
-            // the system and recognise it by address when it comes back.
-            void* block = std::malloc(size);
+            // the system and recognise it by address when it comes back. It
+            // gets a whole block's size, since a resize within the pool keeps
+            // the block where it is.
+            void* block = std::malloc(pool->blockSize);
             if (block)
                 ++pool->systemBlocks;
             return block;
@@ -158,7 +160,7 @@ void* KV_PoolLuaAlloc(void* userData, void* block, size_t oldSize, size_t newSiz
     }
     const int newPool = KVPoolAllocatorPoolForSize(newSize);
     if (oldSize == 0)
-        return newPool >= 0 ? takeBlock(&allocator->pools[newPool], newSize) : std::malloc(newSize);
+        return newPool >= 0 ? takeBlock(&allocator->pools[newPool]) : std::malloc(newSize);
 
     const int oldPool = KVPoolAllocatorPoolForSize(oldSize);
     if (oldPool < 0 && newPool < 0)
@@ -166,7 +168,7 @@ void* KV_PoolLuaAlloc(void* userData, void* block, size_t oldSize, size_t newSiz
     if (oldPool == newPool)
         return block;
 
-    void* moved = newPool >= 0 ? takeBlock(&allocator->pools[newPool], newSize) : std::malloc(newSize);
+    void* moved = newPool >= 0 ? takeBlock(&allocator->pools[newPool]) : std::malloc(newSize);
     if (!moved)
         return nullptr;  // Lua keeps the old block and raises a memory error
     if (block) {
