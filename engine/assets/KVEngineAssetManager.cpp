@@ -72,7 +72,7 @@ auto handleFor(const Map& assets, const std::string& name) -> decltype(assets.be
 
 }  // namespace
 
-KVEngineAssetManager::KVEngineAssetManager(lua_State* L) : L_(L)
+KVEngineAssetManager::KVEngineAssetManager(lua_State* L) : L_(L), liveness_(std::make_shared<KVEngineAssetManager*>(this))
 {
     lua_pushthread(L);
     threadRef_ = luaL_ref(L, LUA_REGISTRYINDEX);
@@ -90,6 +90,7 @@ KVEngineAssetManager::~KVEngineAssetManager()
         node->detachAssetManager();
     for (SGStringToImageNode* node : textImages_)
         node->detachAssetManager();
+    *liveness_ = nullptr;
     luaL_unref(L_, LUA_REGISTRYINDEX, threadRef_);
 }
 

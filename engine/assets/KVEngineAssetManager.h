@@ -8,6 +8,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -62,6 +63,12 @@ public:
     void loadNewImages(const std::set<std::string>& names);
     void loadNewSounds(const std::set<std::string>& names);
 
+    // Names this manager until it is destroyed, then null: spaces keep it,
+    // so nodes they create after a delete get no manager instead of a
+    // freed one.
+    using Liveness = std::shared_ptr<KVEngineAssetManager*>;
+    const Liveness& liveness() const { return liveness_; }
+
     const ImageMap& getImages() const { return images_; }
     const SoundMap& getSounds() const { return sounds_; }
 
@@ -97,4 +104,5 @@ private:
     ImageMap images_;
     SoundMap sounds_;
     bool hasUnreferencedAssets_ = false;
+    Liveness liveness_;
 };

@@ -8,7 +8,7 @@
 float SGAlphaScaleFactor = 1.0f;
 
 SGScene::SGScene(SoundManager* soundManager, KVEngineAssetManager* assetManager)
-    : defaultSpace_(soundManager, assetManager), assetManager_(assetManager), soundManager_(soundManager)
+    : defaultSpace_(soundManager, assetManager), soundManager_(soundManager)
 {
 }
 
@@ -22,8 +22,9 @@ SGScene::~SGScene()
 
 SGSpace* SGScene::createSpace(SGNodeClass nodeClass)
 {
-    SGSpace* space = nodeClass == SGNodeClass::ortho2DSpace ? new SGOrtho2DSpace(soundManager_, assetManager_)
-                                                      : new SGSpace(soundManager_, assetManager_);
+    KVEngineAssetManager* assetManager = defaultSpace_.assetManager();
+    SGSpace* space = nodeClass == SGNodeClass::ortho2DSpace ? new SGOrtho2DSpace(soundManager_, assetManager)
+                                                      : new SGSpace(soundManager_, assetManager);
     spaces_.push_back(space);
     return space;
 }

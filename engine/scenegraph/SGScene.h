@@ -35,6 +35,5 @@ public:
 private:
     std::vector<SGSpace*> spaces_;
     SGSpace defaultSpace_;
-    KVEngineAssetManager* assetManager_;
     SoundManager* soundManager_;
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "engine/assets/KVEngineAssetManager.h"
 #include "engine/scenegraph/SGHeldNodes.h"
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGClearNode.h"
@@ -19,12 +20,15 @@
 #include "engine/scenegraph/nodes/SGWrapNode.h"
 
 SGSpace::SGSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager, uint32_t classFlags)
-    : SGRenderNode(classFlags | SGNodeClass::space), assetManager_(assetManager), soundManager_(soundManager)
+    : SGRenderNode(classFlags | SGNodeClass::space),
+      assetManager_(assetManager ? assetManager->liveness() : nullptr),
+      soundManager_(soundManager)
 {
 }
 
 SGSpace::SGSpace(SGSpace& other, uint32_t classFlags)
-    : SGSpace(other.soundManager_, other.assetManager_, classFlags)
+    : SGRenderNode(classFlags | SGNodeClass::space), assetManager_(other.assetManager_),
+      soundManager_(other.soundManager_)
 {
 }
 
@@ -72,7 +76,7 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         node = new SGImageFlipNode();
         break;
     case SGNodeClass::imageLoaderNode:
-        node = new SGImageLoaderNode(assetManager_);
+        node = new SGImageLoaderNode(assetManager());
         break;
     case SGNodeClass::particleSystemNode:
         node = new SGParticleSystemNode();
@@ -81,13 +85,13 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         node = new SGReplicatorNode(*this);
         break;
     case SGNodeClass::space:
-        node = new SGSpace(soundManager_, assetManager_);
+        node = new SGSpace(*this);
         break;
     case SGNodeClass::soundListenerNode:
         node = new SGSoundListenerNode();
         break;
     case SGNodeClass::soundLoaderNode:
-        node = new SGSoundLoaderNode(assetManager_);
+        node = new SGSoundLoaderNode(assetManager());
         break;
     case SGNodeClass::soundPlayerNode:
         node = new SGSoundPlayerNode(soundManager_);
@@ -96,7 +100,7 @@ SGNode* SGSpace::createNode(SGNodeClass nodeClass)
         node = new SGSpriteNode();
         break;
     case SGNodeClass::stringToImageNode:
-        node = new SGStringToImageNode(assetManager_);
+        node = new SGStringToImageNode(assetManager());
         break;
     case SGNodeClass::wrapSpace:
         node = new SGWrapNode(*this);

@@ -2,6 +2,7 @@
 // list order, between a set-up and a tear-down step.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "engine/scenegraph/SGRenderNode.h"
@@ -41,11 +42,12 @@ public:
     const std::vector<SGNode*>& nodes() const { return nodes_; }
     const std::vector<SGRenderNode*>& renderNodes() const { return renderNodes_; }
     SoundManager* soundManager() const { return soundManager_; }
-    KVEngineAssetManager* assetManager() const { return assetManager_; }
+    // Null once the script deleted the manager.
+    KVEngineAssetManager* assetManager() const { return assetManager_ ? *assetManager_ : nullptr; }
 
 private:
     std::vector<SGNode*> nodes_;
     std::vector<SGRenderNode*> renderNodes_;
-    KVEngineAssetManager* assetManager_;
+    std::shared_ptr<KVEngineAssetManager*> assetManager_;
     SoundManager* soundManager_;
 };

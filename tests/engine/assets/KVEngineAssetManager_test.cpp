@@ -260,6 +260,14 @@ TEST_F(AssetManagerTest, DeleteTwiceIsHarmlessAndLeavesLiveNodesEmpty)
     EXPECT_TRUE(node->handle().empty());
     EXPECT_EQ(node->asset.imageValue().texture, 0u);
     EXPECT_EQ(lua->asked("quad"), 1);
+
+    // Spaces let go of it as well: what they create afterwards has none.
+    SGImageLoaderNode* later = loader("quad");
+    EXPECT_EQ(later->asset.imageValue().texture, 0u);
+    auto* laterText = static_cast<SGStringToImageNode*>(
+        scene->createSpace(SGNodeClass::space)->createNode(SGNodeClass::stringToImageNode));
+    EXPECT_EQ(later->assetManager(), nullptr);
+    EXPECT_EQ(laterText->assetManager(), nullptr);
     scene.reset();
 }
 
