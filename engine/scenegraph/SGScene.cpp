@@ -40,6 +40,9 @@ void SGScene::removeSpace(SGSpace* space)
 
 void SGScene::render()
 {
+    // The script may delete this scene while it draws (from a path lookup):
+    // it goes when the drawing is done.
+    SGHeldNodes<SGScene> alive({this});
     defaultSpace_.compute();
     // Held while they draw: a node that calls into the script may edit the scene.
     SGHeldNodes<SGSpace> held(spaces_);
@@ -49,6 +52,7 @@ void SGScene::render()
 
 void SGScene::renderWithInitialState(SGScene& initial)
 {
+    SGHeldNodes<SGScene> alive({this, &initial});
     defaultSpace_.compute();
     SGHeldNodes<SGSpace> held(spaces_);
     SGHeldNodes<SGSpace> heldInitial(initial.spaces_);

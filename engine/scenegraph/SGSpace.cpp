@@ -41,7 +41,14 @@ void SGSpace::compute()
 {
     setDirty(false);
     willRender();
-    render();
+    // A script error raised while drawing (a path lookup) still tears the
+    // camera down, so the matrix stacks do not grow by a level each time.
+    try {
+        render();
+    } catch (...) {
+        didRender();
+        throw;
+    }
     didRender();
 }
 

@@ -23,10 +23,12 @@ int scene_delete(lua_State* L)
     return sg_guard(L, "scene.delete", [L]() {
         SGScene** slot = sg_checkSceneSlot(L, sg_argFromTop(L, 1, 1, "scene.delete"), "scene.delete");
         // Cleared so that a second delete, or any later use, cannot reach
-        // the freed scene.
+        // the freed scene. Released, not deleted: a scene that is drawing
+        // holds itself until it is done.
         SGScene* scene = *slot;
         *slot = nullptr;
-        delete scene;
+        if (scene)
+            scene->release();
         return 0;
     });
 }

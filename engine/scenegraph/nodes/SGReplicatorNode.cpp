@@ -33,9 +33,14 @@ void SGReplicatorNode::render()
     const int count = copies.intValue();
 
     glPushMatrix();
-    for (int i = 0; i < count; ++i) {
-        SGSpace::render();
-        glTranslatef(cs * step, sn * step, 0.0f);
+    try {
+        for (int i = 0; i < count; ++i) {
+            SGSpace::render();
+            glTranslatef(cs * step, sn * step, 0.0f);
+        }
+    } catch (...) {
+        glPopMatrix();  // a script error while drawing
+        throw;
     }
     glPopMatrix();
 }

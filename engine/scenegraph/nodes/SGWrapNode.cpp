@@ -62,6 +62,11 @@ void SGWrapNode::renderShifted(float dx, float dy)
 {
     glPushMatrix();
     glTranslatef(dx, dy, 0.0f);
-    SGSpace::render();
+    try {
+        SGSpace::render();
+    } catch (...) {
+        glPopMatrix();  // a script error while drawing
+        throw;
+    }
     glPopMatrix();
 }

@@ -308,3 +308,42 @@ TEST_F(AssetManagerTest, ScriptErrorsOfThePathLookupReachTheScript)
     EXPECT_EQ(asset("quad")->getResourceLocator(), "42");
     EXPECT_EQ(asset("quad")->getAsset()->textureWidth, 0);
 }
+
+TEST_F(AssetManagerTest, ScriptThatDeletesTheSceneOrFailsWhileItDrawsLeavesTheCameraAsItWas)
+{
+    // The path lookup runs while the scene draws its sprite; the scene sits
+    // in an orthographic space inside a replicator.
+    const struct {
+        const char* lookup;
+        const char* error;
+    } cases[] = {
+        {"scene:delete() return DATA .. '/images/quad.png'", ""},
+        {"error('no path for ' .. name)", "no path for quad"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(lua->run(std::string("function project:pathForImage(name) ") + c.lookup + " end"), "");
+        ASSERT_EQ(lua->run(R"lua(
+            mgr:unloadAllImages()
+            scene = scenegraph.scene.new(nil, mgr)
+            local camera = scene:createSpace(scenegraph.ortho2DSpace)
+            local copies = camera:createNode(scenegraph.replicatorSpace)
+            copies.copies:setValue(2, true)
+            local sprite = copies:createNode(scenegraph.spriteNode)
+            local loader = copies:createNode(scenegraph.imageLoaderNode)
+            loader.name:setValue("quad", true)
+            sprite.image:setValue(loader.asset)
+        )lua"),
+                  "");
+        GLint depths[2][2];
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depths[0][0]);
+        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depths[0][1]);
+        const std::string error = lua->run("scene:render()");
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depths[1][0]);
+        glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depths[1][1]);
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(std::string(c.error).empty(), error.empty()) << error;
+        EXPECT_EQ(depths[0][0], depths[1][0]) << c.lookup;
+        EXPECT_EQ(depths[0][1], depths[1][1]) << c.lookup;
+        lua->run("scene:delete()");
+    }
+}
