@@ -20,10 +20,7 @@ KVSoundAsset::~KVSoundAsset()
 
 void KVSoundAsset::freeAsset()
 {
-    if (referenceCount_ == 0)
-        resource_.freeSound();
-    else
-        printf("An asset with a valid reference count should not be deleted.\n");
+    resource_.freeSound();
 }
 
 KVAssetHandle<SGSound> KVSoundAsset::getHandle()

@@ -15,9 +15,8 @@ public:
     KVSoundAsset(KVIAssetObserver* observer, const std::string& path);
     ~KVSoundAsset() override;
 
-    // Frees the buffer unless handles still hold it: a sound player may be
-    // playing a copy of it, so then it is kept, with a line on standard
-    // output.
+    // Frees the sound; a buffer that a source still plays goes once the
+    // source lets go of it.
     void freeAsset() override;
     SGSound* getAsset() override { return &resource_; }
     // A handle on the sound, which retains the asset.

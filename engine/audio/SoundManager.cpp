@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/assets/KVOpenALBuffer.h"
 #include "engine/audio/KVAudioSource.h"
 #include "platform/media/KVCheckALError.h"
 #include "platform/media/KVSoundOutput.h"
@@ -89,6 +90,7 @@ SoundManager::~SoundManager()
         delete source;
     reserved_.clear();
     free_.clear();
+    KVDeleteUnusedOpenALBuffers();
 }
 
 bool SoundManager::isLive(const SoundManager* manager)
@@ -163,6 +165,7 @@ void SoundManager::update()
         if (source->stopCallback)
             source->stopCallback(source);
     }
+    KVDeleteUnusedOpenALBuffers();
 }
 
 void SoundManager::suspend()

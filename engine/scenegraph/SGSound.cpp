@@ -6,6 +6,7 @@
 
 #include "engine/assets/CAFToOpenAL.h"
 #include "engine/assets/ExtAudioFileToOpenAL.h"
+#include "engine/assets/KVOpenALBuffer.h"
 #include "engine/assets/OggToOpenAL.h"
 #include "platform/media/KVCheckALError.h"
 
@@ -39,8 +40,7 @@ void SGSound::freeSound()
 {
     KVCheckALError("~SGSound");
     if (bufferCount >= 1 && buffers) {
-        alDeleteBuffers(bufferCount, buffers);
-        KVCheckALError("~SGSound: alDeleteBuffers");
+        KVDeleteOpenALBuffers(buffers, bufferCount);
         delete[] buffers;
     }
     buffers = nullptr;
