@@ -125,6 +125,22 @@ TEST_F(ThreadedView, TheFrameTimerRunsAtTheFrameInterval)
     EXPECT_NE(text.find("pause, stop"), std::string::npos) << text;
 }
 
+TEST_F(ThreadedView, TheMainThreadEntersTheScriptBetweenFrames)
+{
+    // Each frame makes the game's sound context current; meanwhile the main
+    // thread enters the script under the state lock (ThreadSanitizer sees
+    // any touch of the Lua state outside that lock).
+    view->playWaitUntilDone(true);
+    for (int i = 0; i < 8; ++i) {
+        const long frame = view->framesDrawn();
+        while (view->framesDrawn() == frame)
+            std::this_thread::yield();
+        view->setFullScreen(i % 2 == 0);
+    }
+    view->stopWaitUntilDone(true);
+    EXPECT_NE(log().find("screen 1920x1200, update"), std::string::npos) << log();
+}
+
 TEST_F(ThreadedView, PlayWithoutWaitingAndRedisplaysAfterStop)
 {
     Gate busy;
