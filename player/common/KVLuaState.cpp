@@ -41,6 +41,22 @@ Ref<KVLuaState> KVLuaState::create(const std::string& enginePath, const std::str
     return result;
 }
 
+bool KVLuaState::engineScriptLoads(const std::string& enginePath, std::string* reason)
+{
+    lua_State* L = luaL_newstate();
+    if (!L) {
+        *reason = "not enough memory";
+        return false;
+    }
+    const bool loads = luaL_loadfile(L, enginePath.c_str()) == 0;
+    if (!loads) {
+        const char* message = lua_tostring(L, -1);
+        *reason = message ? message : "unknown error";
+    }
+    lua_close(L);
+    return loads;
+}
+
 // The engine libraries are opened by KV_Init, after the wrapper has opened
 // luaObjc and its binder; neither depends on the other.
 KVLuaState::KVLuaState(KV_State* S) : LuaState(S->L), S_(S) {}

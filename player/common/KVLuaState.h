@@ -21,6 +21,11 @@ public:
 
     ~KVLuaState() override;
 
+    // Whether the engine script at the path loads (parses as source or as a
+    // precompiled chunk); when not, `reason` is Lua's message. Nothing of
+    // the script runs.
+    static bool engineScriptLoads(const std::string& enginePath, std::string* reason);
+
     KV_State* S() const { return S_; }
 
     // The script global `game`, as a script object (nothing when absent).

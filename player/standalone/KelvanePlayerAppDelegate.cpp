@@ -286,6 +286,11 @@ void KelvanePlayerAppDelegate::loadAndCreateGameView()
 {
     if (app_.isTerminating())
         return;
+    std::string reason;
+    if (!KVLuaState::engineScriptLoads(bundle_.enginePath(), &reason)) {
+        cannotStart(reason);
+        return;
+    }
     if (!makeNewLuaState()) {
         std::fprintf(stderr, "kelvane-player: %s: cannot create the game's Lua state\n", bundle_.path().c_str());
         app_.terminate(1);
@@ -298,6 +303,19 @@ void KelvanePlayerAppDelegate::loadAndCreateGameView()
     openUrlSupport_ = KVOpenURLSupport::create(gameView_.get());
     metricsSupport_ = KVMetricsSupport::create(gameView_.get());
     setGameReady(true);
+}
+
+void KelvanePlayerAppDelegate::cannotStart(const std::string& reason)
+{
+    // Lua names the file in most of its messages, but not in all
+    // ("not enough memory").
+    const std::string& path = bundle_.enginePath();
+    const std::string message =
+        "cannot start the game: " + (reason.compare(0, path.size(), path) == 0 ? reason : path + ": " + reason);
+    std::fprintf(stderr, "kelvane-player: %s\n", message.c_str());
+    if (sdlWindow_)
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, bundleName().c_str(), message.c_str(), sdlWindow_->window());
+    app_.terminate(1);
 }
 
 void KelvanePlayerAppDelegate::actuallyStartGame()

@@ -56,6 +56,9 @@ public:
     std::string savePath() const;
 
     bool makeNewLuaState();
+    // The engine script cannot be loaded: one line naming it and the reason
+    // (in a window, shown there first), and the run ends with status 1.
+    void cannotStart(const std::string& reason);
     void freeOldLuaState();
     void createGameView();
     void loadGameBundle();

@@ -96,6 +96,39 @@ TEST(Player, MissingPartsOfABundleAreNamed)
     EXPECT_EQ(std::count(badPlist.err.begin(), badPlist.err.end(), '\n'), 1) << badPlist.err;
 }
 
+TEST(Player, AnEngineScriptThatCannotBeLoadedEndsTheRunWithItsReason)
+{
+    TempDir dir;
+    writeFile(dir.file("engine.lua"), "function update() print('frame') end\n");
+    const ProgramResult compiled =
+        runProgram({std::string(KV_BUILD_DIR) + "/kvluac", "-o", dir.file("engine.luo"), dir.file("engine.lua")});
+    ASSERT_EQ(compiled.status, 0) << compiled.err;
+    const std::string chunk = readFile(dir.file("engine.luo"));
+    // The length of the chunk's source name follows the 12-byte header.
+    std::string hugeName = chunk;
+    hugeName.replace(12, 8, std::string("\xff\xff\xff\xff\xff\xff\x00\x00", 8));
+    const struct {
+        std::string script;
+        const char* reason;
+    } cases[] = {
+        {chunk.substr(0, chunk.size() / 2), "engine64.luo: unexpected end in precompiled chunk"},
+        {hugeName, "engine64.luo: not enough memory"},
+        {"x = = 1", "engine64.luo:1: unexpected symbol near '='"},
+    };
+    for (const auto& c : cases) {
+        const std::string bundle = makeBundle(dir, c.script);
+        const ProgramResult run = runProgram({kPlayer, "--headless", "--frames", "3", bundle},
+                                             {"XDG_DATA_HOME=" + dir.file("data"),
+                                              "ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1"});
+        EXPECT_EQ(run.status, 1) << c.reason;
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("cannot start the game: " + bundle + "/Contents/Resources/" + c.reason),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    }
+}
+
 TEST(Player, OptionsAreCheckedAndExplained)
 {
     EXPECT_EQ(runProgram({kPlayer, "--frobnicate", "x.app"}).status, 2);
