@@ -301,6 +301,16 @@ TEST(Player, AHeadlessPromptNeverWaits)
     writeFile(dir.file("input"), "1 text , Ada\n");
     ProgramResult partial = runProgram({kPlayer, "--headless", "--frames", "3", "--input", dir.file("input"), bundle}, env);
     EXPECT_EQ(partial.out, "keyboardInputEntered Guest, Ada\nstop after 3\n") << partial.err;
+
+    // A prompt asked for by a key: the frame the key came before is drawn
+    // once the prompt is answered, as in a window.
+    const std::string byKey = makeBundle(dir, R"(
+        function update(dt) print("update") end
+        function keyDown(k) callbacks.callExternalFunction("KeyboardInput", "Name?", "", false) end
+        function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end)", "KeyAsker");
+    writeFile(dir.file("keyed"), "0 keydown n\n0 text Bo\n0 keydown return\n");
+    ProgramResult keyed = runProgram({kPlayer, "--headless", "--frames", "2", "--input", dir.file("keyed"), byKey}, env);
+    EXPECT_EQ(keyed.out, "keyboardInputEntered Bo\nupdate\nupdate\n") << keyed.err;
 }
 
 }  // namespace
