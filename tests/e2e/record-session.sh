@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The demo played in a window by xdotool while the player records its input
 # at a fixed step: keys start the game, clicks over the basket drop a box
-# into it. Run inside an X server (xvfb-run). Writes the recording, the
-# player's output and exit status, and the last frame into OUT.
+# into it, then the arrow keys swing the crane to and fro until the run's
+# last frame, so where it stops depends on every frame an arrow was held.
+# Run inside an X server (xvfb-run). Writes the recording, the player's
+# output and exit status, and the last frame into OUT.
 #   record-session.sh PLAYER BUNDLE OUT FRAMES
 set -u
 player=$1
@@ -29,7 +31,9 @@ until_saw() {
     "$@" 2>/dev/null
     sleep "$pause"
   done
-  saw "$line"
+  saw "$line" && return 0
+  echo "record-session: never saw $line" >> "$out/stderr"
+  return 1
 }
 
 wid=""
@@ -38,11 +42,18 @@ for _ in $(seq 300); do
   [ -n "$wid" ] && break
   sleep 0.1
 done
-[ -n "$wid" ] || { echo "no window" >> "$out/stderr"; exit 1; }
+[ -n "$wid" ] || { echo "record-session: no window" >> "$out/stderr"; exit 1; }
 xdotool windowfocus --sync "$wid" 2>/dev/null
 # Keys before the game plays (during the loading image) do not reach it.
 until_saw "level 1" 0.3 xdotool key --window "$wid" space || exit 1
 until_saw "score 1" 1.5 xdotool mousemove --window "$wid" 360 100 click 1 || exit 1
+while kill -0 $pid 2>/dev/null; do
+  for key in Left Right; do
+    xdotool keydown "$key" 2>/dev/null
+    sleep 0.2
+    xdotool keyup "$key" 2>/dev/null
+  done
+done
 wait $pid
 echo $? > "$out/status"
 trap - EXIT
