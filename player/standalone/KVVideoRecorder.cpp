@@ -3,7 +3,8 @@
 #include <SDL2/SDL.h>
 
 #include <algorithm>
-#include <cstring>
+#include <chrono>
+#include <cstdio>
 
 #include "platform/media/KVMusicStream.h"
 #include "platform/media/KVSoundOutput.h"
@@ -11,6 +12,11 @@
 #include "platform/objects/KVLogLine.h"
 
 namespace {
+
+double millisecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 // The speakers get the mix this far ahead at most (a late frame leaves a
 // gap rather than a growing delay), and start once they have a little.
@@ -64,6 +70,7 @@ void KVVideoRecorder::captureFrame(long frame, int width, int height, long frame
 {
     if (!capturing_ || width < 1 || height < 1)
         return;
+    const auto started = std::chrono::steady_clock::now();
     if (firstFrame_ < 0) {
         firstFrame_ = frame;
         frameInterval_ = std::max(1L, frameInterval);
@@ -100,6 +107,7 @@ void KVVideoRecorder::captureFrame(long frame, int width, int height, long frame
         }
     }
     push(std::move(sound));
+    captureTimes_.record(millisecondsSince(started));
 }
 
 void KVVideoRecorder::takePicture(const KVFrameReadback::Frame& frame)
@@ -160,7 +168,9 @@ void KVVideoRecorder::encodeAll()
             item = std::move(queue_.front());
             queue_.pop_front();
         }
+        const auto started = std::chrono::steady_clock::now();
         encodeItem(item);
+        encodingMilliseconds_ += millisecondsSince(started);
         std::lock_guard<std::mutex> lock(mutex_);
         if (!item.pixels.empty()) {
             --picturesQueued_;
@@ -234,4 +244,15 @@ bool KVVideoRecorder::finish(std::string* error, std::string* note)
         return false;
     }
     return true;
+}
+
+std::string KVVideoRecorder::statsSummary() const
+{
+    const long frames = static_cast<long>(captureTimes_.count());
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "video frames %ld (%ld dropped), drawing thread median %.3f ms, p95 %.3f ms, encoder %.3f ms a frame",
+                  frames, dropped_, captureTimes_.percentile(0.5), captureTimes_.percentile(0.95),
+                  frames > 0 ? encodingMilliseconds_ / static_cast<double>(frames) : 0.0);
+    return line;
 }

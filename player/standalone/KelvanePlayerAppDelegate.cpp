@@ -545,6 +545,8 @@ void KelvanePlayerAppDelegate::applicationWillTerminate()
     if (options_.stats) {
         const int64_t bytes = luaState_ ? luaState_->bytesInUse() : 0;
         std::printf("%s\n", stats_.summary(bytes).c_str());
+        if (videoRecorder_)
+            std::printf("%s\n", videoRecorder_->statsSummary().c_str());
     }
     // The engine state is closed too, so the saved values are closed
     // cleanly and the script's shutdownEngine runs.

@@ -106,6 +106,7 @@ TEST(Player, OptionsAreCheckedAndExplained)
     EXPECT_EQ(std::count(noBundle.err.begin(), noBundle.err.end(), '\n'), 1) << noBundle.err;
     EXPECT_EQ(runProgram({kPlayer, "--fullscreen", "--windowed", "x.app"}).status, 2);
     EXPECT_EQ(runProgram({kPlayer, "--input", "", "x.app"}).status, 2);
+    EXPECT_EQ(runProgram({kPlayer, "--video", "run.avi", "x.app"}).status, 2) << "films are .mp4 or .webm";
     ProgramResult usage = runProgram({kPlayer, "--bad"});
     EXPECT_NE(usage.err.find("Usage: kelvane-player"), std::string::npos);
 
@@ -199,9 +200,12 @@ TEST(Player, StatisticsAndBadScriptedInput)
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find(dir.file("bad") + ":1: "), std::string::npos) << bad.err;
     EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
-    ProgramResult missing = runProgram({kPlayer, "--headless", "--input", dir.file("none"), kInputBundle});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find(dir.file("none")), std::string::npos);
+    // Files that cannot be read or made stop the run before it starts.
+    for (const char* option : {"--input", "--record", "--video"}) {
+        ProgramResult missing = runProgram({kPlayer, "--headless", option, dir.file("none/run.mp4"), kInputBundle});
+        EXPECT_EQ(missing.status, 1) << option;
+        EXPECT_NE(missing.err.find(dir.file("none/run.mp4")), std::string::npos) << option << missing.err;
+    }
 }
 
 TEST(Player, ZippedGamesAndTheBundleAroundTheProgram)
