@@ -3,10 +3,12 @@
 #include <AL/al.h>
 
 #include <cstring>
+#include <string>
 
 #include "engine/assets/CAFToOpenAL.h"
 #include "engine/assets/ExtAudioFileToOpenAL.h"
 #include "engine/assets/OggToOpenAL.h"
+#include "platform/files/KVFileLookup.h"
 #include "platform/media/KVCheckALError.h"
 
 namespace {
@@ -25,6 +27,8 @@ bool SGSound::loadFromFile(const char* path)
 {
     buffers = nullptr;
     bufferCount = 0;
+    const std::string found = KVFileLookup::shared().find(path);
+    path = found.c_str();
     uint32_t* loaded = hasSuffix(path, ".ogg")   ? OggToOpenAL(path)
                        : hasSuffix(path, ".caf") ? CAFToOpenAL(path)
                                                  : ExtAudioFileToOpenAL(path);
