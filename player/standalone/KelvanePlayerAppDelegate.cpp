@@ -365,11 +365,15 @@ void KelvanePlayerAppDelegate::cannotStart(const std::string& reason)
     // Lua names the file in most of its messages, but not in all
     // ("not enough memory").
     const std::string& path = bundle_.enginePath();
-    const std::string message =
-        "cannot start the game: " + (reason.compare(0, path.size(), path) == 0 ? reason : path + ": " + reason);
-    std::fprintf(stderr, "kelvane-player: %s\n", message.c_str());
-    if (sdlWindow_)
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, bundleName().c_str(), message.c_str(), sdlWindow_->window());
+    std::string why = reason;
+    if (why.compare(0, path.size(), path) == 0)
+        why.erase(0, why.find_first_not_of(": ", path.size()));
+    const std::string where = reason.compare(0, path.size(), path) == 0 ? reason : path + ": " + reason;
+    std::fprintf(stderr, "kelvane-player: cannot start the game: %s\n", where.c_str());
+    if (sdlWindow_) {
+        const std::string shown = "The game cannot start.\n\n" + path + "\n" + why;
+        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, bundleName().c_str(), shown.c_str(), sdlWindow_->window());
+    }
     app_.terminate(1);
 }
 
