@@ -1,0 +1,153 @@
+// The player killed (SIGKILL) at random moments while its script saves two
+// data tables and two saved values over and over: afterwards every table file
+// and the saved-values database hold an old or the new complete version,
+// never a torn or empty one. A program of its own, as 200 runs of the player
+// take longer than the other tests may.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <regex>
+#include <thread>
+
+#include "engine/tables/KVTable.h"
+#include "tests/support/TempDir.h"
+
+extern char** environ;
+
+namespace {
+
+const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
+constexpr int kKills = 200;
+
+// Each save writes "n:" a long run of x ":n" with a rising n.
+const char* kEngine = R"(
+local dir = database.getTablesDirectoryPath()
+local n = tonumber(database.loadValueForKey("counter") or "0")
+local pad = string.rep("x", 20000)
+local tables = {tableHelper.Tables.new(), tableHelper.Tables.new()}
+local said = false
+function update(dt)
+  for i = 1, 5 do
+    n = n + 1
+    local value = n .. ":" .. pad .. ":" .. n
+    for k, t in ipairs(tables) do
+      tableHelper.Tables.setValue(t, "1", "1", value)
+      tableHelper.Tables.saveTableToDatabase(dir, t, "table" .. k)
+    end
+    database.storeValueForKey(value, "payload")
+    database.storeValueForKey(n, "counter")
+    if not said then said = true print("saving") end
+  end
+end
+)";
+
+// The n of a complete value, or -1.
+long completeValue(const std::string& value)
+{
+    static const std::regex pattern("([0-9]+):x{20000}:([0-9]+)");
+    std::smatch match;
+    if (!std::regex_match(value, match, pattern) || match[1] != match[2])
+        return -1;
+    return std::stol(match[1]);
+}
+
+// Starts the player and kills it a random while after its first save.
+void runAndKill(const std::string& bundle, const std::string& saves, std::mt19937& random)
+{
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> argv = {kPlayer, "--headless", "--save-dir", saves, bundle};
+    std::vector<char*> args;
+    for (auto& arg : argv)
+        args.push_back(arg.data());
+    args.push_back(nullptr);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    std::string said;
+    char buffer[64];
+    ssize_t count;
+    while (said.find("saving\n") == std::string::npos && (count = read(out[0], buffer, sizeof buffer)) > 0)
+        said.append(buffer, static_cast<size_t>(count));
+    close(out[0]);
+    std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, 40000)(random)));
+    kill(pid, SIGKILL);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the player ended before it was killed: " << said;
+}
+
+// The saved value of the key ("" when absent); fails on a damaged database.
+std::string savedValue(const std::string& database, const char* key)
+{
+    sqlite3* db = nullptr;
+    // Read-write: opening rolls back what a killed writer left half done.
+    EXPECT_EQ(sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    std::string value, check;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        check = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    EXPECT_EQ(check, "ok");
+    const std::string query = std::string("SELECT value FROM savedValues WHERE key='") + key + "'";
+    if (sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
+}  // namespace
+
+TEST(KillDuringSave, EveryFileIsAnOldOrTheNewCompleteVersion)
+{
+    TempDir dir;
+    const std::string bundle = dir.file("Saver.app");
+    std::filesystem::create_directories(bundle + "/Contents/Resources/A.gameproj");
+    writeFile(bundle + "/Contents/Info.plist",
+              "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>CFBundleName</key>"
+              "<string>Saver</string></dict></plist>\n");
+    writeFile(bundle + "/Contents/Resources/engine64.luo", kEngine);
+    const std::string saves = dir.file("saves");
+    std::mt19937 random(std::random_device{}());
+
+    // The last n seen in each table, the payload and the counter.
+    long last[4] = {0, 0, 0, 0};
+    for (int kill = 0; kill < kKills; ++kill) {
+        runAndKill(bundle, saves, random);
+        if (testing::Test::HasFatalFailure())
+            return;
+        long now[4];
+        for (int k = 0; k < 2; ++k) {
+            const std::string path = saves + "/save.datatable" + std::to_string(k + 1) + ".xml";
+            KVTable table;
+            ASSERT_TRUE(table.loadTable(path)) << "run " << kill << ": " << path;
+            now[k] = completeValue(table.cellValue(0, 0));
+        }
+        const std::string database = saves + "/save.datapersistent.save";
+        now[2] = completeValue(savedValue(database, "payload"));
+        const std::string counter = savedValue(database, "counter");
+        now[3] = counter.empty() ? -1 : std::stol(counter);
+        for (int i = 0; i < 4; ++i) {
+            ASSERT_GE(now[i], last[i]) << "run " << kill << ", file " << i << ": torn, empty or older";
+            last[i] = now[i];
+        }
+    }
+    EXPECT_GT(last[3], kKills) << "the runs saved";
+}
