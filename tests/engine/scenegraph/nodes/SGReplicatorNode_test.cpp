@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "engine/assets/KVEngineAssetManager.h"
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/nodes/SGReplicatorNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
@@ -65,11 +66,17 @@ TEST_F(SGReplicatorNodeTest, PortsFlagsAndTheParentsManagers)
     EXPECT_EQ(replicator->portForID(SGPortID::copies), &replicator->copies);
     EXPECT_EQ(replicator->copies.storedValue(), 1);
 
-    int soundManager = 0, assetManager = 0;
-    SGSpace parent(reinterpret_cast<SoundManager*>(&soundManager), reinterpret_cast<KVEngineAssetManager*>(&assetManager));
+    // The asset manager is a real one: spaces keep a cell it clears.
+    int soundManager = 0;
+    lua_State* L = luaL_newstate();
+    auto* assetManager = new KVEngineAssetManager(L);
+    SGSpace parent(reinterpret_cast<SoundManager*>(&soundManager), assetManager);
     auto* child = static_cast<SGSpace*>(parent.createNode(SGNodeClass::replicatorSpace));
     EXPECT_EQ(child->soundManager(), reinterpret_cast<SoundManager*>(&soundManager));
-    EXPECT_EQ(child->assetManager(), reinterpret_cast<KVEngineAssetManager*>(&assetManager));
+    EXPECT_EQ(child->assetManager(), assetManager);
+    delete assetManager;
+    EXPECT_EQ(child->assetManager(), nullptr);
+    lua_close(L);
     EXPECT_EQ(parent.countRenderNodes(), 1);
     EXPECT_EQ(child->countRenderNodes(), 0);
 }

@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include "engine/assets/KVEngineAssetManager.h"
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "engine/scenegraph/nodes/SGWrapNode.h"
@@ -54,11 +55,17 @@ TEST_F(SGWrapNodeTest, PortsFlagsAndTheParentsManagers)
     EXPECT_EQ(wrap->portForID(SGPortID::wrapHeight), &wrap->wrapHeight);
     EXPECT_EQ(wrap->portForID(SGPortID::wrap), nullptr);
 
-    int soundManager = 0, assetManager = 0;
-    SGSpace parent(reinterpret_cast<SoundManager*>(&soundManager), reinterpret_cast<KVEngineAssetManager*>(&assetManager));
+    // The asset manager is a real one: spaces keep a cell it clears.
+    int soundManager = 0;
+    lua_State* L = luaL_newstate();
+    auto* assetManager = new KVEngineAssetManager(L);
+    SGSpace parent(reinterpret_cast<SoundManager*>(&soundManager), assetManager);
     auto* child = static_cast<SGSpace*>(parent.createNode(SGNodeClass::wrapSpace));
     EXPECT_EQ(child->soundManager(), reinterpret_cast<SoundManager*>(&soundManager));
-    EXPECT_EQ(child->assetManager(), reinterpret_cast<KVEngineAssetManager*>(&assetManager));
+    EXPECT_EQ(child->assetManager(), assetManager);
+    delete assetManager;
+    EXPECT_EQ(child->assetManager(), nullptr);
+    lua_close(L);
 
     // Nothing on: drawn once, like a plain space.
     EXPECT_EQ(draw(), (Offsets{{0, 0}}));
