@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/files/KVFileLookup.h"
+
 namespace {
 
 struct SqlText {
@@ -73,7 +75,7 @@ bool execute(KVDatabase* database, const SqlText& sql, const std::string& key)
 KVDatabase* KVDatabaseOpen(const char* filePath)
 {
     auto* database = new KVDatabase;
-    database->filePath = filePath;
+    database->filePath = KVFileLookup::shared().findForWriting(filePath);
     return database;
 }
 
