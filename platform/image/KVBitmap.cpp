@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/gl/KVQuadBatch.h"
+
 namespace {
 
 bool fail(std::string* error, const std::string& text)
@@ -185,6 +187,7 @@ KVBitmap KVBitmap::fromFramebuffer(int width, int height)
     KVBitmap bitmap(width, height, true);
     if (bitmap.empty())
         return bitmap;
+    KVFlushQuads();  // what is still on its way
     std::vector<uint8_t> bottomUp(bitmap.pixels_.size());
     GLint oldAlignment = 4;
     glGetIntegerv(GL_PACK_ALIGNMENT, &oldAlignment);

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "engine/scenegraph/SGBlendMode.h"
+#include "platform/gl/KVQuadBatch.h"
 
 namespace {
 
@@ -187,6 +188,7 @@ void SGParticleSystemNode::renderAtTime(float t)
     const SGBlendMode mode = static_cast<SGBlendMode>(blendingMode.intValue());
     const bool textured = image_.textureWidth >= 1;
     const bool premultiplied = textured && image_.premultiplied != 0;
+    KVFlushQuads();  // the sprites before
     if (textured) {
         SGSetBlendMode(mode, premultiplied ? 1 : 0);
         glBindTexture(GL_TEXTURE_2D, image_.texture);
