@@ -8,6 +8,7 @@
 #include "engine/bridge/LuaErrorException.h"
 #include "engine/bridge/LuaObject.h"
 #include "platform/bundle/KVLocalizedStrings.h"
+#include "platform/files/KVFileLookup.h"
 #include "platform/image/KVBitmap.h"
 #include "platform/objects/KVLogLine.h"
 #include "platform/objects/KVNull.h"
@@ -113,8 +114,8 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         window_->setFullScreen(true);
 
     if (!options_.headless) {
-        const std::string image = bundle_.resourcesPath() + "/Default.png";
-        const std::string movie = bundle_.resourcesPath() + "/intro-mac.mov";
+        const std::string image = KVFileLookup::shared().find(bundle_.resourcesPath() + "/Default.png");
+        const std::string movie = KVFileLookup::shared().find(bundle_.resourcesPath() + "/intro-mac.mov");
         if (isFile(image)) {
             auto controller = KVLoadingImageViewController::load(image, &error);
             if (controller) {
