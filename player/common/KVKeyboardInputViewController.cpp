@@ -133,6 +133,23 @@ void KVKeyboardInputViewController::setOnChange(std::function<void()> onChange)
     onChange_ = std::move(onChange);
 }
 
+void KVKeyboardInputViewController::setOnEdit(std::function<void(Edit, const std::string&)> onEdit)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    onEdit_ = std::move(onEdit);
+}
+
+void KVKeyboardInputViewController::edited(Edit edit, const std::string& text)
+{
+    std::function<void(Edit, const std::string&)> onEdit;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        onEdit = onEdit_;
+    }
+    if (onEdit)
+        onEdit(edit, text);
+}
+
 void KVKeyboardInputViewController::changed()
 {
     std::function<void()> onChange;
@@ -249,6 +266,7 @@ void KVKeyboardInputViewController::insertText(const std::string& text)
         text_ += printable;
         marked_.clear();
     }
+    edited(Edit::insert, printable);
     changed();
 }
 
@@ -260,6 +278,7 @@ void KVKeyboardInputViewController::deleteBackward()
             return;
         text_.erase(text_.size() - lastCharacterLength(text_));
     }
+    edited(Edit::deleteBackward, "");
     changed();
 }
 
@@ -292,6 +311,8 @@ void KVKeyboardInputViewController::finishedEnteringText()
         delegate = delegate_;
         text = text_;
     }
+    // Recorded before the delegate answers: the answer restarts the game.
+    edited(Edit::confirm, text);
     if (delegate)
         delegate->keyboardInputDidFinish(*this, text);
 }

@@ -48,6 +48,11 @@ public:
     void setDisplayView(KVGameWindow* displayView);
     // Called after every visible change (any thread, no lock held).
     void setOnChange(std::function<void()> onChange);
+    // What the field's user did, for recording input: text typed, the last
+    // character taken away, or the answer confirmed. Called after each edit
+    // that changed something, no lock held.
+    enum class Edit { insert, deleteBackward, confirm };
+    void setOnEdit(std::function<void(Edit edit, const std::string& text)> onEdit);
 
     void setPrompt(const std::string& prompt);
     std::string prompt() const;
@@ -90,12 +95,14 @@ public:
 private:
     struct Label;
     void changed();
+    void edited(Edit edit, const std::string& text);
     void releaseTextures();
 
     mutable std::mutex mutex_;
     KVKeyboardInputSupport* delegate_ = nullptr;
     KVGameWindow* displayView_ = nullptr;
     std::function<void()> onChange_;
+    std::function<void(Edit, const std::string&)> onEdit_;
     std::string prompt_;
     std::string text_;
     std::string marked_;
