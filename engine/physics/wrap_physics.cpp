@@ -16,6 +16,7 @@
 
 #include "engine/host/KVScriptMisuse.h"
 #include "engine/physics/kvActorUserData.h"
+#include "engine/physics/kvContactListener.h"
 #include "engine/physics/kvFixtureUserData.h"
 #include "engine/physics/kvLiveSet.h"
 #include "engine/physics/kvPhysicsUserdata.h"
@@ -815,6 +816,7 @@ int luaopen_physics(lua_State* L)
         {"PolygonShape", kvPolygonShapeMT, polygonFunctions, polygon_gc},
         {"CircleShape", kvCircleShapeMT, circleFunctions, circle_gc},
     };
+    kvContactListener::prepareLuaState(L);
     luaL_register(L, "physics", noFunctions);
     for (const PhysicsClass& c : classes) {
         lua_newtable(L);

@@ -10,6 +10,7 @@
 #include <GL/glx.h>
 #include <pango/pangocairo.h>
 
+#include "platform/gl/KVQuadBatch.h"
 #include "platform/text/KVTextFontMap.h"
 
 namespace {
@@ -356,8 +357,7 @@ void StringTexture::deleteTexture()
         // Texture names belong to the context that made them; deleting in
         // another would free someone else's texture.
         if (currentGLContext() == glContext_) {
-            const GLuint name = texName_;
-            glDeleteTextures(1, &name);
+            KVDeleteTexture(texName_);
         } else {
             fprintf(stderr, "StringTexture -deleteTexture: texture %u belongs to a context that is not current; not deleted\n",
                     texName_);
@@ -371,6 +371,7 @@ void StringTexture::drawWithBounds(double x, double y, double width, double heig
 {
     if (texName_ == 0 && !genTexture())
         return;
+    KVFlushQuads();
     GLint previousTexture = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
     glBindTexture(GL_TEXTURE_2D, texName_);

@@ -7,6 +7,7 @@
 #include "engine/bridge/LuaErrorException.h"
 #include "platform/clock/KVDate.h"
 #include "platform/gl/GLDrawingState.h"
+#include "platform/gl/KVQuadBatch.h"
 #include "platform/objects/KVLogLine.h"
 #include "platform/objects/KVNumber.h"
 #include "platform/objects/KVString.h"
@@ -264,6 +265,7 @@ void KVGameView::drawView()
     try {
         applyPendingViewport();
         drawFrame();
+        KVFlushQuads();  // what the script drew outside its scene's render
         drawOverlay();
     } catch (...) {
         unlockContext();
@@ -340,6 +342,7 @@ void KVGameView::refreshFrame()
         throw;
     }
     unlockState();
+    KVFlushQuads();
     try {
         drawOverlay();
     } catch (...) {
