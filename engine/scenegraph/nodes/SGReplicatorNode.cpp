@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "platform/gl/KVQuadBatch.h"
+
 SGReplicatorNode::SGReplicatorNode(SGSpace& parent)
     : SGSpace(parent, static_cast<uint32_t>(SGNodeClass::replicatorSpace))
 {
@@ -36,6 +38,8 @@ void SGReplicatorNode::render()
     try {
         for (int i = 0; i < count; ++i) {
             SGSpace::render();
+            // Each copy goes out under its own matrix.
+            KVFlushQuads();
             glTranslatef(cs * step, sn * step, 0.0f);
         }
     } catch (...) {

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "platform/gl/KVQuadBatch.h"
+
 namespace {
 
 // Content in the near half of the area gets its copy one wrap size further
@@ -60,6 +62,8 @@ void SGWrapNode::render()
 
 void SGWrapNode::renderShifted(float dx, float dy)
 {
+    // Each copy goes out under its own matrix.
+    KVFlushQuads();
     glPushMatrix();
     glTranslatef(dx, dy, 0.0f);
     try {
@@ -68,5 +72,6 @@ void SGWrapNode::renderShifted(float dx, float dy)
         glPopMatrix();  // a script error while drawing
         throw;
     }
+    KVFlushQuads();
     glPopMatrix();
 }
