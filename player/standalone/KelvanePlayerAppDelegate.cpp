@@ -136,6 +136,15 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         SDL_StartTextInput();
     }
 
+    // Game controllers, when their subsystem is up (windowed runs, tests).
+    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) {
+        controllers_.setMapping(KVControllerMapping::load(XdgPaths::configHome() + "/kelvane-player", bundleName()));
+        controllers_.setPromptSource([this]() -> KVKeyboardInputViewController* {
+            return isShowingPrompt() ? &keyboardInputSupport_->keyboardInputViewController() : nullptr;
+        });
+        controllers_.setWindow(sdlWindow_ ? sdlWindow_->window() : nullptr);
+    }
+
     gamePath_ = bundle_.projectPath();
     fullScreenObserver_ = KVNotificationCenter::defaultCenter().addObserver(
         ShouldExitFullscreenNotification, nullptr, [this](const KVNotification&) {
@@ -335,7 +344,8 @@ void KelvanePlayerAppDelegate::servePrompt()
     }
     if (scriptedInput_ && scriptedInput_->answerPrompt(prompt))
         return;
-    if (options_.headless) {
+    // A controller can answer it; otherwise a headless run never waits.
+    if (options_.headless && !controllers_.hasControllers()) {
         KVLogLine("KeyboardInput: no scripted answer (text, then keydown return); confirming \"%s\"",
                   prompt.text().c_str());
         prompt.finishedEnteringText();
@@ -361,6 +371,9 @@ bool KelvanePlayerAppDelegate::promptEvent(const SDL_Event& event)
         if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
             if (!event.key.repeat)
                 prompt.finishedEnteringText();
+        } else if (key == SDLK_ESCAPE) {
+            if (!event.key.repeat)
+                prompt.cancel();
         } else if (key == SDLK_BACKSPACE) {
             if (prompt.markedText().empty())
                 prompt.deleteBackward();
@@ -385,6 +398,7 @@ bool KelvanePlayerAppDelegate::promptEvent(const SDL_Event& event)
 
 void KelvanePlayerAppDelegate::tick(double now)
 {
+    controllers_.update(now);
     servePrompt();
     if (!contextOnMainThread_ || !introViewController_ || !sdlWindow_)
         return;
@@ -445,6 +459,7 @@ void KelvanePlayerAppDelegate::playGame()
     // input) sees the window size in between.
     if (startFullScreen_)
         gameView_->setFullScreen(true);
+    controllers_.setGameView(gameView_.get());
     gameView_->playWaitUntilDone(false);
 }
 
@@ -475,6 +490,7 @@ void KelvanePlayerAppDelegate::applicationWillTerminate()
     if (terminated_)
         return;
     terminated_ = true;
+    controllers_.setGameView(nullptr);
     if (fullScreenObserver_) {
         KVNotificationCenter::defaultCenter().removeObserver(*fullScreenObserver_);
         fullScreenObserver_.reset();
@@ -509,7 +525,7 @@ void KelvanePlayerAppDelegate::keyEvent(const SDL_Event& event)
         // Modifiers typed into the prompt stay there; the game sees the
         // change with its next modifier event.
         if (!key.repeat && !isShowingPrompt())
-            gameView_->flagsChanged(KVSDLInputTranslator::modifierFlags(key.keysym.mod));
+            gameView_->flagsChanged(KVSDLInputTranslator::modifierFlags(key.keysym.mod) | controllers_.modifierFlags());
         return;
     }
     // F11 and Alt+Enter belong to the player, not the game.
@@ -590,6 +606,8 @@ void KelvanePlayerAppDelegate::handleEvent(const SDL_Event& event)
         }
         return;
     }
+    if (controllers_.handleEvent(event))
+        return;
     // Input reaches the game once it plays.
     if (!gameView_ || !playing_)
         return;

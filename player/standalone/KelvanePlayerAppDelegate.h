@@ -19,6 +19,7 @@
 #include "player/common/KVThreadedGameView.h"
 #include "player/standalone/CommandLine.h"
 #include "player/standalone/KVApplication.h"
+#include "player/standalone/KVControllerRouter.h"
 #include "player/standalone/KVFrameStats.h"
 #include "player/standalone/KVIntroViewController.h"
 #include "player/standalone/KVSDLInputTranslator.h"
@@ -70,6 +71,7 @@ public:
     KVLuaState* luaState() const { return luaState_.get(); }
     bool isPlaying() const { return playing_; }
     KVKeyboardInputSupport* keyboardInputSupport() const { return keyboardInputSupport_.get(); }
+    const KVControllerRouter& controllers() const { return controllers_; }
 
 private:
     void gameDidEnd();
@@ -112,5 +114,6 @@ private:
     std::optional<KVScriptedInput> scriptedInput_;
     KVFrameStats stats_;
     KVSDLInputTranslator translator_;
+    KVControllerRouter controllers_;
     std::set<int> playerKeysDown_;  // scancodes of presses the player kept for itself
 };
