@@ -2,7 +2,9 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 
@@ -66,13 +68,26 @@ uint32_t* CAFToOpenAL(const char* path)
     if (bits == 0)
         return ExtAudioFileToOpenAL(path);
 
-    if (bits > 8 && sf_command(file.get(), SFC_RAW_DATA_NEEDS_ENDSWAP, nullptr, 0) == SF_TRUE)
-        return refuse(path, "big-endian samples are not supported");
-    if ((bits != 8 && bits != 16) || (info.channels != 1 && info.channels != 2))
-        return refuse(path, "OpenAL takes only 8- or 16-bit mono or stereo samples");
-    const sf_count_t bytes = info.frames * info.channels * (bits / 8);
+    if (info.channels != 1 && info.channels != 2)
+        return refuse(path, "OpenAL takes only mono or stereo samples");
+    const ALenum format16 = info.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    const bool asStored =
+        bits == 8 || (bits == 16 && sf_command(file.get(), SFC_RAW_DATA_NEEDS_ENDSWAP, nullptr, 0) != SF_TRUE);
+    const sf_count_t bytes = info.frames * info.channels * (asStored ? bits / 8 : 2);
     if (info.frames < 0 || bytes > INT_MAX)
         return refuse(path, "too long for one OpenAL buffer");
+    if (!asStored) {
+        // Big-endian, wider or floating-point samples, as Mac tools write
+        // them by default: read as floats (-1 to 1), made 16-bit here.
+        std::vector<float> samples(static_cast<size_t>(info.frames * info.channels));
+        if (sf_readf_float(file.get(), samples.data(), info.frames) != info.frames)
+            return refuse(path, "its samples cannot be read");
+        std::vector<int16_t> converted(samples.size());
+        for (size_t i = 0; i < samples.size(); ++i)
+            converted[i] = static_cast<int16_t>(std::lround(std::clamp(samples[i], -1.0f, 1.0f) * 32767.0f));
+        return KVMakeOpenALBuffer(format16, converted.data(), converted.size() * sizeof(int16_t), info.samplerate,
+                                  "CAFToOpenAL: alBufferData");
+    }
     std::vector<unsigned char> data(static_cast<size_t>(bytes));
     if (sf_read_raw(file.get(), data.data(), bytes) != bytes)
         return refuse(path, "its sample bytes cannot be read");
@@ -81,7 +96,6 @@ uint32_t* CAFToOpenAL(const char* path)
     if ((info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_S8)
         for (unsigned char& sample : data)
             sample ^= 0x80;
-    const ALenum format = bits == 16 ? (info.channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16)
-                                     : (info.channels == 1 ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8);
+    const ALenum format = bits == 16 ? format16 : (info.channels == 1 ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8);
     return KVMakeOpenALBuffer(format, data.data(), data.size(), info.samplerate, "CAFToOpenAL: alBufferData");
 }

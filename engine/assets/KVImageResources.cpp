@@ -6,6 +6,8 @@
 #include <climits>
 #include <mutex>
 
+#include "platform/files/KVFileLookup.h"
+
 namespace {
 
 std::mutex foldersLock;
@@ -49,7 +51,7 @@ std::string KVFindImageResource(const std::string& fileName)
     for (const std::string& folder : KVImageResourceFolders()) {
         if (folder.empty())
             continue;
-        const std::string path = folder + "/" + fileName;
+        const std::string path = KVFileLookup::shared().find(folder + "/" + fileName);
         struct stat info;
         if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
             return path;

@@ -4,6 +4,7 @@
 
 #include "engine/assets/KVImageResources.h"
 #include "engine/assets/KVUploadAsGLTexture.h"
+#include "platform/files/KVFileLookup.h"
 #include "platform/image/KVBitmap.h"
 #include "platform/objects/KVLogLine.h"
 
@@ -24,7 +25,7 @@ SGImage KVLoadImageFromFile(const char* path)
     if (!path || !*path)
         return SGImageNull;
 
-    KVBitmap bitmap = KVBitmap::loadFile(path);
+    KVBitmap bitmap = KVBitmap::loadFile(KVFileLookup::shared().find(path));
     // The size stays the file's, also when the placeholder stands in.
     const int width = bitmap.width();
     const int height = bitmap.height();

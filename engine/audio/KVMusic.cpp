@@ -1,5 +1,6 @@
 #include "engine/audio/KVMusic.h"
 
+#include "platform/files/KVFileLookup.h"
 #include "platform/media/KVMusicStream.h"
 #include "platform/media/KVSoundOutput.h"
 #include "platform/objects/KVLogLine.h"
@@ -17,7 +18,7 @@ bool KVMusic::initSound(const std::string& path, bool looping)
 {
     currentMusicAsset_.reset();
     std::string error;
-    currentMusicAsset_ = KVMusicStream::open(path, looping, &error);
+    currentMusicAsset_ = KVMusicStream::open(KVFileLookup::shared().find(path), looping, &error);
     if (!currentMusicAsset_) {
         KVLogLine("Music not played: %s", error.c_str());
         return false;

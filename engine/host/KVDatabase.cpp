@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "platform/files/KVFileLookup.h"
+
 namespace {
 
 struct SqlText {
@@ -56,7 +58,7 @@ std::optional<std::string> selectValue(sqlite3* db, const std::string& key, bool
 KVDatabase* KVDatabaseOpen(const char* filePath)
 {
     auto* database = new KVDatabase;
-    database->filePath = filePath;
+    database->filePath = KVFileLookup::shared().findForWriting(filePath);
     return database;
 }
 

@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/files/KVFileLookup.h"
+
 namespace {
 std::atomic<unsigned> tempCounter{0};
 }
@@ -20,7 +22,7 @@ bool PGFOutputFile::open(const char* path)
     discard();
     // Resolved now: the rename at commit must not depend on where the
     // working folder is by then.
-    path_ = path;
+    path_ = KVFileLookup::shared().findForWriting(path);
     if (path_.empty() || path_[0] != '/') {
         char folder[4096];
         if (getcwd(folder, sizeof folder))

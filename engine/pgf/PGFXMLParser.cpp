@@ -7,6 +7,8 @@
 #include <libxml/entities.h>
 #include <memory>
 
+#include "platform/files/KVFileLookup.h"
+
 namespace {
 
 const size_t kTextReserve = 16384;
@@ -75,7 +77,7 @@ int PGFXMLParser::parse()
     std::unique_ptr<FILE, FileClose> file;
     if (fileName_) {
         // A plain fopen: the name is never taken as a URL.
-        file.reset(fopen(fileName_, "rb"));
+        file.reset(fopen(KVFileLookup::shared().find(fileName_).c_str(), "rb"));
         if (!file) {
             fprintf(stderr, "pgf: cannot open \"%s\": %s\n", fileName_, strerror(errno));
             return -1;

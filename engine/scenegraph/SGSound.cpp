@@ -2,21 +2,28 @@
 
 #include <AL/al.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "engine/assets/CAFToOpenAL.h"
 #include "engine/assets/ExtAudioFileToOpenAL.h"
+#include "engine/assets/KVSoundLoadError.h"
 #include "engine/assets/OggToOpenAL.h"
+#include "platform/files/KVFileLookup.h"
 #include "platform/media/KVCheckALError.h"
 
 namespace {
 
-// Case-sensitive, as the loader has always chosen its decoder.
-bool hasSuffix(const char* text, const char* suffix)
+// The file's first bytes: what it holds, whatever its name says.
+bool startsWith(const std::string& path, const char* magic)
 {
-    const size_t textLength = strlen(text);
-    const size_t suffixLength = strlen(suffix);
-    return suffixLength <= textLength && memcmp(text + textLength - suffixLength, suffix, suffixLength) == 0;
+    char head[4] = {};
+    FILE* file = fopen(path.c_str(), "rb");
+    const bool read = file && fread(head, 1, sizeof head, file) == sizeof head;
+    if (file)
+        fclose(file);
+    return read && memcmp(head, magic, sizeof head) == 0;
 }
 
 }  // namespace
@@ -25,9 +32,20 @@ bool SGSound::loadFromFile(const char* path)
 {
     buffers = nullptr;
     bufferCount = 0;
-    uint32_t* loaded = hasSuffix(path, ".ogg")   ? OggToOpenAL(path)
-                       : hasSuffix(path, ".caf") ? CAFToOpenAL(path)
-                                                 : ExtAudioFileToOpenAL(path);
+    const std::string found = KVFileLookup::shared().find(path);
+    path = found.c_str();
+    uint32_t* loaded = nullptr;
+    if (startsWith(found, "OggS")) {
+        try {
+            loaded = OggToOpenAL(path);
+        } catch (const KVSoundLoadError&) {
+            // Not Vorbis (Opus, FLAC in Ogg), or more channels than it
+            // plays: the converter decodes and mixes what it can.
+            loaded = ExtAudioFileToOpenAL(path);
+        }
+    } else {
+        loaded = startsWith(found, "caff") ? CAFToOpenAL(path) : ExtAudioFileToOpenAL(path);
+    }
     if (loaded) {
         buffers = loaded;
         bufferCount = 1;

@@ -8,9 +8,11 @@ struct SGSound {
     uint32_t* buffers = nullptr;  // OpenAL buffer names; null when empty
     int32_t bufferCount = 0;
 
-    // Decodes the whole file into one OpenAL buffer, chosen by the name's
-    // ending (case-sensitive): ".ogg" Ogg Vorbis; ".caf" linear PCM as
-    // stored; anything else, and compressed CAF, through the converter,
+    // Decodes the whole file, found as the Mac's disk found it
+    // (KVFileLookup), into one OpenAL buffer. The content chooses the
+    // decoder, whatever the name says: Ogg Vorbis as it is; CAF of linear
+    // PCM in 8 or 16 bits as stored, of wider or big-endian samples as
+    // 16-bit; anything else, and compressed CAF, through the converter,
     // mixed down to mono 16-bit at the file's rate. A layout OpenAL cannot
     // take leaves the sound empty; a file that cannot be opened or decoded
     // throws KVSoundLoadError, the sound still empty. Answers true. Needs a

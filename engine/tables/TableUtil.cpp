@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/files/KVFileLookup.h"
+
 void TableUtil::xmlSubstitute(std::string& text)
 {
     // One pass, so an ampersand already in the text is escaped like any
@@ -273,7 +275,7 @@ bool TableUtil::equalsIgnoreCase(const std::string& a, const std::string& b)
 
 bool TableUtil::readFile(const std::string& path, std::string& out, std::string& error)
 {
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = std::fopen(KVFileLookup::shared().find(path).c_str(), "rb");
     if (!f) {
         error = std::strerror(errno);
         return false;
@@ -294,12 +296,13 @@ bool TableUtil::readFile(const std::string& path, std::string& out, std::string&
     return true;
 }
 
-bool TableUtil::writeFileAtomically(const std::string& path, const std::string& data, std::string& error)
+bool TableUtil::writeFileAtomically(const std::string& givenPath, const std::string& data, std::string& error)
 {
-    if (path.empty()) {
+    if (givenPath.empty()) {
         error = "no file name";
         return false;
     }
+    const std::string path = KVFileLookup::shared().findForWriting(givenPath);
     static std::atomic<unsigned> counter{0};
 
     // Created with 0666 so the umask decides the mode, as a plain create would.

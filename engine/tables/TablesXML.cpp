@@ -11,6 +11,7 @@
 
 #include "engine/tables/ConversionFromZeroToOne.h"
 #include "engine/tables/TableUtil.h"
+#include "platform/files/KVFileLookup.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ XML_Parser TablesXML::createExpatParser()
 bool TablesXML::initWithFile(const std::string& path)
 {
     beginParse();
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = std::fopen(KVFileLookup::shared().find(path).c_str(), "rb");
     if (!file) {
         std::printf("TableParser Error: cannot open %s: %s\n", path.c_str(), std::strerror(errno));
         return false;

@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "platform/bundle/KVPlistDictionary.h"
+#include "platform/files/KVFileLookup.h"
 #include "platform/objects/KVLogLine.h"
 
 namespace {
@@ -394,7 +395,8 @@ KVLocalizedStrings KVLocalizedStrings::forResources(const std::string& resources
     addOnce(folders, "en");
     addOnce(folders, "English");
     for (const std::string& folder : folders) {
-        const std::string path = resourcesPath + "/" + folder + ".lproj/Localizable.strings";
+        const std::string path =
+            KVFileLookup::shared().find(resourcesPath + "/" + folder + ".lproj/Localizable.strings");
         if (!isFile(path))
             continue;
         std::string error;

@@ -14,6 +14,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/image/KVImageDecoder.h"
+
 namespace {
 
 bool fail(std::string* error, const std::string& text)
@@ -23,17 +25,8 @@ bool fail(std::string* error, const std::string& text)
     return false;
 }
 
-std::string lowerExtension(const std::string& path)
-{
-    const size_t dot = path.find_last_of('.');
-    const size_t slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
+// Larger files are no picture a game ships.
+constexpr long kMaxFileBytes = 512L * 1024 * 1024;
 
 // Cairo keeps premultiplied ARGB in native-endian 32-bit words.
 cairo_surface_t* toCairo(const KVBitmap& bitmap)
@@ -59,6 +52,50 @@ cairo_surface_t* toCairo(const KVBitmap& bitmap)
 
 KVBitmap fromCairo(cairo_surface_t* surface, bool hasAlpha)
 {
+    KVBitmap bitmap = KVBitmap::fromCairo(surface);
+    // A picture without alpha keeps none, except where the drawing left
+    // corners empty (a turned picture).
+    if (!hasAlpha) {
+        bool opaque = true;
+        for (size_t i = 3; i < bitmap.pixels().size() && opaque; i += 4)
+            opaque = bitmap.pixels()[i] == 255;
+        if (opaque)
+            bitmap.dropAlpha();
+    }
+    return bitmap;
+}
+
+// Draws the source into a new width x height bitmap through the matrix,
+// replacing what is there (copy compositing), at full opacity.
+KVBitmap drawTransformed(const KVBitmap& source, int width, int height, const cairo_matrix_t& matrix,
+                         cairo_filter_t filter, cairo_extend_t edges = CAIRO_EXTEND_NONE)
+{
+    if (source.empty() || width <= 0 || height <= 0)
+        return KVBitmap();
+    cairo_surface_t* src = toCairo(source);
+    cairo_surface_t* dst = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    KVBitmap result;
+    if (cairo_surface_status(src) == CAIRO_STATUS_SUCCESS && cairo_surface_status(dst) == CAIRO_STATUS_SUCCESS) {
+        cairo_t* cr = cairo_create(dst);
+        cairo_set_matrix(cr, &matrix);
+        cairo_set_source_surface(cr, src, 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), filter);
+        cairo_pattern_set_extend(cairo_get_source(cr), edges);
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_rectangle(cr, 0, 0, source.width(), source.height());
+        cairo_fill(cr);
+        cairo_destroy(cr);
+        result = fromCairo(dst, source.hasAlpha());
+    }
+    cairo_surface_destroy(src);
+    cairo_surface_destroy(dst);
+    return result;
+}
+
+}  // namespace
+
+KVBitmap KVBitmap::fromCairo(cairo_surface_t* surface)
+{
     cairo_surface_flush(surface);
     const int width = cairo_image_surface_get_width(surface);
     const int height = cairo_image_surface_get_height(surface);
@@ -78,45 +115,8 @@ KVBitmap fromCairo(cairo_surface_t* surface, bool hasAlpha)
             p[3] = static_cast<uint8_t>(a);
         }
     }
-    // A picture without alpha keeps none, except where the drawing left
-    // corners empty (a turned picture).
-    if (!hasAlpha) {
-        bool opaque = true;
-        for (size_t i = 3; i < bitmap.pixels().size() && opaque; i += 4)
-            opaque = bitmap.pixels()[i] == 255;
-        if (opaque)
-            bitmap.dropAlpha();
-    }
     return bitmap;
 }
-
-// Draws the source into a new width x height bitmap through the matrix,
-// replacing what is there (copy compositing), at full opacity.
-KVBitmap drawTransformed(const KVBitmap& source, int width, int height, const cairo_matrix_t& matrix,
-                         cairo_filter_t filter)
-{
-    if (source.empty() || width <= 0 || height <= 0)
-        return KVBitmap();
-    cairo_surface_t* src = toCairo(source);
-    cairo_surface_t* dst = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    KVBitmap result;
-    if (cairo_surface_status(src) == CAIRO_STATUS_SUCCESS && cairo_surface_status(dst) == CAIRO_STATUS_SUCCESS) {
-        cairo_t* cr = cairo_create(dst);
-        cairo_set_matrix(cr, &matrix);
-        cairo_set_source_surface(cr, src, 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(cr), filter);
-        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-        cairo_rectangle(cr, 0, 0, source.width(), source.height());
-        cairo_fill(cr);
-        cairo_destroy(cr);
-        result = fromCairo(dst, source.hasAlpha());
-    }
-    cairo_surface_destroy(src);
-    cairo_surface_destroy(dst);
-    return result;
-}
-
-}  // namespace
 
 KVBitmap::KVBitmap(int width, int height, bool hasAlpha)
 {
@@ -136,48 +136,30 @@ KVBitmap KVBitmap::loadFile(const std::string& path, std::string* error)
         fail(error, "no file name given");
         return KVBitmap();
     }
-    // The extension tells TGA apart, which carries no signature.
-    SDL_RWops* rw = SDL_RWFromFile(path.c_str(), "rb");
-    if (!rw) {
-        fail(error, "cannot open " + path + ": " + SDL_GetError());
+    FILE* file = fopen(path.c_str(), "rb");
+    if (!file) {
+        fail(error, "cannot open " + path + ": " + strerror(errno));
         return KVBitmap();
     }
-    const std::string ext = lowerExtension(path);
-    SDL_Surface* decoded = IMG_LoadTyped_RW(rw, 1, ext.c_str());
-    if (!decoded) {
-        fail(error, "cannot decode " + path + ": " + IMG_GetError());
+    struct stat info;
+    std::string why;
+    std::vector<uint8_t> bytes;
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode))
+        why = "not a file";
+    else if (info.st_size > kMaxFileBytes)
+        why = "too large for a picture";
+    else {
+        bytes.resize(static_cast<size_t>(info.st_size));
+        bytes.resize(fread(bytes.data(), 1, bytes.size(), file));
+        if (ferror(file))
+            why = strerror(errno);
+    }
+    fclose(file);
+    if (!why.empty()) {
+        fail(error, "cannot read " + path + ": " + why);
         return KVBitmap();
     }
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(decoded, SDL_PIXELFORMAT_RGBA32, 0);
-    SDL_FreeSurface(decoded);
-    if (!rgba) {
-        fail(error, "cannot convert " + path + ": " + SDL_GetError());
-        return KVBitmap();
-    }
-
-    if (rgba->w <= 0 || rgba->h <= 0) {
-        SDL_FreeSurface(rgba);
-        fail(error, path + " holds an empty picture");
-        return KVBitmap();
-    }
-
-    KVBitmap bitmap(rgba->w, rgba->h, true);
-    SDL_LockSurface(rgba);
-    for (int y = 0; y < rgba->h; ++y)
-        memcpy(bitmap.pixelAt(0, y), static_cast<const uint8_t*>(rgba->pixels) + static_cast<size_t>(y) * rgba->pitch,
-               static_cast<size_t>(rgba->w) * 4);
-    SDL_UnlockSurface(rgba);
-    SDL_FreeSurface(rgba);
-    // Decoders disagree on whether an opaque picture has an alpha channel
-    // (TIFF always has one, GIF marks transparency with a colour key): the
-    // pixels decide.
-    const std::vector<uint8_t>& bytes = bitmap.pixels();
-    bool opaque = true;
-    for (size_t i = 3; i < bytes.size() && opaque; i += 4)
-        opaque = bytes[i] == 255;
-    if (opaque)
-        bitmap.dropAlpha();
-    return bitmap;
+    return KVImageDecoder::decode(bytes.data(), bytes.size(), path, error);
 }
 
 KVBitmap KVBitmap::fromFramebuffer(int width, int height)
@@ -306,6 +288,16 @@ KVBitmap KVBitmap::flippedVertically() const
     cairo_matrix_init_scale(&matrix, 1, -1);
     cairo_matrix_translate(&matrix, 0, -height_);
     return drawTransformed(*this, width_, height_, matrix, CAIRO_FILTER_NEAREST);
+}
+
+KVBitmap KVBitmap::scaledTo(int width, int height) const
+{
+    if (empty() || width <= 0 || height <= 0)
+        return KVBitmap();
+    cairo_matrix_t matrix;
+    cairo_matrix_init_scale(&matrix, static_cast<double>(width) / width_, static_cast<double>(height) / height_);
+    // Edges keep their own colour rather than fading out.
+    return drawTransformed(*this, width, height, matrix, CAIRO_FILTER_GOOD, CAIRO_EXTEND_PAD);
 }
 
 KVBitmap KVBitmap::flippedHorizontally() const

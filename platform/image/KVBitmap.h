@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+typedef struct _cairo_surface cairo_surface_t;
+
 class KVBitmap {
 public:
     KVBitmap() = default;
@@ -15,11 +17,14 @@ public:
     // positive.
     KVBitmap(int width, int height, bool hasAlpha = true);
 
-    // Decodes PNG, JPEG, GIF, BMP, TGA, TIFF or WebP (the first picture of
-    // a file that holds several). It has alpha when some pixel is not
-    // opaque. Answers an empty bitmap with the reason in *error when the
-    // file cannot be read.
+    // Decodes a picture file of any format the Mac's image loader read
+    // (KVImageDecoder: the content decides; a file of several pictures
+    // gives its largest; colours converted to sRGB). It has alpha when some
+    // pixel is not opaque. Answers an empty bitmap with the reason in
+    // *error when the file cannot be read.
     static KVBitmap loadFile(const std::string& path, std::string* error = nullptr);
+    // A Cairo ARGB32 surface (premultiplied) as a straight bitmap.
+    static KVBitmap fromCairo(cairo_surface_t* surface);
 
     // The lower-left width x height pixels of the current OpenGL
     // framebuffer (row 0 of the result is the top one). Needs a current
@@ -59,6 +64,8 @@ public:
     KVBitmap flippedVertically() const;
     // Left column becomes the right column.
     KVBitmap flippedHorizontally() const;
+    // Stretched (or shrunk) to width x height, smoothly.
+    KVBitmap scaledTo(int width, int height) const;
 
 private:
     int width_ = 0;

@@ -3,6 +3,7 @@
 #include <AL/alext.h>
 
 #include <chrono>
+#include <set>
 
 #include "platform/media/KVAudioDecoder.h"
 #include "platform/media/KVCheckALError.h"
@@ -22,6 +23,10 @@ bool setThreadContext(ALCcontext* context)
     static auto set = reinterpret_cast<PFNALCSETTHREADCONTEXTPROC>(alcGetProcAddress(nullptr, "alcSetThreadContext"));
     return set && set(context);
 }
+
+// The streams alive, for refillAll.
+std::mutex liveMutex;
+std::set<KVMusicStream*> live;
 
 }  // namespace
 
@@ -48,6 +53,8 @@ std::unique_ptr<KVMusicStream> KVMusicStream::open(const std::string& path, bool
         *error = path + ": cannot make the music's OpenAL context current";
         return nullptr;
     }
+    std::lock_guard<std::mutex> lock(liveMutex);
+    live.insert(stream.get());
     return stream;
 }
 
@@ -68,6 +75,10 @@ bool KVMusicStream::start()
 
 KVMusicStream::~KVMusicStream()
 {
+    {
+        std::lock_guard<std::mutex> lock(liveMutex);
+        live.erase(this);
+    }
     send(Command::quit);
     if (thread_.joinable())
         thread_.join();
@@ -116,6 +127,14 @@ void KVMusicStream::setVolume(float volume)
 void KVMusicStream::refill()
 {
     send(Command::refill);
+}
+
+void KVMusicStream::refillAll()
+{
+    std::lock_guard<std::mutex> lock(liveMutex);
+    for (KVMusicStream* stream : live)
+        if (stream->isPlaying())
+            stream->refill();
 }
 
 void KVMusicStream::run()

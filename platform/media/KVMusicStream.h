@@ -38,6 +38,8 @@ public:
     // (the thread otherwise looks every 20 ms). For callers that render the
     // output themselves.
     void refill();
+    // refill() for every playing stream.
+    static void refillAll();
     // False when paused, stopped or ended by itself.
     bool isPlaying() const { return state_.load() == State::playing; }
     bool isPaused() const { return state_.load() == State::paused; }

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/files/KVFileLookup.h"
+
 namespace {
 
 bool isFolder(const std::string& path)
@@ -20,7 +22,8 @@ bool isFile(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// The first folder ending in ".gameproj", by name.
+// The first folder ending in ".gameproj" (in any case, as the Mac's disk
+// took it), by name.
 std::string findProject(const std::string& resources)
 {
     std::vector<std::string> names;
@@ -28,7 +31,8 @@ std::string findProject(const std::string& resources)
         while (const dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
             const std::string suffix = ".gameproj";
-            if (name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+            if (name.size() > suffix.size() &&
+                KVFileLookup::foldedName(name.substr(name.size() - suffix.size())) == suffix &&
                 isFolder(resources + "/" + name))
                 names.push_back(name);
         }
@@ -51,8 +55,9 @@ std::optional<GameBundle> GameBundle::open(const std::string& path, std::string*
         *error = bundle.path_ + ": no such game bundle";
         return std::nullopt;
     }
-    const std::string contents = bundle.path_ + "/Contents";
-    const std::string plist = contents + "/Info.plist";
+    KVFileLookup& lookup = KVFileLookup::shared();
+    const std::string contents = lookup.find(bundle.path_ + "/Contents");
+    const std::string plist = lookup.find(contents + "/Info.plist");
     if (!isFile(plist)) {
         *error = plist + ": missing (not a game bundle)";
         return std::nullopt;
@@ -61,8 +66,8 @@ std::optional<GameBundle> GameBundle::open(const std::string& path, std::string*
     if (!info)
         return std::nullopt;
     bundle.info_ = *info;
-    bundle.resources_ = contents + "/Resources";
-    bundle.engine_ = bundle.resources_ + "/engine64.luo";
+    bundle.resources_ = lookup.find(contents + "/Resources");
+    bundle.engine_ = lookup.find(bundle.resources_ + "/engine64.luo");
     if (!isFile(bundle.engine_)) {
         *error = bundle.engine_ + ": engine script missing";
         return std::nullopt;

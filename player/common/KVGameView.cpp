@@ -249,8 +249,14 @@ void KVGameView::drawView()
 {
     const long frame = frames_.load();
     const auto started = std::chrono::steady_clock::now();
-    if (frameOptions_.beforeFrame)
+    if (frameOptions_.beforeFrame) {
         frameOptions_.beforeFrame(frame);
+        // An event of this frame paused the game (a keyboard prompt) or
+        // ended it: the frame waits for play again, as it does when the
+        // event comes from a window between two frames.
+        if (!animating())
+            return;
+    }
 
     window_.context().makeCurrent();
     if (KVLuaState* state = luaState())
@@ -429,14 +435,29 @@ void KVGameView::flagsChanged(uint64_t modifierFlags)
     previousModifierFlags_ = currentModifierFlags_;
 }
 
+namespace {
+
+// Backing pixels per point of the window.
+KVSize backingScale(KVSize content, KVSize drawable)
+{
+    return {content.width > 0 ? drawable.width / content.width : 1,
+            content.height > 0 ? drawable.height / content.height : 1};
+}
+
+}  // namespace
+
 KVPoint KVGameView::convertWindowPoint(KVPoint windowPoint) const
 {
     const KVSize content = window_.contentSize();
-    const KVSize drawable = window_.drawableSize();
-    const KVSize scale{content.width > 0 ? drawable.width / content.width : 1,
-                       content.height > 0 ? drawable.height / content.height : 1};
     const KVPoint viewPoint{windowPoint.x, content.height - windowPoint.y};
-    return geometry().convertPoint(viewPoint, scale);
+    return geometry().convertPoint(viewPoint, backingScale(content, window_.drawableSize()));
+}
+
+KVPoint KVGameView::windowPointForGamePoint(KVPoint gamePoint) const
+{
+    const KVSize content = window_.contentSize();
+    const KVPoint viewPoint = geometry().viewPointFor(gamePoint, backingScale(content, window_.drawableSize()));
+    return {viewPoint.x, content.height - viewPoint.y};
 }
 
 void KVGameView::postMouse(const char* function, KVPoint windowPoint)
@@ -462,8 +483,12 @@ void KVGameView::mouseMoved(KVPoint windowPoint)
 
 void KVGameView::postEvent(const std::string& function, const LuaArguments& args)
 {
-    if (KVLuaState* state = luaState())
-        state->callFunction(function, args);
+    KVLuaState* state = luaState();
+    if (!state)
+        return;
+    if (frameOptions_.onInput)
+        frameOptions_.onInput(frames_.load(), function, args);
+    state->callFunction(function, args);
 }
 
 void KVGameView::deliverEvent(const std::string& function, const LuaArguments& args)

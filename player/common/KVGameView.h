@@ -44,6 +44,10 @@ public:
         // On the drawing thread after frame n, with the context current and
         // locked, before the frame is presented; milliseconds the frame took.
         std::function<void(long frame, double milliseconds)> afterFrame;
+        // As each input event reaches the script, on the thread that calls
+        // it, with no lock held: the frame it comes before, the script's
+        // function and its arguments (for recording input).
+        std::function<void(long frame, const std::string& function, const LuaArguments& args)> onInput;
     };
 
     explicit KVGameView(KVGameWindow& window);
@@ -128,6 +132,8 @@ public:
     void mouseMoved(KVPoint windowPoint);
     void mouseDragged(KVPoint windowPoint) { mouseMoved(windowPoint); }
     KVPoint convertWindowPoint(KVPoint windowPoint) const;
+    // The window point a mouse position the script received came from.
+    KVPoint windowPointForGamePoint(KVPoint gamePoint) const;
 
     // Calls the script's global function with the arguments under the state
     // lock; a Lua error reaches the caller as LuaErrorException.

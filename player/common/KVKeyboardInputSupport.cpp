@@ -74,6 +74,12 @@ void KVKeyboardInputSupport::keyboardInput(const std::string& prompt, const std:
     // must reach the render thread after the pause.
     controller_->setPrompt(prompt);
     controller_->setInitialValue(initialValue);
+    // No frame may come between the script's call and the pause (which
+    // waits in the queue behind the call): the game draws its next frame
+    // after the answer, whether what asked came between frames (a window)
+    // or at the start of one (scripted input).
+    if (KVRunLoopThread* thread = gameView_->thread(); thread && thread->isCurrent())
+        gameView_->stopAnimation();
     gameView_->pauseWaitUntilDone(false, false);
     KVThreadWait::performOnMainThreadAndWait([this] { controller_->addToDisplayView(); });
     controller_->viewWillAppear();

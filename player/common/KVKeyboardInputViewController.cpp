@@ -147,6 +147,23 @@ void KVKeyboardInputViewController::setOnChange(std::function<void()> onChange)
     onChange_ = std::move(onChange);
 }
 
+void KVKeyboardInputViewController::setOnEdit(std::function<void(Edit, const std::string&)> onEdit)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    onEdit_ = std::move(onEdit);
+}
+
+void KVKeyboardInputViewController::edited(Edit edit, const std::string& text)
+{
+    std::function<void(Edit, const std::string&)> onEdit;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        onEdit = onEdit_;
+    }
+    if (onEdit)
+        onEdit(edit, text);
+}
+
 void KVKeyboardInputViewController::changed()
 {
     std::function<void()> onChange;
@@ -264,6 +281,7 @@ void KVKeyboardInputViewController::insertText(const std::string& text)
         text_ += printable;
         marked_.clear();
     }
+    edited(Edit::insert, printable);
     changed();
 }
 
@@ -275,6 +293,7 @@ void KVKeyboardInputViewController::deleteBackward()
             return;
         text_.erase(text_.size() - lastCharacterLength(text_));
     }
+    edited(Edit::deleteBackward, "");
     changed();
 }
 
@@ -317,6 +336,8 @@ void KVKeyboardInputViewController::finish(bool cancelled)
         delegate = delegate_;
         text = cancelled ? initialValue_ : text_;
     }
+    // Recorded before the delegate answers: the answer restarts the game.
+    edited(cancelled ? Edit::cancel : Edit::confirm, text);
     if (delegate)
         delegate->keyboardInputDidFinish(*this, text);
 }

@@ -59,6 +59,11 @@ public:
     void setDisplayView(KVGameWindow* displayView);
     // Called after every visible change (any thread, no lock held).
     void setOnChange(std::function<void()> onChange);
+    // What the field's user did, for recording input: text typed, the last
+    // character taken away, the answer confirmed, or the prompt cancelled.
+    // Called after each edit that changed something, no lock held.
+    enum class Edit { insert, deleteBackward, confirm, cancel };
+    void setOnEdit(std::function<void(Edit edit, const std::string& text)> onEdit);
 
     void setPrompt(const std::string& prompt);
     std::string prompt() const;
@@ -112,6 +117,7 @@ private:
     struct Label;
     void changed();
     void finish(bool cancelled);
+    void edited(Edit edit, const std::string& text);
     void releaseTextures();
     void drawGrid(const Layout& layout, int column, int row, double scaleX, double scaleY);
 
@@ -119,6 +125,7 @@ private:
     KVKeyboardInputSupport* delegate_ = nullptr;
     KVGameWindow* displayView_ = nullptr;
     std::function<void()> onChange_;
+    std::function<void(Edit, const std::string&)> onEdit_;
     std::string prompt_;
     std::string text_;
     std::string initialValue_;

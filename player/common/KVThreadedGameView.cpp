@@ -93,8 +93,7 @@ void KVThreadedGameView::postEvent(const std::string& function, const LuaArgumen
 
 void KVThreadedGameView::postEventHelper(const std::string& function, const LuaArguments& args)
 {
-    if (KVLuaState* state = luaState())
-        state->callFunction(function, args);
+    KVGameView::postEvent(function, args);
 }
 
 void KVThreadedGameView::playWaitUntilDone(bool wait)

@@ -44,3 +44,12 @@ KVPoint KVViewGeometry::convertPoint(KVPoint viewPoint, KVSize backingScale) con
     const double y = static_cast<double>(static_cast<float>(by - gameViewOffset.y)) * invertedCropScaleFactor.y;
     return {x / sx, y / sy};
 }
+
+KVPoint KVViewGeometry::viewPointFor(KVPoint gamePoint, KVSize backingScale) const
+{
+    const double sx = backingScale.width > 0 ? backingScale.width : 1;
+    const double sy = backingScale.height > 0 ? backingScale.height : 1;
+    const double bx = gamePoint.x * sx / invertedCropScaleFactor.x + gameViewOffset.x;
+    const double by = gamePoint.y * sy / invertedCropScaleFactor.y + gameViewOffset.y;
+    return {bx / sx, by / sy};
+}

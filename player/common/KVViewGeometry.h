@@ -32,6 +32,8 @@ public:
     // A point in view points (origin bottom left) as game points: through
     // backing pixels, minus the offset, times the inverted crop scale.
     KVPoint convertPoint(KVPoint viewPoint, KVSize backingScale) const;
+    // The view point a game point came from: convertPoint undone.
+    KVPoint viewPointFor(KVPoint gamePoint, KVSize backingScale) const;
 
     bool clip = false;
     float currentAspectRatio = 0;

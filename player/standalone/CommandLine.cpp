@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/media/KVVideoEncoder.h"
+
 const char* commandLineUsage()
 {
     return "Usage: kelvane-player [options] [BUNDLE | ZIP]\n"
@@ -25,6 +27,18 @@ const char* commandLineUsage()
            "                   (frames count from 0; X Y are window points from the top left):\n"
            "                     FRAME keydown NAME | FRAME keyup NAME | FRAME text STRING\n"
            "                     FRAME mousedown X Y | FRAME mouseup X Y | FRAME mousemove X Y\n"
+           "  --record FILE    write every input event the game receives to FILE, in the\n"
+           "                   format --input reads (keys, the mouse, text typed into a\n"
+           "                   prompt, a controller as the keys and mouse it stands for).\n"
+           "                   Recorded with --fixed-step, --input FILE --fixed-step replays\n"
+           "                   it frame for frame; without it each frame lasts what it took\n"
+           "                   by the wall clock, and sounds always end by the sound\n"
+           "                   device's clock: these can differ between runs\n"
+           "  --video FILE     film every frame the game draws, with its sound, at the\n"
+           "                   game's frame rate: FILE.mp4 (H.264, AAC) or FILE.webm (VP9,\n"
+           "                   Opus), best with --fixed-step. Encoded on a thread of its\n"
+           "                   own: a window drops frames the encoder cannot keep up with\n"
+           "                   and says how many; headless runs wait for it\n"
            "  --stats          at exit, print the frame count, the median, 95th percentile\n"
            "                   and longest frame time, and the Lua memory in use\n"
            "  --pool           let Lua allocate from the pooled allocator\n"
@@ -83,8 +97,12 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv)
                 return result;
             }
             options.frames = frames;
-        } else if (std::strcmp(arg, "--save-dir") == 0 || std::strcmp(arg, "--screenshot") == 0 ||
-                   std::strcmp(arg, "--input") == 0) {
+        } else if (std::string* target = std::strcmp(arg, "--save-dir") == 0     ? &options.saveDir
+                                         : std::strcmp(arg, "--screenshot") == 0 ? &options.screenshot
+                                         : std::strcmp(arg, "--input") == 0      ? &options.input
+                                         : std::strcmp(arg, "--record") == 0     ? &options.record
+                                         : std::strcmp(arg, "--video") == 0      ? &options.video
+                                                                                 : nullptr) {
             const char* text = value(arg);
             if (!text)
                 return result;
@@ -92,10 +110,11 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv)
                 result.error = std::string(arg) + " needs a non-empty value";
                 return result;
             }
-            std::string& target = std::strcmp(arg, "--save-dir") == 0     ? options.saveDir
-                                  : std::strcmp(arg, "--screenshot") == 0 ? options.screenshot
-                                                                          : options.input;
-            target = text;
+            if (target == &options.video && !KVVideoEncoder::containerForPath(text)) {
+                result.error = std::string("--video: ") + text + ": the name must end in .mp4 or .webm";
+                return result;
+            }
+            *target = text;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             result.error = std::string("unknown option ") + arg;
             return result;

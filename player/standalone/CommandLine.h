@@ -13,6 +13,8 @@ struct PlayerOptions {
     std::string saveDir;             // empty: the XDG data folder of the game
     std::string screenshot;          // PNG of the last frame, when set
     std::string input;               // scripted input file, when set
+    std::string record;              // every input event the game receives, in the input file's format
+    std::string video;               // the run filmed: .mp4 (H.264) or .webm (VP9), with its sound
     bool stats = false;              // one line of frame statistics at exit
     bool pool = false;               // Lua allocates from the pool allocator
     bool help = false;

@@ -16,23 +16,24 @@ size_t KVFrameStats::count() const
     return times_.size();
 }
 
-std::string KVFrameStats::summary(int64_t luaBytes) const
+double KVFrameStats::percentile(double p) const
 {
     std::vector<double> sorted;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         sorted = times_;
     }
+    if (sorted.empty())
+        return 0;
     std::sort(sorted.begin(), sorted.end());
-    auto rank = [&](double p) {
-        if (sorted.empty())
-            return 0.0;
-        const size_t r = static_cast<size_t>(std::ceil(p * static_cast<double>(sorted.size())));
-        return sorted[std::min(sorted.size(), std::max<size_t>(r, 1)) - 1];
-    };
+    const size_t r = static_cast<size_t>(std::ceil(p * static_cast<double>(sorted.size())));
+    return sorted[std::min(sorted.size(), std::max<size_t>(r, 1)) - 1];
+}
+
+std::string KVFrameStats::summary(int64_t luaBytes) const
+{
     char line[256];
     std::snprintf(line, sizeof line, "frames %zu, median %.3f ms, p95 %.3f ms, max %.3f ms, lua memory %lld bytes",
-                  sorted.size(), rank(0.5), rank(0.95), sorted.empty() ? 0.0 : sorted.back(),
-                  static_cast<long long>(luaBytes));
+                  count(), percentile(0.5), percentile(0.95), percentile(1), static_cast<long long>(luaBytes));
     return line;
 }

@@ -8,6 +8,7 @@
 #include "engine/bridge/LuaErrorException.h"
 #include "engine/bridge/LuaObject.h"
 #include "platform/bundle/KVLocalizedStrings.h"
+#include "platform/files/KVFileLookup.h"
 #include "platform/image/KVBitmap.h"
 #include "platform/objects/KVLogLine.h"
 #include "platform/objects/KVNull.h"
@@ -83,6 +84,26 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
             return false;
         }
     }
+    if (!options_.record.empty()) {
+        std::string error;
+        inputRecorder_ = KVInputRecorder::create(options_.record, &error);
+        if (!inputRecorder_) {
+            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+            return false;
+        }
+    }
+    if (!options_.video.empty()) {
+        // Before any OpenAL call: the sound is mixed for the film.
+        std::string error;
+        KVVideoRecorder::Options video;
+        video.dropWhenBehind = !options_.headless;
+        video.playSound = !options_.headless;
+        videoRecorder_ = KVVideoRecorder::create(options_.video, video, &error);
+        if (!videoRecorder_) {
+            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+            return false;
+        }
+    }
 
     KVLocalizedStrings::setMainTable(std::make_shared<const KVLocalizedStrings>(KVLocalizedStrings::forResources(
         bundle_.resourcesPath(), KVLocalizedStrings::preferredLanguages())));
@@ -113,8 +134,8 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         window_->setFullScreen(true);
 
     if (!options_.headless) {
-        const std::string image = bundle_.resourcesPath() + "/Default.png";
-        const std::string movie = bundle_.resourcesPath() + "/intro-mac.mov";
+        const std::string image = KVFileLookup::shared().find(bundle_.resourcesPath() + "/Default.png");
+        const std::string movie = KVFileLookup::shared().find(bundle_.resourcesPath() + "/intro-mac.mov");
         if (isFile(image)) {
             auto controller = KVLoadingImageViewController::load(image, &error);
             if (controller) {
@@ -239,6 +260,10 @@ void KelvanePlayerAppDelegate::createGameView()
         frames.beforeFrame = [this](long frame) { scriptedInput_->deliver(frame, *gameView_); };
     }
     frames.afterFrame = [this](long frame, double ms) { afterFrame(frame, ms); };
+    if (inputRecorder_)
+        frames.onInput = [this](long frame, const std::string& function, const LuaArguments& args) {
+            inputRecorder_->scriptInput(frame, function, args, *gameView_);
+        };
     gameView_->setFrameOptions(std::move(frames));
     if (contextOnMainThread_)
         gameView_->prepareOpenGL();
@@ -247,10 +272,17 @@ void KelvanePlayerAppDelegate::createGameView()
 void KelvanePlayerAppDelegate::afterFrame(long frame, double milliseconds)
 {
     stats_.record(milliseconds);
+    if (videoRecorder_) {
+        const KVSize size = window_->drawableSize();
+        videoRecorder_->captureFrame(frame, static_cast<int>(size.width), static_cast<int>(size.height),
+                                     gameView_->animationFrameInterval());
+    }
     if (options_.frames && frame + 1 >= *options_.frames) {
         // The last frame: keep it, stop drawing, and end the run.
         if (!options_.screenshot.empty())
             writeScreenshot();
+        if (videoRecorder_)
+            videoRecorder_->endCapture();
         gameView_->stopAnimation();
         app_.terminate();
     }
@@ -271,6 +303,24 @@ bool KelvanePlayerAppDelegate::writeScreenshot()
         return false;
     }
     return true;
+}
+
+void KelvanePlayerAppDelegate::finishRecordings()
+{
+    std::string error, note;
+    if (inputRecorder_ && !inputRecorder_->finish(&error)) {
+        std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+        app_.terminate(1);
+    }
+    if (videoRecorder_) {
+        const bool filmed = videoRecorder_->finish(&error, &note);
+        if (!note.empty())
+            std::fprintf(stderr, "kelvane-player: %s\n", note.c_str());
+        if (!filmed) {
+            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+            app_.terminate(1);
+        }
+    }
 }
 
 void KelvanePlayerAppDelegate::loadGameBundle()
@@ -304,6 +354,11 @@ void KelvanePlayerAppDelegate::loadAndCreateGameView()
         createGameView();
     loadGameBundle();
     keyboardInputSupport_ = KVKeyboardInputSupport::create(gameView_.get(), window_.get());
+    if (inputRecorder_)
+        keyboardInputSupport_->keyboardInputViewController().setOnEdit(
+            [this](KVKeyboardInputViewController::Edit edit, const std::string& text) {
+                inputRecorder_->promptEdit(gameView_->framesDrawn(), edit, text);
+            });
     openUrlSupport_ = KVOpenURLSupport::create(gameView_.get());
     metricsSupport_ = KVMetricsSupport::create(gameView_.get());
     setGameReady(true);
@@ -498,12 +553,17 @@ void KelvanePlayerAppDelegate::applicationWillTerminate()
     if (gameView_) {
         if (playing_ && !options_.screenshot.empty() && !screenshotTaken_)
             gameView_->performOnRenderThread([this] { writeScreenshot(); }, true);
+        if (playing_ && videoRecorder_)
+            gameView_->performOnRenderThread([this] { videoRecorder_->endCapture(); }, true);
         gameView_->stopWaitUntilDone(true);
         gameView_->destroyThread();
     }
+    finishRecordings();
     if (options_.stats) {
         const int64_t bytes = luaState_ ? luaState_->bytesInUse() : 0;
         std::printf("%s\n", stats_.summary(bytes).c_str());
+        if (videoRecorder_)
+            std::printf("%s\n", videoRecorder_->statsSummary().c_str());
     }
     // The engine state is closed too, so the saved values are closed
     // cleanly and the script's shutdownEngine runs.

@@ -21,9 +21,11 @@
 #include "player/standalone/KVApplication.h"
 #include "player/standalone/KVControllerRouter.h"
 #include "player/standalone/KVFrameStats.h"
+#include "player/standalone/KVInputRecorder.h"
 #include "player/standalone/KVIntroViewController.h"
 #include "player/standalone/KVSDLInputTranslator.h"
 #include "player/standalone/KVScriptedInput.h"
+#include "player/standalone/KVVideoRecorder.h"
 
 class KVSDLGameWindow;
 
@@ -77,6 +79,8 @@ private:
     void gameDidEnd();
     void afterFrame(long frame, double milliseconds);
     bool writeScreenshot();
+    // The recording and the film completed, their failures reported.
+    void finishRecordings();
     void keyEvent(const SDL_Event& event);
     bool isShowingPrompt() const;
     // The keyboard prompt's share of the main loop: its text-input area,
@@ -112,6 +116,8 @@ private:
     bool terminated_ = false;
     std::optional<KVNotificationCenter::Token> fullScreenObserver_;
     std::optional<KVScriptedInput> scriptedInput_;
+    std::unique_ptr<KVInputRecorder> inputRecorder_;
+    std::unique_ptr<KVVideoRecorder> videoRecorder_;
     KVFrameStats stats_;
     KVSDLInputTranslator translator_;
     KVControllerRouter controllers_;

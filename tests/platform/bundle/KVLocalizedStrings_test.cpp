@@ -106,6 +106,9 @@ TEST(KVLocalizedStrings, TheTableOfTheUsersLanguage)
     EXPECT_EQ(done({"fr_FR", "fr"}), "Terminé") << "older bundles name the folder in English";
     EXPECT_EQ(done({"pt_BR", "pt"}), "Concluído");
     EXPECT_EQ(done({"ja"}), "Done (en)") << "English when the language is missing";
+    std::filesystem::create_directories(dir.file("IT.lproj"));
+    writeFile(dir.file("IT.lproj/localizable.STRINGS"), "\"Done\" = \"Fatto\";");
+    EXPECT_EQ(done({"it"}), "Fatto") << "names in another case, as the Mac's disk took them";
     testing::internal::CaptureStderr();
     EXPECT_EQ(done({"de", "fr"}), "Terminé") << "an unreadable table is skipped";
     const std::string err = testing::internal::GetCapturedStderr();

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <lcms2.h>
 
 #include <array>
 #include <cmath>
 #include <string>
 
 #include "platform/image/KVBitmap.h"
+#include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -54,7 +56,84 @@ int filesIn(const std::string& dir)
     return count;
 }
 
+// Display P3: the sRGB curve with wider primaries.
+void writeDisplayP3Profile(const std::string& path)
+{
+    const cmsCIExyY white{0.3127, 0.3290, 1.0};
+    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+    const cmsFloat64Number curve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+    cmsToneCurve* tone = cmsBuildParametricToneCurve(nullptr, 4, curve);
+    cmsToneCurve* tones[3] = {tone, tone, tone};
+    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, tones);
+    ASSERT_TRUE(cmsSaveProfileToFile(profile, path.c_str()));
+    cmsCloseProfile(profile);
+    cmsFreeToneCurve(tone);
+}
+
+// The pictures of tests/support/make-pictures, made once for these tests.
+class KVBitmapFormats : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        dir = new TempDir;
+        writeDisplayP3Profile(dir->file("p3.icc"));
+        const ProgramResult made = runProgram(
+            {std::string(KV_TEST_DATA_DIR) + "/../support/make-pictures", dir->path(), dir->file("p3.icc")});
+        ASSERT_EQ(made.status, 0) << made.err;
+    }
+    static void TearDownTestSuite() { delete dir; }
+    static TempDir* dir;
+};
+TempDir* KVBitmapFormats::dir = nullptr;
+
 }  // namespace
+
+// Each file holds the quadrant picture, as its only picture or as its
+// largest; the content decides the format, whatever the name says.
+TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPicture)
+{
+    const struct {
+        std::string file;
+        int width, height, tolerance;
+    } cases[] = {
+        {"quad.psd", 32, 24, 0},         {"quad.jp2", 32, 24, 0},           {"quad.j2k", 32, 24, 0},
+        {"quad-pages.tiff", 32, 24, 0},  {"quad-icons.ico", 32, 32, 0},     {"quad-icons.icns", 256, 256, 12},
+        {"quad-old-icons.icns", 32, 32, 0}, {"quad.pdf", 32, 24, 12},       {"quad-png.jpg", 32, 24, 0},
+        {"sides.tiff", 60, 24, 0},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const KVBitmap b = KVBitmap::loadFile(dir->file(c.file), &error);
+        ASSERT_FALSE(b.empty()) << c.file << ": " << error;
+        EXPECT_EQ(b.width(), c.width) << c.file;
+        EXPECT_EQ(b.height(), c.height) << c.file;
+        const int w = c.width, h = c.height;
+        expectNear(at(b, w / 4, h / 4), kRed, c.tolerance, c.file + " top left");
+        expectNear(at(b, w * 3 / 4, h / 4), kGreen, c.tolerance, c.file + " top right");
+        expectNear(at(b, w / 4, h * 3 / 4), kBlue, c.tolerance, c.file + " bottom left");
+        expectNear(at(b, w * 3 / 4, h * 3 / 4), kYellow, c.tolerance, c.file + " bottom right");
+    }
+}
+
+// rgb(200, 150, 100) in Display P3 is rgb(209, 147, 91) in sRGB.
+TEST_F(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
+{
+    const struct {
+        std::string file;
+        RGBA expected;
+        int tolerance;
+    } cases[] = {
+        {"tagged.png", {209, 147, 91, 255}, 2},  {"tagged.jpg", {209, 147, 91, 255}, 3},
+        {"tagged.tiff", {209, 147, 91, 255}, 2}, {"tagged.webp", {209, 147, 91, 255}, 3},
+        {"untagged.png", {200, 150, 100, 255}, 0},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        const KVBitmap b = KVBitmap::loadFile(dir->file(c.file), &error);
+        ASSERT_FALSE(b.empty()) << c.file << ": " << error;
+        expectNear(at(b, 1, 1), c.expected, c.tolerance, c.file);
+    }
+}
 
 // Every format, with and without alpha, decodes to the 8 x 6 quadrant
 // picture the right way up; the alpha variants have a transparent

@@ -106,6 +106,7 @@ TEST(Player, OptionsAreCheckedAndExplained)
     EXPECT_EQ(std::count(noBundle.err.begin(), noBundle.err.end(), '\n'), 1) << noBundle.err;
     EXPECT_EQ(runProgram({kPlayer, "--fullscreen", "--windowed", "x.app"}).status, 2);
     EXPECT_EQ(runProgram({kPlayer, "--input", "", "x.app"}).status, 2);
+    EXPECT_EQ(runProgram({kPlayer, "--video", "run.avi", "x.app"}).status, 2) << "films are .mp4 or .webm";
     ProgramResult usage = runProgram({kPlayer, "--bad"});
     EXPECT_NE(usage.err.find("Usage: kelvane-player"), std::string::npos);
 
@@ -199,9 +200,12 @@ TEST(Player, StatisticsAndBadScriptedInput)
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find(dir.file("bad") + ":1: "), std::string::npos) << bad.err;
     EXPECT_EQ(std::count(bad.err.begin(), bad.err.end(), '\n'), 1) << bad.err;
-    ProgramResult missing = runProgram({kPlayer, "--headless", "--input", dir.file("none"), kInputBundle});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.err.find(dir.file("none")), std::string::npos);
+    // Files that cannot be read or made stop the run before it starts.
+    for (const char* option : {"--input", "--record", "--video"}) {
+        ProgramResult missing = runProgram({kPlayer, "--headless", option, dir.file("none/run.mp4"), kInputBundle});
+        EXPECT_EQ(missing.status, 1) << option;
+        EXPECT_NE(missing.err.find(dir.file("none/run.mp4")), std::string::npos) << option << missing.err;
+    }
 }
 
 TEST(Player, ZippedGamesAndTheBundleAroundTheProgram)
@@ -301,6 +305,16 @@ TEST(Player, AHeadlessPromptNeverWaits)
     writeFile(dir.file("input"), "1 text , Ada\n");
     ProgramResult partial = runProgram({kPlayer, "--headless", "--frames", "3", "--input", dir.file("input"), bundle}, env);
     EXPECT_EQ(partial.out, "keyboardInputEntered Guest, Ada\nstop after 3\n") << partial.err;
+
+    // A prompt asked for by a key: the frame the key came before is drawn
+    // once the prompt is answered, as in a window.
+    const std::string byKey = makeBundle(dir, R"(
+        function update(dt) print("update") end
+        function keyDown(k) callbacks.callExternalFunction("KeyboardInput", "Name?", "", false) end
+        function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end)", "KeyAsker");
+    writeFile(dir.file("keyed"), "0 keydown n\n0 text Bo\n0 keydown return\n");
+    ProgramResult keyed = runProgram({kPlayer, "--headless", "--frames", "2", "--input", dir.file("keyed"), byKey}, env);
+    EXPECT_EQ(keyed.out, "keyboardInputEntered Bo\nupdate\nupdate\n") << keyed.err;
 }
 
 }  // namespace

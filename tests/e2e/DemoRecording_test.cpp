@@ -1,0 +1,115 @@
+// The demo recorded in a window and replayed headless, and filmed: what a
+// game's maker does to build a regression suite and a trailer.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "tests/support/PngImage.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
+const std::string kDemo = std::string(KV_BUILD_DIR) + "/examples/Demo.app";
+const std::string kSession = std::string(KV_TEST_DATA_DIR) + "/../e2e/record-session.sh";
+
+// The peak signal-to-noise ratio of b against a in dB (RGB); -1 when the
+// sizes differ, infinity when they are the same.
+double psnr(const PngImage& a, const PngImage& b)
+{
+    if (a.width() == 0 || a.width() != b.width() || a.height() != b.height())
+        return -1;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const Rgb p = a.at(x, y), q = b.at(x, y);
+            sum += (p.r - q.r) * (p.r - q.r) + (p.g - q.g) * (p.g - q.g) + (p.b - q.b) * (p.b - q.b);
+        }
+    const double mse = sum / (3.0 * a.width() * a.height());
+    return mse == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+size_t lineCount(const std::string& text)
+{
+    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(DemoRecording, RecordedInAWindowReplaysHeadlessFrameForFrame)
+{
+    if (access("/usr/bin/xvfb-run", X_OK) != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    TempDir dir;
+    const std::string out = dir.file("window");
+    ProgramResult session = runProgram({"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1024x768x24", "/bin/bash", kSession,
+                                        kPlayer, kDemo, out, "400"},
+                                       {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1", "ALSOFT_DRIVERS=null"});
+    ASSERT_EQ(readFile(out + "/status"), "0\n") << session.out << session.err << readFile(out + "/stderr");
+    const std::string played = readFile(out + "/stdout");
+    ASSERT_NE(played.find("\nscore 1\n"), std::string::npos) << played;
+
+    ProgramResult replay = runProgram({kPlayer, "--headless", "--fixed-step", "--frames", "400", "--input",
+                                       out + "/recording", "--screenshot", dir.file("replay.png"), "--save-dir",
+                                       dir.file("save"), kDemo});
+    ASSERT_EQ(replay.status, 0) << replay.err;
+    EXPECT_EQ(replay.out, played);
+    EXPECT_EQ(psnr(PngImage(out + "/window.png"), PngImage(dir.file("replay.png"))), INFINITY)
+        << "the last frames differ";
+
+    // A recording spoilt by hand is refused, the bad line named.
+    const std::string recording = readFile(out + "/recording");
+    writeFile(dir.file("spoilt"), recording + "12 mousedown 360\n");
+    ProgramResult spoilt = runProgram({kPlayer, "--headless", "--input", dir.file("spoilt"), kDemo});
+    EXPECT_EQ(spoilt.status, 1);
+    EXPECT_NE(spoilt.err.find("spoilt:" + std::to_string(lineCount(recording) + 1) + ": "), std::string::npos)
+        << spoilt.err;
+}
+
+// The RMS level (0 to 1) of a film's sound, as sox measures it; -1 when
+// there is none.
+double soundLevel(const TempDir& dir, const std::string& film)
+{
+    const std::string wav = dir.file("sound.wav");
+    if (runProgram({"/usr/bin/ffmpeg", "-v", "error", "-y", "-i", film, "-vn", wav}).status != 0)
+        return -1;
+    const ProgramResult stat = runProgram({"/usr/bin/sox", wav, "-n", "stat"});
+    const size_t at = stat.err.find("RMS     amplitude:");
+    return at == std::string::npos ? -1 : std::strtod(stat.err.c_str() + at + 18, nullptr);
+}
+
+TEST(DemoRecording, FilmedWithEveryFrameAndTheSound)
+{
+    TempDir dir;
+    writeFile(dir.file("input"), "30 keydown space\n40 mousemove 345 100\n41 mousedown 345 100\n");
+    auto play = [&](const std::vector<std::string>& options) {
+        std::vector<std::string> argv = {kPlayer, "--headless", "--fixed-step", "--input", dir.file("input"),
+                                         "--save-dir", dir.file("save")};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.push_back(kDemo);
+        ProgramResult run = runProgram(argv);
+        EXPECT_EQ(run.status, 0) << run.err;
+    };
+    play({"--frames", "60", "--screenshot", dir.file("frame60.png")});
+    for (const std::string name : {"run.mp4", "run.webm"}) {
+        SCOPED_TRACE(name);
+        const std::string film = dir.file(name);
+        play({"--frames", "120", "--video", film});
+        ProgramResult probe = runProgram({"/usr/bin/ffprobe", "-v", "error", "-count_frames", "-select_streams", "v",
+                                          "-show_entries", "stream=r_frame_rate,nb_read_frames", "-of", "csv=p=0", film});
+        EXPECT_EQ(probe.out, "60/1,120\n") << probe.err;
+        EXPECT_GT(soundLevel(dir, film), 0.01) << "the music is heard";
+
+        // Frame 60 (the 59th from 0) is the one a run of 60 frames ends with.
+        const std::string frame = dir.file("film60.png");
+        ASSERT_EQ(runProgram({"/usr/bin/ffmpeg", "-v", "error", "-y", "-i", film, "-vf", "select=eq(n\\,59)",
+                              "-frames:v", "1", frame})
+                      .status,
+                  0);
+        EXPECT_GT(psnr(PngImage(dir.file("frame60.png")), PngImage(frame)), 35);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/files/KVFileLookup.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+// "é" and "Ü" written composed (NFC) and decomposed (NFD).
+const std::string kEacuteNFC = "\xC3\xA9", kEacuteNFD = "e\xCC\x81";
+const std::string kUmlautNFC = "\xC3\x9C", kUmlautNFD = "U\xCC\x88";
+
+void makeFiles(const TempDir& dir, const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        std::filesystem::create_directories(std::filesystem::path(dir.file(name)).parent_path());
+        writeFile(dir.file(name), name);
+    }
+}
+
+// Puts the folder's modification time minutes back, so that its listing
+// is trusted until the folder changes.
+void ageFolder(const std::string& folder, int minutes)
+{
+    struct stat info;
+    ASSERT_EQ(stat(folder.c_str(), &info), 0);
+    const timespec times[2] = {info.st_atim, {info.st_mtim.tv_sec - 60 * minutes, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+}
+
+}  // namespace
+
+TEST(KVFileLookup, FindsNamesDifferingInCaseOrNormalisationFolderByFolder)
+{
+    TempDir dir;
+    makeFiles(dir, {"Images/Hero.PNG", kUmlautNFD + "bung/caf" + kEacuteNFD + ".png", "b/" + kUmlautNFC + "ber.txt",
+                    "dup/data.txt", "dup/DATA.txt", "dup/Data.txt"});
+    const struct {
+        std::string asked, found;
+    } cases[] = {
+        {"images/hero.png", "Images/Hero.PNG"},
+        {"IMAGES/HERO.png", "Images/Hero.PNG"},
+        {kUmlautNFC + "BUNG/CAF" + kEacuteNFC + ".png", kUmlautNFD + "bung/caf" + kEacuteNFD + ".png"},
+        {"b/" + kUmlautNFD + "ber.TXT", "b/" + kUmlautNFC + "ber.txt"},
+        {"dup/data.txt", "dup/data.txt"},  // the exact one first
+        {"dup/dATA.txt", "dup/DATA.txt"},  // then the first in sorted order
+        {"dup/./../images/hero.png", "dup/./../Images/Hero.PNG"},
+        {"images/heroes.png", "images/heroes.png"},  // missing stays missing, as asked
+        {"nowhere/hero.png", "nowhere/hero.png"},
+    };
+    testing::internal::CaptureStderr();
+    for (const auto& c : cases) {
+        EXPECT_EQ(KVFileLookup::shared().find(dir.file(c.asked)), dir.file(c.found)) << c.asked;
+        EXPECT_EQ(KVFileLookup::shared().find(dir.file(c.asked)), dir.file(c.found)) << c.asked << " again";
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    // The ambiguous name is reported once, with every candidate.
+    EXPECT_NE(err.find("\"dATA.txt\" matches 3 entries differing only in case or normalisation (DATA.txt, "
+                       "Data.txt, data.txt); using DATA.txt"),
+              std::string::npos)
+        << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+}
+
+TEST(KVFileLookup, WritesReplaceTheFileOfTheSameNameInTheFolderFound)
+{
+    TempDir dir;
+    makeFiles(dir, {"Saves/save.datascores.xml", "Saves/caf" + kEacuteNFD + ".xml"});
+    const struct {
+        std::string asked, target;
+    } cases[] = {
+        {"saves/save.dataSCORES.xml", "Saves/save.datascores.xml"},
+        {"saves/caf" + kEacuteNFC + ".xml", "Saves/caf" + kEacuteNFD + ".xml"},
+        {"SAVES/New.xml", "Saves/New.xml"},
+        {"nowhere/New.xml", "nowhere/New.xml"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(KVFileLookup::shared().findForWriting(dir.file(c.asked)), dir.file(c.target)) << c.asked;
+}
+
+TEST(KVFileLookup, AFolderIsListedAgainOnlyWhenItChanges)
+{
+    TempDir dir;
+    makeFiles(dir, {"Sounds/Boom.WAV"});
+    const std::string folder = dir.file("Sounds");
+    ageFolder(folder, 2);
+    KVFileLookup& lookup = KVFileLookup::shared();
+    EXPECT_EQ(lookup.find(dir.file("sounds/boom.wav")), dir.file("Sounds/Boom.WAV"));
+
+    // Renamed: the folder's time changes and the new name is found.
+    std::filesystem::rename(dir.file("Sounds/Boom.WAV"), dir.file("Sounds/BOOM.wav"));
+    ageFolder(folder, 1);
+    EXPECT_EQ(lookup.find(dir.file("sounds/boom.wav")), dir.file("Sounds/BOOM.wav"));
+
+    // A change that leaves the folder's time as it was is not seen: the
+    // listing is reused rather than read for every file.
+    struct stat before;
+    ASSERT_EQ(stat(folder.c_str(), &before), 0);
+    makeFiles(dir, {"Sounds/Click.WAV"});
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+    EXPECT_EQ(lookup.find(dir.file("sounds/click.wav")), dir.file("sounds/click.wav"));
+    EXPECT_EQ(lookup.find(dir.file("Sounds/Click.WAV")), dir.file("Sounds/Click.WAV"));
+}
