@@ -2,24 +2,36 @@
 
 #include <GL/gl.h>
 
-void SGSetBlendMode(SGBlendMode mode, int premultiplied)
+void SGBlendFactors(SGBlendMode mode, int premultiplied, uint32_t* source, uint32_t* destination)
 {
-    const GLenum source = premultiplied ? GL_ONE : GL_SRC_ALPHA;
+    const GLenum scaled = premultiplied ? GL_ONE : GL_SRC_ALPHA;
     switch (mode) {
     case SGBlendReplace:
-        glBlendFunc(GL_ONE, GL_ZERO);
+        *source = GL_ONE;
+        *destination = GL_ZERO;
         break;
     case SGBlendAdd:
-        glBlendFunc(source, GL_ONE);
+        *source = scaled;
+        *destination = GL_ONE;
         break;
     case SGBlendScreen:
-        glBlendFunc(source, GL_ONE_MINUS_SRC_COLOR);
+        *source = scaled;
+        *destination = GL_ONE_MINUS_SRC_COLOR;
         break;
     case SGBlendMultiply:
-        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        *source = GL_ZERO;
+        *destination = GL_SRC_COLOR;
         break;
     default:
-        glBlendFunc(source, GL_ONE_MINUS_SRC_ALPHA);
+        *source = scaled;
+        *destination = GL_ONE_MINUS_SRC_ALPHA;
         break;
     }
+}
+
+void SGSetBlendMode(SGBlendMode mode, int premultiplied)
+{
+    uint32_t source = 0, destination = 0;
+    SGBlendFactors(mode, premultiplied, &source, &destination);
+    glBlendFunc(source, destination);
 }

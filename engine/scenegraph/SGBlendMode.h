@@ -12,7 +12,9 @@ enum SGBlendMode : int32_t {
     SGBlendMultiply = 4,     // zero, source colour
 };
 
-// Sets glBlendFunc for the mode; a value that is none of the above blends
-// as SGBlendNormal. The source factor of the modes that scale the source is
-// GL_ONE for a premultiplied draw and GL_SRC_ALPHA otherwise.
+// The blend function's factors for the mode; a value that is none of the
+// above blends as SGBlendNormal. The source factor of the modes that scale
+// the source is GL_ONE for a premultiplied draw and GL_SRC_ALPHA otherwise.
+void SGBlendFactors(SGBlendMode mode, int premultiplied, uint32_t* source, uint32_t* destination);
+// Sets glBlendFunc to those factors.
 void SGSetBlendMode(SGBlendMode mode, int premultiplied);

@@ -1,6 +1,6 @@
 #include "engine/scenegraph/SGImage.h"
 
-#include <GL/gl.h>
+#include "platform/gl/KVQuadBatch.h"
 
 int SGImage::getWidth() const
 {
@@ -15,5 +15,5 @@ int SGImage::getHeight() const
 void SGImage::freeImage()
 {
     if (texture != 0)
-        glDeleteTextures(1, &texture);
+        KVDeleteTexture(texture);
 }

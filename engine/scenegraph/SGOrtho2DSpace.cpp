@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "platform/gl/KVQuadBatch.h"
+
 SGOrtho2DSpace::SGOrtho2DSpace(SoundManager* soundManager, KVEngineAssetManager* assetManager)
     : SGSpace(soundManager, assetManager, static_cast<uint32_t>(SGNodeClass::ortho2DSpace))
 {
@@ -41,6 +43,8 @@ void SGOrtho2DSpace::willRender()
     const float view = viewRotation.numberValue();
     const float model = modelRotation.numberValue();
 
+    // What was drawn before goes out under the matrices it was drawn with.
+    KVFlushQuads();
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -63,6 +67,7 @@ void SGOrtho2DSpace::willRender()
 
 void SGOrtho2DSpace::didRender()
 {
+    KVFlushQuads();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);

@@ -4,6 +4,7 @@
 
 #include "engine/scenegraph/SGHeldNodes.h"
 #include "engine/scenegraph/SGOrtho2DSpace.h"
+#include "platform/gl/KVQuadBatch.h"
 
 float SGAlphaScaleFactor = 1.0f;
 
@@ -44,6 +45,7 @@ void SGScene::render()
     SGHeldNodes<SGSpace> held(spaces_);
     for (SGSpace* space : held.nodes)
         space->compute();
+    KVFlushQuads();
 }
 
 void SGScene::renderWithInitialState(SGScene& initial)
@@ -60,4 +62,5 @@ void SGScene::renderWithInitialState(SGScene& initial)
         held.nodes[i]->compute();
     }
     SGAlphaScaleFactor = 1.0f;
+    KVFlushQuads();
 }

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <mutex>
 
+#include "platform/gl/KVQuadBatch.h"
+
 namespace {
 
 // The surfaceless display is one per process and eglTerminate would end it
@@ -132,8 +134,10 @@ EGLOffscreenContext::~EGLOffscreenContext()
 {
     if (!display_)
         return;
-    if (context_ && eglGetCurrentContext() == context_)
+    if (context_ && eglGetCurrentContext() == context_) {
+        KVFlushQuads();
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
     if (surface_)
         eglDestroySurface(display_, surface_);
     if (context_)
@@ -142,13 +146,18 @@ EGLOffscreenContext::~EGLOffscreenContext()
 
 bool EGLOffscreenContext::makeCurrent()
 {
+    // Quads collected in another context are drawn there.
+    if (EGLContext current = eglGetCurrentContext(); current != EGL_NO_CONTEXT && current != context_)
+        KVFlushQuads();
     return eglMakeCurrent(display_, surface_, surface_, context_) == EGL_TRUE;
 }
 
 void EGLOffscreenContext::releaseCurrent()
 {
-    if (eglGetCurrentContext() == context_)
+    if (eglGetCurrentContext() == context_) {
+        KVFlushQuads();
         eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    }
 }
 
 void EGLOffscreenContext::swap()

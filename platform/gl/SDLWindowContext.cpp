@@ -36,6 +36,8 @@ bool bareX11Window(SDL_Window* window, Display** display, Window* xwindow)
 
 }  // namespace
 
+#include "platform/gl/KVQuadBatch.h"
+
 std::unique_ptr<SDLWindowContext> SDLWindowContext::create(const std::string& title, int width, int height,
                                                            std::string* error)
 {
@@ -67,8 +69,10 @@ std::unique_ptr<SDLWindowContext> SDLWindowContext::create(const std::string& ti
 SDLWindowContext::~SDLWindowContext()
 {
     if (context_) {
-        if (SDL_GL_GetCurrentContext() == context_)
+        if (SDL_GL_GetCurrentContext() == context_) {
+            KVFlushQuads();
             SDL_GL_MakeCurrent(window_, nullptr);
+        }
         SDL_GL_DeleteContext(context_);
     }
     if (window_)
@@ -79,13 +83,18 @@ bool SDLWindowContext::makeCurrent()
 {
     if (SDL_GL_GetCurrentContext() == context_ && SDL_GL_GetCurrentWindow() == window_)
         return true;
+    // Quads collected in another context are drawn there.
+    if (SDL_GL_GetCurrentContext())
+        KVFlushQuads();
     return SDL_GL_MakeCurrent(window_, context_) == 0;
 }
 
 void SDLWindowContext::releaseCurrent()
 {
-    if (SDL_GL_GetCurrentContext() == context_)
+    if (SDL_GL_GetCurrentContext() == context_) {
+        KVFlushQuads();
         SDL_GL_MakeCurrent(window_, nullptr);
+    }
 }
 
 void SDLWindowContext::swap()

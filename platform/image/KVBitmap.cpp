@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/gl/KVQuadBatch.h"
 #include "platform/image/KVImageDecoder.h"
 
 namespace {
@@ -167,6 +168,7 @@ KVBitmap KVBitmap::fromFramebuffer(int width, int height)
     KVBitmap bitmap(width, height, true);
     if (bitmap.empty())
         return bitmap;
+    KVFlushQuads();  // what is still on its way
     std::vector<uint8_t> bottomUp(bitmap.pixels_.size());
     GLint oldAlignment = 4;
     glGetIntegerv(GL_PACK_ALIGNMENT, &oldAlignment);

@@ -7,6 +7,7 @@
 #include "engine/bridge/LuaErrorException.h"
 #include "platform/clock/KVDate.h"
 #include "platform/gl/GLDrawingState.h"
+#include "platform/gl/KVQuadBatch.h"
 #include "platform/objects/KVLogLine.h"
 #include "platform/objects/KVNumber.h"
 #include "platform/objects/KVString.h"
@@ -42,7 +43,6 @@ KVGameView::~KVGameView() = default;
 void KVGameView::setLuaState(KVLuaState* state)
 {
     luaState_.store(state);
-    reportedScreenSize_ = KVSize{};
 }
 
 void KVGameView::setDrawingEnabled(bool enabled)
@@ -265,6 +265,7 @@ void KVGameView::drawView()
     try {
         applyPendingViewport();
         drawFrame();
+        KVFlushQuads();  // what the script drew outside its scene's render
         drawOverlay();
     } catch (...) {
         unlockContext();
@@ -341,6 +342,7 @@ void KVGameView::refreshFrame()
         throw;
     }
     unlockState();
+    KVFlushQuads();
     try {
         drawOverlay();
     } catch (...) {
@@ -374,11 +376,9 @@ void KVGameView::updateScreenSize(KVSize size)
         return;
     lockState();
     try {
-        const bool changed = size.width != reportedScreenSize_.width || size.height != reportedScreenSize_.height;
-        if (changed && hasGlobalTable(state->state(), "devices")) {
-            reportedScreenSize_ = size;
+        // Every reshape, changed or not: scripts redo their layout on it.
+        if (hasGlobalTable(state->state(), "devices"))
             KV_SetScreenSize(state->S(), static_cast<int>(size.width), static_cast<int>(size.height));
-        }
     } catch (const LuaErrorException& e) {
         KVLogLine("KVGameView updateScreenSize: Lua Error caught (and ignored): %s", e.luaError().c_str());
     } catch (...) {

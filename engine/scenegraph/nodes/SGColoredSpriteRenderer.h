@@ -1,4 +1,4 @@
-// A flat rectangle in the current colour: the sprite has no texture.
+// A flat rectangle in the sprite's colour: the sprite has no texture.
 #pragma once
 
 #include "engine/scenegraph/nodes/SGSpriteRenderer.h"

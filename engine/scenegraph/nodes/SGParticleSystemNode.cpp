@@ -1,13 +1,12 @@
 #include "engine/scenegraph/nodes/SGParticleSystemNode.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 #include "engine/scenegraph/SGBlendMode.h"
+#include "platform/gl/KVQuadBatch.h"
 
 namespace {
 
@@ -187,15 +186,11 @@ void SGParticleSystemNode::renderAtTime(float t)
     const SGBlendMode mode = static_cast<SGBlendMode>(blendingMode.intValue());
     const bool textured = image_.textureWidth >= 1;
     const bool premultiplied = textured && image_.premultiplied != 0;
-    if (textured) {
-        SGSetBlendMode(mode, premultiplied ? 1 : 0);
-        glBindTexture(GL_TEXTURE_2D, image_.texture);
-    } else {
-        SGSetBlendMode(mode, 0);
-        glDisable(GL_TEXTURE_2D);
-    }
+    uint32_t source = 0, destination = 0;
+    SGBlendFactors(mode, premultiplied ? 1 : 0, &source, &destination);
+    const uint32_t texture = textured ? image_.texture : 0;
+    KVQuadBatch& batch = KVQuadBatch::current();
 
-    glPushMatrix();
     for (SGParticle& p : particles_) {
         const float age = t - p.birth;
         if (!(age > 0.0f && age < p.life))
@@ -214,28 +209,20 @@ void SGParticleSystemNode::renderAtTime(float t)
             g *= a;
             b *= a;
         }
-        glColor4f(r, g, b, a);
+        batch.setStyle(texture, source, destination, r, g, b, a);
 
-        glPushMatrix();
-        glTranslatef(p.x0 + (p.vx + 0.5f * gravityX_ * age) * age, p.y0 + (p.vy + 0.5f * gravityY_ * age) * age,
-                     0.0f);
-        glRotatef(p.angularVelocity * age + p.rotation, 0.0f, 0.0f, 1.0f);
-        drawParticle(width, height, image_.rect);
-        glPopMatrix();
+        const KVQuadTransform t = KVQuadTransform::make(p.x0 + (p.vx + 0.5f * gravityX_ * age) * age,
+                                                        p.y0 + (p.vy + 0.5f * gravityY_ * age) * age,
+                                                        p.angularVelocity * age + p.rotation);
+        drawParticle(batch, t, width, height, image_.rect);
     }
-    glPopMatrix();
-
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (!textured)
-        glEnable(GL_TEXTURE_2D);
 }
 
-void SGParticleSystemNode::drawParticle(const float& width, const float& height, const SGTextureRect& rect)
+void SGParticleSystemNode::drawParticle(KVQuadBatch& batch, const KVQuadTransform& t, const float& width,
+                                        const float& height, const SGTextureRect& rect)
 {
     const float hw = width * 0.5f, hh = height * 0.5f;
-    const GLfloat vertices[8] = {-hw, -hh, hw, -hh, -hw, hh, hw, hh};
-    const GLfloat texCoords[8] = {rect.x0, rect.y0, rect.x1, rect.y0, rect.x0, rect.y1, rect.x1, rect.y1};
-    glVertexPointer(2, GL_FLOAT, 0, vertices);
-    glTexCoordPointer(2, GL_FLOAT, 0, texCoords);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    const float corners[16] = {-hw, -hh, rect.x0, rect.y0, hw, -hh, rect.x1, rect.y0,
+                               -hw, hh,  rect.x0, rect.y1, hw, hh,  rect.x1, rect.y1};
+    batch.addQuad(t, corners);
 }

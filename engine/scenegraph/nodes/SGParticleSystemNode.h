@@ -15,6 +15,9 @@
 #include "engine/scenegraph/ports/SGIntegerPort.h"
 #include "engine/scenegraph/ports/SGNumberPort.h"
 
+class KVQuadBatch;
+struct KVQuadTransform;
+
 // A number in [min(a, b), max(a, b)) from the process's rand() stream, which
 // all particle systems share; nothing here seeds it.
 float randFloat(float a, float b);
@@ -71,7 +74,8 @@ private:
     void refreshParticles(float t);
     void renderAtTime(float t);
     void randomizeParticle(SGParticle* particle);
-    static void drawParticle(const float& width, const float& height, const SGTextureRect& rect);
+    static void drawParticle(KVQuadBatch& batch, const KVQuadTransform& transform, const float& width,
+                             const float& height, const SGTextureRect& rect);
 
     std::vector<SGParticle> particles_;
     bool allocated_ = false;  // the count is read once, whatever it was

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "platform/gl/KVQuadBatch.h"
+
 SGReplicatorNode::SGReplicatorNode(SGSpace& parent)
     : SGSpace(parent, static_cast<uint32_t>(SGNodeClass::replicatorSpace))
 {
@@ -35,6 +37,8 @@ void SGReplicatorNode::render()
     glPushMatrix();
     for (int i = 0; i < count; ++i) {
         SGSpace::render();
+        // Each copy goes out under its own matrix.
+        KVFlushQuads();
         glTranslatef(cs * step, sn * step, 0.0f);
     }
     glPopMatrix();

@@ -1,7 +1,5 @@
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 
-#include <GL/gl.h>
-
 #include "engine/scenegraph/SGBlendMode.h"
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/nodes/SGColoredSpriteRenderer.h"
@@ -10,6 +8,7 @@
 #include "engine/scenegraph/nodes/SGTexturedSpriteRenderer.h"
 #include "engine/scenegraph/nodes/SGTiledSpriteRenderer.h"
 #include "engine/scenegraph/nodes/SGVerticalTiledSpriteRenderer.h"
+#include "platform/gl/KVQuadBatch.h"
 
 SGSpriteNode::SGSpriteNode() : SGRenderNode(SGNodeClass::spriteNode)
 {
@@ -97,13 +96,14 @@ void SGSpriteNode::compute()
     }
 
     const float scale = SGAlphaScaleFactor;
-    if (premultipliedDraw_)
-        glColor4f(color_.r * scale, color_.g * scale, color_.b * scale, color_.a * scale);
-    else
-        glColor4f(color_.r, color_.g, color_.b, color_.a * scale);
-    SGSetBlendMode(static_cast<SGBlendMode>(blendMode_), premultipliedDraw_);
+    const float rgbScale = premultipliedDraw_ ? scale : 1.0f;
+    uint32_t source = 0, destination = 0;
+    SGBlendFactors(static_cast<SGBlendMode>(blendMode_), premultipliedDraw_, &source, &destination);
+    // A texture name of 0 shows no texture, as the flat renderer does.
+    const uint32_t texture = image_.textureWidth < 1 ? 0 : image_.texture;
+    KVQuadBatch::current().setStyle(texture, source, destination, color_.r * rgbScale, color_.g * rgbScale,
+                                    color_.b * rgbScale, color_.a * scale);
     renderer_->drawSprite(drawParams());
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
 SGSpriteDrawParams SGSpriteNode::drawParams() const

@@ -1,8 +1,7 @@
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
-#include <GL/gl.h>
-
 #include "engine/assets/KVEngineAssetManager.h"
+#include "platform/gl/KVQuadBatch.h"
 #include "platform/text/KVImageFromString.h"
 
 SGStringToImageNode::SGStringToImageNode(KVEngineAssetManager* assetManager)
@@ -39,7 +38,7 @@ void SGStringToImageNode::deleteTexture()
 {
     SGImage current = image.storedValue();
     if (current.textureWidth > 0 && current.texture != 0) {
-        glDeleteTextures(1, &current.texture);
+        KVDeleteTexture(current.texture);
         image.setStoredValue(SGImageNull);
     }
 }

@@ -1,8 +1,8 @@
 #include "engine/scenegraph/nodes/SGTexturedSpriteRenderer.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
+
+#include "platform/gl/KVQuadBatch.h"
 
 void SGTexturedSpriteRenderer::drawSprite(const SGSpriteDrawParams& params)
 {
@@ -20,15 +20,6 @@ void SGTexturedSpriteRenderer::drawQuad(const SGSpriteDrawParams& p, float qw, f
     };
     for (int i = 0; i < 16; ++i)
         quad_[i] = quad[i];
-
-    glBindTexture(GL_TEXTURE_2D, p.image.texture);
-    glPushMatrix();
     // Whole units, so texels land on pixels.
-    glTranslatef(std::floor(p.x), std::floor(p.y), 0.0f);
-    glRotatef(p.angle, 0.0f, 0.0f, 1.0f);
-    glTranslatef(-qw, -qh, 0.0f);
-    glVertexPointer(2, GL_FLOAT, 16, quad_);
-    glTexCoordPointer(2, GL_FLOAT, 16, quad_ + 2);
-    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-    glPopMatrix();
+    KVQuadBatch::current().addQuad(KVQuadTransform::make(std::floor(p.x), std::floor(p.y), p.angle, -qw, -qh), quad_);
 }

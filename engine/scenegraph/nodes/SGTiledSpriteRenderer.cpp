@@ -1,9 +1,8 @@
 #include "engine/scenegraph/nodes/SGTiledSpriteRenderer.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
 
+#include "platform/gl/KVQuadBatch.h"
 #include "platform/objects/KVLogLine.h"
 
 namespace {
@@ -46,19 +45,17 @@ bool SGTiledSpriteRenderer::builtFor(const SGSpriteDrawParams& p) const
            keyAnchor_[0] == p.horizontalAnchor && keyAnchor_[1] == p.verticalAnchor;
 }
 
-void SGTiledSpriteRenderer::drawVertexArray(const SGImage& image, const SGRect& rect, const float& angle)
+void SGTiledSpriteRenderer::drawVertexArray(const SGImage&, const SGRect& rect, const float& angle)
 {
-    if (vertexCount_ <= 0)
-        return;
-    glBindTexture(GL_TEXTURE_2D, image.texture);
-    glPushMatrix();
-    glTranslatef(std::floor(rect.x), std::floor(rect.y), 0.0f);
-    glRotatef(angle, 0.0f, 0.0f, 1.0f);
-    glTranslatef(originX_, originY_, 0.0f);
-    glVertexPointer(2, GL_FLOAT, 16, vertices_.data());
-    glTexCoordPointer(2, GL_FLOAT, 16, vertices_.data() + 2);
-    glDrawArrays(GL_TRIANGLES, 0, vertexCount_);
-    glPopMatrix();
+    const KVQuadTransform t = KVQuadTransform::make(std::floor(rect.x), std::floor(rect.y), angle, originX_, originY_);
+    KVQuadBatch& batch = KVQuadBatch::current();
+    // A cell's six vertices are the corners 0, 1, 2 and 1, 2, 5: its quad.
+    for (int cell = 0; cell < vertexCount_ / 6; ++cell) {
+        const float* v = &vertices_[static_cast<size_t>(cell) * 24];
+        const float corners[16] = {v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7],
+                                   v[8], v[9], v[10], v[11], v[20], v[21], v[22], v[23]};
+        batch.addQuad(t, corners);
+    }
 }
 
 bool SGTiledSpriteRenderer::allocate(double count)

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include "platform/gl/KVQuadBatch.h"
+
 namespace {
 
 // Content in the near half of the area gets its copy one wrap size further
@@ -60,8 +62,11 @@ void SGWrapNode::render()
 
 void SGWrapNode::renderShifted(float dx, float dy)
 {
+    // Each copy goes out under its own matrix.
+    KVFlushQuads();
     glPushMatrix();
     glTranslatef(dx, dy, 0.0f);
     SGSpace::render();
+    KVFlushQuads();
     glPopMatrix();
 }

@@ -1,0 +1,155 @@
+// Quads collected and drawn in runs, with and without the shader that lets
+// textures share a run, checked by pixels under a camera of one unit per
+// pixel.
+#include <GL/gl.h>
+
+#include "platform/gl/KVQuadBatch.h"
+#include "tests/platform/gl/GLTestContext.h"
+
+namespace {
+
+using Pixel = GLTest::Pixel;
+
+GLuint texture(uint8_t r, uint8_t g, uint8_t b)
+{
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    const uint8_t texel[4] = {r, g, b, 255};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, texel);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    return name;
+}
+
+// An axis-aligned quad from (x, y), w by h.
+void quad(KVQuadBatch& batch, float x, float y, float w, float h)
+{
+    const float corners[16] = {x, y + h, 0, 1, x + w, y + h, 1, 1, x, y, 0, 0, x + w, y, 1, 0};
+    batch.addQuad(KVQuadTransform{}, corners);
+}
+
+GLint integer(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+
+}  // namespace
+
+class KVQuadBatchTest : public GLTest, public ::testing::WithParamInterface<int> {
+protected:
+    void SetUp() override
+    {
+        GLTest::SetUp();
+        setUpPixelCamera();
+        for (int i = 0; i < 6; ++i)
+            textures[i] = texture(i & 1 ? 255 : 0, i & 2 ? 255 : 0, i & 4 ? 255 : 40 * i);
+    }
+    void TearDown() override
+    {
+        glDeleteTextures(6, textures);
+        GLTest::TearDown();
+    }
+    static Pixel colourOf(int i) { return Pixel{i & 1 ? 255 : 0, i & 2 ? 255 : 0, i & 4 ? 255 : 40 * i, 255}; }
+
+    GLuint textures[6] = {};
+};
+
+// Overlapping quads over six textures, flat colours and three blend
+// functions: each shows what it covers in drawing order, whichever run
+// and unit it landed in.
+TEST_P(KVQuadBatchTest, OverlapsShowTheDrawingOrderAcrossTexturesAndBlends)
+{
+    KVQuadBatch batch(GetParam());
+    // A staircase: quad i covers columns 4i to 4i + 8, so 4i + 2 shows i.
+    for (int i = 0; i < 12; ++i) {
+        const bool flat = i % 4 == 3;
+        batch.setStyle(flat ? 0 : textures[i % 6], GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, flat ? 0.5f : 1, 1, 1);
+        quad(batch, 4.0f * i, 0, 8, 10);
+    }
+    // Added onto grey, then grey replaced by a flat colour in part.
+    batch.setStyle(0, GL_ONE, GL_ZERO, 0.25f, 0.25f, 0.25f, 1);
+    quad(batch, 0, 20, 20, 10);
+    batch.setStyle(textures[1], GL_ONE, GL_ONE, 1, 1, 1, 1);
+    quad(batch, 0, 20, 10, 10);
+    batch.setStyle(0, GL_ONE, GL_ZERO, 0, 0, 1, 1);
+    quad(batch, 5, 20, 3, 10);
+    batch.flush();
+
+    for (int i = 0; i < 12; ++i) {
+        const Pixel expected = i % 4 == 3 ? Pixel{255, 128, 255, 255} : colourOf(i % 6);
+        const Pixel p = at(4 * i + 2, 5);
+        EXPECT_NEAR(p.r, expected.r, 1) << "quad " << i;
+        EXPECT_NEAR(p.g, expected.g, 1) << "quad " << i;
+        EXPECT_NEAR(p.b, expected.b, 1) << "quad " << i;
+    }
+    EXPECT_EQ(at(2, 25), (Pixel{255, 64, 104, 255}));
+    EXPECT_EQ(at(6, 25), (Pixel{0, 0, 255, 255}));
+    EXPECT_EQ(at(15, 25), (Pixel{64, 64, 64, 255}));
+}
+
+// More quads than one draw takes are drawn in two, those past the split
+// with their texture.
+TEST_P(KVQuadBatchTest, MoreQuadsThanOneDrawTakesAreAllDrawn)
+{
+    KVQuadBatch batch(GetParam());
+    batch.setStyle(textures[2], GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
+    for (int i = 0; i < KVQuadBatch::kMaxQuads; ++i)
+        quad(batch, 0, 0, 1, 1);
+    quad(batch, 10, 10, 4, 4);
+    batch.flush();
+    EXPECT_EQ(at(12, 12), colourOf(2));
+    EXPECT_EQ(at(0, 0), colourOf(2));
+}
+
+// After a flush the game view's state is back: a plain client-array draw
+// in the current colour shows as it would have without the batch.
+TEST_P(KVQuadBatchTest, FlushLeavesTheGameViewsState)
+{
+    KVQuadBatch batch(GetParam());
+    batch.setStyle(textures[3], GL_ONE, GL_ONE, 1, 1, 1, 1);
+    quad(batch, 0, 0, 8, 8);
+    batch.setStyle(0, GL_ZERO, GL_SRC_COLOR, 1, 1, 1, 1);
+    quad(batch, 0, 0, 8, 8);
+    batch.flush();
+    EXPECT_EQ(integer(GL_BLEND_SRC), GL_SRC_ALPHA);
+    EXPECT_EQ(integer(GL_BLEND_DST), GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_EQ(integer(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+
+    glDisable(GL_TEXTURE_2D);
+    glColor4f(0, 1, 0, 1);
+    const GLfloat vertices[8] = {20, 20, 30, 20, 20, 30, 30, 30};
+    glVertexPointer(2, GL_FLOAT, 0, vertices);
+    glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    glEnable(GL_TEXTURE_2D);
+    EXPECT_EQ(at(25, 25), (Pixel{0, 255, 0, 255}));
+    EXPECT_EQ(at(4, 4), colourOf(3));
+}
+
+// The shader and buffers belong to the context they were made in; a batch
+// that drew in one context draws in the next.
+TEST_P(KVQuadBatchTest, DrawsInAContextMadeAfterItsFirstDraw)
+{
+    KVQuadBatch batch(GetParam());
+    batch.setStyle(textures[1], GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
+    quad(batch, 0, 0, 4, 4);
+    batch.flush();
+
+    std::string error;
+    auto other = EGLOffscreenContext::create(kWidth, kHeight, &error);
+    ASSERT_TRUE(other) << error;
+    ASSERT_TRUE(other->makeCurrent());
+    setUpPixelCamera();
+    glViewport(0, 0, kWidth, kHeight);
+    batch.setStyle(0, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0, 0, 1, 1);
+    quad(batch, 0, 0, 4, 4);
+    batch.flush();
+    EXPECT_EQ(at(2, 2), (Pixel{0, 0, 255, 255}));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    other.reset();
+    ASSERT_TRUE(context()->makeCurrent());
+}
+
+INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest, ::testing::Values(KVQuadBatch::kMaxUnits, 1));
