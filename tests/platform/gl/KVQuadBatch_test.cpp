@@ -1,6 +1,5 @@
-// Quads collected and drawn in runs, with and without the shader that lets
-// textures share a run, checked by pixels under a camera of one unit per
-// pixel.
+// Quads collected and drawn in runs, with each way of letting textures share
+// a run and without, checked by pixels under a camera of one unit per pixel.
 #include <GL/gl.h>
 
 #include "platform/gl/KVQuadBatch.h"
@@ -28,6 +27,12 @@ void quad(KVQuadBatch& batch, float x, float y, float w, float h)
     batch.addQuad(KVQuadTransform{}, corners);
 }
 
+std::string unitsName(const ::testing::TestParamInfo<KVQuadBatch::Units>& info)
+{
+    const char* names[] = {"automatic", "indexed", "branched", "none"};
+    return names[static_cast<int>(info.param)];
+}
+
 GLint integer(GLenum name)
 {
     GLint value = 0;
@@ -37,7 +42,7 @@ GLint integer(GLenum name)
 
 }  // namespace
 
-class KVQuadBatchTest : public GLTest, public ::testing::WithParamInterface<int> {
+class KVQuadBatchTest : public GLTest, public ::testing::WithParamInterface<KVQuadBatch::Units> {
 protected:
     void SetUp() override
     {
@@ -152,4 +157,7 @@ TEST_P(KVQuadBatchTest, DrawsInAContextMadeAfterItsFirstDraw)
     ASSERT_TRUE(context()->makeCurrent());
 }
 
-INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest, ::testing::Values(KVQuadBatch::kMaxUnits, 1));
+INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest,
+                         ::testing::Values(KVQuadBatch::Units::indexed, KVQuadBatch::Units::branched,
+                                           KVQuadBatch::Units::none),
+                         unitsName);
