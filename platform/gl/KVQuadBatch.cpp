@@ -208,6 +208,15 @@ void KVQuadBatch::flush()
     run_.hasFlat = false;
 }
 
+bool KVQuadBatch::shows(uint32_t texture) const
+{
+    // Quads of earlier runs are drawn already.
+    for (int i = 0; quads_ > 0 && i < run_.unitCount; ++i)
+        if (run_.units[i] == texture)
+            return true;
+    return false;
+}
+
 bool KVQuadBatch::prepare()
 {
     // Names from a context that is gone mean nothing in this one.
@@ -300,7 +309,11 @@ void KVFlushQuads()
 
 void KVDeleteTexture(uint32_t texture)
 {
-    KVFlushQuads();
-    if (texture != 0)
-        glDeleteTextures(1, &texture);
+    if (texture == 0)
+        return;
+    // Its name may come back for the next texture made.
+    KVQuadBatch& batch = KVQuadBatch::current();
+    if (batch.shows(texture))
+        batch.flush();
+    glDeleteTextures(1, &texture);
 }

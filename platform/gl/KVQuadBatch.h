@@ -58,6 +58,8 @@ public:
     void addQuad(const KVQuadTransform& transform, const float* corners);
     // Draws what was collected, with the current matrices.
     void flush();
+    // Whether collected quads show the texture.
+    bool shows(uint32_t texture) const;
 
 private:
     struct Vertex {
@@ -95,5 +97,5 @@ private:
 
 // Draws the calling thread's collected quads.
 void KVFlushQuads();
-// Deletes a texture after drawing the quads that may still show it.
+// Deletes a texture, after drawing the collected quads if they show it.
 void KVDeleteTexture(uint32_t texture);

@@ -157,6 +157,23 @@ TEST_P(KVQuadBatchTest, DrawsInAContextMadeAfterItsFirstDraw)
     ASSERT_TRUE(context()->makeCurrent());
 }
 
+// A texture deleted while quads still show it (a text drawn, then typeset
+// anew): they are drawn first, not with whatever takes over its name.
+TEST_F(KVQuadBatchTest, DeletingATextureDrawsTheQuadsThatShowItFirst)
+{
+    KVQuadBatch& batch = KVQuadBatch::current();
+    const GLuint old = texture(255, 0, 0);
+    batch.setStyle(old, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
+    quad(batch, 0, 0, 4, 4);
+    KVDeleteTexture(old);
+    const GLuint next = texture(0, 255, 0);
+    batch.setStyle(next, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
+    quad(batch, 10, 0, 4, 4);
+    EXPECT_EQ(at(2, 2), (Pixel{255, 0, 0, 255}));
+    EXPECT_EQ(at(12, 2), (Pixel{0, 255, 0, 255}));
+    glDeleteTextures(1, &next);
+}
+
 INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest,
                          ::testing::Values(KVQuadBatch::Units::indexed, KVQuadBatch::Units::branched,
                                            KVQuadBatch::Units::none),
