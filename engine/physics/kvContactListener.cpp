@@ -28,20 +28,30 @@ bool qualifies(b2Fixture* fixture)
     return false;
 }
 
+const char* const kBegan = "fixtureCollisionBegan";
+const char* const kEnded = "fixtureCollisionEnded";
+
+// The registry key of the closure that makes the call.
+char callerKey;
+
 struct ScriptCall {
-    const char* function;
+    bool ended;
     b2Fixture* a;
     b2Fixture* b;
     kvLiveSet* live;
     std::string error;
 };
 
-// Runs under lua_cpcall so that nothing the Lua side raises (even running out
-// of memory while pushing the arguments) can unwind through Box2D.
+// Runs under lua_pcall so that nothing the Lua side raises (even running out
+// of memory while pushing the arguments) can unwind through Box2D. Its
+// upvalues are the two function names.
 int runScriptCall(lua_State* L)
 {
     auto* call = static_cast<ScriptCall*>(lua_touserdata(L, 1));
-    lua_getglobal(L, call->function);
+    if (!call || lua_type(L, 1) != LUA_TLIGHTUSERDATA)
+        return 0;
+    lua_pushvalue(L, lua_upvalueindex(call->ended ? 2 : 1));
+    lua_gettable(L, LUA_GLOBALSINDEX);
     if (lua_isnil(L, -1))
         return 0;
     kvPushFixture(L, call->a, call->live);
@@ -76,15 +86,12 @@ void kvContactListener::fixturesBegan(b2Fixture* a, b2Fixture* b)
     try {
         if (!qualifies(a) || !qualifies(b))
             return;
-        auto it = m_pairs.find({a, b});
-        if (it == m_pairs.end())
-            it = m_pairs.find({b, a});
-        if (it != m_pairs.end()) {
-            ++it->second;
+        if (kvFixturePairTable::Entry* entry = m_pairs.find(a, b)) {
+            ++entry->count;
             return;
         }
-        callScript("fixtureCollisionBegan", a, b);
-        m_pairs[{a, b}] = 1;
+        callScript(false, a, b);
+        m_pairs.insert(a, b);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "physics: collision begin dropped: %s\n", e.what());
     } catch (...) {
@@ -95,18 +102,18 @@ void kvContactListener::fixturesBegan(b2Fixture* a, b2Fixture* b)
 void kvContactListener::fixturesEnded(b2Fixture* a, b2Fixture* b)
 {
     try {
-        auto it = m_pairs.find({a, b});
-        if (it == m_pairs.end())
-            it = m_pairs.find({b, a});
-        if (it == m_pairs.end())
+        kvFixturePairTable::Entry* entry = m_pairs.find(a, b);
+        if (!entry)
             return;
-        if (it->second > 1) {
-            --it->second;
+        if (entry->count > 1) {
+            --entry->count;
             return;
         }
-        FixturePair pair = it->first;
-        m_pairs.erase(it);
-        callScript("fixtureCollisionEnded", pair.first, pair.second);
+        // The order the script was first told.
+        b2Fixture* first = entry->first;
+        b2Fixture* second = entry->second;
+        m_pairs.erase(entry);
+        callScript(true, first, second);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "physics: collision end dropped: %s\n", e.what());
     } catch (...) {
@@ -116,21 +123,33 @@ void kvContactListener::fixturesEnded(b2Fixture* a, b2Fixture* b)
 
 void kvContactListener::forgetFixture(const b2Fixture* fixture)
 {
-    for (auto it = m_pairs.begin(); it != m_pairs.end();) {
-        if (it->first.first == fixture || it->first.second == fixture)
-            it = m_pairs.erase(it);
-        else
-            ++it;
-    }
+    m_pairs.eraseFixture(fixture);
 }
 
-void kvContactListener::callScript(const char* function, b2Fixture* a, b2Fixture* b)
+void kvContactListener::prepareLuaState(lua_State* L)
+{
+    lua_pushlightuserdata(L, &callerKey);
+    lua_pushstring(L, kBegan);
+    lua_pushstring(L, kEnded);
+    lua_pushcclosure(L, runScriptCall, 2);
+    lua_rawset(L, LUA_REGISTRYINDEX);
+}
+
+void kvContactListener::callScript(bool ended, b2Fixture* a, b2Fixture* b)
 {
     if (!m_L)
         return;
-    ScriptCall call{function, a, b, m_live, {}};
+    const char* function = ended ? kEnded : kBegan;
+    ScriptCall call{ended, a, b, m_live, {}};
+    if (!lua_checkstack(m_L, 2)) {
+        std::fprintf(stderr, "physics: %s not called: the Lua stack is full\n", function);
+        return;
+    }
     int top = lua_gettop(m_L);
-    int status = lua_cpcall(m_L, runScriptCall, &call);
+    lua_pushlightuserdata(m_L, &callerKey);
+    lua_rawget(m_L, LUA_REGISTRYINDEX);
+    lua_pushlightuserdata(m_L, &call);
+    int status = lua_pcall(m_L, 1, 0, 0);
     if (status != 0 && call.error.empty()) {
         const char* message = lua_tostring(m_L, -1);
         call.error = message ? message : "(no message)";

@@ -3,20 +3,15 @@
 // argument order both times.
 #pragma once
 
-#include <cstdint>
-#include <map>
-#include <utility>
-
 #include <box2d/box2d.h>
 
 #include "engine/host/kv_lua.h"
+#include "engine/physics/kvFixturePairTable.h"
 
 class kvLiveSet;
 
 class kvContactListener : public b2ContactListener {
 public:
-    using FixturePair = std::pair<b2Fixture*, b2Fixture*>;
-
     // The live set belongs to the world, which outlives its listener.
     kvContactListener(lua_State* L, kvLiveSet* live);
     ~kvContactListener() override = default;
@@ -35,12 +30,17 @@ public:
     void setLuaState(lua_State* L) { m_L = L; }
     lua_State* luaState() const { return m_L; }
 
-    const std::map<FixturePair, int32_t>& pairs() const { return m_pairs; }
+    const kvFixturePairTable& pairs() const { return m_pairs; }
+    kvFixturePairTable& pairs() { return m_pairs; }
+
+    // Keeps in the Lua state what every collision call needs, so that a call
+    // makes no closure and no string. Done by the physics module's opener.
+    static void prepareLuaState(lua_State* L);
 
 private:
-    void callScript(const char* function, b2Fixture* a, b2Fixture* b);
+    void callScript(bool ended, b2Fixture* a, b2Fixture* b);
 
-    std::map<FixturePair, int32_t> m_pairs;
+    kvFixturePairTable m_pairs;
     lua_State* m_L;
     kvLiveSet* m_live;
 };

@@ -105,7 +105,9 @@ b2Body* kvPhysicsWorld::createBody(b2BodyDef* def)
 void kvPhysicsWorld::destroyBody(b2Body* body, lua_State* L)
 {
     requireIdle(__LINE__);
-    std::vector<std::pair<b2Fixture*, kvFixtureUserData*>> fixtures;
+    // Kept between calls: nothing can destroy in this world until we are done.
+    auto& fixtures = m_dyingFixtures;
+    fixtures.clear();
     for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
         fixtures.emplace_back(fixture, kvFixtureUserData::of(fixture));
 

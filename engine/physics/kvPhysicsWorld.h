@@ -5,12 +5,16 @@
 // function that tries them is reported and the world goes on stepping.
 #pragma once
 
+#include <utility>
+#include <vector>
+
 #include <box2d/box2d.h>
 
 #include "engine/host/kv_lua.h"
 
 class kvContactFilter;
 class kvContactListener;
+class kvFixtureUserData;
 class kvLiveSet;
 
 class kvPhysicsWorld {
@@ -51,4 +55,6 @@ private:
     kvContactFilter* m_filter = nullptr;
     kvLiveSet* m_live = nullptr;
     int m_destroying = 0;
+    // The fixtures of the body being destroyed, with their records.
+    std::vector<std::pair<b2Fixture*, kvFixtureUserData*>> m_dyingFixtures;
 };
