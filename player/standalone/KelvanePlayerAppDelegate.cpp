@@ -109,6 +109,11 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
             return refuse(error);
     }
 
+    // The bundle's own pictures ("image_missing.png") before the player's.
+    std::vector<std::string> imageFolders = KVPlayerImageResourceFolders();
+    imageFolders.insert(imageFolders.begin(), bundle_.resourcesPath());
+    KVSetImageResourceFolders(imageFolders);
+
     KVLocalizedStrings::setMainTable(std::make_shared<const KVLocalizedStrings>(KVLocalizedStrings::forResources(
         bundle_.resourcesPath(), KVLocalizedStrings::preferredLanguages())));
 
