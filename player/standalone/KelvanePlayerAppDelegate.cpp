@@ -25,10 +25,12 @@
 namespace {
 
 // Game states left alive at exit, still reachable (leak checkers stay quiet).
+// The list itself is never destroyed: a static vector would be freed by the
+// static destructors, which run before a leak checker looks.
 std::vector<KVLuaState*>& keptAtExit()
 {
-    static std::vector<KVLuaState*> kept;
-    return kept;
+    static auto* kept = new std::vector<KVLuaState*>;
+    return *kept;
 }
 
 bool isFile(const std::string& path)
@@ -49,6 +51,13 @@ void ignoringLuaErrors(const char* what, Call call)
     } catch (const std::exception& e) {
         KVLogLine("KelvanePlayerAppDelegate freeOldLuaState (%s): %s", what, e.what());
     }
+}
+
+// A run that cannot start says why in one line.
+bool refuse(const std::string& error)
+{
+    std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+    return false;
 }
 
 }  // namespace
@@ -84,33 +93,20 @@ std::string KelvanePlayerAppDelegate::savePath() const
 
 bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
 {
-    if (!options_.input.empty()) {
-        std::string error;
-        scriptedInput_ = KVScriptedInput::load(options_.input, &error);
-        if (!scriptedInput_) {
-            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
-            return false;
-        }
-    }
-    if (!options_.record.empty()) {
-        std::string error;
-        inputRecorder_ = KVInputRecorder::create(options_.record, &error);
-        if (!inputRecorder_) {
-            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
-            return false;
-        }
-    }
+    // The files the run reads and writes first: a run that cannot have
+    // them does not start.
+    std::string error;
+    if (!options_.input.empty() && !(scriptedInput_ = KVScriptedInput::load(options_.input, &error)))
+        return refuse(error);
+    if (!options_.record.empty() && !(inputRecorder_ = KVInputRecorder::create(options_.record, &error)))
+        return refuse(error);
     if (!options_.video.empty()) {
         // Before any OpenAL call: the sound is mixed for the film.
-        std::string error;
         KVVideoRecorder::Options video;
         video.dropWhenBehind = !options_.headless;
         video.playSound = !options_.headless;
-        videoRecorder_ = KVVideoRecorder::create(options_.video, video, &error);
-        if (!videoRecorder_) {
-            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
-            return false;
-        }
+        if (!(videoRecorder_ = KVVideoRecorder::create(options_.video, video, &error)))
+            return refuse(error);
     }
 
     // The bundle's own pictures ("image_missing.png") before the player's.
@@ -121,7 +117,6 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
     KVLocalizedStrings::setMainTable(std::make_shared<const KVLocalizedStrings>(KVLocalizedStrings::forResources(
         bundle_.resourcesPath(), KVLocalizedStrings::preferredLanguages())));
 
-    std::string error;
     const KVSize loading{LoadingWidth, LoadingHeight};
     if (options_.headless) {
         auto offscreen = KVOffscreenGameWindow::create(static_cast<int>(loading.width),
@@ -136,10 +131,8 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         sdlWindow_ = sdl.get();
         window_ = std::move(sdl);
     }
-    if (!window_) {
-        std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
-        return false;
-    }
+    if (!window_)
+        return refuse(error);
     contextOnMainThread_ = true;
 
     startFullScreen_ = options_.fullScreen.value_or(bundle_.info().boolean("KVStartFullscreen", false));
