@@ -57,15 +57,22 @@ void SGNode::update()
     compute();
 }
 
+uint32_t SGNode::nextPortBit()
+{
+    const uint32_t index = declaredPorts_ < 31 ? declaredPorts_ : 31;
+    ++declaredPorts_;
+    return 1u << index;
+}
+
 void SGNode::addOutputPort(SGPort* port, SGPortValueType type)
 {
-    port->declare(this, type);
+    port->declare(this, type, nextPortBit());
     outputPorts_.push_back(port);
 }
 
 void SGNode::addInputPort(SGPort* port, SGPortValueType type)
 {
-    port->declare(this, type);
+    port->declare(this, type, nextPortBit());
     for (SGPort* output : outputPorts_)
         port->addDestPort(output);
 }
