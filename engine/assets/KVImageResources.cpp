@@ -14,7 +14,9 @@ std::mutex foldersLock;
 bool foldersSet = false;
 std::vector<std::string> folders;
 
-std::vector<std::string> installedFolders()
+}  // namespace
+
+std::vector<std::string> KVPlayerImageResourceFolders()
 {
     char exe[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", exe, sizeof exe - 1);
@@ -24,8 +26,6 @@ std::vector<std::string> installedFolders()
     dir = dir.substr(0, dir.find_last_of('/'));
     return {dir + "/resources", dir + "/../share/kelvane-player"};
 }
-
-}  // namespace
 
 void KVSetImageResourceFolders(const std::vector<std::string>& newFolders)
 {
@@ -41,7 +41,7 @@ std::vector<std::string> KVImageResourceFolders()
         if (foldersSet)
             return folders;
     }
-    return installedFolders();
+    return KVPlayerImageResourceFolders();
 }
 
 std::string KVFindImageResource(const std::string& fileName)

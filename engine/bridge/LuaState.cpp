@@ -130,9 +130,19 @@ Ref<LuaState> LuaState::withNewState()
     return withState(L);
 }
 
-LuaState::LuaState(lua_State* L)
-    : L_(L), center_(&KVNotificationCenter::defaultCenter()), queue_(&KVMainThreadQueue::main())
+LuaState::LuaState(lua_State* L) : LuaState()
 {
+    wrap(L);
+}
+
+LuaState::LuaState()
+    : L_(nullptr), center_(&KVNotificationCenter::defaultCenter()), queue_(&KVMainThreadQueue::main())
+{
+}
+
+void LuaState::wrap(lua_State* L)
+{
+    L_ = L;
     if (!L_)
         return;
     // Protected, so a failure is reported rather than ending the process.

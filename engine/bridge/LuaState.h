@@ -130,6 +130,9 @@ public:
 
 protected:
     explicit LuaState(lua_State* L);
+    // Not yet wrapping a state: wrap() does that later, once.
+    LuaState();
+    void wrap(lua_State* L);
     // How the Lua state is closed; a subclass that owns it another way
     // overrides this and must call close() from its own destructor.
     virtual void destroyLuaState(lua_State* L);

@@ -21,8 +21,11 @@ bool openDatabase(KVDatabase* database)
     if (database->connection)
         return true;
     if (sqlite3_open(database->filePath.c_str(), &database->connection) != SQLITE_OK) {
-        std::fprintf(stderr, "KVDatabase: cannot open \"%s\": %s\n", database->filePath.c_str(),
-                     sqlite3_errmsg(database->connection));
+        // Said once: a game may store on every frame.
+        if (!database->openFailureReported)
+            std::fprintf(stderr, "KVDatabase: cannot open \"%s\": %s; saved values are lost\n",
+                         database->filePath.c_str(), sqlite3_errmsg(database->connection));
+        database->openFailureReported = true;
         sqlite3_close(database->connection);
         database->connection = nullptr;
         return false;
@@ -51,6 +54,20 @@ std::optional<std::string> selectValue(sqlite3* db, const std::string& key, bool
     }
     sqlite3_finalize(statement);
     return value;
+}
+
+// Runs one changing statement, saying why it failed.
+bool execute(KVDatabase* database, const SqlText& sql, const std::string& key)
+{
+    if (!sql.text)
+        return false;
+    char* error = nullptr;
+    const int status = sqlite3_exec(database->connection, sql.text, nullptr, nullptr, &error);
+    if (status != SQLITE_OK)
+        std::fprintf(stderr, "KVDatabase: cannot save \"%s\" in \"%s\": %s\n", key.c_str(),
+                     database->filePath.c_str(), error ? error : sqlite3_errstr(status));
+    sqlite3_free(error);
+    return status == SQLITE_OK;
 }
 
 }  // namespace
@@ -97,13 +114,15 @@ bool KVDatabaseStoreValue(KVDatabase* database, const std::string& value, const 
     SqlText sql(found ? sqlite3_mprintf("UPDATE savedValues SET value=%Q WHERE key=%Q", value.c_str(), key.c_str())
                       : sqlite3_mprintf("INSERT INTO savedValues (key, value) VALUES (%Q, %Q)", key.c_str(),
                                         value.c_str()));
-    if (!sql.text)
+    return execute(database, sql, key);
+}
+
+bool KVDatabaseForgetValue(KVDatabase* database, const std::string& key)
+{
+    // No file yet: nothing to forget, and nothing is created for it.
+    if (!database->connection && access(database->filePath.c_str(), F_OK) != 0)
+        return true;
+    if (!openDatabase(database))
         return false;
-    char* error = nullptr;
-    const int status = sqlite3_exec(database->connection, sql.text, nullptr, nullptr, &error);
-    if (status != SQLITE_OK)
-        std::fprintf(stderr, "KVDatabase: cannot save \"%s\" in \"%s\": %s\n", key.c_str(),
-                     database->filePath.c_str(), error ? error : sqlite3_errstr(status));
-    sqlite3_free(error);
-    return status == SQLITE_OK;
+    return execute(database, SqlText(sqlite3_mprintf("DELETE FROM savedValues WHERE key=%Q", key.c_str())), key);
 }

@@ -14,6 +14,7 @@ struct KVDatabase {
     std::string filePath;
     std::optional<std::string> tablesDirectory;
     sqlite3* connection = nullptr;
+    bool openFailureReported = false;
 };
 
 KVDatabase* KVDatabaseOpen(const char* filePath);
@@ -25,6 +26,8 @@ void KVDatabaseClose(KVDatabase* database);
 std::optional<std::string> KVDatabaseLoadValue(KVDatabase* database, const std::string& key);
 // Stores the value, creating the file and table when needed; false on error.
 bool KVDatabaseStoreValue(KVDatabase* database, const std::string& value, const std::string& key);
+// Removes the key, so loading it answers nothing; false on error.
+bool KVDatabaseForgetValue(KVDatabase* database, const std::string& key);
 
 // Registers the global module "database" for the handle (which may be null:
 // the functions then answer nil and store nothing).

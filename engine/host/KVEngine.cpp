@@ -12,6 +12,7 @@
 #include "engine/host/wrap_callbacks.h"
 #include "engine/host/wrap_luaExtensions.h"
 #include "engine/host/wrap_math.h"
+#include "engine/pgf/wrap_pgf.h"
 
 namespace {
 
@@ -208,6 +209,18 @@ void KV_DestroyState(KV_State* state)
     lua_close(state->L);
     KVPoolAllocatorDestroy(state->pool);
     delete state;
+}
+
+void KV_SaveForExit(KV_State* state)
+{
+    if (!state)
+        return;
+    if (state->database) {
+        KVDatabaseUnloadLib(state->L);
+        KVDatabaseClose(state->database);
+        state->database = nullptr;
+    }
+    PGFFinishOpenWriters(state->L);
 }
 
 int64_t KV_TotalBytesUsed(KV_State* state)

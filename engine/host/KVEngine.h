@@ -35,6 +35,11 @@ int KV_InitFromBuffer(KV_State* state, const char* buffer, size_t length, const 
 void KV_Report_Error(KV_State* state);
 int KV_LoadGame(KV_State* state, const char* projectPath);
 void KV_DestroyState(KV_State* state);
+// For a process that ends without destroying the state (the script's
+// shutdownEngine does not run): what the game saved reaches the disk. The
+// saved-values database is closed (later loads answer nil) and document
+// files the script left open are completed as collecting them would.
+void KV_SaveForExit(KV_State* state);
 int64_t KV_TotalBytesUsed(KV_State* state);
 int KV_ExtractGameAtPath(const char* zipPath);
 

@@ -2,6 +2,7 @@
 #include "engine/host/wrap_callbacks.h"
 
 #include "engine/host/KVEngine.h"
+#include "engine/host/KVScriptMisuse.h"
 
 namespace {
 
@@ -41,9 +42,13 @@ int wrap_callExternalFunction(lua_State* L)
     if (!info.externalFunction)
         return 0;
     // The external function works on the engine state's main Lua thread; a
-    // coroutine's arguments would not be where it looks for them.
-    if (L != state->L)
-        return luaL_error(L, "callbacks.callExternalFunction cannot be called from a coroutine");
+    // coroutine's arguments would not be where it looks for them. The
+    // coroutine goes on without an answer, as for an unknown name.
+    if (L != state->L) {
+        KVReportMisuse("callbacks.callExternalFunction", "called from a coroutine; %s answers nothing",
+                       lua_type(L, 1) == LUA_TSTRING ? lua_tostring(L, 1) : "the call");
+        return 0;
+    }
     return info.externalFunction(info.externalContext, state->L);
 }
 

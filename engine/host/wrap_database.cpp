@@ -24,27 +24,34 @@ bool textAt(lua_State* L, int index, std::string* out)
     return true;
 }
 
+// Always exactly one value: the stored text, or nil (no such key, no file
+// yet, a key without text, no database), so scripts can pass it on.
 int database_loadValueForKey(lua_State* L)
 {
     KVDatabase* database = handle(L);
     std::string key;
-    if (!database || lua_gettop(L) < 1 || !textAt(L, lua_gettop(L), &key))
-        return 0;
-    if (auto value = KVDatabaseLoadValue(database, key)) {
+    std::optional<std::string> value;
+    if (database && lua_gettop(L) >= 1 && textAt(L, lua_gettop(L), &key))
+        value = KVDatabaseLoadValue(database, key);
+    if (value)
         lua_pushlstring(L, value->data(), value->size());
-        return 1;
-    }
-    return 0;
+    else
+        lua_pushnil(L);
+    return 1;
 }
 
+// A value without text (nil, a boolean, a table) forgets the key.
 int database_storeValueForKey(lua_State* L)
 {
     KVDatabase* database = handle(L);
     const int top = lua_gettop(L);
     std::string key, value;
-    if (!database || top < 2 || !textAt(L, top, &key) || !textAt(L, top - 1, &value))
+    if (!database || top < 1 || !textAt(L, top, &key))
         return 0;
-    KVDatabaseStoreValue(database, value, key);
+    if (top >= 2 && textAt(L, top - 1, &value))
+        KVDatabaseStoreValue(database, value, key);
+    else
+        KVDatabaseForgetValue(database, key);
     return 0;
 }
 
@@ -52,8 +59,9 @@ int database_getTablesDirectoryPath(lua_State* L)
 {
     KVDatabase* database = handle(L);
     if (!database || !database->tablesDirectory)
-        return 0;
-    lua_pushlstring(L, database->tablesDirectory->data(), database->tablesDirectory->size());
+        lua_pushnil(L);
+    else
+        lua_pushlstring(L, database->tablesDirectory->data(), database->tablesDirectory->size());
     return 1;
 }
 

@@ -13,22 +13,15 @@ int getSystemTime(lua_State* L)
     return 1;
 }
 
-// A flag as scripts write it: a number (truncated) or a boolean.
-int flagValue(lua_State* L, int index)
-{
-    if (lua_isboolean(L, index))
-        return lua_toboolean(L, index);
-    return static_cast<int>(lua_tointeger(L, index));
-}
-
 // playMusic(path, loop): the last two arguments; a lone argument is the
-// path. A path that is not text counts as none.
+// path. A path that is not text counts as none. The flag is converted to an
+// integer, so a boolean (even true) is 0 and plays once, as games expect.
 int playMusic(lua_State* L)
 {
     const int top = lua_gettop(L);
     const int pathIndex = top >= 2 ? top - 1 : top;
     const std::string path = pathIndex >= 1 && lua_type(L, pathIndex) == LUA_TSTRING ? lua_tostring(L, pathIndex) : "";
-    const int loop = top >= 2 ? flagValue(L, top) : 0;
+    const int loop = top >= 2 ? static_cast<int>(lua_tointeger(L, top)) : 0;
     KVPlayAACFile(path.c_str(), loop);
     return 0;
 }

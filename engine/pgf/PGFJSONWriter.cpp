@@ -1,7 +1,5 @@
 #include "engine/pgf/PGFJSONWriter.h"
 
-#include "engine/pgf/PGFUTF8.h"
-
 #include <cstdio>
 #include <cstring>
 
@@ -17,16 +15,6 @@ const unsigned kMaxOpenContainers = 127;
 void appendToStream(void* context, const char* text, size_t length)
 {
     fwrite(text, 1, length, static_cast<FILE*>(context));
-}
-
-// JSON text is UTF-8; yajl copies bytes through unchecked, so a string that
-// is not UTF-8 would make the whole document unreadable.
-bool isWritable(const char* what, const char* text)
-{
-    if (PGFIsUTF8(text))
-        return true;
-    fprintf(stderr, "pgf: JSON %s is not valid UTF-8: refused\n", what);
-    return false;
 }
 
 yajl_gen_status generateString(yajl_gen generator, const char* text)
@@ -98,7 +86,7 @@ PGFJSONWriter::~PGFJSONWriter()
 {
     yajl_gen_free(generator_);
     if (file_)
-        file_->commit();
+        abandoned() ? file_->commitUnlessReplaced() : file_->commit();
 }
 
 unsigned PGFJSONWriter::openContainers() const
@@ -133,10 +121,6 @@ int PGFJSONWriter::startElement(const char* name)
 {
     // Inside a refused element everything is refused, so its end still pairs.
     if (!elementStates_.empty() && elementStates_.back() == kRefused) {
-        elementStates_.push_back(kRefused);
-        return 0;
-    }
-    if (!isWritable("element name", name)) {
         elementStates_.push_back(kRefused);
         return 0;
     }
@@ -184,8 +168,6 @@ int PGFJSONWriter::writeAttribute(const char* name, const char* value)
         if (elementStates_.back() == kRefused)
             return 0;
     }
-    if (!isWritable("attribute name", name) || !isWritable("attribute value", value))
-        return 0;
     if (!elementStates_.empty() && elementStates_.back() == kChildrenOpen)
         endChildren();
     generateString(generator_, name);
@@ -195,8 +177,6 @@ int PGFJSONWriter::writeAttribute(const char* name, const char* value)
 int PGFJSONWriter::writeTextValue(const char* text)
 {
     if (!elementStates_.empty() && elementStates_.back() == kRefused)
-        return 0;
-    if (!isWritable("text", text))
         return 0;
     generateString(generator_, "_text");
     return checkYajlStatus(generateString(generator_, text)) ? 1 : 0;

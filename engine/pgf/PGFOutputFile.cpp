@@ -9,8 +9,16 @@
 #include "platform/files/KVFileLookup.h"
 
 namespace {
+
 std::atomic<unsigned> tempCounter{0};
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
+
+}  // namespace
 
 PGFOutputFile::~PGFOutputFile()
 {
@@ -28,6 +36,7 @@ bool PGFOutputFile::open(const char* path)
         if (getcwd(folder, sizeof folder))
             path_ = std::string(folder) + "/" + path_;
     }
+    targetExisted_ = stat(path_.c_str(), &target_) == 0;
     int fd = -1;
     int error = 0;
     // O_EXCL with a fresh name per attempt: never write through someone
@@ -81,6 +90,27 @@ bool PGFOutputFile::commit()
     }
     tempPath_.clear();
     return !writeFailed;
+}
+
+bool PGFOutputFile::commitUnlessReplaced()
+{
+    if (!stream_)
+        return false;
+    struct stat now {};
+    const bool exists = stat(path_.c_str(), &now) == 0;
+    if (exists == targetExisted_ && (!exists || sameFile(now, target_)))
+        return commit();
+    // An older document must not replace a newer one; nor is it lost.
+    const bool written = fflush(stream_) == 0 && ferror(stream_) == 0;
+    fclose(stream_);
+    stream_ = nullptr;
+    fprintf(stderr, "pgf: \"%s\" was replaced after an unclosed writer opened it; %s\n", path_.c_str(),
+            written ? ("that writer's text is kept in \"" + tempPath_ + "\"").c_str()
+                    : "that writer's text could not be written");
+    if (!written)
+        unlink(tempPath_.c_str());
+    tempPath_.clear();
+    return false;
 }
 
 void PGFOutputFile::discard()

@@ -3,6 +3,8 @@
 // by commit(). A writer that fails half way never leaves a torn document.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 
@@ -24,10 +26,18 @@ public:
     // a write failed or the rename fails, prints one line naming the path,
     // removes the temporary file and returns false.
     bool commit();
+    // commit() for a writer the script let go without closing it: when the
+    // target was replaced since open() (another writer finished it), the
+    // newer file stays and this text is kept under the temporary name, with
+    // one line naming both.
+    bool commitUnlessReplaced();
     void discard();
 
 private:
     std::string path_;
     std::string tempPath_;
     FILE* stream_ = nullptr;
+    // The target as open() found it: whether it existed, and which file it was.
+    bool targetExisted_ = false;
+    struct stat target_ {};
 };

@@ -18,4 +18,14 @@ public:
     virtual int writeTextValue(const char* text) = 0;
     // The text written so far, or null when the writer keeps no copy.
     virtual const char* getString() = 0;
+
+    // Marks a writer the script let go without closing it: its destructor
+    // then completes the file only if no one replaced it meanwhile.
+    void abandon() { abandoned_ = true; }
+
+protected:
+    bool abandoned() const { return abandoned_; }
+
+private:
+    bool abandoned_ = false;
 };

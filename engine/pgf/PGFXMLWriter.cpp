@@ -117,7 +117,7 @@ PGFXMLWriter::~PGFXMLWriter()
     if (buffer_)
         xmlBufferFree(buffer_);
     if (file_)
-        file_->commit();
+        abandoned() ? file_->commitUnlessReplaced() : file_->commit();
 }
 
 int PGFXMLWriter::startDocument()

@@ -12,6 +12,8 @@
 namespace {
 
 const char kWriterMetatable[] = "pgf.writerMT";
+// Registry table, weak in its keys: every writer object of the state.
+const char kWriterObjects[] = "pgf.writerObjects";
 
 // Runs `body`, turning a C++ exception into a Lua error naming the function.
 // Lua's own errors pass through untouched.
@@ -93,6 +95,13 @@ PGFWriter** newWriterSlot(lua_State* L)
     *slot = nullptr;
     luaL_getmetatable(L, kWriterMetatable);
     lua_setmetatable(L, -2);
+    lua_getfield(L, LUA_REGISTRYINDEX, kWriterObjects);
+    if (lua_istable(L, -1)) {
+        lua_pushvalue(L, -2);
+        lua_pushboolean(L, 1);
+        lua_rawset(L, -3);
+    }
+    lua_pop(L, 1);
     return slot;
 }
 
@@ -206,14 +215,22 @@ int writer_getString(lua_State* L)
     });
 }
 
+// Finishes a writer the script let go without closing it.
+void finishAbandoned(PGFWriter** slot)
+{
+    std::unique_ptr<PGFWriter> writer(*slot);
+    *slot = nullptr;
+    if (writer)
+        writer->abandon();
+}
+
 // A writer the script never closed is finished when it is collected (at the
-// latest when the state closes), so its file is still completed.
+// latest when the state closes), so its file is still completed, unless
+// another writer has replaced that file since.
 int writer_gc(lua_State* L)
 {
     return guarded(L, "__gc", [L] {
-        auto** slot = static_cast<PGFWriter**>(luaL_checkudata(L, 1, kWriterMetatable));
-        std::unique_ptr<PGFWriter> writer(*slot);
-        *slot = nullptr;
+        finishAbandoned(static_cast<PGFWriter**>(luaL_checkudata(L, 1, kWriterMetatable)));
         return 0;
     });
 }
@@ -264,6 +281,29 @@ int luaopen_PGF(lua_State* L)
     lua_pop(L, 1);
     lua_setfield(L, module, "writer");
 
+    lua_newtable(L);
+    lua_createtable(L, 0, 1);
+    lua_pushliteral(L, "k");
+    lua_setfield(L, -2, "__mode");
+    lua_setmetatable(L, -2);
+    lua_setfield(L, LUA_REGISTRYINDEX, kWriterObjects);
+
     lua_settop(L, module);
     return 1;
+}
+
+void PGFFinishOpenWriters(lua_State* L)
+{
+    lua_getfield(L, LUA_REGISTRYINDEX, kWriterObjects);
+    if (!lua_istable(L, -1)) {
+        lua_pop(L, 1);
+        return;
+    }
+    lua_pushnil(L);
+    while (lua_next(L, -2)) {
+        lua_pop(L, 1);
+        if (lua_touserdata(L, -1))
+            finishAbandoned(static_cast<PGFWriter**>(lua_touserdata(L, -1)));
+    }
+    lua_pop(L, 1);
 }

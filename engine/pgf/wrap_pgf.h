@@ -5,3 +5,7 @@
 #include "engine/host/kv_lua.h"
 
 int luaopen_PGF(lua_State* L);
+
+// Finishes every writer the script has not closed, as collecting it would;
+// for a process that ends without closing the Lua state.
+void PGFFinishOpenWriters(lua_State* L);

@@ -4,6 +4,7 @@
 
 #include <box2d/box2d.h>
 
+#include "engine/host/KVScriptMisuse.h"
 #include "engine/physics/kvLiveSet.h"
 
 const char* const kvWorldMT = "physics.WorldMT";
@@ -30,19 +31,23 @@ const char* className(const char* metatable)
 
 void* checkKind(lua_State* L, int index, const char* metatable, const char* function)
 {
-    if (!kvIsPhysicsUserdata(L, index, metatable)) {
-        luaL_error(L, "%s: argument %d must be a %s, not %s", function, index, className(metatable),
+    if (kvIsPhysicsUserdata(L, index, metatable))
+        return lua_touserdata(L, index);
+    KVReportMisuse(function, "argument %d must be a %s, not %s", index, className(metatable),
                    luaL_typename(L, index));
-    }
-    return lua_touserdata(L, index);
+    return nullptr;
 }
 
 void* checkLiveView(lua_State* L, int index, const char* metatable, const char* function,
                     kvPhysicsWorld** world)
 {
     auto* view = static_cast<kvObjectView*>(checkKind(L, index, metatable, function));
-    if (!view->object || !view->live || !view->live->isLive(view->object, view->serial))
-        luaL_error(L, "%s: argument %d is a %s that no longer exists", function, index, className(metatable));
+    if (!view)
+        return nullptr;
+    if (!view->object || !view->live || !view->live->isLive(view->object, view->serial)) {
+        KVReportMisuse(function, "argument %d is a %s that no longer exists", index, className(metatable));
+        return nullptr;
+    }
     if (world)
         *world = view->live->world();
     return view->object;
@@ -102,9 +107,9 @@ bool kvIsPhysicsUserdata(lua_State* L, int index, const char* metatable)
 void* kvCheckOwned(lua_State* L, int index, const char* metatable, const char* function)
 {
     auto* box = static_cast<kvOwnedBox*>(checkKind(L, index, metatable, function));
-    if (!box->pointer)
-        luaL_error(L, "%s: argument %d is a %s that was already collected", function, index, className(metatable));
-    return box->pointer;
+    if (box && !box->pointer)
+        KVReportMisuse(function, "argument %d is a %s that was already collected", index, className(metatable));
+    return box ? box->pointer : nullptr;
 }
 
 kvPhysicsWorld* kvCheckWorld(lua_State* L, int index, const char* function)

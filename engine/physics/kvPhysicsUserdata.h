@@ -45,9 +45,10 @@ void kvPushFixture(lua_State* L, b2Fixture* fixture, kvLiveSet* live);
 // Whether the value at index is a userdata with the named metatable.
 bool kvIsPhysicsUserdata(lua_State* L, int index, const char* metatable);
 
-// The checks raise a Lua error that names the calling function ("Body.angle")
-// when the argument is of another kind, was already collected, or names a
-// body or fixture that no longer exists.
+// The checks answer null, after one line naming the calling function
+// ("physics.Body.angle") and the problem, when the argument is of another
+// kind, was already collected, or names a body or fixture that no longer
+// exists; the caller then changes nothing.
 void* kvCheckOwned(lua_State* L, int index, const char* metatable, const char* function);
 kvPhysicsWorld* kvCheckWorld(lua_State* L, int index, const char* function);
 b2Body* kvCheckBody(lua_State* L, int index, const char* function, kvPhysicsWorld** world = nullptr);

@@ -1,18 +1,20 @@
 // The "physics" script module: Box2D worlds, bodies, fixtures and shapes in
 // scene units (50 per metre). Bindings only check, call and push; Box2D's
-// assertion failures are reported and the call returns nothing.
+// assertion failures are reported and the call returns nothing. Misuse (a
+// body or fixture that no longer exists, a value of the wrong kind) is one
+// line and nothing changed: getters answer 0, -1 for identifiers, false,
+// or nothing for objects, so a collision function runs to its end.
 #include "engine/physics/wrap_physics.h"
 
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <exception>
 #include <initializer_list>
 #include <memory>
-#include <string>
 
 #include <box2d/box2d.h>
 
+#include "engine/host/KVScriptMisuse.h"
 #include "engine/physics/kvActorUserData.h"
 #include "engine/physics/kvContactListener.h"
 #include "engine/physics/kvFixtureUserData.h"
@@ -26,22 +28,20 @@ namespace {
 constexpr float kMetresPerUnit = 0.02f;
 constexpr float kUnitsPerMetre = 50.0f;
 
-// Runs one binding's work. A Box2D assertion is reported and the function
-// returns no results; any other C++ failure becomes a Lua error naming the
-// function. Lua's own errors pass through untouched.
+// Runs one binding's work. A Box2D assertion is reported in its own format
+// and any other C++ failure as misuse; either way the function returns no
+// results. Lua's own errors pass through untouched.
 template <typename F>
-int guarded(lua_State* L, const char* function, F&& work)
+int guarded(const char* function, F&& work)
 {
-    std::string failure;
     try {
         return work();
     } catch (const b2Exception& e) {
         e.Report();
-        return 0;
     } catch (const std::exception& e) {
-        failure = e.what();
+        KVReportMisuse(function, "%s", e.what());
     }
-    return luaL_error(L, "%s: %s", function, failure.c_str());
+    return 0;
 }
 
 float number(lua_State* L, int index)
@@ -69,7 +69,7 @@ bool finite(const char* function, std::initializer_list<float> values)
 {
     for (float value : values) {
         if (!std::isfinite(value)) {
-            std::printf("physics: %s refused %g (not a finite number)\n", function, static_cast<double>(value));
+            KVReportMisuse(function, "refused %g (not a finite number)", static_cast<double>(value));
             return false;
         }
     }
@@ -86,6 +86,12 @@ int pushUnits(lua_State* L, const b2Vec2& v)
     lua_pushnumber(L, v.x * kUnitsPerMetre);
     lua_pushnumber(L, v.y * kUnitsPerMetre);
     return 2;
+}
+
+int pushNumber(lua_State* L, float value)
+{
+    lua_pushnumber(L, value);
+    return 1;
 }
 
 kvActorUserData* recordOf(b2BodyDef* def)
@@ -114,13 +120,13 @@ void* takeOwned(lua_State* L, const char* metatable)
 
 int world_new(lua_State* L)
 {
-    const char* fn = "World.new";
+    const char* fn = "physics.World.new";
     float gx = number(L, 1);
     float gy = number(L, 2);
     bool doSleep = lua_toboolean(L, 3) != 0;
     if (!finite(fn, {gx, gy}))
         return 0;
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         kvOwnedBox* box = kvNewOwnedBox(L, kvWorldMT);
         box->pointer = new kvPhysicsWorld(toMetres(gx, gy), doSleep, L);
         return 1;
@@ -138,7 +144,7 @@ int world_gc(lua_State* L)
     // Only a hand-made call reaches a busy world; a world left locked by a
     // failed step cannot be taken apart safely and is left alone.
     if (world->isBusy()) {
-        std::printf("physics: World.__gc refused while the world is busy\n");
+        KVReportMisuse("physics.World.__gc", "refused while the world is busy");
         return 0;
     }
     box->pointer = nullptr;
@@ -148,10 +154,12 @@ int world_gc(lua_State* L)
 
 int world_createBody(lua_State* L)
 {
-    const char* fn = "World.createBody";
+    const char* fn = "physics.World.createBody";
     kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
-    auto* def = static_cast<b2BodyDef*>(kvCheckOwned(L, 2, kvBodyDefMT, fn));
-    return guarded(L, fn, [&] {
+    auto* def = world ? static_cast<b2BodyDef*>(kvCheckOwned(L, 2, kvBodyDefMT, fn)) : nullptr;
+    if (!def)
+        return 0;
+    return guarded(fn, [&] {
         kvObjectView* view = kvNewView(L, kvBodyMT);
         b2Body* body = world->createBody(def);
         kvFillView(view, body, world->liveSet());
@@ -161,13 +169,17 @@ int world_createBody(lua_State* L)
 
 int world_destroyBody(lua_State* L)
 {
-    const char* fn = "World.destroyBody";
+    const char* fn = "physics.World.destroyBody";
     kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
     kvPhysicsWorld* owner = nullptr;
-    b2Body* body = kvCheckBody(L, 2, fn, &owner);
-    if (owner != world)
-        return luaL_error(L, "%s: the body belongs to another world", fn);
-    return guarded(L, fn, [&] {
+    b2Body* body = world ? kvCheckBody(L, 2, fn, &owner) : nullptr;
+    if (!body)
+        return 0;
+    if (owner != world) {
+        KVReportMisuse(fn, "the body belongs to another world");
+        return 0;
+    }
+    return guarded(fn, [&] {
         world->destroyBody(body, L);
         return 0;
     });
@@ -175,14 +187,14 @@ int world_destroyBody(lua_State* L)
 
 int world_step(lua_State* L)
 {
-    const char* fn = "World.step";
+    const char* fn = "physics.World.step";
     kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
     float timeStep = number(L, 2);
     int32_t velocityIterations = integer(L, 3);
     int32_t positionIterations = integer(L, 4);
-    if (!finite(fn, {timeStep}))
+    if (!world || !finite(fn, {timeStep}))
         return 0;
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         world->step(timeStep, velocityIterations, positionIterations, L);
         return 0;
     });
@@ -190,23 +202,20 @@ int world_step(lua_State* L)
 
 int world_setGravity(lua_State* L)
 {
-    const char* fn = "World.setGravity";
+    const char* fn = "physics.World.setGravity";
     kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
     float x = number(L, 2);
     float y = number(L, 3);
-    if (!finite(fn, {x, y}))
-        return 0;
-    return guarded(L, fn, [&] {
+    if (world && finite(fn, {x, y}))
         world->world()->SetGravity(toMetres(x, y));
-        return 0;
-    });
+    return 0;
 }
 
 // ---- BodyDefinition
 
 int bodydef_new(lua_State* L)
 {
-    return guarded(L, "BodyDefinition.new", [&] {
+    return guarded("physics.BodyDefinition.new", [&] {
         kvOwnedBox* box = kvNewOwnedBox(L, kvBodyDefMT);
         std::unique_ptr<b2BodyDef> def(new b2BodyDef);
         def->userData.pointer = new kvActorUserData;
@@ -231,61 +240,64 @@ b2BodyDef* checkBodyDef(lua_State* L, const char* fn)
 
 int bodydef_setType(lua_State* L)
 {
-    b2BodyDef* def = checkBodyDef(L, "BodyDefinition.setType");
+    b2BodyDef* def = checkBodyDef(L, "physics.BodyDefinition.setType");
     int32_t type = integer(L, 2);
-    if (type == b2_staticBody || type == b2_kinematicBody || type == b2_dynamicBody)
+    if (def && (type == b2_staticBody || type == b2_kinematicBody || type == b2_dynamicBody))
         def->type = static_cast<b2BodyType>(type);
     return 0;
 }
 
 int bodydef_setPosition(lua_State* L)
 {
-    const char* fn = "BodyDefinition.setPosition";
+    const char* fn = "physics.BodyDefinition.setPosition";
     b2BodyDef* def = checkBodyDef(L, fn);
     float x = number(L, 2);
     float y = number(L, 3);
-    if (finite(fn, {x, y}))
+    if (def && finite(fn, {x, y}))
         def->position = toMetres(x, y);
     return 0;
 }
 
 int bodydef_setAngle(lua_State* L)
 {
-    const char* fn = "BodyDefinition.setAngle";
+    const char* fn = "physics.BodyDefinition.setAngle";
     b2BodyDef* def = checkBodyDef(L, fn);
     float angle = number(L, 2);
-    if (finite(fn, {angle}))
+    if (def && finite(fn, {angle}))
         def->angle = angle;
     return 0;
 }
 
 int bodydef_setFixedRotation(lua_State* L)
 {
-    b2BodyDef* def = checkBodyDef(L, "BodyDefinition.setFixedRotation");
-    def->fixedRotation = lua_toboolean(L, 2) != 0;
+    if (b2BodyDef* def = checkBodyDef(L, "physics.BodyDefinition.setFixedRotation"))
+        def->fixedRotation = lua_toboolean(L, 2) != 0;
     return 0;
 }
 
 int bodydef_setActorID(lua_State* L)
 {
-    b2BodyDef* def = checkBodyDef(L, "BodyDefinition.setActorID");
-    recordOf(def)->actorID = integer(L, 2);
+    if (b2BodyDef* def = checkBodyDef(L, "physics.BodyDefinition.setActorID"))
+        recordOf(def)->actorID = integer(L, 2);
     return 0;
 }
 
 int bodydef_addCollisionCategory(lua_State* L)
 {
-    const char* fn = "BodyDefinition.addCollisionCategory";
+    const char* fn = "physics.BodyDefinition.addCollisionCategory";
     b2BodyDef* def = checkBodyDef(L, fn);
     int32_t category = integer(L, 2);
-    return guarded(L, fn, [&] {
-        recordOf(def)->addCollisionCategory(category);
+    return guarded(fn, [&] {
+        if (def)
+            recordOf(def)->addCollisionCategory(category);
         return 0;
     });
 }
 
 // ---- Body
 
+// The shape a fixture definition holds (see setShape); null, after a report,
+// when it holds none that is usable.
 const b2Shape* resolveShape(lua_State* L, int index, const char* fn)
 {
     if (lua_isnil(L, index))
@@ -293,20 +305,22 @@ const b2Shape* resolveShape(lua_State* L, int index, const char* fn)
     if (kvIsPhysicsUserdata(L, index, kvCircleShapeMT))
         return static_cast<b2CircleShape*>(kvCheckOwned(L, index, kvCircleShapeMT, fn));
     auto* polygon = static_cast<kvPolygonShape*>(kvCheckOwned(L, index, kvPolygonShapeMT, fn));
-    return &polygon->shape();
+    return polygon ? &polygon->shape() : nullptr;
 }
 
 int body_createFixture(lua_State* L)
 {
-    const char* fn = "Body.createFixture";
+    const char* fn = "physics.Body.createFixture";
     kvPhysicsWorld* world = nullptr;
     b2Body* body = kvCheckBody(L, 1, fn, &world);
-    auto* def = static_cast<b2FixtureDef*>(kvCheckOwned(L, 2, kvFixtureDefMT, fn));
+    auto* def = body ? static_cast<b2FixtureDef*>(kvCheckOwned(L, 2, kvFixtureDefMT, fn)) : nullptr;
+    if (!def)
+        return 0;
     // The definition keeps its shape in its environment table (see setShape).
     lua_getfenv(L, 2);
     lua_getfield(L, -1, "shape");
     const int shapeIndex = lua_gettop(L);
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         const b2Shape* shape = resolveShape(L, shapeIndex, fn);
         kvObjectView* view = kvNewView(L, kvFixtureMT);
         b2Fixture* fixture = world->createFixture(body, def, shape);
@@ -317,16 +331,20 @@ int body_createFixture(lua_State* L)
 
 int body_destroyFixture(lua_State* L)
 {
-    const char* fn = "Body.destroyFixture";
+    const char* fn = "physics.Body.destroyFixture";
     if (lua_isnoneornil(L, 1) || lua_isnoneornil(L, 2))
         return 0;
     kvPhysicsWorld* world = nullptr;
     kvPhysicsWorld* fixtureWorld = nullptr;
     b2Body* body = kvCheckBody(L, 1, fn, &world);
-    b2Fixture* fixture = kvCheckFixture(L, 2, fn, &fixtureWorld);
-    if (world != fixtureWorld)
-        return luaL_error(L, "%s: the fixture belongs to another world", fn);
-    return guarded(L, fn, [&] {
+    b2Fixture* fixture = body ? kvCheckFixture(L, 2, fn, &fixtureWorld) : nullptr;
+    if (!fixture)
+        return 0;
+    if (world != fixtureWorld) {
+        KVReportMisuse(fn, "the fixture belongs to another world");
+        return 0;
+    }
+    return guarded(fn, [&] {
         world->destroyFixture(body, fixture, L);
         return 0;
     });
@@ -334,27 +352,28 @@ int body_destroyFixture(lua_State* L)
 
 int body_setAwake(lua_State* L)
 {
-    b2Body* body = kvCheckBody(L, 1, "Body.setAwake");
-    body->SetAwake(lua_toboolean(L, 2) != 0);
+    if (b2Body* body = kvCheckBody(L, 1, "physics.Body.setAwake"))
+        body->SetAwake(lua_toboolean(L, 2) != 0);
     return 0;
 }
 
 int body_position(lua_State* L)
 {
-    return pushUnits(L, kvCheckBody(L, 1, "Body.position")->GetPosition());
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.position");
+    return pushUnits(L, body ? body->GetPosition() : b2Vec2_zero);
 }
 
 int body_setPositionAndAngle(lua_State* L)
 {
-    const char* fn = "Body.setPositionAndAngle";
+    const char* fn = "physics.Body.setPositionAndAngle";
     kvPhysicsWorld* world = nullptr;
     b2Body* body = kvCheckBody(L, 1, fn, &world);
     float x = number(L, 2);
     float y = number(L, 3);
     float angle = number(L, 4);
-    if (!finite(fn, {x, y, angle}))
+    if (!body || !finite(fn, {x, y, angle}))
         return 0;
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         world->setPositionAndAngle(body, toMetres(x, y), angle);
         return 0;
     });
@@ -362,68 +381,70 @@ int body_setPositionAndAngle(lua_State* L)
 
 int body_angle(lua_State* L)
 {
-    lua_pushnumber(L, kvCheckBody(L, 1, "Body.angle")->GetAngle());
-    return 1;
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.angle");
+    return pushNumber(L, body ? body->GetAngle() : 0.0f);
 }
 
 int body_setLinearVelocity(lua_State* L)
 {
-    const char* fn = "Body.setLinearVelocity";
+    const char* fn = "physics.Body.setLinearVelocity";
     b2Body* body = kvCheckBody(L, 1, fn);
     float vx = number(L, 2);
     float vy = number(L, 3);
-    if (finite(fn, {vx, vy}))
+    if (body && finite(fn, {vx, vy}))
         body->SetLinearVelocity(toMetres(vx, vy));
     return 0;
 }
 
 int body_linearVelocity(lua_State* L)
 {
-    return pushUnits(L, kvCheckBody(L, 1, "Body.linearVelocity")->GetLinearVelocity());
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.linearVelocity");
+    return pushUnits(L, body ? body->GetLinearVelocity() : b2Vec2_zero);
 }
 
 int body_setAngularVelocity(lua_State* L)
 {
-    const char* fn = "Body.setAngularVelocity";
+    const char* fn = "physics.Body.setAngularVelocity";
     b2Body* body = kvCheckBody(L, 1, fn);
     float w = number(L, 2);
-    if (finite(fn, {w}))
+    if (body && finite(fn, {w}))
         body->SetAngularVelocity(w);
     return 0;
 }
 
 int body_angularVelocity(lua_State* L)
 {
-    float w = kvCheckBody(L, 1, "Body.angularVelocity")->GetAngularVelocity();
-    lua_pushnumber(L, w * 180.0f * (1.0f / b2_pi));
-    return 1;
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.angularVelocity");
+    float w = body ? body->GetAngularVelocity() : 0.0f;
+    return pushNumber(L, w * 180.0f * (1.0f / b2_pi));
 }
 
 int body_setAngularDamping(lua_State* L)
 {
-    const char* fn = "Body.setAngularDamping";
+    const char* fn = "physics.Body.setAngularDamping";
     b2Body* body = kvCheckBody(L, 1, fn);
     float damping = number(L, 2);
-    if (finite(fn, {damping}))
+    if (body && finite(fn, {damping}))
         body->SetAngularDamping(damping);
     return 0;
 }
 
 int body_angularDamping(lua_State* L)
 {
-    lua_pushnumber(L, kvCheckBody(L, 1, "Body.angularDamping")->GetAngularDamping());
-    return 1;
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.angularDamping");
+    return pushNumber(L, body ? body->GetAngularDamping() : 0.0f);
 }
 
 int body_mass(lua_State* L)
 {
-    lua_pushnumber(L, kvCheckBody(L, 1, "Body.mass")->GetMass());
-    return 1;
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.mass");
+    return pushNumber(L, body ? body->GetMass() : 0.0f);
 }
 
 int body_worldCenter(lua_State* L)
 {
-    const b2Vec2& center = kvCheckBody(L, 1, "Body.worldCenter")->GetWorldCenter();
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.worldCenter");
+    const b2Vec2 center = body ? body->GetWorldCenter() : b2Vec2_zero;
     lua_pushnumber(L, center.x);
     lua_pushnumber(L, center.y);
     return 2;
@@ -431,31 +452,33 @@ int body_worldCenter(lua_State* L)
 
 int body_applyForce(lua_State* L)
 {
-    const char* fn = "Body.applyForce";
+    const char* fn = "physics.Body.applyForce";
     b2Body* body = kvCheckBody(L, 1, fn);
     float fx = number(L, 2);
     float fy = number(L, 3);
     float px = number(L, 4);
     float py = number(L, 5);
     // Box2D leaves kinematic and static bodies alone; waking always, as games expect.
-    if (finite(fn, {fx, fy, px, py}))
+    if (body && finite(fn, {fx, fy, px, py}))
         body->ApplyForce(toMetres(fx, fy), b2Vec2(px, py), true);
     return 0;
 }
 
 int body_actorID(lua_State* L)
 {
-    const kvActorUserData* record = kvActorUserData::of(kvCheckBody(L, 1, "Body.actorID"));
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.actorID");
+    const kvActorUserData* record = body ? kvActorUserData::of(body) : nullptr;
     lua_pushinteger(L, record ? record->actorID : -1);
     return 1;
 }
 
 int body_addCollisionCategory(lua_State* L)
 {
-    const char* fn = "Body.addCollisionCategory";
-    kvActorUserData* record = kvActorUserData::of(kvCheckBody(L, 1, fn));
+    const char* fn = "physics.Body.addCollisionCategory";
+    b2Body* body = kvCheckBody(L, 1, fn);
+    kvActorUserData* record = body ? kvActorUserData::of(body) : nullptr;
     int32_t category = integer(L, 2);
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         if (record)
             record->addCollisionCategory(category);
         return 0;
@@ -464,8 +487,8 @@ int body_addCollisionCategory(lua_State* L)
 
 int body_removeCollisionCategory(lua_State* L)
 {
-    kvActorUserData* record = kvActorUserData::of(kvCheckBody(L, 1, "Body.removeCollisionCategory"));
-    if (record)
+    b2Body* body = kvCheckBody(L, 1, "physics.Body.removeCollisionCategory");
+    if (kvActorUserData* record = body ? kvActorUserData::of(body) : nullptr)
         record->removeCollisionCategory(integer(L, 2));
     return 0;
 }
@@ -474,12 +497,15 @@ int body_removeCollisionCategory(lua_State* L)
 
 int fixturedef_new(lua_State* L)
 {
-    const char* fn = "FixtureDefinition.new";
-    // No argument reads as nil: a fresh record.
+    const char* fn = "physics.FixtureDefinition.new";
+    // No argument reads as nil: a fresh record. So does a source that is
+    // not a live fixture, after the report.
     const kvFixtureUserData* source = nullptr;
-    if (!lua_isnoneornil(L, 1))
-        source = kvFixtureUserData::of(kvCheckFixture(L, 1, fn));
-    return guarded(L, fn, [&] {
+    if (!lua_isnoneornil(L, 1)) {
+        if (b2Fixture* fixture = kvCheckFixture(L, 1, fn))
+            source = kvFixtureUserData::of(fixture);
+    }
+    return guarded(fn, [&] {
         kvOwnedBox* box = kvNewOwnedBox(L, kvFixtureDefMT);
         lua_newtable(L);
         lua_setfenv(L, -2);
@@ -506,10 +532,12 @@ b2FixtureDef* checkFixtureDef(lua_State* L, const char* fn)
 
 int fixturedef_setShape(lua_State* L)
 {
-    const char* fn = "FixtureDefinition.setShape";
-    checkFixtureDef(L, fn);
-    if (!lua_isnil(L, 2) && !kvIsPhysicsUserdata(L, 2, kvCircleShapeMT))
-        kvCheckOwned(L, 2, kvPolygonShapeMT, fn);
+    const char* fn = "physics.FixtureDefinition.setShape";
+    if (!checkFixtureDef(L, fn))
+        return 0;
+    if (!lua_isnil(L, 2) && !kvIsPhysicsUserdata(L, 2, kvCircleShapeMT) &&
+        !kvCheckOwned(L, 2, kvPolygonShapeMT, fn))
+        return 0;
     // Held in the definition's environment so the shape lives as long as the
     // definition refers to it.
     lua_settop(L, 2);
@@ -521,55 +549,56 @@ int fixturedef_setShape(lua_State* L)
 
 int fixturedef_setDensity(lua_State* L)
 {
-    const char* fn = "FixtureDefinition.setDensity";
+    const char* fn = "physics.FixtureDefinition.setDensity";
     b2FixtureDef* def = checkFixtureDef(L, fn);
     float density = number(L, 2);
-    if (finite(fn, {density}))
+    if (def && finite(fn, {density}))
         def->density = density;
     return 0;
 }
 
 int fixturedef_setFriction(lua_State* L)
 {
-    const char* fn = "FixtureDefinition.setFriction";
+    const char* fn = "physics.FixtureDefinition.setFriction";
     b2FixtureDef* def = checkFixtureDef(L, fn);
     float friction = number(L, 2);
-    if (finite(fn, {friction}))
+    if (def && finite(fn, {friction}))
         def->friction = friction * kMetresPerUnit;
     return 0;
 }
 
 int fixturedef_setRestitution(lua_State* L)
 {
-    const char* fn = "FixtureDefinition.setRestitution";
+    const char* fn = "physics.FixtureDefinition.setRestitution";
     b2FixtureDef* def = checkFixtureDef(L, fn);
     float restitution = number(L, 2);
-    if (finite(fn, {restitution}))
+    if (def && finite(fn, {restitution}))
         def->restitution = restitution;
     return 0;
 }
 
 int fixturedef_setIsSensor(lua_State* L)
 {
-    b2FixtureDef* def = checkFixtureDef(L, "FixtureDefinition.setIsSensor");
-    def->isSensor = lua_toboolean(L, 2) != 0;
+    if (b2FixtureDef* def = checkFixtureDef(L, "physics.FixtureDefinition.setIsSensor"))
+        def->isSensor = lua_toboolean(L, 2) != 0;
     return 0;
 }
 
 int fixturedef_setFixtureID(lua_State* L)
 {
-    b2FixtureDef* def = checkFixtureDef(L, "FixtureDefinition.setFixtureID");
-    recordOf(def)->fixtureID = integer(L, 2);
+    if (b2FixtureDef* def = checkFixtureDef(L, "physics.FixtureDefinition.setFixtureID"))
+        recordOf(def)->fixtureID = integer(L, 2);
     return 0;
 }
 
 int fixturedef_addCollisionMaskCategory(lua_State* L)
 {
-    const char* fn = "FixtureDefinition.addCollisionMaskCategory";
+    const char* fn = "physics.FixtureDefinition.addCollisionMaskCategory";
     b2FixtureDef* def = checkFixtureDef(L, fn);
     int32_t category = integer(L, 2);
-    return guarded(L, fn, [&] {
-        recordOf(def)->addCollisionMaskCategory(category);
+    return guarded(fn, [&] {
+        if (def)
+            recordOf(def)->addCollisionMaskCategory(category);
         return 0;
     });
 }
@@ -579,17 +608,19 @@ int fixturedef_addCollisionMaskCategory(lua_State* L)
 int fixture_fixtureID(lua_State* L)
 {
     // A fixture being destroyed has already lost its record.
-    const kvFixtureUserData* record = kvFixtureUserData::of(kvCheckFixture(L, 1, "Fixture.fixtureID"));
+    b2Fixture* fixture = kvCheckFixture(L, 1, "physics.Fixture.fixtureID");
+    const kvFixtureUserData* record = fixture ? kvFixtureUserData::of(fixture) : nullptr;
     lua_pushinteger(L, record ? record->fixtureID : -1);
     return 1;
 }
 
 int fixture_addCollisionMaskCategory(lua_State* L)
 {
-    const char* fn = "Fixture.addCollisionMaskCategory";
-    kvFixtureUserData* record = kvFixtureUserData::of(kvCheckFixture(L, 1, fn));
+    const char* fn = "physics.Fixture.addCollisionMaskCategory";
+    b2Fixture* fixture = kvCheckFixture(L, 1, fn);
+    kvFixtureUserData* record = fixture ? kvFixtureUserData::of(fixture) : nullptr;
     int32_t category = integer(L, 2);
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         if (record)
             record->addCollisionMaskCategory(category);
         return 0;
@@ -598,23 +629,25 @@ int fixture_addCollisionMaskCategory(lua_State* L)
 
 int fixture_removeCollisionMaskCategory(lua_State* L)
 {
-    kvFixtureUserData* record = kvFixtureUserData::of(kvCheckFixture(L, 1, "Fixture.removeCollisionMaskCategory"));
-    if (record)
+    b2Fixture* fixture = kvCheckFixture(L, 1, "physics.Fixture.removeCollisionMaskCategory");
+    if (kvFixtureUserData* record = fixture ? kvFixtureUserData::of(fixture) : nullptr)
         record->removeCollisionMaskCategory(integer(L, 2));
     return 0;
 }
 
 int fixture_testPoint(lua_State* L)
 {
-    b2Fixture* fixture = kvCheckFixture(L, 1, "Fixture.testPoint");
-    lua_pushboolean(L, fixture->TestPoint(toMetres(number(L, 2), number(L, 3))));
+    b2Fixture* fixture = kvCheckFixture(L, 1, "physics.Fixture.testPoint");
+    lua_pushboolean(L, fixture && fixture->TestPoint(toMetres(number(L, 2), number(L, 3))));
     return 1;
 }
 
 int fixture_body(lua_State* L)
 {
     kvPhysicsWorld* world = nullptr;
-    b2Fixture* fixture = kvCheckFixture(L, 1, "Fixture.body", &world);
+    b2Fixture* fixture = kvCheckFixture(L, 1, "physics.Fixture.body", &world);
+    if (!fixture)
+        return 0;
     kvPushBody(L, fixture->GetBody(), world->liveSet());
     return 1;
 }
@@ -623,7 +656,7 @@ int fixture_body(lua_State* L)
 
 int polygon_new(lua_State* L)
 {
-    return guarded(L, "PolygonShape.new", [&] {
+    return guarded("physics.PolygonShape.new", [&] {
         kvOwnedBox* box = kvNewOwnedBox(L, kvPolygonShapeMT);
         box->pointer = new kvPolygonShape;
         return 1;
@@ -638,13 +671,13 @@ int polygon_gc(lua_State* L)
 
 int polygon_setAsBox(lua_State* L)
 {
-    const char* fn = "PolygonShape.setAsBox";
+    const char* fn = "physics.PolygonShape.setAsBox";
     auto* shape = static_cast<kvPolygonShape*>(kvCheckOwned(L, 1, kvPolygonShapeMT, fn));
     float halfWidth = number(L, 2);
     float halfHeight = number(L, 3);
-    if (!finite(fn, {halfWidth, halfHeight}))
+    if (!shape || !finite(fn, {halfWidth, halfHeight}))
         return 0;
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         shape->setAsBox(halfWidth * kMetresPerUnit, halfHeight * kMetresPerUnit);
         return 0;
     });
@@ -652,13 +685,13 @@ int polygon_setAsBox(lua_State* L)
 
 int polygon_addVertex(lua_State* L)
 {
-    const char* fn = "PolygonShape.addVertex";
+    const char* fn = "physics.PolygonShape.addVertex";
     auto* shape = static_cast<kvPolygonShape*>(kvCheckOwned(L, 1, kvPolygonShapeMT, fn));
     float x = number(L, 2);
     float y = number(L, 3);
-    if (!finite(fn, {x, y}))
+    if (!shape || !finite(fn, {x, y}))
         return 0;
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         shape->addVertex(toMetres(x, y));
         return 0;
     });
@@ -666,11 +699,11 @@ int polygon_addVertex(lua_State* L)
 
 int circle_new(lua_State* L)
 {
-    const char* fn = "CircleShape.new";
+    const char* fn = "physics.CircleShape.new";
     float radius = number(L, 1);
     if (!finite(fn, {radius}))
         return 0;
-    return guarded(L, fn, [&] {
+    return guarded(fn, [&] {
         kvOwnedBox* box = kvNewOwnedBox(L, kvCircleShapeMT);
         auto* circle = new b2CircleShape;
         circle->m_p.SetZero();

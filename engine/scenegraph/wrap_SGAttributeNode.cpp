@@ -9,8 +9,8 @@ namespace {
 
 int attributeNode_new(lua_State* L)
 {
-    return sg_guard(L, "attributeNode.new", [L]() {
-        const int type = sg_toInt(L, sg_argFromTop(L, 1, 1, "attributeNode.new"));
+    return sg_guard(L, "scenegraph.attributeNode.new", [L]() {
+        const int type = sg_toInt(L, sg_argFromTop(L, 1, 1));
         auto* node = new SGAttributeNode(static_cast<SGPortValueType>(type));
         sg_pushNode(L, node);  // the handle takes its own reference
         node->release();
@@ -20,10 +20,10 @@ int attributeNode_new(lua_State* L)
 
 int attributeNode_setValue(lua_State* L)
 {
-    return sg_guard(L, "attributeNode.setValue", [L]() {
-        auto* node = dynamic_cast<SGAttributeNode*>(sg_checkNode(L, 1, "attributeNode.setValue"));
+    return sg_guard(L, "scenegraph.attributeNode.setValue", [L]() {
+        auto* node = dynamic_cast<SGAttributeNode*>(sg_checkNode(L, 1));
         if (!node)
-            return luaL_error(L, "attributeNode.setValue: expected an attribute node");
+            KVThrowMisuse("expected an attribute node");
         const bool notify = lua_toboolean(L, 3) != 0;
         SGPort* port = node->valuePort();
         if (!port || !sg_storeScalar(L, port, 2, notify))
@@ -34,8 +34,8 @@ int attributeNode_setValue(lua_State* L)
 
 int attributeNode_gc(lua_State* L)
 {
-    return sg_guard(L, "attributeNode.__gc", [L]() {
-        const int index = sg_argFromTop(L, 1, 1, "attributeNode.__gc");
+    return sg_guard(L, "scenegraph.attributeNode.__gc", [L]() {
+        const int index = sg_argFromTop(L, 1, 1);
         // Only an attribute handle owns the reference this gives back.
         if (lua_type(L, index) != LUA_TUSERDATA || !lua_getmetatable(L, index))
             return 0;

@@ -7,34 +7,34 @@
 
 namespace {
 
-SGRenderNode* checkRenderNode(lua_State* L, int index, const char* function)
+SGRenderNode* checkRenderNode(lua_State* L, int index)
 {
-    auto* node = dynamic_cast<SGRenderNode*>(sg_checkNode(L, index, function));
+    auto* node = dynamic_cast<SGRenderNode*>(sg_checkNode(L, index));
     if (!node)
-        luaL_error(L, "%s: expected a render node", function);
+        KVThrowMisuse("expected a render node");
     return node;
 }
 
-SGSpace* checkSpace(lua_State* L, int index, const char* function)
+SGSpace* checkSpace(lua_State* L, int index)
 {
-    auto* space = dynamic_cast<SGSpace*>(sg_checkNode(L, index, function));
+    auto* space = dynamic_cast<SGSpace*>(sg_checkNode(L, index));
     if (!space)
-        luaL_error(L, "%s: expected a space", function);
+        KVThrowMisuse("expected a space");
     return space;
 }
 
 int node_compute(lua_State* L)
 {
-    return sg_guard(L, "compute", [L]() {
-        sg_checkNode(L, sg_argFromTop(L, 1, 1, "compute"), "compute")->compute();
+    return sg_guard(L, "scenegraph.node.compute", [L]() {
+        sg_checkNode(L, sg_argFromTop(L, 1, 1))->compute();
         return 0;
     });
 }
 
 int renderNode_getLayer(lua_State* L)
 {
-    return sg_guard(L, "getLayer", [L]() {
-        SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 1, "getLayer"), "getLayer");
+    return sg_guardNumber(L, "scenegraph.renderNode.getLayer", [L]() {
+        SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 1));
         lua_pushinteger(L, node->layer());
         return 1;
     });
@@ -42,8 +42,8 @@ int renderNode_getLayer(lua_State* L)
 
 int renderNode_setLayer(lua_State* L)
 {
-    return sg_guard(L, "setLayer", [L]() {
-        SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 2, "setLayer"), "setLayer");
+    return sg_guard(L, "scenegraph.renderNode.setLayer", [L]() {
+        SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 2));
         node->setLayer(sg_toInt(L, -1));
         return 0;
     });
@@ -51,8 +51,8 @@ int renderNode_setLayer(lua_State* L)
 
 int space_createNode(lua_State* L)
 {
-    return sg_guard(L, "createNode", [L]() {
-        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2, "createNode"), "createNode");
+    return sg_guard(L, "scenegraph.space.createNode", [L]() {
+        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2));
         sg_pushNode(L, space->createNode(static_cast<SGNodeClass>(sg_toInt(L, -1))));
         return 1;
     });
@@ -60,15 +60,15 @@ int space_createNode(lua_State* L)
 
 int space_removeNode(lua_State* L)
 {
-    return sg_guard(L, "removeNode", [L]() {
-        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2, "removeNode"), "removeNode");
+    return sg_guard(L, "scenegraph.space.removeNode", [L]() {
+        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2));
         if (!lua_isuserdata(L, -1)) {
             printf("Attempt to remove nil node\n");
             // Let the script say where it happened.
             lua_getglobal(L, "logtrace");
             if (lua_pcall(L, 0, 0, 0) != 0) {
-                fprintf(stderr, "removeNode: logtrace failed: %s\n",
-                        lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)");
+                KVReportMisuse("scenegraph.space.removeNode", "logtrace failed: %s",
+                               lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)");
                 lua_pop(L, 1);
             }
             return 0;
@@ -87,16 +87,16 @@ int space_removeNode(lua_State* L)
 
 int space_sortRenderNodes(lua_State* L)
 {
-    return sg_guard(L, "sortRenderNodes", [L]() {
-        checkSpace(L, sg_argFromTop(L, 1, 1, "sortRenderNodes"), "sortRenderNodes")->sortRenderNodes();
+    return sg_guard(L, "scenegraph.space.sortRenderNodes", [L]() {
+        checkSpace(L, sg_argFromTop(L, 1, 1))->sortRenderNodes();
         return 0;
     });
 }
 
 int space_countRenderNodes(lua_State* L)
 {
-    return sg_guard(L, "countRenderNodes", [L]() {
-        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 1, "countRenderNodes"), "countRenderNodes");
+    return sg_guardNumber(L, "scenegraph.space.countRenderNodes", [L]() {
+        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 1));
         lua_pushinteger(L, space->countRenderNodes());
         return 1;
     });

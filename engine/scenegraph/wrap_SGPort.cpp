@@ -11,12 +11,8 @@ namespace {
 
 int port_value(lua_State* L)
 {
-    return sg_guard(L, "SGPort:value", [L]() {
-        SGPort* port = sg_resolvePort(L, 1, "SGPort:value");
-        if (!port) {
-            lua_pushnil(L);
-            return 1;
-        }
+    return sg_guard(L, "scenegraph.port.value", [L]() {
+        SGPort* port = sg_resolvePort(L, 1);
         switch (port->valueType()) {
         case SGPortValueType::STRING:
         case SGPortValueType::ASSETNAME: {
@@ -43,17 +39,15 @@ int port_value(lua_State* L)
 
 int port_setValue(lua_State* L)
 {
-    return sg_guard(L, "SGPort:setValue", [L]() {
-        SGPort* port = sg_resolvePort(L, 1, "SGPort:setValue");
+    return sg_guard(L, "scenegraph.port.setValue", [L]() {
+        SGPort* port = sg_resolvePort(L, 1);
         const bool notify = lua_toboolean(L, 3) != 0;
         if (lua_istable(L, 2)) {
             // Another port: connect to it, whatever the notify flag.
-            SGPort* source = sg_resolvePort(L, 2, "SGPort:setValue");
-            if (port && source)
-                port->setValue(source);
+            port->setValue(sg_resolvePort(L, 2));
             return 0;
         }
-        if (port && !sg_storeScalar(L, port, 2, notify))
+        if (!sg_storeScalar(L, port, 2, notify))
             printf("SGPort:setValue unhandled type\n");
         return 0;
     });
@@ -61,25 +55,22 @@ int port_setValue(lua_State* L)
 
 int port_connectToAttribute(lua_State* L)
 {
-    return sg_guard(L, "SGPort:connectToAttribute", [L]() {
-        SGPort* port = sg_resolvePort(L, 1, "SGPort:connectToAttribute");
+    return sg_guard(L, "scenegraph.port.connectToAttribute", [L]() {
+        SGPort* port = sg_resolvePort(L, 1);
         const int attribute = lua_gettop(L);
         if (attribute < 2)
-            return luaL_error(L, "SGPort:connectToAttribute: expected an attribute object");
+            KVThrowMisuse("expected an attribute object");
         // attribute:getNode() answers the attribute's node.
         lua_getfield(L, attribute, "getNode");
         lua_pushvalue(L, attribute);
         if (lua_pcall(L, 1, 1, 0) != 0)
-            return luaL_error(L, "SGPort:connectToAttribute: getNode failed: %s",
-                              lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)");
-        SGNode* node = sg_checkNode(L, -1, "SGPort:connectToAttribute (the result of getNode)");
-        auto* attributeNode = dynamic_cast<SGAttributeNode*>(node);
+            KVThrowMisuse("getNode failed: %s", lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)");
+        auto* attributeNode = dynamic_cast<SGAttributeNode*>(sg_checkNode(L, -1));
         if (!attributeNode)
-            return luaL_error(L, "SGPort:connectToAttribute: getNode answered a node that is not an attribute node");
+            KVThrowMisuse("getNode answered a node that is not an attribute node");
         if (!attributeNode->valuePort())
-            fprintf(stderr, "SGPort:connectToAttribute: the attribute node has no value (unsupported type); ignored\n");
-        else if (port)
-            port->setValue(attributeNode->valuePort());
+            KVThrowMisuse("the attribute node has no value (unsupported type)");
+        port->setValue(attributeNode->valuePort());
         lua_pop(L, 1);
         return 0;
     });

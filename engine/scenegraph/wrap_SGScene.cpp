@@ -7,7 +7,7 @@ namespace {
 
 int scene_new(lua_State* L)
 {
-    return sg_guard(L, "scene.new", [L]() {
+    return sg_guard(L, "scenegraph.scene.new", [L]() {
         // The sound and asset managers, as their modules publish them:
         // userdata whose first word is the pointer (nil: none).
         const int top = lua_gettop(L);
@@ -20,8 +20,8 @@ int scene_new(lua_State* L)
 
 int scene_delete(lua_State* L)
 {
-    return sg_guard(L, "scene.delete", [L]() {
-        SGScene** slot = sg_checkSceneSlot(L, sg_argFromTop(L, 1, 1, "scene.delete"), "scene.delete");
+    return sg_guard(L, "scenegraph.scene.delete", [L]() {
+        SGScene** slot = sg_checkSceneSlot(L, sg_argFromTop(L, 1, 1));
         // Cleared so that a second delete, or any later use, cannot reach
         // the freed scene.
         SGScene* scene = *slot;
@@ -33,8 +33,8 @@ int scene_delete(lua_State* L)
 
 int scene_defaultSpace(lua_State* L)
 {
-    return sg_guard(L, "scene.defaultSpace", [L]() {
-        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 1, "defaultSpace"), "defaultSpace");
+    return sg_guard(L, "scenegraph.scene.defaultSpace", [L]() {
+        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 1));
         sg_pushNode(L, &scene->defaultSpace());
         return 1;
     });
@@ -42,8 +42,8 @@ int scene_defaultSpace(lua_State* L)
 
 int scene_createSpace(lua_State* L)
 {
-    return sg_guard(L, "createSpace", [L]() {
-        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2, "createSpace"), "createSpace");
+    return sg_guard(L, "scenegraph.scene.createSpace", [L]() {
+        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2));
         const int nodeClass = sg_toInt(L, -1);
         sg_pushNode(L, scene->createSpace(static_cast<SGNodeClass>(nodeClass)));
         return 1;
@@ -52,8 +52,8 @@ int scene_createSpace(lua_State* L)
 
 int scene_removeSpace(lua_State* L)
 {
-    return sg_guard(L, "removeSpace", [L]() {
-        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2, "removeSpace"), "removeSpace");
+    return sg_guard(L, "scenegraph.scene.removeSpace", [L]() {
+        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2));
         // Found by address without touching the handle's node, which may be
         // anything: a space that is not listed is ignored.
         const void* pointer = sg_userdataPointer(L, -1);
@@ -68,17 +68,17 @@ int scene_removeSpace(lua_State* L)
 
 int scene_render(lua_State* L)
 {
-    return sg_guard(L, "render", [L]() {
-        sg_checkScene(L, sg_argFromTop(L, 1, 1, "render"), "render")->render();
+    return sg_guard(L, "scenegraph.scene.render", [L]() {
+        sg_checkScene(L, sg_argFromTop(L, 1, 1))->render();
         return 0;
     });
 }
 
 int scene_renderWithInitialState(lua_State* L)
 {
-    return sg_guard(L, "renderWithInitialState", [L]() {
-        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2, "renderWithInitialState"), "renderWithInitialState");
-        SGScene* initial = sg_checkScene(L, -1, "renderWithInitialState");
+    return sg_guard(L, "scenegraph.scene.renderWithInitialState", [L]() {
+        SGScene* scene = sg_checkScene(L, sg_argFromTop(L, 1, 2));
+        SGScene* initial = sg_checkScene(L, -1);
         scene->renderWithInitialState(*initial);
         return 0;
     });

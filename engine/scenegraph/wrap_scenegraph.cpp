@@ -151,11 +151,11 @@ void lua_loadFunctions_ext(lua_State* L, const luaL_Reg* functions)
     }
 }
 
-int sg_argFromTop(lua_State* L, int k, int count, const char* function)
+int sg_argFromTop(lua_State* L, int k, int count)
 {
     const int top = lua_gettop(L);
     if (top < count)
-        luaL_error(L, "%s: expected %d argument%s, got %d", function, count, count == 1 ? "" : "s", top);
+        KVThrowMisuse("expected %d argument%s, got %d", count, count == 1 ? "" : "s", top);
     return top - count + k;
 }
 
@@ -211,7 +211,7 @@ void sg_pushNode(lua_State* L, SGNode* node)
     lua_setmetatable(L, -2);
 }
 
-SGNode* sg_checkNode(lua_State* L, int index, const char* function)
+SGNode* sg_checkNode(lua_State* L, int index)
 {
     index = absoluteIndex(L, index);
     bool isNodeHandle = false;
@@ -219,10 +219,10 @@ SGNode* sg_checkNode(lua_State* L, int index, const char* function)
         for (const char* name : nodeMetatables)
             isNodeHandle = isNodeHandle || hasMetatable(L, index, name);
     if (!isNodeHandle)
-        luaL_error(L, "%s: expected a node, got %s", function, luaL_typename(L, index));
+        KVThrowMisuse("expected a node, got %s", luaL_typename(L, index));
     SGNode* node = *static_cast<SGNode**>(lua_touserdata(L, index));
     if (!node || !SGNode::isLive(node))
-        luaL_error(L, "%s: the node no longer exists", function);
+        KVThrowMisuse("the node no longer exists");
     return node;
 }
 
@@ -234,19 +234,19 @@ void sg_pushScene(lua_State* L, SGScene* scene)
     lua_setmetatable(L, -2);
 }
 
-SGScene** sg_checkSceneSlot(lua_State* L, int index, const char* function)
+SGScene** sg_checkSceneSlot(lua_State* L, int index)
 {
     index = absoluteIndex(L, index);
     if (lua_type(L, index) != LUA_TUSERDATA || !hasMetatable(L, index, SG_SCENE_MT))
-        luaL_error(L, "%s: expected a scene, got %s", function, luaL_typename(L, index));
+        KVThrowMisuse("expected a scene, got %s", luaL_typename(L, index));
     return static_cast<SGScene**>(lua_touserdata(L, index));
 }
 
-SGScene* sg_checkScene(lua_State* L, int index, const char* function)
+SGScene* sg_checkScene(lua_State* L, int index)
 {
-    SGScene* scene = *sg_checkSceneSlot(L, index, function);
+    SGScene* scene = *sg_checkSceneSlot(L, index);
     if (!scene)
-        luaL_error(L, "%s: the scene was deleted", function);
+        KVThrowMisuse("the scene was deleted");
     return scene;
 }
 
@@ -261,11 +261,11 @@ void sg_pushPort(lua_State* L, SGNode* node, int portID)
     lua_setmetatable(L, -2);
 }
 
-SGPort* sg_resolvePort(lua_State* L, int index, const char* function)
+SGPort* sg_resolvePort(lua_State* L, int index)
 {
     index = absoluteIndex(L, index);
     if (!lua_istable(L, index))
-        luaL_error(L, "%s: expected a port, got %s", function, luaL_typename(L, index));
+        KVThrowMisuse("expected a port, got %s", luaL_typename(L, index));
     lua_rawgeti(L, index, 1);
     lua_rawgeti(L, index, 2);
     void* pointer = lua_type(L, -2) == LUA_TLIGHTUSERDATA ? lua_touserdata(L, -2) : nullptr;
@@ -273,22 +273,18 @@ SGPort* sg_resolvePort(lua_State* L, int index, const char* function)
     const int id = sg_toInt(L, -1);
     lua_pop(L, 2);
     if (!pointer || !hasID)
-        luaL_error(L, "%s: expected a port, got a table that is not one", function);
+        KVThrowMisuse("expected a port, got a table that is not one");
+    const char* name = SGPortIDName(id);
     if (!SGNode::isLive(pointer))
-        luaL_error(L, "%s: the node of port '%s' no longer exists", function,
-                   SGPortIDName(id) ? SGPortIDName(id) : "?");
+        KVThrowMisuse("the node of port '%s' no longer exists", name ? name : "?");
     SGNode* node = static_cast<SGNode*>(pointer);
-    SGPort* port = node->portForID(static_cast<SGPortID>(id));
-    if (port)
+    if (SGPort* port = node->portForID(static_cast<SGPortID>(id)))
         return port;
-    if (node->isKindOf(SGNodeClass::attributeNode)) {
-        fprintf(stderr, "%s: the attribute node has no value (unsupported type); ignored\n", function);
-        return nullptr;
-    }
-    if (const char* name = SGPortIDName(id))
-        luaL_error(L, "%s: the node has no port '%s'", function, name);
-    luaL_error(L, "%s: the node has no port with id %d", function, id);
-    return nullptr;
+    if (node->isKindOf(SGNodeClass::attributeNode))
+        KVThrowMisuse("the attribute node has no value (unsupported type)");
+    if (name)
+        KVThrowMisuse("the node has no port '%s'", name);
+    KVThrowMisuse("the node has no port with id %d", id);
 }
 
 bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
@@ -338,7 +334,7 @@ bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
 
 int luaopen_scenegraph(lua_State* L)
 {
-    return sg_guard(L, "luaopen_scenegraph", [L]() {
+    return sg_guard(L, "scenegraph", [L]() {
         lua_newtable(L);  // the module
         lua_loadConstants_ext(L, typeAndClassConstants);
 

@@ -3,6 +3,7 @@
 
 #include <exception>
 
+#include "engine/host/KVScriptMisuse.h"
 #include "engine/host/kv_lua.h"
 #include "engine/scenegraph/SGTypes.h"
 
@@ -33,36 +34,51 @@ void lua_loadFunctions_ext(lua_State* L, const luaL_Reg* functions);
 #define SG_RENDER_NODE_MT "scenegraph.renderNodeMT"
 #define SG_SPACE_MT "scenegraph.spaceMT"
 
-// Runs a binding's body, turning a C++ exception into a Lua error that
-// names the function (one escaping into Lua would be lost without a word).
+// Runs a binding's body. Misuse (KVScriptMisuse from the checks below) and
+// any other C++ failure are reported as "function: why" and answer nothing;
+// a script's update goes on. A C++ exception escaping into Lua would be lost
+// without a word.
 template <typename Body>
 int sg_guard(lua_State* L, const char* function, Body body)
+{
+    (void)L;
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        KVReportMisuse(function, "%s", e.what());
+    }
+    return 0;
+}
+
+// The same for a getter of a number, which answers 0 after misuse.
+template <typename Body>
+int sg_guardNumber(lua_State* L, const char* function, Body body)
 {
     try {
         return body();
     } catch (const std::exception& e) {
-        return luaL_error(L, "%s: %s", function, e.what());
+        KVReportMisuse(function, "%s", e.what());
     }
+    lua_pushinteger(L, 0);
+    return 1;
 }
 
-// Absolute stack index of argument `k` (1-based) of a function that takes
-// `count` arguments read from the top of the stack; a Lua error when fewer
-// are present.
-int sg_argFromTop(lua_State* L, int k, int count, const char* function);
+// The checks below throw KVScriptMisuse, saying why, for the guard to report.
 
-// Handles. The checks raise a Lua error naming the function when the value
-// is not a live handle of the kind asked for.
+// Absolute stack index of argument `k` (1-based) of a function that takes
+// `count` arguments read from the top of the stack.
+int sg_argFromTop(lua_State* L, int k, int count);
+
+// Handles: a live node, scene or port of the kind asked for.
 void sg_pushNode(lua_State* L, SGNode* node);  // nil for null
-SGNode* sg_checkNode(lua_State* L, int index, const char* function);
+SGNode* sg_checkNode(lua_State* L, int index);
 void sg_pushScene(lua_State* L, SGScene* scene);
-SGScene* sg_checkScene(lua_State* L, int index, const char* function);
-SGScene** sg_checkSceneSlot(lua_State* L, int index, const char* function);
+SGScene* sg_checkScene(lua_State* L, int index);
+SGScene** sg_checkSceneSlot(lua_State* L, int index);  // the slot of a live or deleted scene
 
 void sg_pushPort(lua_State* L, SGNode* node, int portID);
-// The port a port handle names. A node without such a port is a Lua error,
-// except an attribute node of an unsupported type, which has no port at
-// all: then a message and null, and the caller does nothing.
-SGPort* sg_resolvePort(lua_State* L, int index, const char* function);
+// The port a port handle names; its node must be live and have that port.
+SGPort* sg_resolvePort(lua_State* L, int index);
 
 // The first word of a userdata (full or light), or null for anything else.
 void* sg_userdataPointer(lua_State* L, int index);

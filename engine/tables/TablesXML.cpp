@@ -363,6 +363,41 @@ bool TablesXML::isWellFormed(const std::string& text)
     return ok;
 }
 
+std::string TablesXML::firstUnwritableItem() const
+{
+    // Names are written up to their first NUL, as the file has them.
+    const auto attributeFits = [](const std::string& name) {
+        return isWellFormed("<a b=\"" + std::string(name.c_str()) + "\"/>");
+    };
+    const Table& t = table_;
+    if (!attributeFits(t.name))
+        return "the table name";
+    for (size_t r = 0; r < t.rows.size(); ++r)
+        if (!attributeFits(t.rows[r].name))
+            return "the name of row " + std::to_string(r + 1);
+    for (size_t c = 0; c < t.columns.size(); ++c) {
+        if (!attributeFits(t.columns[c].name))
+            return "the name of column " + std::to_string(c + 1);
+        // The cells, separated by commas that no backslash escapes.
+        const std::string& text = t.columns[c].text;
+        size_t row = 0;
+        std::string cell;
+        for (size_t i = 0; i <= text.size(); ++i) {
+            if (i == text.size() || text[i] == ',') {
+                if (!isWellFormed("<a>" + cell + "</a>"))
+                    return "the cell at row " + std::to_string(row + 1) + ", column " + std::to_string(c + 1);
+                cell.clear();
+                ++row;
+                continue;
+            }
+            if (text[i] == '\\' && i + 1 < text.size())
+                cell += text[i++];
+            cell += text[i];
+        }
+    }
+    return "a cell or name";
+}
+
 long TablesXML::writeFileOut(const std::string& path, bool json)
 {
     std::string text = json ? getFileStreamJSON() : getFileStream();
@@ -370,8 +405,8 @@ long TablesXML::writeFileOut(const std::string& path, bool json)
     // A cell or name holding bytes that XML cannot carry (control characters,
     // broken UTF-8) would make a file nobody can read again: keep the old one.
     if (!json && !isWellFormed(text)) {
-        std::fprintf(stderr, "Could not save table file %s: a cell or name holds characters an XML file cannot carry\n",
-                     path.c_str());
+        std::fprintf(stderr, "Could not save table file %s: %s holds characters an XML file cannot carry\n",
+                     path.c_str(), firstUnwritableItem().c_str());
         return 0;
     }
     if (!TableUtil::writeFileAtomically(path, text, error)) {

@@ -39,6 +39,9 @@ public:
 
     // Whether an XML reader accepts `text`.
     static bool isWellFormed(const std::string& text);
+    // What keeps the table from being XML: the first name or cell (in file
+    // order, counted from 1) holding characters an XML file cannot carry.
+    std::string firstUnwritableItem() const;
 
 private:
     static void XMLCALL startElement(void* userData, const XML_Char* name, const XML_Char** attributes);

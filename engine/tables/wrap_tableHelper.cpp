@@ -185,8 +185,8 @@ int Tables_saveTableData(lua_State* L)
     return guarded(L, "saveTableData", [L]() {
         int base = firstArgument(L, "saveTableData", 2);
         KVTable* table = checkTable(L, base, "saveTableData", "table");
-        table->saveTable(checkText(L, base + 1, "saveTableData", "path"), false);
-        return 0;
+        lua_pushboolean(L, table->saveTable(checkText(L, base + 1, "saveTableData", "path"), false));
+        return 1;
     });
 }
 
@@ -197,8 +197,8 @@ int Tables_saveTableToDatabase(lua_State* L)
         std::string directory = checkText(L, base, "saveTableToDatabase", "directory");
         KVTable* table = checkTable(L, base + 1, "saveTableToDatabase", "table");
         std::string name = checkText(L, base + 2, "saveTableToDatabase", "name");
-        table->saveTable(directory + name + ".xml", false);
-        return 0;
+        lua_pushboolean(L, table->saveTable(directory + name + ".xml", false));
+        return 1;
     });
 }
 

@@ -84,6 +84,13 @@ double KVRunLoop::timerInterval(TimerID id) const
     return std::chrono::duration<double>(it->second.interval).count();
 }
 
+KVRunLoop::Clock::time_point KVRunLoop::timerFireDate(TimerID id) const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = timers_.find(id);
+    return it == timers_.end() ? Clock::time_point{} : it->second.due;
+}
+
 void KVRunLoop::wakeUp()
 {
     {
@@ -119,8 +126,12 @@ void KVRunLoop::runUntil(Clock::time_point deadline)
             if (next == timers_.end() || it->second.due < next->second.due)
                 next = it;
         if (next != timers_.end() && next->second.due <= now) {
-            next->second.due = now + next->second.interval;
-            std::shared_ptr<Task> tick = next->second.tick;
+            Timer& timer = next->second;
+            timer.due += timer.interval;
+            if (timer.due <= now)
+                timer.due += timer.interval.count() > 0 ? ((now - timer.due) / timer.interval + 1) * timer.interval
+                                                         : now - timer.due;
+            std::shared_ptr<Task> tick = timer.tick;
             lock.unlock();
             (*tick)();
             tick.reset();

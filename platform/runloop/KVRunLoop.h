@@ -33,13 +33,19 @@ public:
     void discardPending();
 
     // A repeating timer whose first tick is one interval from now; an
-    // interval of 0 ticks on every pass of the loop. Late ticks are not
-    // made up: the next one is an interval after the late one.
+    // interval of 0 ticks on every pass of the loop. Ticks keep a fixed
+    // schedule, each due one interval after the previous due time, so a
+    // late tick does not push the later ones back; a loop that has fallen
+    // more than an interval behind skips to the next due time still ahead
+    // instead of firing the missed ticks in a burst.
     TimerID addTimer(double intervalSeconds, Task tick);
     void invalidateTimer(TimerID id);
     bool hasTimer(TimerID id) const;
     // The interval of a timer, or a negative number when there is none.
     double timerInterval(TimerID id) const;
+    // When a timer is next due (during its tick: the tick after it), or the
+    // clock's epoch when there is no such timer.
+    Clock::time_point timerFireDate(TimerID id) const;
 
     // Delivers messages and fires timers until the deadline, or until
     // wakeUp is called. A message or tick that throws ends the run with its

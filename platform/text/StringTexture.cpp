@@ -265,19 +265,20 @@ bool StringTexture::drawBitmap(int width, int height, std::string& rgba)
         cairo_stroke(cr);
     }
 
-    // The text sits inside the margins on every side; a static frame wraps
-    // it to that width and cuts off the lines that do not fit whole.
+    // The text rectangle starts after the left and top margins and runs to
+    // the frame's right and bottom edges: lines wrap and align within it,
+    // and the lines that do not fit whole in it are cut off. A measured
+    // frame is a margin wider than the text's rectangle needs, so nothing
+    // wraps there, but alignment still places the lines.
     const KVTextSize frame = frameSize_;
-    const double textWidth = frame.width - 2.0 * marginSize_.width;
-    const double textHeight = frame.height - 2.0 * marginSize_.height;
-    if (!staticFrame_ || (textWidth >= 1.0 && textHeight > 0.0)) {
+    const double textWidth = frame.width - marginSize_.width;
+    const double textHeight = frame.height - marginSize_.height;
+    if (textWidth >= 1.0 && textHeight > 0.0) {
         PangoContext* context = newPangoContext();
         pango_cairo_update_context(cr, context);
-        PangoLayout* layout = newLayout(context, text_, attributes_, staticFrame_ ? textWidth : -1.0);
-        if (staticFrame_) {
-            cairo_rectangle(cr, 0, 0, width, marginSize_.height + heightOfWholeLines(layout, textHeight));
-            cairo_clip(cr);
-        }
+        PangoLayout* layout = newLayout(context, text_, attributes_, textWidth);
+        cairo_rectangle(cr, 0, 0, width, marginSize_.height + heightOfWholeLines(layout, textHeight));
+        cairo_clip(cr);
         cairo_set_source_rgba(cr, textColor_.r, textColor_.g, textColor_.b, textColor_.a);
         cairo_move_to(cr, marginSize_.width, marginSize_.height);
         pango_cairo_show_layout(cr, layout);

@@ -43,7 +43,6 @@ KVGameView::~KVGameView() = default;
 void KVGameView::setLuaState(KVLuaState* state)
 {
     luaState_.store(state);
-    reportedScreenSize_ = KVSize{};
 }
 
 void KVGameView::setDrawingEnabled(bool enabled)
@@ -377,11 +376,9 @@ void KVGameView::updateScreenSize(KVSize size)
         return;
     lockState();
     try {
-        const bool changed = size.width != reportedScreenSize_.width || size.height != reportedScreenSize_.height;
-        if (changed && hasGlobalTable(state->state(), "devices")) {
-            reportedScreenSize_ = size;
+        // Every reshape, changed or not: scripts redo their layout on it.
+        if (hasGlobalTable(state->state(), "devices"))
             KV_SetScreenSize(state->S(), static_cast<int>(size.width), static_cast<int>(size.height));
-        }
     } catch (const LuaErrorException& e) {
         KVLogLine("KVGameView updateScreenSize: Lua Error caught (and ignored): %s", e.luaError().c_str());
     } catch (...) {

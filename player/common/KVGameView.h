@@ -154,9 +154,6 @@ private:
 
     KVGameWindow& window_;
     std::atomic<bool> drawingEnabled_{false};
-    // The size last handed to the script (guarded by the state lock); the
-    // same size is not handed over again.
-    KVSize reportedScreenSize_;
     std::atomic<KVLuaState*> luaState_{nullptr};
     KVRunLoop* timerLoop_ = nullptr;
     KVRunLoop::TimerID animationTimer_ = 0;

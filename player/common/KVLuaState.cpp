@@ -38,16 +38,23 @@ Ref<KVLuaState> KVLuaState::create(const std::string& enginePath, const std::str
     Ref<KVLuaState> result = Ref<KVLuaState>::adopt(self);
     S->callbacks.context = self;
     KV_Init(S, enginePath.c_str(), savePath.empty() ? nullptr : savePath.c_str());
+    // luaObjc and the binder come after the engine script and initEngine,
+    // which therefore never see them.
+    self->wrap(S->L);
     return result;
 }
 
-// The engine libraries are opened by KV_Init, after the wrapper has opened
-// luaObjc and its binder; neither depends on the other.
-KVLuaState::KVLuaState(KV_State* S) : LuaState(S->L), S_(S) {}
+KVLuaState::KVLuaState(KV_State* S) : S_(S) {}
 
 KVLuaState::~KVLuaState()
 {
     close();
+    // Never wrapped (the engine script failed to start): destroyed here.
+    if (KV_State* S = S_) {
+        S_ = nullptr;
+        KVExternalFunctionTable::destroyExternalFunctionTableForState(S->L);
+        KV_DestroyState(S);
+    }
 }
 
 void KVLuaState::destroyLuaState(lua_State* L)
@@ -178,4 +185,13 @@ int64_t KVLuaState::bytesInUse()
     const int64_t bytes = KV_TotalBytesUsed(S_);
     unlockState();
     return bytes;
+}
+
+void KVLuaState::saveForExit()
+{
+    if (!S_)
+        return;
+    lockStateServingMainThread();
+    KV_SaveForExit(S_);
+    unlockState();
 }

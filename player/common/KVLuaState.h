@@ -57,6 +57,10 @@ public:
     // Runs Lua's collector and answers the bytes in use (0 once closed).
     int64_t bytesInUse();
 
+    // At exit, where the state is not closed: saved values and documents
+    // the game wrote are completed on disk without running the script.
+    void saveForExit();
+
 protected:
     void destroyLuaState(lua_State* L) override;
 

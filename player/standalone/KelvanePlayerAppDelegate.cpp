@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <vector>
 
+#include "engine/assets/KVImageResources.h"
 #include "engine/bridge/LuaErrorException.h"
 #include "engine/bridge/LuaObject.h"
 #include "platform/bundle/KVLocalizedStrings.h"
@@ -21,6 +23,13 @@
 #include "player/standalone/KVSDLGameWindow.h"
 
 namespace {
+
+// Game states left alive at exit, still reachable (leak checkers stay quiet).
+std::vector<KVLuaState*>& keptAtExit()
+{
+    static std::vector<KVLuaState*> kept;
+    return kept;
+}
 
 bool isFile(const std::string& path)
 {
@@ -66,11 +75,10 @@ std::string KelvanePlayerAppDelegate::savePath() const
     const std::string folder =
         options_.saveDir.empty() ? XdgPaths::dataHome() + "/" + bundleName() : options_.saveDir;
     std::string error;
-    if (!XdgPaths::makeFolders(folder, &error)) {
-        KVLogLine("Cannot create the save folder %s: %s; the game runs without saved values", folder.c_str(),
-                  error.c_str());
-        return "";
-    }
+    // Without its folder the game still has its "database" module: loads
+    // answer nil and stores are lost.
+    if (!XdgPaths::makeFolders(folder, &error))
+        KVLogLine("Cannot create the save folder %s: %s; saved values are lost", folder.c_str(), error.c_str());
     return folder + "/save.data";
 }
 
@@ -104,6 +112,11 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
             return false;
         }
     }
+
+    // The bundle's own pictures ("image_missing.png") before the player's.
+    std::vector<std::string> imageFolders = KVPlayerImageResourceFolders();
+    imageFolders.insert(imageFolders.begin(), bundle_.resourcesPath());
+    KVSetImageResourceFolders(imageFolders);
 
     KVLocalizedStrings::setMainTable(std::make_shared<const KVLocalizedStrings>(KVLocalizedStrings::forResources(
         bundle_.resourcesPath(), KVLocalizedStrings::preferredLanguages())));
@@ -549,15 +562,14 @@ void KelvanePlayerAppDelegate::applicationWillTerminate()
         if (videoRecorder_)
             std::printf("%s\n", videoRecorder_->statsSummary().c_str());
     }
-    // The engine state is closed too, so the saved values are closed
-    // cleanly and the script's shutdownEngine runs.
-    if (window_)
-        window_->context().makeCurrent();
+    // The engine state is not destroyed at exit, so the script's
+    // shutdownEngine does not run; what the game saved is completed on disk.
     if (gameView_)
         gameView_->setLuaState(nullptr);
-    if (luaState_)
-        luaState_->close();
-    luaState_ = nullptr;
+    if (luaState_) {
+        luaState_->saveForExit();
+        keptAtExit().push_back(luaState_.leak());
+    }
     std::fflush(stdout);
 }
 
@@ -627,7 +639,9 @@ void KelvanePlayerAppDelegate::handleEvent(const SDL_Event& event)
             }
             break;
         case SDL_WINDOWEVENT_MINIMIZED:
-            if (gameView_ && playing_ && !pausedByMinimise_) {
+            // Under the keyboard prompt the game is paused already, and the
+            // prompt's answer resumes it, not the window's restoring.
+            if (gameView_ && playing_ && !pausedByMinimise_ && !isShowingPrompt()) {
                 pausedByMinimise_ = true;
                 gameView_->pauseWaitUntilDone(false, true);
             }

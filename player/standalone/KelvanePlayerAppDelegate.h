@@ -53,8 +53,8 @@ public:
     void setGameReady(bool ready);
 
     std::string bundleName() const { return bundle_.name(); }
-    // The saved-values prefix ".../<CFBundleName>/save.data"; empty when its
-    // folder cannot be made (the game then runs without saved values).
+    // The saved-values prefix ".../<CFBundleName>/save.data", made with its
+    // folder (a folder that cannot be made is logged).
     std::string savePath() const;
 
     bool makeNewLuaState();

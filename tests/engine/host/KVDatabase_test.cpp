@@ -75,14 +75,26 @@ TEST_F(SavedValues, ValuesAreTextAndKeysAreQuoted)
     EXPECT_EQ(rowsFor("it's"), 1);
 }
 
-TEST_F(SavedValues, NilKeysAndValuesStoreNothing)
+// Exactly one value, so tonumber(database.loadValueForKey(k)) works in a
+// fresh install; a value without text forgets the key.
+TEST_F(SavedValues, LoadsAnswerOneValueAndValuesWithoutTextForgetTheKey)
 {
-    run("database.storeValueForKey('v', nil) database.storeValueForKey(nil, 'k') database.storeValueForKey() "
-        "a = database.loadValueForKey(nil) b = database.loadValueForKey('k') c = database.loadValueForKey({})");
-    EXPECT_EQ(global("a"), "nil");
-    EXPECT_EQ(global("b"), "nil");
-    EXPECT_EQ(global("c"), "nil");
+    run("function count(...) return select('#', ...) end "
+        "fresh = count(database.loadValueForKey('score')) .. count(database.loadValueForKey()) .. "
+        "        count(database.loadValueForKey({})) "
+        "database.storeValueForKey('v', nil) database.storeValueForKey() database.storeValueForKey(nil, 'k')");
+    EXPECT_EQ(global("fresh"), "111:string");
     EXPECT_FALSE(fileExists(databaseFile()));
+
+    run("forgotten = '' "
+        "local values = {n = 4, nil, true, print, 'lone key'} "
+        "for i = 1, values.n do "
+        "  database.storeValueForKey('kept', 'k') "
+        "  if i < 4 then database.storeValueForKey(values[i], 'k') else database.storeValueForKey('k') end "
+        "  forgotten = forgotten .. tostring(database.loadValueForKey('k')) .. count(database.loadValueForKey('k')) "
+        "end");
+    EXPECT_EQ(global("forgotten"), "nil1nil1nil1nil1:string");
+    EXPECT_EQ(rowsFor("k"), 0);
 }
 
 TEST_F(SavedValues, TablesDirectoryIsTheSavePath)
@@ -114,6 +126,7 @@ TEST(SavedValuesPath, TooLongSavePathRunsWithoutADatabase)
     EXPECT_EQ(state->database, nullptr);
     ASSERT_EQ(luaL_dostring(state->L, "database.storeValueForKey('v', 'k') "
                                       "assert(database.loadValueForKey('k') == nil) "
+                                      "assert(select('#', database.getTablesDirectoryPath()) == 1) "
                                       "assert(database.getTablesDirectoryPath() == nil)"),
               0)
         << lua_tostring(state->L, -1);

@@ -7,6 +7,9 @@
 #include "platform/notify/KVNotificationCenter.h"
 #include "platform/objects/KVString.h"
 #include "tests/engine/host/ScriptModuleTest.h"
+#include "tests/support/SoundTestOutput.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestSounds.h"
 
 namespace {
 
@@ -54,6 +57,22 @@ TEST_F(ScriptModules, MusicFunctionsAnswerAsScriptsExpect)
     EXPECT_EQ(eval("select('#', platformWrappers.stopMusic())"), "0");
     EXPECT_EQ(eval("select('#', platformWrappers.setMusicVolume(0.5))"), "0");
     EXPECT_EQ(eval("platformWrappers.isMusicPlaying()"), "0");
+
+    // The flag is taken as a number: true is 0 and plays once, as a lone
+    // argument (the path) does; 1 loops. Heard through the loopback device.
+    ASSERT_TRUE(soundTestOutputReady());
+    TempDir dir;
+    writeWav(dir.file("short.wav"), kSoundTestRate, 2, sineSamples(kSoundTestRate, 2, 3000, 441, 16000));
+    ASSERT_EQ(run("path = '" + dir.file("short.wav") + "'"), "");
+    for (const auto& [call, loops] : {std::pair{"playMusic(path, true)", false}, std::pair{"playMusic(path)", false},
+                                      std::pair{"playMusic(path, 1)", true}}) {
+        SCOPED_TRACE(call);
+        ASSERT_EQ(run(std::string("platformWrappers.") + call), "");
+        const std::vector<float> out = renderSound(9000);
+        EXPECT_GT(peak(out, 0, 2 * 3000), 0.4f);
+        EXPECT_EQ(peak(out, 2 * 3100) > 0.4f, loops);
+    }
+    ASSERT_EQ(run("platformWrappers.stopMusic()"), "");
 }
 
 }  // namespace

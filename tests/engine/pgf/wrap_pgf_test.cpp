@@ -208,6 +208,29 @@ TEST(PGFModule, WriterNeverClosedIsCompletedWhenTheStateCloses)
     EXPECT_EQ("{\"_type\":\"a\"}", pgftest::readFile(path));
 }
 
+// A writer left unclosed never puts its older document over one another
+// writer finished since it opened the file; its text is kept beside it.
+TEST(PGFModule, AnUnclosedWriterNeverReplacesANewerFile)
+{
+    ScratchFolder folder;
+    const std::string path = folder.file("doc.json");
+    LuaWithPGF lua;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ("", lua.run("late = pgf.writer.newToFile(" + luaString(path) + ", 'json')\n"
+                          "late:startElement('old'); late:endElement()\n"
+                          "local w = pgf.writer.newToFile(" + luaString(path) + ", 'json')\n"
+                          "w:startElement('new'); w:endElement(); w:close()\n"
+                          "late = nil; collectgarbage(); collectgarbage()"));
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ("{\"_type\":\"new\"}", pgftest::readFile(path));
+    const std::string kept = "kept in \"";
+    const size_t at = err.find(kept);
+    ASSERT_NE(at, std::string::npos) << err;
+    const std::string keptPath = err.substr(at + kept.size(), err.find('"', at + kept.size()) - at - kept.size());
+    EXPECT_EQ("{\"_type\":\"old\"}", pgftest::readFile(keptPath));
+    EXPECT_NE(err.find(path), std::string::npos) << err;
+}
+
 // Reading stays inside the document: nothing outside it is opened, and
 // entities other than the predefined ones are never expanded.
 class PGFReadingIsolation : public testing::Test {

@@ -399,18 +399,24 @@ TEST(TablesXMLSaving, UnwritableCharactersRefuseTheSaveAndKeepTheOldFile)
     TempDir dir;
     const std::string path = dir.file("t.xml");
     KVTable t;
-    t.setCellValue(0, 0, "good");
+    buildShop(t);
     ASSERT_TRUE(t.saveTable(path, false));
     const std::string before = readFile(path);
 
+    // The line names the file and the first name or cell in the way.
     for (const std::string& bad : {std::string("ctrl\x01"), std::string("nul\0x", 5), std::string("\xC3(")}) {
-        t.setCellValue(0, 0, bad);
+        t.setCellValue(2, 4, bad);
         testing::internal::CaptureStderr();
         EXPECT_FALSE(t.saveTable(path, false));
-        const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_NE(err.find(path), std::string::npos) << err;
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Could not save table file " + path +
+                  ": the cell at row 3, column 5 holds characters an XML file cannot carry\n");
         EXPECT_EQ(readFile(path), before);
     }
+    t.setCellValue(2, 4, "fine");
+    t.setColumnTitle(6, "tab\x02");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(t.saveTable(path, false));
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(": the name of column 7 holds"), std::string::npos);
     // The JSON form escapes them and is written.
     EXPECT_TRUE(t.saveTable(dir.file("t.json"), true));
 }

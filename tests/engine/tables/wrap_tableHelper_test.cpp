@@ -260,6 +260,14 @@ TEST_F(TableHelperTest, DatabasePathIsDirectoryNameAndXml)
     ASSERT_EQ(run("t:saveTableData(dir .. 'plain.xml'); v = T.new(); v:loadFromFile(dir .. 'plain.xml')"), "");
     EXPECT_EQ(eval("v:getValue(1, 'Done')"), "b:true");
 
+    // The script hears whether the save was made.
+    EXPECT_EQ(eval("T.saveTableToDatabase(dir, t, 'again')"), "b:true");
+    ASSERT_EQ(run("t:setValue(1, 1, 'bell\\7')"), "");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(eval("t:saveTableData(dir .. 'plain.xml')"), "b:false");
+    EXPECT_EQ(eval("T.saveTableToDatabase(dir, t, 'again')"), "b:false");
+    testing::internal::GetCapturedStderr();
+
     // A missing file leaves the table as it was.
     testing::internal::CaptureStdout();
     EXPECT_EQ(run("v:loadFromFile(dir .. 'absent.xml')"), "");

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/runloop/KVMainThreadQueue.h"
@@ -83,6 +84,34 @@ TEST(KVRunLoop, TimersKeepTheirIntervalAndAThrowingMessageLeavesTheLoopUsable)
     EXPECT_EQ(loop.pendingCount(), 1u);
     loop.runFor(0);
     EXPECT_TRUE(ran);
+}
+
+// Each tick is due an interval after the previous due time, however late it
+// ran; after falling behind the next one is the first slot still ahead.
+TEST(KVRunLoop, TimersKeepAFixedScheduleAndSkipWhatTheyMissed)
+{
+    using namespace std::chrono;
+    KVRunLoop loop;
+    const auto interval = duration_cast<KVRunLoop::Clock::duration>(milliseconds(20));
+    std::vector<KVRunLoop::Clock::time_point> nextDue;
+    KVRunLoop::Clock::time_point lateTickEnded;
+    KVRunLoop::TimerID timer = 0;
+    timer = loop.addTimer(0.020, [&] {
+        nextDue.push_back(loop.timerFireDate(timer));
+        if (nextDue.size() == 2) {
+            std::this_thread::sleep_for(interval * 7 / 2);  // three and a half slots missed
+            lateTickEnded = KVRunLoop::Clock::now();
+        }
+        if (nextDue.size() == 4)
+            loop.wakeUp();
+    });
+    const auto firstDue = loop.timerFireDate(timer);
+    loop.runFor(30);
+    ASSERT_EQ(nextDue.size(), 4u);
+    for (const auto& due : nextDue)
+        EXPECT_EQ((due - firstDue) % interval, KVRunLoop::Clock::duration::zero());
+    EXPECT_GT(nextDue[2], lateTickEnded);
+    EXPECT_EQ(loop.timerFireDate(timer + 1), KVRunLoop::Clock::time_point{});
 }
 
 TEST(KVRunLoopThread, PerformsWithAndWithoutWaiting)

@@ -14,13 +14,16 @@ TEST(KVLuaState, RunsTheEngineScriptAndAnswersTheDisplaySettings)
         game.resolution = 3
         game.resolutionIndependence = 1
         game.attributes.displaySize.width._value = 640
-        function initEngine() add("initEngine") end)");
+        -- The bridge comes after the engine script and initEngine.
+        add(type(luaObjc) .. " " .. type(luaBinder))
+        function initEngine() add("initEngine " .. type(luaObjc) .. " " .. type(luaBinder)) end)");
     ASSERT_TRUE(state);
     ASSERT_NE(state->S(), nullptr);
     EXPECT_EQ(state->state(), state->S()->L);
     EXPECT_EQ(state->S()->callbacks.externalFunction, &callExternalFunction);
     EXPECT_EQ(state->S()->callbacks.context, state.get());
-    EXPECT_EQ(scriptLog(*state), "initEngine");
+    EXPECT_EQ(scriptLog(*state), "nil nil, initEngine nil nil");
+    EXPECT_EQ(state->evaluateExpression("type(luaObjc) .. ' ' .. type(luaBinder)"), "table table");
     const KVSize size = state->intendedDisplaySize();
     EXPECT_EQ(size.width, 640);
     EXPECT_EQ(size.height, 320);

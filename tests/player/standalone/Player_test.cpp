@@ -39,10 +39,15 @@ TEST(Player, SavedValuesSurviveTwoRuns)
     const std::string bundle = makeBundle(dir, R"(
         Project = {new = function() return {load = function(self, path) print("project " .. path:match("[^/]+$")) end} end}
         function play()
-            local runs = tonumber(database.loadValueForKey("runs") or 0) + 1
-            database.storeValueForKey(runs, "runs")
-            print("run " .. runs)
-        end)");
+            local runs = tonumber(database.loadValueForKey("runs")) or 0
+            database.storeValueForKey(runs + 1, "runs")
+            print("run " .. runs + 1)
+            -- Never closed: still completed at exit.
+            open = pgf.writer.newToFile(database.getTablesDirectoryPath() .. "run.json", "json")
+            if open then open:startElement("run") open:endElement() end
+        end
+        -- The state is not destroyed at exit.
+        function shutdownEngine() print("shutdownEngine") end)");
     const std::vector<std::string> env = {"XDG_DATA_HOME=" + dir.file("data")};
     ProgramResult first = runProgram({kPlayer, "--headless", "--frames", "1", bundle}, env);
     EXPECT_EQ(first.status, 0) << first.err;
@@ -50,11 +55,21 @@ TEST(Player, SavedValuesSurviveTwoRuns)
     ProgramResult second = runProgram({kPlayer, "--headless", "--frames", "1", "--pool", bundle}, env);
     EXPECT_EQ(second.out, "project A.gameproj\nrun 2\n");
     EXPECT_TRUE(fileExists(dir.file("data/Saver/save.datapersistent.save")));
+    EXPECT_EQ(readFile(dir.file("data/Saver/save.datarun.json")), "{\"_type\":\"run\"}");
 
     ProgramResult elsewhere =
         runProgram({kPlayer, "--headless", "--frames", "1", "--save-dir", dir.file("saves/x"), bundle}, env);
     EXPECT_EQ(elsewhere.out, "project A.gameproj\nrun 1\n");
     EXPECT_TRUE(fileExists(dir.file("saves/x/save.datapersistent.save")));
+
+    // A save folder that cannot be made: the game still has its saved-values
+    // module, whose loads answer nil, and is told why on one line.
+    writeFile(dir.file("plain"), "");
+    ProgramResult blocked =
+        runProgram({kPlayer, "--headless", "--frames", "1", "--save-dir", dir.file("plain/x"), bundle}, env);
+    EXPECT_EQ(blocked.status, 0) << blocked.err;
+    EXPECT_EQ(blocked.out, "project A.gameproj\nrun 1\n");
+    EXPECT_NE(blocked.err.find("Cannot create the save folder " + dir.file("plain/x")), std::string::npos) << blocked.err;
 }
 
 TEST(Player, RunsUntilTheScriptEndsTheGame)
@@ -152,7 +167,8 @@ TEST(Player, ScriptedInputReachesTheGameAndTheScreenshotShowsTheClick)
     ProgramResult run = runProgram({kPlayer, "--headless", "--fixed-step", "--frames", "3", "--input", dir.file("input"),
                                     "--screenshot", dir.file("shot.png"), "--save-dir", dir.file("save"), kInputBundle});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "ready\nscreen 480x320\n"
+    // Reshaped when the game is loaded and again when it starts to play.
+    EXPECT_EQ(run.out, "ready\nscreen 480x320\nscreen 480x320\n"
                        "mouseDown 120 240\nkeyDown space\nkeyUp space\n"
                        "keyDown H\nkeyUp H\nkeyDown \xC3\xA9\nkeyUp \xC3\xA9\nkeyDown space\nkeyUp space\n"
                        "mouseMoved 10 310\nstop\n");
