@@ -1,45 +1,12 @@
 #include "engine/scenegraph/SGNode.h"
 
-#include <mutex>
-#include <unordered_set>
-
 #include "engine/scenegraph/ports/SGPort.h"
 
-namespace {
-
-// Never destroyed, so nodes that die during static destruction still find it.
-struct LiveNodes {
-    std::mutex mutex;
-    std::unordered_set<const void*> nodes;
-};
-
-LiveNodes& liveNodes()
-{
-    static LiveNodes* live = new LiveNodes();
-    return *live;
-}
-
-}  // namespace
-
-SGNode::SGNode(uint32_t classFlags) : classFlags_(classFlags)
-{
-    LiveNodes& live = liveNodes();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    live.nodes.insert(this);
-}
+SGNode::SGNode(uint32_t classFlags) : classFlags_(classFlags), ticket_(SGLiveNodes::enter(this)) {}
 
 SGNode::~SGNode()
 {
-    LiveNodes& live = liveNodes();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    live.nodes.erase(this);
-}
-
-bool SGNode::isLive(const void* node)
-{
-    LiveNodes& live = liveNodes();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    return live.nodes.count(node) != 0;
+    SGLiveNodes::leave(ticket_);
 }
 
 void SGNode::compute() {}

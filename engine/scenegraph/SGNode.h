@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/scenegraph/SGLiveNodes.h"
 #include "engine/scenegraph/SGObject.h"
 #include "engine/scenegraph/SGTypes.h"
 
@@ -53,9 +54,9 @@ public:
     bool isRenderNode() const { return (classFlags_ & SGRenderNodeFlag) != 0; }
     const std::vector<SGPort*>& outputPorts() const { return outputPorts_; }
 
-    // Whether a node lives at this address: script handles borrow nodes, so
-    // a handle may outlive its node.
-    static bool isLive(const void* node);
+    // What script handles keep to find the node again (SGLiveNodes::find),
+    // since a handle may outlive its node.
+    SGLiveNodes::Ticket ticket() const { return ticket_; }
 
 private:
     uint32_t nextPortBit();
@@ -64,5 +65,6 @@ private:
     uint32_t changedPorts_ = ~0u;
     uint32_t declaredPorts_ = 0;
     uint32_t classFlags_;
+    SGLiveNodes::Ticket ticket_;
     std::vector<SGPort*> outputPorts_;
 };
