@@ -121,6 +121,17 @@ void prepareState(KV_State* state, const char* savePath)
     KVDatabaseSetTablesDirectory(state->database, savePath);
 }
 
+// The module is cut off first, so a script that still calls it (in
+// shutdownEngine) finds no database instead of a freed one.
+void closeDatabase(KV_State* state)
+{
+    if (!state->database)
+        return;
+    KVDatabaseUnloadLib(state->L);
+    KVDatabaseClose(state->database);
+    state->database = nullptr;
+}
+
 }  // namespace
 
 KV_State* KV_NewState(int mode)
@@ -200,11 +211,7 @@ void KV_DestroyState(KV_State* state)
 {
     if (!state)
         return;
-    if (state->database) {
-        KVDatabaseUnloadLib(state->L);
-        KVDatabaseClose(state->database);
-        state->database = nullptr;
-    }
+    closeDatabase(state);
     callGlobalSilently(state, "shutdownEngine");
     lua_close(state->L);
     KVPoolAllocatorDestroy(state->pool);
@@ -215,11 +222,7 @@ void KV_SaveForExit(KV_State* state)
 {
     if (!state)
         return;
-    if (state->database) {
-        KVDatabaseUnloadLib(state->L);
-        KVDatabaseClose(state->database);
-        state->database = nullptr;
-    }
+    closeDatabase(state);
     PGFFinishOpenWriters(state->L);
 }
 

@@ -99,7 +99,20 @@ void KVGameView::applyPendingViewport()
         return;
     viewportPending_ = false;
     const KVViewport& v = geometry_.viewport;
+    KVFlushQuads();  // collected for the old viewport
     glViewport(v.x, v.y, v.width, v.height);
+    // A new surface holds whatever its memory held: what the game never
+    // draws (a scene without a clear node, the bars around the game) is
+    // black. The clear colour and scissor the game may have set are kept.
+    GLfloat clearColor[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColor);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clearColor[0], clearColor[1], clearColor[2], clearColor[3]);
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
 }
 
 void KVGameView::setOverlay(Overlay overlay)

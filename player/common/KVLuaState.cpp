@@ -49,7 +49,7 @@ KVLuaState::KVLuaState(KV_State* S) : S_(S) {}
 KVLuaState::~KVLuaState()
 {
     close();
-    // Never wrapped (the engine script failed to start): destroyed here.
+    // Never wrapped (KV_Init did not return): the engine state goes here.
     if (KV_State* S = S_) {
         S_ = nullptr;
         KVExternalFunctionTable::destroyExternalFunctionTableForState(S->L);

@@ -1,9 +1,9 @@
-#include <cstring>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "tests/engine/physics/PhysicsLua.h"
+#include "tests/support/ScriptMisuse.h"
 
 namespace {
 
@@ -392,18 +392,8 @@ TEST_F(PhysicsModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         w2 = nil
         collectgarbage()
         collectgarbage()
-        function answers(...)
-          local out = {}
-          for i = 1, select("#", ...) do out[i] = type((select(i, ...))) == "userdata" and "userdata" or tostring((select(i, ...))) end
-          return table.concat(out, " ")
-        end
     )"), "");
-    struct Case {
-        const char* call;
-        const char* line;
-        const char* answers;
-    };
-    const Case cases[] = {
+    const ScriptMisuseCase cases[] = {
         {"gone:position()", "physics.Body.position: argument 1 is a Body that no longer exists", "0 0"},
         {"gone:actorID()", "physics.Body.actorID: argument 1 is a Body that no longer exists", "-1"},
         {"gone:linearVelocity()", "physics.Body.linearVelocity: argument 1 is a Body that no longer exists", "0 0"},
@@ -421,22 +411,15 @@ TEST_F(PhysicsModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         {"b:createFixture(P.BodyDefinition.new())", "physics.Body.createFixture: argument 2 must be a FixtureDefinition, not userdata", ""},
         {"P.FixtureDefinition.new(42)", "physics.FixtureDefinition.new: argument 1 must be a Fixture, not number", "userdata"},
         {"P.FixtureDefinition.setShape(P.FixtureDefinition.new(), b)", "physics.FixtureDefinition.setShape: argument 2 must be a PolygonShape, not userdata", ""},
-        {"local d = P.BodyDefinition.new(); getmetatable(d).__gc(d); return d:setType(2)", "physics.BodyDefinition.setType: argument 1 is a BodyDefinition that was already collected", ""},
+        {"(function() local d = P.BodyDefinition.new(); getmetatable(d).__gc(d); return d:setType(2) end)()", "physics.BodyDefinition.setType: argument 1 is a BodyDefinition that was already collected", ""},
         {"P.World.new(0, 0, true):destroyBody(b)", "physics.World.destroyBody: the body belongs to another world", ""},
         {"b:setPositionAndAngle(0, -1/0, 0)", "physics.Body.setPositionAndAngle: refused -inf (not a finite number)", ""},
         {"b:applyForce(1/0, 0, 0, 0)", "physics.Body.applyForce: refused inf (not a finite number)", ""},
         {"w:step(1/0, 8, 3)", "physics.World.step: refused inf (not a finite number)", ""},
         {"P.World.new(1/0, 0, true)", "physics.World.new: refused inf (not a finite number)", ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.call);
-        const std::string code = std::string("result = answers(") + (std::strncmp(c.call, "local", 5) == 0
-            ? "(function() " + std::string(c.call) + " end)()" : std::string(c.call)) + ")";
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(lua.run(code), "");
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(c.line) + "\n");
-        EXPECT_EQ(lua.string("result"), c.answers);
-    }
+    for (const ScriptMisuseCase& c : cases)
+        expectMisuseAnswered(lua.L, c);
     ASSERT_EQ(lua.run(R"(
         x, y = b:position()
         vx = b:linearVelocity()

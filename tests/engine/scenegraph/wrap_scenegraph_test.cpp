@@ -10,6 +10,7 @@
 #include "engine/scenegraph/ports/SGIntegerPort.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
 #include "tests/support/LuaChunk.h"
+#include "tests/support/ScriptMisuse.h"
 
 // A Lua state with the standard libraries and the scenegraph module; each
 // test runs script text in it.
@@ -330,11 +331,6 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         dead = scenegraph.scene.new()
         deadSpace = dead:createSpace(scenegraph.space)
         dead:delete()
-        function answers(...)
-            local out = {}
-            for i = 1, select("#", ...) do out[i] = tostring((select(i, ...))) end
-            return table.concat(out, " ")
-        end
     )"), "");
     // A new node takes the memory of one that died: the old handles must not
     // reach it.
@@ -345,12 +341,7 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
     ASSERT_EQ(run("reusedPort = reused.input1"), "");
     first->~SGNode();
     SGNode* second = new (memory) SGArithmeticNode();
-    struct Case {
-        const char* call;
-        const char* line;
-        const char* answers;
-    };
-    const Case cases[] = {
+    const ScriptMisuseCase cases[] = {
         {"gone:compute()", "scenegraph.node.compute: the node no longer exists", ""},
         {"gone:getLayer()", "scenegraph.renderNode.getLayer: the node no longer exists", "0"},
         {"gone:setLayer(3)", "scenegraph.renderNode.setLayer: the node no longer exists", ""},
@@ -378,15 +369,8 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         {"space.x.setValue(7)", "scenegraph.port.setValue: expected a port, got number", ""},
         {"scenegraph.attributeNode.setValue(space, 1)", "scenegraph.attributeNode.setValue: expected an attribute node", ""},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.call);
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(run(std::string("result = answers(") + c.call + ")"), "");
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), std::string(c.line) + "\n");
-        lua_getglobal(L, "result");
-        EXPECT_STREQ(lua_tostring(L, -1), c.answers);
-        lua_pop(L, 1);
-    }
+    for (const ScriptMisuseCase& c : cases)
+        expectMisuseAnswered(L, c);
     EXPECT_EQ(run(R"(
         assert(n.output:value() == 2 and n.input1:value() == 2)
         assert(space:countRenderNodes() == 1 and clear:getLayer() == 0)
