@@ -3,7 +3,7 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
 pkg_check_modules(KV_PLATFORM_PKGS REQUIRED IMPORTED_TARGET
-  sdl2 SDL2_image egl opengl gl glu
+  sdl2 SDL2_image egl opengl gl glu x11
   cairo pango pangocairo pangoft2 fontconfig libplist-2.0
   openal sndfile libavformat libavcodec libswresample libswscale libavutil icu-i18n icu-uc
   libtiff-4 libicns libopenjp2 poppler-glib lcms2 stb zlib)

@@ -4,6 +4,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include "platform/gl/KVQuadBatch.h"
+
 KVFrameReadback::~KVFrameReadback() = default;
 
 void KVFrameReadback::deliver(Slot& slot, const Sink& sink)
@@ -39,6 +41,7 @@ void KVFrameReadback::read(long index, int width, int height, const Sink& sink)
 {
     if (width < 1 || height < 1)
         return;
+    KVFlushQuads();  // the frame's last quads, if any wait in the batch
     Slot& slot = slots_[next_];
     next_ ^= 1;
     // The slot's previous frame goes out before the slot is used again.

@@ -6,34 +6,65 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/objects/KVLogLine.h"
 
 namespace {
 
-const char* const kVertexShader =
-    "#version 120\n"
-    "void main()\n"
-    "{\n"
-    "    gl_Position = ftransform();\n"
-    "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
-    "    gl_FrontColor = gl_Color;\n"
-    "}\n";
-
-// The fixed-function texture environment (modulate) with the texture chosen
-// per quad by the third texture coordinate.
-std::string fragmentShader(int units)
+// The fixed pipeline's vertex stage and texture environment (modulate),
+// with the texture chosen per quad by the third texture coordinate: 0 for
+// none, k for unit k - 1.
+std::string vertexShader(const char* version)
 {
-    std::string s = "#version 120\n";
-    for (int i = 0; i < units; ++i)
-        s += "uniform sampler2D unit" + std::to_string(i) + ";\n";
-    s += "void main()\n{\n    float k = gl_TexCoord[0].z;\n    vec4 c = gl_Color;\n";
-    for (int i = 0; i < units; ++i)
-        s += std::string(i ? "    else " : "    ") + "if (k > " + std::to_string(i) + ".5 && k < " +
-             std::to_string(i + 1) + ".5) c *= texture2D(unit" + std::to_string(i) + ", gl_TexCoord[0].xy);\n";
-    s += "    gl_FragColor = c;\n}\n";
-    return s;
+    return std::string(version) +
+           "void main()\n"
+           "{\n"
+           "    gl_Position = ftransform();\n"
+           "    gl_TexCoord[0] = gl_MultiTexCoord0;\n"
+           "    gl_FrontColor = gl_Color;\n"
+           "}\n";
+}
+
+const char* const kIndexedVersion = "#version 400 compatibility\n";
+const char* const kBranchedVersion = "#version 120\n";
+
+std::string fragmentShader(KVQuadBatch::Units kind, int units)
+{
+    const std::string count = std::to_string(units);
+    std::string s = kind == KVQuadBatch::Units::indexed ? kIndexedVersion : kBranchedVersion;
+    s += "uniform sampler2D units[" + count + "];\n"
+         "void main()\n{\n"
+         "    int k = int(gl_TexCoord[0].z + 0.5);\n"
+         "    vec4 c = gl_Color;\n";
+    if (kind == KVQuadBatch::Units::indexed) {
+        s += "    if (k > 0) c *= texture(units[k - 1], gl_TexCoord[0].xy);\n";
+    } else {
+        for (int i = 0; i < units; ++i)
+            s += std::string(i ? "    else " : "    ") + "if (k == " + std::to_string(i + 1) +
+                 ") c *= texture2D(units[" + std::to_string(i) + "], gl_TexCoord[0].xy);\n";
+    }
+    return s + "    gl_FragColor = c;\n}\n";
+}
+
+// A software renderer shades one triangle at a time, so the unit is the same
+// across a shader invocation and may index the samplers; and it runs every
+// branch of an if, so a chain of them would sample every texture. Graphics
+// processors run branches that no fragment takes for free but may shade
+// several triangles together, where indexing would be undefined.
+KVQuadBatch::Units choose(KVQuadBatch::Units asked)
+{
+    if (asked != KVQuadBatch::Units::automatic)
+        return asked;
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const char* language = reinterpret_cast<const char*>(glGetString(GL_SHADING_LANGUAGE_VERSION));
+    const double version = language ? std::atof(language) : 0.0;
+    const bool software = renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe"));
+    if (software && version >= 4.0)
+        return KVQuadBatch::Units::indexed;
+    return version >= 1.2 ? KVQuadBatch::Units::branched : KVQuadBatch::Units::none;
 }
 
 GLuint compile(GLenum kind, const std::string& source)
@@ -54,10 +85,11 @@ GLuint compile(GLenum kind, const std::string& source)
     return shader;
 }
 
-GLuint link(int units)
+GLuint link(KVQuadBatch::Units kind, int units)
 {
-    const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fragment = vertex ? compile(GL_FRAGMENT_SHADER, fragmentShader(units)) : 0;
+    const char* version = kind == KVQuadBatch::Units::indexed ? kIndexedVersion : kBranchedVersion;
+    const GLuint vertex = compile(GL_VERTEX_SHADER, vertexShader(version));
+    const GLuint fragment = vertex ? compile(GL_FRAGMENT_SHADER, fragmentShader(kind, units)) : 0;
     if (!fragment) {
         if (vertex)
             glDeleteShader(vertex);
@@ -78,7 +110,7 @@ GLuint link(int units)
     }
     glUseProgram(program);
     for (int i = 0; i < units; ++i)
-        glUniform1i(glGetUniformLocation(program, ("unit" + std::to_string(i)).c_str()), i);
+        glUniform1i(glGetUniformLocation(program, ("units[" + std::to_string(i) + "]").c_str()), i);
     glUseProgram(0);
     return program;
 }
@@ -88,8 +120,9 @@ GLuint link(int units)
 KVQuadTransform KVQuadTransform::make(float x, float y, float degrees, float ox, float oy)
 {
     // As glRotatef computes them, so that corners turn exactly as before.
-    const float s = static_cast<float>(std::sin(degrees * (M_PI / 180.0)));
-    const float c = static_cast<float>(std::cos(degrees * (M_PI / 180.0)));
+    const bool turned = degrees != 0.0f;
+    const float s = turned ? static_cast<float>(std::sin(degrees * (M_PI / 180.0))) : 0.0f;
+    const float c = turned ? static_cast<float>(std::cos(degrees * (M_PI / 180.0))) : 1.0f;
     KVQuadTransform t;
     t.a = c;
     t.b = s;
@@ -106,7 +139,7 @@ KVQuadBatch& KVQuadBatch::current()
     return batch;
 }
 
-KVQuadBatch::KVQuadBatch(int units) : requestedUnits_(units < 1 ? 1 : units > kMaxUnits ? kMaxUnits : units)
+KVQuadBatch::KVQuadBatch(Units units) : units_(units)
 {
     vertices_.resize(static_cast<size_t>(kMaxQuads) * 4);
 }
@@ -131,12 +164,11 @@ void KVQuadBatch::setStyle(uint32_t texture, uint32_t blendSource, uint32_t blen
 
     // Without shaders the flat colour needs texturing off, and every
     // texture needs a run of its own.
-    const bool oneUnit = maxUnits_ <= 1;
+    const int maxUnits = maxUnits_ < 1 ? 1 : maxUnits_;
     if (texture == 0) {
-        if (oneUnit && quads_ > 0 && !run_.flat)
+        if (maxUnits == 1 && run_.unitCount > 0)
             flush();
-        if (quads_ == 0)
-            run_.flat = true;
+        run_.hasFlat = true;
         unit_ = 0.0f;
         return;
     }
@@ -145,10 +177,8 @@ void KVQuadBatch::setStyle(uint32_t texture, uint32_t blendSource, uint32_t blen
             unit_ = static_cast<float>(i + 1);
             return;
         }
-    if (run_.unitCount == (oneUnit ? 1 : maxUnits_) || (oneUnit && quads_ > 0 && run_.flat))
+    if (run_.unitCount == maxUnits || (maxUnits == 1 && run_.hasFlat))
         flush();
-    if (quads_ == 0)
-        run_.flat = false;
     run_.units[run_.unitCount++] = texture;
     unit_ = static_cast<float>(run_.unitCount);
 }
@@ -175,6 +205,16 @@ void KVQuadBatch::flush()
         draw();
     quads_ = 0;
     run_.unitCount = 0;
+    run_.hasFlat = false;
+}
+
+bool KVQuadBatch::shows(uint32_t texture) const
+{
+    // Quads of earlier runs are drawn already.
+    for (int i = 0; quads_ > 0 && i < run_.unitCount; ++i)
+        if (run_.units[i] == texture)
+            return true;
+    return false;
 }
 
 bool KVQuadBatch::prepare()
@@ -202,36 +242,42 @@ bool KVQuadBatch::prepare()
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices.size() * sizeof(GLushort)),
                      indices.data(), GL_STATIC_DRAW);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     }
-    if (!program_ && !noShader_) {
+    if (maxUnits_ == 0 || (maxUnits_ > 1 && !program_)) {
+        units_ = choose(units_);
         GLint units = 0;
         glGetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &units);
-        maxUnits_ = units < requestedUnits_ ? static_cast<int>(units) : requestedUnits_;
-        program_ = maxUnits_ > 1 ? link(maxUnits_) : 0;
-        noShader_ = program_ == 0;
+        maxUnits_ = units < kMaxUnits ? static_cast<int>(units) : kMaxUnits;
+        program_ = units_ != Units::none && maxUnits_ > 1 ? link(units_, maxUnits_) : 0;
+        if (!program_) {
+            units_ = Units::none;
+            maxUnits_ = 1;
+        }
     }
-    if (noShader_)
-        maxUnits_ = 1;
     return vertexBuffer_ != 0;
 }
 
 void KVQuadBatch::draw()
 {
-    ++draws_;
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer_);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer_);
     // A new store each time: the driver need not wait for the last draw.
     glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(sizeof(Vertex)) * quads_ * 4, vertices_.data(),
                  GL_STREAM_DRAW);
     const char* base = nullptr;  // offsets into the buffer
+    // The shader only where the run needs it: one texture, or none, draws
+    // as the fixed pipeline did before.
+    const bool shader = program_ && (run_.unitCount > 1 || (run_.unitCount == 1 && run_.hasFlat));
+    const bool flat = run_.unitCount == 0;
     glVertexPointer(2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, x));
-    glTexCoordPointer(3, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, u));
+    glTexCoordPointer(shader ? 3 : 2, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, u));
     glColorPointer(4, GL_FLOAT, sizeof(Vertex), base + offsetof(Vertex, r));
     glEnableClientState(GL_COLOR_ARRAY);
     glBlendFunc(run_.source, run_.destination);
 
-    const bool flat = program_ == 0 && run_.flat;
-    if (program_) {
+    if (shader) {
         glUseProgram(program_);
         for (int i = run_.unitCount - 1; i >= 0; --i) {
             glActiveTexture(GL_TEXTURE0 + i);
@@ -246,7 +292,7 @@ void KVQuadBatch::draw()
     glDrawElements(GL_TRIANGLES, quads_ * 6, GL_UNSIGNED_SHORT, nullptr);
 
     // Back to the game view's state.
-    if (program_)
+    if (shader)
         glUseProgram(0);
     if (flat)
         glEnable(GL_TEXTURE_2D);
@@ -263,7 +309,11 @@ void KVFlushQuads()
 
 void KVDeleteTexture(uint32_t texture)
 {
-    KVFlushQuads();
-    if (texture != 0)
-        glDeleteTextures(1, &texture);
+    if (texture == 0)
+        return;
+    // Its name may come back for the next texture made.
+    KVQuadBatch& batch = KVQuadBatch::current();
+    if (batch.shows(texture))
+        batch.flush();
+    glDeleteTextures(1, &texture);
 }

@@ -1,10 +1,11 @@
 // Quads on their way to OpenGL. Drawing one quad at a time costs a dozen
 // calls and a draw, each revalidated by the driver; here quads are collected
 // on the CPU, corners already transformed, and drawn with one call per run of
-// quads that share a blend function. Up to kMaxUnits textures share a run:
-// each is bound to a texture unit of its own and a small shader picks the
-// unit per quad (without shaders, every texture and the flat colour get
-// runs of their own).
+// quads that share a blend function. Up to kMaxUnits textures and the flat
+// colour share a run: each texture is bound to a texture unit of its own and
+// a small shader picks the unit per quad (without shaders, every texture and
+// the flat colour get runs of their own). A run of one texture, or of the
+// flat colour alone, draws with the fixed pipeline, as single quads did.
 //
 // The quads are drawn with the matrices current when they are drawn, so
 // whoever changes the matrices, clears, reads pixels back, deletes a texture
@@ -34,8 +35,15 @@ public:
     // context is current.
     static KVQuadBatch& current();
 
-    // At most `units` textures per run (1: without shaders).
-    explicit KVQuadBatch(int units = kMaxUnits);
+    // How a run's quads choose their texture.
+    enum class Units {
+        automatic,  // the best the context has, as below
+        indexed,    // the quad's unit indexes an array of samplers (GLSL 4.00)
+        branched,   // one branch per unit (GLSL 1.20)
+        none,       // no shader: a run per texture
+    };
+
+    explicit KVQuadBatch(Units units = Units::automatic);
     ~KVQuadBatch();
     KVQuadBatch(const KVQuadBatch&) = delete;
     KVQuadBatch& operator=(const KVQuadBatch&) = delete;
@@ -50,10 +58,8 @@ public:
     void addQuad(const KVQuadTransform& transform, const float* corners);
     // Draws what was collected, with the current matrices.
     void flush();
-
-    int pendingQuads() const { return quads_; }
-    // Draw calls made since the batch was created.
-    long draws() const { return draws_; }
+    // Whether collected quads show the texture.
+    bool shows(uint32_t texture) const;
 
 private:
     struct Vertex {
@@ -70,12 +76,11 @@ private:
         uint32_t destination = 0;
         uint32_t units[kMaxUnits] = {};  // textures
         int unitCount = 0;
-        bool flat = false;  // without shaders: the run draws the flat colour
+        bool hasFlat = false;  // some quads show no texture
     };
 
     std::vector<Vertex> vertices_;
     int quads_ = 0;
-    long draws_ = 0;
     Run run_;
     // The style of the next quad.
     float unit_ = 0.0f;
@@ -86,12 +91,11 @@ private:
     uint32_t program_ = 0;
     uint32_t vertexBuffer_ = 0;
     uint32_t indexBuffer_ = 0;
-    int requestedUnits_;
+    Units units_;
     int maxUnits_ = 0;  // 0 until prepared; 1 without shaders
-    bool noShader_ = false;
 };
 
 // Draws the calling thread's collected quads.
 void KVFlushQuads();
-// Deletes a texture after drawing the quads that may still show it.
+// Deletes a texture, after drawing the collected quads if they show it.
 void KVDeleteTexture(uint32_t texture);

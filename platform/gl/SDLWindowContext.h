@@ -35,9 +35,20 @@ public:
     // Applies to the context current on the calling thread.
     static bool setSwapInterval(int interval);
 
+    // Full screen over the window's display (SDL's desktop full screen), or
+    // back to the window. Where nothing honours that request, an X server
+    // without a window manager (a kiosk, an arcade cabinet), SDL reports the
+    // display's size all the same while the window stays as it was; there
+    // the window itself is moved over the display, and back when full
+    // screen ends. False with the reason in *error when SDL refuses.
+    bool setFullScreen(bool fullScreen, std::string* error = nullptr);
+    bool isFullScreen() const;
+
 private:
     SDLWindowContext() = default;
 
     SDL_Window* window_ = nullptr;
     void* context_ = nullptr;  // SDL_GLContext
+    bool placedByHand_ = false;  // moved over the display without a window manager
+    int windowed_[4] = {};       // x, y, width, height to return to
 };

@@ -34,6 +34,7 @@ namespace XdgPaths {
 
 std::string dataHome() { return baseFolder("XDG_DATA_HOME", ".local/share"); }
 std::string cacheHome() { return baseFolder("XDG_CACHE_HOME", ".cache"); }
+std::string configHome() { return baseFolder("XDG_CONFIG_HOME", ".config"); }
 
 bool makeFolders(const std::string& path, std::string* error)
 {

@@ -9,6 +9,8 @@ namespace XdgPaths {
 std::string dataHome();
 // $XDG_CACHE_HOME, else ~/.cache (unpacked zipped games live here).
 std::string cacheHome();
+// $XDG_CONFIG_HOME, else ~/.config (controller mappings live here).
+std::string configHome();
 
 // Creates the folder and its parents; false with *error set on failure.
 bool makeFolders(const std::string& path, std::string* error);

@@ -21,6 +21,9 @@ constexpr double kButtonHeight = 36;
 constexpr double kTitleSize = 17;
 constexpr double kFieldTextSize = 18;
 constexpr double kButtonTextSize = 16;
+constexpr double kGridCellWidth = 40;   // at most
+constexpr double kGridCellHeight = 32;  // at most
+constexpr double kGridSmallestCell = 14;
 constexpr const char* kFont = "LucidaGrande";
 
 struct Color {
@@ -109,7 +112,18 @@ KVKeyboardInputViewController::Layout KVKeyboardInputViewController::layout(KVSi
     l.field = {kMargin, l.bar.y - 24 - kFieldHeight, std::max(0.0, view.width - 2 * kMargin), kFieldHeight};
     l.button = {std::max(kMargin, view.width - kMargin - kButtonWidth), l.field.y - kMargin - kButtonHeight,
                 kButtonWidth, kButtonHeight};
+    const double gridTop = l.button.y - kMargin / 2;
+    const double width = std::min(view.width - 2 * kMargin, kGridCellWidth * GridColumns);
+    const double height = std::min(gridTop - kMargin, kGridCellHeight * GridRowCount);
+    if (width >= kGridSmallestCell * GridColumns && height >= kGridSmallestCell * GridRowCount)
+        l.grid = {(view.width - width) / 2, gridTop - height, width, height};
     return l;
+}
+
+KVPromptRect KVKeyboardInputViewController::gridCell(const Layout& layout, int column, int row)
+{
+    const double w = layout.grid.width / GridColumns, h = layout.grid.height / GridRowCount;
+    return {layout.grid.x + column * w, layout.grid.y + layout.grid.height - (row + 1) * h, w, h};
 }
 
 KVKeyboardInputViewController::KVKeyboardInputViewController() = default;
@@ -180,7 +194,7 @@ void KVKeyboardInputViewController::setInitialValue(const std::string& value)
 {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        text_ = value;
+        text_ = initialValue_ = value;
     }
     changed();
 }
@@ -198,6 +212,7 @@ void KVKeyboardInputViewController::addToDisplayView()
         shown_ = true;
         confirmed_ = false;
         marked_.clear();
+        gridColumn_ = gridRow_ = 0;
     }
     changed();
 }
@@ -301,6 +316,16 @@ std::string KVKeyboardInputViewController::markedText() const
 
 void KVKeyboardInputViewController::finishedEnteringText()
 {
+    finish(false);
+}
+
+void KVKeyboardInputViewController::cancel()
+{
+    finish(true);
+}
+
+void KVKeyboardInputViewController::finish(bool cancelled)
+{
     KVKeyboardInputSupport* delegate = nullptr;
     std::string text;
     {
@@ -309,12 +334,51 @@ void KVKeyboardInputViewController::finishedEnteringText()
             return;
         confirmed_ = true;
         delegate = delegate_;
-        text = text_;
+        text = cancelled ? initialValue_ : text_;
     }
     // Recorded before the delegate answers: the answer restarts the game.
-    edited(Edit::confirm, text);
+    edited(cancelled ? Edit::cancel : Edit::confirm, text);
     if (delegate)
         delegate->keyboardInputDidFinish(*this, text);
+}
+
+void KVKeyboardInputViewController::setShowsCharacterGrid(bool shows)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (showsGrid_ == shows)
+            return;
+        showsGrid_ = shows;
+    }
+    changed();
+}
+
+bool KVKeyboardInputViewController::showsCharacterGrid() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return showsGrid_;
+}
+
+void KVKeyboardInputViewController::moveGridSelection(int columns, int rows)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!shown_)
+            return;
+        gridColumn_ = ((gridColumn_ + columns) % GridColumns + GridColumns) % GridColumns;
+        gridRow_ = ((gridRow_ + rows) % GridRowCount + GridRowCount) % GridRowCount;
+    }
+    changed();
+}
+
+void KVKeyboardInputViewController::typeGridSelection()
+{
+    char c;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        c = GridRows[gridRow_][gridColumn_];
+    }
+    insertText(std::string(1, c));
 }
 
 bool KVKeyboardInputViewController::clickAt(KVPoint viewPoint)
@@ -333,16 +397,53 @@ void KVKeyboardInputViewController::releaseTextures()
     for (std::unique_ptr<Label>* label : {&title_, &field_, &markedLabel_, &button_})
         if (*label)
             (*label)->release();
+    for (auto& label : gridLabels_)
+        label->release();
+}
+
+void KVKeyboardInputViewController::drawGrid(const Layout& l, int column, int row, double sx, double sy)
+{
+    if (l.grid.width <= 0)
+        return;
+    if (gridLabels_.empty())
+        for (int i = 0; i < GridColumns * GridRowCount; ++i)
+            gridLabels_.push_back(std::make_unique<Label>());
+    glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_TEXTURE_2D);
+    fill(l.grid, kFieldBorder);
+    fill(inset(l.grid, 1), kWhite);
+    // The selected cell is framed.
+    const KVPromptRect selected = gridCell(l, column, row);
+    fill(selected, kAccent);
+    fill(inset(selected, 3), kWhite);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_SCISSOR_TEST);
+    const double fontSize = std::min(kFieldTextSize, l.grid.height / GridRowCount * 0.6);
+    for (int r = 0; r < GridRowCount; ++r)
+        for (int c = 0; c < GridColumns; ++c) {
+            const KVPromptRect cell = gridCell(l, c, r);
+            // The space shows as an open box.
+            const std::string character = GridRows[r][c] == ' ' ? "\xE2\x90\xA3" : std::string(1, GridRows[r][c]);
+            Label& label = *gridLabels_[r * GridColumns + c];
+            const KVTextSize size = label.prepare(character, fontSize, kFieldText);
+            glScissor(static_cast<GLint>(cell.x * sx), static_cast<GLint>(cell.y * sy),
+                      static_cast<GLsizei>(cell.width * sx), static_cast<GLsizei>(cell.height * sy));
+            label.drawAt(cell.x + (cell.width - size.width) / 2, cell.y + (cell.height - size.height) / 2);
+        }
 }
 
 bool KVKeyboardInputViewController::draw(KVSize drawable)
 {
     std::string prompt, text, marked;
     KVSize view;
-    bool shown;
+    bool shown, grid;
+    int column, row;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         shown = shown_;
+        grid = showsGrid_;
+        column = gridColumn_;
+        row = gridRow_;
         prompt = prompt_;
         text = text_;
         marked = marked_;
@@ -433,6 +534,9 @@ bool KVKeyboardInputViewController::draw(KVSize drawable)
     fill({caretX, l.field.y + 8, 2, l.field.height - 16}, kAccent);
     if (composing.width > 0)
         fill({textX + typed.width + 4, l.field.y + 9, std::max(0.0, composing.width - 8), 1}, kMarkedText);
+
+    if (grid)
+        drawGrid(l, column, row, sx, sy);
 
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();

@@ -1,5 +1,6 @@
 // The text prompt a game asks for: a bar with the prompt as its title, a
-// text field holding the answer, and a "Done" button. It covers its display
+// text field holding the answer, and a "Done" button; with a game
+// controller, a grid of characters to type from. It covers its display
 // view and is drawn with OpenGL over the game by the thread that draws.
 //
 // Edits and the confirmation come from the main thread; setPrompt and
@@ -11,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "player/common/KVViewGeometry.h"
 
@@ -29,6 +31,12 @@ struct KVPromptRect {
 class KVKeyboardInputViewController : public std::enable_shared_from_this<KVKeyboardInputViewController> {
 public:
     static constexpr const char* ConfirmTitle = "Done";
+    // The character grid, row by row (the first cell of the last row is a
+    // space).
+    static constexpr int GridColumns = 13;
+    static constexpr const char* GridRows[] = {"ABCDEFGHIJKLM", "NOPQRSTUVWXYZ", "abcdefghijklm",
+                                               "nopqrstuvwxyz", "0123456789.-_", " @!?,'&+#/:()"};
+    static constexpr int GridRowCount = sizeof(GridRows) / sizeof(GridRows[0]);
 
     // Where the parts lie in a view of that size, in points from the
     // bottom left.
@@ -36,8 +44,11 @@ public:
         KVPromptRect bar;
         KVPromptRect field;
         KVPromptRect button;
+        KVPromptRect grid;  // below the button; empty when the view is too small
     };
     static Layout layout(KVSize view);
+    // A cell of the character grid in the layout.
+    static KVPromptRect gridCell(const Layout& layout, int column, int row);
 
     KVKeyboardInputViewController();
     ~KVKeyboardInputViewController();
@@ -49,9 +60,9 @@ public:
     // Called after every visible change (any thread, no lock held).
     void setOnChange(std::function<void()> onChange);
     // What the field's user did, for recording input: text typed, the last
-    // character taken away, or the answer confirmed. Called after each edit
-    // that changed something, no lock held.
-    enum class Edit { insert, deleteBackward, confirm };
+    // character taken away, the answer confirmed, or the prompt cancelled.
+    // Called after each edit that changed something, no lock held.
+    enum class Edit { insert, deleteBackward, confirm, cancel };
     void setOnEdit(std::function<void(Edit edit, const std::string& text)> onEdit);
 
     void setPrompt(const std::string& prompt);
@@ -83,6 +94,16 @@ public:
     // The confirm action: hands the field's text to the delegate, once per
     // showing.
     void finishedEnteringText();
+    // Escape: hands the initial value back instead, as if nothing was typed.
+    void cancel();
+
+    // The character grid, for typing without a keyboard. Shown or not, it
+    // starts each showing at its first cell; moves wrap around its edges.
+    void setShowsCharacterGrid(bool shows);
+    bool showsCharacterGrid() const;
+    void moveGridSelection(int columns, int rows);
+    // Types the selected character.
+    void typeGridSelection();
     // A click at a point of the view (points from the bottom left); true
     // when it hit the confirm button (which then confirmed).
     bool clickAt(KVPoint viewPoint);
@@ -95,8 +116,10 @@ public:
 private:
     struct Label;
     void changed();
+    void finish(bool cancelled);
     void edited(Edit edit, const std::string& text);
     void releaseTextures();
+    void drawGrid(const Layout& layout, int column, int row, double scaleX, double scaleY);
 
     mutable std::mutex mutex_;
     KVKeyboardInputSupport* delegate_ = nullptr;
@@ -105,14 +128,19 @@ private:
     std::function<void(Edit, const std::string&)> onEdit_;
     std::string prompt_;
     std::string text_;
+    std::string initialValue_;
     std::string marked_;
     KVSize sizeFrame_;
     bool shown_ = false;
     bool confirmed_ = false;
+    bool showsGrid_ = false;
+    int gridColumn_ = 0;
+    int gridRow_ = 0;
 
     // Drawing thread only.
     std::unique_ptr<Label> title_;
     std::unique_ptr<Label> field_;
     std::unique_ptr<Label> markedLabel_;
     std::unique_ptr<Label> button_;
+    std::vector<std::unique_ptr<Label>> gridLabels_;
 };

@@ -156,8 +156,17 @@ KVSize KVLuaState::intendedDisplaySize()
 
 void KVLuaState::makeOpenALContextCurrent()
 {
-    if (S_)
-        SoundManager_MakeCurrent(SoundManager_FromLuaState(S_->L));
+    if (!S_)
+        return;
+    // The lookup goes through the Lua state, which the main thread may be
+    // running at this moment (a resize, leaving full screen).
+    const bool held = isLockedByCurrentThread();
+    if (!held)
+        lockStateServingMainThread();
+    void* manager = SoundManager_FromLuaState(S_->L);
+    if (!held)
+        unlockState();
+    SoundManager_MakeCurrent(manager);
 }
 
 void KVLuaState::freeGLAssets()

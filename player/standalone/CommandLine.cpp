@@ -42,6 +42,9 @@ const char* commandLineUsage()
            "  --stats          at exit, print the frame count, the median, 95th percentile\n"
            "                   and longest frame time, and the Lua memory in use\n"
            "  --pool           let Lua allocate from the pooled allocator\n"
+           "  --controller-help\n"
+           "                   show the game controller inputs, the mapping file format\n"
+           "                   and the key names a mapping may use\n"
            "  --help           show this text\n"
            "  --version        show the version\n";
 }
@@ -78,6 +81,8 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv)
             options.pool = true;
         } else if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
             options.help = true;
+        } else if (std::strcmp(arg, "--controller-help") == 0) {
+            options.controllerHelp = true;
         } else if (std::strcmp(arg, "--version") == 0) {
             options.version = true;
         } else if (std::strcmp(arg, "--frames") == 0) {

@@ -18,6 +18,7 @@ struct PlayerOptions {
     bool stats = false;              // one line of frame statistics at exit
     bool pool = false;               // Lua allocates from the pool allocator
     bool help = false;
+    bool controllerHelp = false;  // the controller mapping format and its names
     bool version = false;
     std::string bundle;  // a bundle folder or a .zip holding one; empty: the one around the program
 };

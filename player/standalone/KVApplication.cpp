@@ -76,7 +76,8 @@ bool KVApplication::runOnce(Delegate& delegate)
             terminate(1);
         }
     }
-    if (withEvents_) {
+    // Game controllers deliver events without a window too.
+    if (withEvents_ || SDL_WasInit(SDL_INIT_GAMECONTROLLER)) {
         // Polled, not waited for: SDL wakes a waiting loop by sending an X
         // event to the window, which fails fatally once the window is gone.
         SDL_Event event;

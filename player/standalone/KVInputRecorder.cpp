@@ -77,6 +77,8 @@ void KVInputRecorder::promptEdit(long frame, KVKeyboardInputViewController::Edit
         write(frame, "keydown delete");
     else if (edit == Edit::confirm)
         write(frame, "keydown return");
+    else if (edit == Edit::cancel)
+        write(frame, "keydown esc");
 }
 
 bool KVInputRecorder::finish(std::string* error)

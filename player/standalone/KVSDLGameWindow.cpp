@@ -44,13 +44,14 @@ void KVSDLGameWindow::setCenteredContentSize(KVSize size)
 
 void KVSDLGameWindow::setFullScreen(bool fullScreen)
 {
-    if (SDL_SetWindowFullscreen(window(), fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
-        KVLogLine("Window: cannot %s full screen: %s", fullScreen ? "enter" : "leave", SDL_GetError());
+    std::string error;
+    if (!context_->setFullScreen(fullScreen, &error))
+        KVLogLine("Window: cannot %s full screen: %s", fullScreen ? "enter" : "leave", error.c_str());
 }
 
 bool KVSDLGameWindow::isFullScreen() const
 {
-    return (SDL_GetWindowFlags(window()) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+    return context_->isFullScreen();
 }
 
 void KVSDLGameWindow::prepareDrawingThread()

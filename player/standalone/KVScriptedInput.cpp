@@ -125,6 +125,9 @@ bool KVScriptedInput::answerPrompt(KVKeyboardInputViewController& prompt)
         } else if (e->kind == Kind::KeyDown && e->text == "return") {
             prompt.finishedEnteringText();
             return true;
+        } else if (e->kind == Kind::KeyDown && e->text == "esc") {
+            prompt.cancel();
+            return true;
         }
     }
     return false;

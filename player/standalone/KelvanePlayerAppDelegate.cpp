@@ -53,6 +53,13 @@ void ignoringLuaErrors(const char* what, Call call)
     }
 }
 
+// A run that cannot start says why in one line.
+bool refuse(const std::string& error)
+{
+    std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
+    return false;
+}
+
 }  // namespace
 
 KelvanePlayerAppDelegate::KelvanePlayerAppDelegate(KVApplication& app, const GameBundle& bundle,
@@ -86,33 +93,20 @@ std::string KelvanePlayerAppDelegate::savePath() const
 
 bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
 {
-    if (!options_.input.empty()) {
-        std::string error;
-        scriptedInput_ = KVScriptedInput::load(options_.input, &error);
-        if (!scriptedInput_) {
-            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
-            return false;
-        }
-    }
-    if (!options_.record.empty()) {
-        std::string error;
-        inputRecorder_ = KVInputRecorder::create(options_.record, &error);
-        if (!inputRecorder_) {
-            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
-            return false;
-        }
-    }
+    // The files the run reads and writes first: a run that cannot have
+    // them does not start.
+    std::string error;
+    if (!options_.input.empty() && !(scriptedInput_ = KVScriptedInput::load(options_.input, &error)))
+        return refuse(error);
+    if (!options_.record.empty() && !(inputRecorder_ = KVInputRecorder::create(options_.record, &error)))
+        return refuse(error);
     if (!options_.video.empty()) {
         // Before any OpenAL call: the sound is mixed for the film.
-        std::string error;
         KVVideoRecorder::Options video;
         video.dropWhenBehind = !options_.headless;
         video.playSound = !options_.headless;
-        videoRecorder_ = KVVideoRecorder::create(options_.video, video, &error);
-        if (!videoRecorder_) {
-            std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
-            return false;
-        }
+        if (!(videoRecorder_ = KVVideoRecorder::create(options_.video, video, &error)))
+            return refuse(error);
     }
 
     // The bundle's own pictures ("image_missing.png") before the player's.
@@ -123,7 +117,6 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
     KVLocalizedStrings::setMainTable(std::make_shared<const KVLocalizedStrings>(KVLocalizedStrings::forResources(
         bundle_.resourcesPath(), KVLocalizedStrings::preferredLanguages())));
 
-    std::string error;
     const KVSize loading{LoadingWidth, LoadingHeight};
     if (options_.headless) {
         auto offscreen = KVOffscreenGameWindow::create(static_cast<int>(loading.width),
@@ -138,10 +131,8 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         sdlWindow_ = sdl.get();
         window_ = std::move(sdl);
     }
-    if (!window_) {
-        std::fprintf(stderr, "kelvane-player: %s\n", error.c_str());
-        return false;
-    }
+    if (!window_)
+        return refuse(error);
     contextOnMainThread_ = true;
 
     startFullScreen_ = options_.fullScreen.value_or(bundle_.info().boolean("KVStartFullscreen", false));
@@ -170,6 +161,15 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
         SDL_ShowWindow(sdlWindow_->window());
         SDL_RaiseWindow(sdlWindow_->window());
         SDL_StartTextInput();
+    }
+
+    // Game controllers, when their subsystem is up (windowed runs, tests).
+    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) {
+        controllers_.setMapping(KVControllerMapping::load(XdgPaths::configHome() + "/kelvane-player", bundleName()));
+        controllers_.setPromptSource([this]() -> KVKeyboardInputViewController* {
+            return isShowingPrompt() ? &keyboardInputSupport_->keyboardInputViewController() : nullptr;
+        });
+        controllers_.setWindow(sdlWindow_ ? sdlWindow_->window() : nullptr);
     }
 
     gamePath_ = bundle_.projectPath();
@@ -405,7 +405,8 @@ void KelvanePlayerAppDelegate::servePrompt()
     }
     if (scriptedInput_ && scriptedInput_->answerPrompt(prompt))
         return;
-    if (options_.headless) {
+    // A controller can answer it; otherwise a headless run never waits.
+    if (options_.headless && !controllers_.hasControllers()) {
         KVLogLine("KeyboardInput: no scripted answer (text, then keydown return); confirming \"%s\"",
                   prompt.text().c_str());
         prompt.finishedEnteringText();
@@ -431,6 +432,9 @@ bool KelvanePlayerAppDelegate::promptEvent(const SDL_Event& event)
         if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
             if (!event.key.repeat)
                 prompt.finishedEnteringText();
+        } else if (key == SDLK_ESCAPE) {
+            if (!event.key.repeat)
+                prompt.cancel();
         } else if (key == SDLK_BACKSPACE) {
             if (prompt.markedText().empty())
                 prompt.deleteBackward();
@@ -455,6 +459,7 @@ bool KelvanePlayerAppDelegate::promptEvent(const SDL_Event& event)
 
 void KelvanePlayerAppDelegate::tick(double now)
 {
+    controllers_.update(now);
     servePrompt();
     if (!contextOnMainThread_ || !introViewController_ || !sdlWindow_)
         return;
@@ -515,6 +520,7 @@ void KelvanePlayerAppDelegate::playGame()
     // input) sees the window size in between.
     if (startFullScreen_)
         gameView_->setFullScreen(true);
+    controllers_.setGameView(gameView_.get());
     gameView_->playWaitUntilDone(false);
 }
 
@@ -545,6 +551,7 @@ void KelvanePlayerAppDelegate::applicationWillTerminate()
     if (terminated_)
         return;
     terminated_ = true;
+    controllers_.setGameView(nullptr);
     if (fullScreenObserver_) {
         KVNotificationCenter::defaultCenter().removeObserver(*fullScreenObserver_);
         fullScreenObserver_.reset();
@@ -583,7 +590,7 @@ void KelvanePlayerAppDelegate::keyEvent(const SDL_Event& event)
         // Modifiers typed into the prompt stay there; the game sees the
         // change with its next modifier event.
         if (!key.repeat && !isShowingPrompt())
-            gameView_->flagsChanged(KVSDLInputTranslator::modifierFlags(key.keysym.mod));
+            gameView_->flagsChanged(KVSDLInputTranslator::modifierFlags(key.keysym.mod) | controllers_.modifierFlags());
         return;
     }
     // F11 and Alt+Enter belong to the player, not the game.
@@ -666,6 +673,8 @@ void KelvanePlayerAppDelegate::handleEvent(const SDL_Event& event)
         }
         return;
     }
+    if (controllers_.handleEvent(event))
+        return;
     // Input reaches the game once it plays.
     if (!gameView_ || !playing_)
         return;

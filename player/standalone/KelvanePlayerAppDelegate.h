@@ -19,6 +19,7 @@
 #include "player/common/KVThreadedGameView.h"
 #include "player/standalone/CommandLine.h"
 #include "player/standalone/KVApplication.h"
+#include "player/standalone/KVControllerRouter.h"
 #include "player/standalone/KVFrameStats.h"
 #include "player/standalone/KVInputRecorder.h"
 #include "player/standalone/KVIntroViewController.h"
@@ -72,6 +73,7 @@ public:
     KVLuaState* luaState() const { return luaState_.get(); }
     bool isPlaying() const { return playing_; }
     KVKeyboardInputSupport* keyboardInputSupport() const { return keyboardInputSupport_.get(); }
+    const KVControllerRouter& controllers() const { return controllers_; }
 
 private:
     void gameDidEnd();
@@ -118,5 +120,6 @@ private:
     std::unique_ptr<KVVideoRecorder> videoRecorder_;
     KVFrameStats stats_;
     KVSDLInputTranslator translator_;
+    KVControllerRouter controllers_;
     std::set<int> playerKeysDown_;  // scancodes of presses the player kept for itself
 };

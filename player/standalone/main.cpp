@@ -9,6 +9,7 @@
 #include "player/common/GameLocator.h"
 #include "player/standalone/CommandLine.h"
 #include "player/standalone/KVApplication.h"
+#include "player/standalone/KVControllerMapping.h"
 #include "player/standalone/KelvanePlayerAppDelegate.h"
 
 int main(int argc, char** argv)
@@ -23,6 +24,10 @@ int main(int argc, char** argv)
     const PlayerOptions& options = *parsed.options;
     if (options.help) {
         std::fputs(commandLineUsage(), stdout);
+        return 0;
+    }
+    if (options.controllerHelp) {
+        std::fputs(KVControllerMapping::help().c_str(), stdout);
         return 0;
     }
     if (options.version) {
@@ -52,6 +57,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "kelvane-player: cannot open a window: %s\n", SDL_GetError());
             return 1;
         }
+        // Headless runs stay repeatable: controllers only reach a window.
+        if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+            std::fprintf(stderr, "kelvane-player: no game controllers: %s\n", SDL_GetError());
     }
     int status;
     {

@@ -14,7 +14,7 @@ TEST(Install, PutsThePlayerItsResourcesAMenuEntryAndAnIconWhereDesktopsLook)
     ASSERT_EQ(install.status, 0) << install.out << install.err;
 
     for (const char* file : {"bin/kelvane-player", "bin/kvluac", "share/kelvane-player/image_missing.png",
-                             "share/kelvane-player/fonts.conf",
+                             "share/kelvane-player/fonts.conf", "share/man/man6/kelvane-player.6.gz",
                              "share/kelvane-player/examples/Demo.app/Contents/Resources/engine64.luo"})
         EXPECT_TRUE(fileExists(prefix + "/" + file)) << file;
 

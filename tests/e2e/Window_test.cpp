@@ -6,6 +6,8 @@
 
 #include <SDL2/SDL_image.h>
 
+#include <filesystem>
+
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -14,6 +16,7 @@ namespace {
 const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
 const std::string kBundle = std::string(KV_TEST_DATA_DIR) + "/bundles/PlayerInput.app";
 const std::string kSession = std::string(KV_TEST_DATA_DIR) + "/../e2e/window-session.sh";
+const std::string kFullScreenSession = std::string(KV_TEST_DATA_DIR) + "/../e2e/fullscreen-session.sh";
 
 // The path of xvfb-run, or "" when it is not installed.
 std::string xvfbRun()
@@ -180,6 +183,81 @@ TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
     EXPECT_EQ(pixelAt(shots + "prompt.png", 400 + 370, 240 + 130), "41 112 230");
     EXPECT_EQ(darkPixelsIn(shots + "prompt.png", 400 + 34, 240 + 72, 100, 32), 0) << "an empty field (the caret left of it)";
     EXPECT_GT(darkPixelsIn(shots + "typed.png", 400 + 34, 240 + 72, 100, 32), 40) << "the typed name shows";
+}
+
+// A 480 x 320 game filled by a picture with red, green, blue and yellow
+// quadrants (red top left) on a grey background.
+const char* kQuadrantsScript = R"(
+game = {attributes = {displaySize = {width = {_value = 480}, height = {_value = 320}}}}
+Project = {}
+function Project.new(class) return setmetatable({}, {__index = class}) end
+function Project.load(self, path) self.path = path end
+function Project.pathForImage(self, name) return self.path .. "/images/" .. name .. ".png" end
+function Project.pathForSound(self, name) return nil end
+function initEngine()
+  scene = scenegraph.scene.new(nil, assetManager.new())
+  local view = scene:createSpace(scenegraph.ortho2DSpace)
+  for port, value in pairs({near = -1, far = 1, width = 480, height = 320}) do view[port]:setValue(value, true) end
+  local grey = view:createNode(scenegraph.colorNode)
+  for _, port in ipairs({"r", "g", "b"}) do grey[port]:setValue(0.25, true) end
+  grey.a:setValue(1, true)
+  view:createNode(scenegraph.clearNode).color:setValue(grey.output)
+  local picture = view:createNode(scenegraph.imageLoaderNode)
+  picture.name:setValue("quad64", true)
+  local sprite = view:createNode(scenegraph.spriteNode)
+  sprite.image:setValue(picture.asset)
+  for port, value in pairs({x = 240, y = 160, width = 480, height = 320}) do sprite[port]:setValue(value, true) end
+end
+local frames = 0
+function update(dt)
+  frames = frames + 1
+  if frames % 30 == 0 then print("frame " .. frames) end
+  scene:render()
+end
+)";
+
+// On a 1280 x 1024 screen the game's 1.5 : 1 is letterboxed (game rows 85 to
+// 938) or cropped (columns -128 to 1407), whichever the game asks for; the
+// window manager or its absence changes nothing.
+TEST(WindowE2E, FullScreenFillsTheScreenWithOrWithoutAWindowManager)
+{
+    if (!haveXvfb())
+        GTEST_SKIP() << "xvfb-run is not installed";
+    const std::string grey = "64 64 64", red = "255 0 0", green = "0 255 0", blue = "0 0 255", yellow = "255 255 0";
+    struct Case {
+        const char* wm;
+        bool overscan;
+        std::vector<std::pair<std::pair<int, int>, std::string>> pixels;
+    };
+    const Case cases[] = {
+        {"none", false, {{{640, 40}, grey}, {{640, 984}, grey}, {{10, 95}, red}, {{1270, 95}, green},
+                         {{10, 928}, blue}, {{1270, 928}, yellow}}},
+        {"openbox", true, {{{5, 5}, red}, {{1275, 5}, green}, {{5, 1018}, blue}, {{1275, 1018}, yellow}}},
+    };
+    TempDir dir;
+    int session = 0;
+    for (const Case& c : cases) {
+        const std::string name = std::string(c.wm) + (c.overscan ? "-crop" : "-letterbox");
+        const std::string bundle = dir.file(name + "/Quadrants.app");
+        std::filesystem::create_directories(bundle + "/Contents/Resources/Quadrants.gameproj/images");
+        std::filesystem::copy_file(std::string(KV_TEST_DATA_DIR) +
+                                       "/bundles/Sprites.app/Contents/Resources/Sprites.gameproj/images/quad64.png",
+                                   bundle + "/Contents/Resources/Quadrants.gameproj/images/quad64.png");
+        writeFile(bundle + "/Contents/Resources/engine64.luo", kQuadrantsScript);
+        writeFile(bundle + "/Contents/Info.plist",
+                  std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleName</key>"
+                              "<string>Quadrants</string><key>KVOverscan</key><") +
+                      (c.overscan ? "true" : "false") + "/></dict></plist>");
+        const int display = 200 + (static_cast<int>(getpid()) % 300) * 8 + 4 + session++;
+        const std::string out = dir.file(name);
+        ProgramResult run = runProgram({xvfbRun(), "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x1024x24",
+                                        "/bin/bash", kFullScreenSession, kPlayer, bundle, out, c.wm},
+                                       {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
+        ASSERT_EQ(readFile(out + "/status"), "0\n") << name << run.err << readFile(out + "/stderr");
+        for (const auto& [at, rgb] : c.pixels)
+            EXPECT_EQ(pixelAt(out + "/screen.png", at.first, at.second), rgb)
+                << name << " at " << at.first << "," << at.second;
+    }
 }
 
 }  // namespace

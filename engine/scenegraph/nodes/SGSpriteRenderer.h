@@ -1,6 +1,6 @@
 // The strategy a sprite draws with, chosen from its image and wrapping
-// modes. Renderers assume the game view's drawing state and leave it as
-// they found it.
+// modes. Renderers hand their quads to the calling thread's quad batch, in
+// the style the sprite set there.
 #pragma once
 
 #include "engine/scenegraph/nodes/SGSpriteDrawParams.h"

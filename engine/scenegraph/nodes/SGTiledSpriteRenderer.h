@@ -25,8 +25,8 @@ public:
 
 protected:
     // Transforms to the rectangle's centre (x, y; width and height are the
-    // half sizes), turns by the angle, moves by the origin offset and draws
-    // the array.
+    // half sizes), turns by the angle, moves by the origin offset and hands
+    // the array's cells to the quad batch.
     void drawVertexArray(const SGImage& image, const SGRect& rect, const float& angle);
     // Room for count vertices, or false (and nothing) when count is
     // unreasonable.

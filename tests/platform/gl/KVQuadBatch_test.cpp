@@ -1,6 +1,5 @@
-// Quads collected and drawn in runs, with and without the shader that lets
-// textures share a run, checked by pixels under a camera of one unit per
-// pixel.
+// Quads collected and drawn in runs, with each way of letting textures share
+// a run and without, checked by pixels under a camera of one unit per pixel.
 #include <GL/gl.h>
 
 #include "platform/gl/KVQuadBatch.h"
@@ -28,6 +27,12 @@ void quad(KVQuadBatch& batch, float x, float y, float w, float h)
     batch.addQuad(KVQuadTransform{}, corners);
 }
 
+std::string unitsName(const ::testing::TestParamInfo<KVQuadBatch::Units>& info)
+{
+    const char* names[] = {"automatic", "indexed", "branched", "none"};
+    return names[static_cast<int>(info.param)];
+}
+
 GLint integer(GLenum name)
 {
     GLint value = 0;
@@ -37,7 +42,7 @@ GLint integer(GLenum name)
 
 }  // namespace
 
-class KVQuadBatchTest : public GLTest, public ::testing::WithParamInterface<int> {
+class KVQuadBatchTest : public GLTest, public ::testing::WithParamInterface<KVQuadBatch::Units> {
 protected:
     void SetUp() override
     {
@@ -152,4 +157,24 @@ TEST_P(KVQuadBatchTest, DrawsInAContextMadeAfterItsFirstDraw)
     ASSERT_TRUE(context()->makeCurrent());
 }
 
-INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest, ::testing::Values(KVQuadBatch::kMaxUnits, 1));
+// A texture deleted while quads still show it (a text drawn, then typeset
+// anew): they are drawn first, not with whatever takes over its name.
+TEST_F(KVQuadBatchTest, DeletingATextureDrawsTheQuadsThatShowItFirst)
+{
+    KVQuadBatch& batch = KVQuadBatch::current();
+    const GLuint old = texture(255, 0, 0);
+    batch.setStyle(old, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
+    quad(batch, 0, 0, 4, 4);
+    KVDeleteTexture(old);
+    const GLuint next = texture(0, 255, 0);
+    batch.setStyle(next, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
+    quad(batch, 10, 0, 4, 4);
+    EXPECT_EQ(at(2, 2), (Pixel{255, 0, 0, 255}));
+    EXPECT_EQ(at(12, 2), (Pixel{0, 255, 0, 255}));
+    glDeleteTextures(1, &next);
+}
+
+INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest,
+                         ::testing::Values(KVQuadBatch::Units::indexed, KVQuadBatch::Units::branched,
+                                           KVQuadBatch::Units::none),
+                         unitsName);

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# One run of the player started with --fullscreen inside an X server
+# (xvfb-run), with a window manager or on the bare server as a kiosk has it;
+# a screenshot of the whole screen once the game has drawn for a while.
+#   fullscreen-session.sh PLAYER BUNDLE OUT WM      (WM: openbox or none)
+set -u
+player=$1
+bundle=$2
+out=$3
+wm=$4
+mkdir -p "$out"
+export XDG_DATA_HOME="$out/data" XDG_CACHE_HOME="$out/cache" XDG_CONFIG_HOME="$out/config" ALSOFT_DRIVERS=null
+
+if [ "$wm" = openbox ]; then
+  openbox > /dev/null 2>&1 &
+  wmpid=$!
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+    sleep 0.1
+  done
+fi
+
+"$player" --fullscreen --save-dir "$out/save" "$bundle" > "$out/stdout" 2> "$out/stderr" &
+pid=$!
+trap 'kill $pid ${wmpid:-} 2>/dev/null' EXIT
+# The script prints every 30th frame; a window manager resizes in between.
+for _ in $(seq 300); do
+  grep -qx "frame 60" "$out/stdout" && break
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.1
+done
+import -window root "$out/screen.png"
+kill -TERM $pid
+wait $pid
+echo $? > "$out/status"
