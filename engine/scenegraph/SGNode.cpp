@@ -1,45 +1,12 @@
 #include "engine/scenegraph/SGNode.h"
 
-#include <mutex>
-#include <unordered_set>
-
 #include "engine/scenegraph/ports/SGPort.h"
 
-namespace {
-
-// Never destroyed, so nodes that die during static destruction still find it.
-struct LiveNodes {
-    std::mutex mutex;
-    std::unordered_set<const void*> nodes;
-};
-
-LiveNodes& liveNodes()
-{
-    static LiveNodes* live = new LiveNodes();
-    return *live;
-}
-
-}  // namespace
-
-SGNode::SGNode(uint32_t classFlags) : classFlags_(classFlags)
-{
-    LiveNodes& live = liveNodes();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    live.nodes.insert(this);
-}
+SGNode::SGNode(uint32_t classFlags) : classFlags_(classFlags), ticket_(SGLiveNodes::enter(this)) {}
 
 SGNode::~SGNode()
 {
-    LiveNodes& live = liveNodes();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    live.nodes.erase(this);
-}
-
-bool SGNode::isLive(const void* node)
-{
-    LiveNodes& live = liveNodes();
-    std::lock_guard<std::mutex> lock(live.mutex);
-    return live.nodes.count(node) != 0;
+    SGLiveNodes::leave(ticket_);
 }
 
 void SGNode::compute() {}
@@ -57,15 +24,22 @@ void SGNode::update()
     compute();
 }
 
+uint32_t SGNode::nextPortBit()
+{
+    const uint32_t index = declaredPorts_ < 31 ? declaredPorts_ : 31;
+    ++declaredPorts_;
+    return 1u << index;
+}
+
 void SGNode::addOutputPort(SGPort* port, SGPortValueType type)
 {
-    port->declare(this, type);
+    port->declare(this, type, nextPortBit());
     outputPorts_.push_back(port);
 }
 
 void SGNode::addInputPort(SGPort* port, SGPortValueType type)
 {
-    port->declare(this, type);
+    port->declare(this, type, nextPortBit());
     for (SGPort* output : outputPorts_)
         port->addDestPort(output);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "engine/scenegraph/SGLiveNodes.h"
 #include "engine/scenegraph/SGObject.h"
 #include "engine/scenegraph/SGTypes.h"
 
@@ -32,6 +33,20 @@ public:
     void addOutputPort(SGPort* port, SGPortValueType type);
     void addInputPort(SGPort* port, SGPortValueType type);
 
+    // Which ports were written (with notice or without), connected or
+    // disconnected since the node last took the set: port i of the node's
+    // declarations is bit i (the last bit also stands for every later port).
+    // All are set when the node is made. A node that reads only these, and
+    // the ports fed by another node, sees what a node reading every port sees.
+    uint32_t changedPorts() const { return changedPorts_; }
+    uint32_t takeChangedPorts()
+    {
+        const uint32_t changed = changedPorts_;
+        changedPorts_ = 0;
+        return changed;
+    }
+    void notePortChanged(uint32_t bit) { changedPorts_ |= bit; }
+
     bool isDirty() const { return dirty_; }
     void setDirty(bool dirty) { dirty_ = dirty; }
     uint32_t classFlags() const { return classFlags_; }
@@ -39,12 +54,17 @@ public:
     bool isRenderNode() const { return (classFlags_ & SGRenderNodeFlag) != 0; }
     const std::vector<SGPort*>& outputPorts() const { return outputPorts_; }
 
-    // Whether a node lives at this address: script handles borrow nodes, so
-    // a handle may outlive its node.
-    static bool isLive(const void* node);
+    // What script handles keep to find the node again (SGLiveNodes::find),
+    // since a handle may outlive its node.
+    SGLiveNodes::Ticket ticket() const { return ticket_; }
 
 private:
+    uint32_t nextPortBit();
+
     bool dirty_ = true;
+    uint32_t changedPorts_ = ~0u;
+    uint32_t declaredPorts_ = 0;
     uint32_t classFlags_;
+    SGLiveNodes::Ticket ticket_;
     std::vector<SGPort*> outputPorts_;
 };

@@ -44,10 +44,10 @@ int attributeNode_gc(lua_State* L)
         lua_pop(L, 2);
         if (!isAttributeHandle)
             return 0;
-        SGNode** slot = static_cast<SGNode**>(lua_touserdata(L, index));
-        SGNode* node = *slot;
-        *slot = nullptr;
-        if (node && SGNode::isLive(node))
+        auto* handle = static_cast<SGNodeHandle*>(lua_touserdata(L, index));
+        SGNode* node = handle->node;
+        handle->node = nullptr;
+        if (node && SGLiveNodes::find(handle->ticket) == node)
             node->release();
         return 0;
     });

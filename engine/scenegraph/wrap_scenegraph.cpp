@@ -1,6 +1,7 @@
 #include "engine/scenegraph/wrap_scenegraph.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 #include "engine/scenegraph/SGNode.h"
@@ -84,22 +85,35 @@ const SGConst_reg nodeConstants[] = {
 
 const char* const nodeMetatables[] = {SG_NODE_MT, SG_ATTRIBUTE_NODE_MT, SG_RENDER_NODE_MT, SG_SPACE_MT};
 
+// Upvalues of the node index function.
+enum { kMetatableUpvalue = 1, kNodeConstantsUpvalue };
+
+// Whether argument 1 is a handle with the metatable this index function
+// serves (it can be called by hand with anything).
+bool isOwnHandle(lua_State* L)
+{
+    if (lua_type(L, 1) != LUA_TUSERDATA || lua_objlen(L, 1) < sizeof(SGNodeHandle) || !lua_getmetatable(L, 1))
+        return false;
+    const bool own = lua_rawequal(L, -1, lua_upvalueindex(kMetatableUpvalue)) != 0;
+    lua_pop(L, 1);
+    return own;
+}
+
 // __index of the node metatables: a port name gives a port handle for this
 // node (whether or not it has such a port); anything else is looked up in
 // the metatable (upvalue 1), which follows its own metatable chain.
 int node_index(lua_State* L)
 {
-    lua_getfield(L, LUA_REGISTRYINDEX, SG_NODE_CONSTANTS);
+    lua_settop(L, 2);
     lua_pushvalue(L, 2);
-    lua_rawget(L, -2);
-    if (lua_type(L, -1) == LUA_TNUMBER && lua_type(L, 1) == LUA_TUSERDATA) {
+    lua_rawget(L, lua_upvalueindex(kNodeConstantsUpvalue));
+    if (lua_type(L, -1) == LUA_TNUMBER && isOwnHandle(L)) {
         const int id = sg_toInt(L, -1);
-        SGNode** slot = static_cast<SGNode**>(lua_touserdata(L, 1));
-        sg_pushPort(L, slot ? *slot : nullptr, id);
+        sg_pushPort(L, static_cast<const SGNodeHandle*>(lua_touserdata(L, 1))->ticket, id);
         return 1;
     }
     lua_settop(L, 2);
-    lua_gettable(L, lua_upvalueindex(1));
+    lua_gettable(L, lua_upvalueindex(kMetatableUpvalue));
     return 1;
 }
 
@@ -114,7 +128,8 @@ void newNodeMetatable(lua_State* L, const char* name, const char* parent, const 
     }
     lua_loadFunctions_ext(L, functions);
     lua_pushvalue(L, -1);
-    lua_pushcclosure(L, node_index, 1);
+    luaL_getmetatable(L, SG_NODE_CONSTANTS);
+    lua_pushcclosure(L, node_index, 2);
     lua_setfield(L, -2, "__index");
 }
 
@@ -201,8 +216,9 @@ void sg_pushNode(lua_State* L, SGNode* node)
         metatable = SG_ATTRIBUTE_NODE_MT;
         ownsReference = true;
     }
-    SGNode** slot = static_cast<SGNode**>(lua_newuserdata(L, sizeof(SGNode*)));
-    *slot = node;
+    auto* handle = static_cast<SGNodeHandle*>(lua_newuserdata(L, sizeof(SGNodeHandle)));
+    handle->node = node;
+    handle->ticket = node->ticket();
     // Attribute handles own a reference, which their __gc gives back;
     // every other handle borrows its node from a space.
     if (ownsReference)
@@ -220,8 +236,9 @@ SGNode* sg_checkNode(lua_State* L, int index)
             isNodeHandle = isNodeHandle || hasMetatable(L, index, name);
     if (!isNodeHandle)
         KVThrowMisuse("expected a node, got %s", luaL_typename(L, index));
-    SGNode* node = *static_cast<SGNode**>(lua_touserdata(L, index));
-    if (!node || !SGNode::isLive(node))
+    const auto* handle = static_cast<const SGNodeHandle*>(lua_touserdata(L, index));
+    SGNode* node = handle->node;
+    if (!node || SGLiveNodes::find(handle->ticket) != node)
         KVThrowMisuse("the node no longer exists");
     return node;
 }
@@ -250,10 +267,10 @@ SGScene* sg_checkScene(lua_State* L, int index)
     return scene;
 }
 
-void sg_pushPort(lua_State* L, SGNode* node, int portID)
+void sg_pushPort(lua_State* L, SGLiveNodes::Ticket node, int portID)
 {
     lua_createtable(L, 2, 0);
-    lua_pushlightuserdata(L, node);
+    lua_pushlightuserdata(L, reinterpret_cast<void*>(static_cast<uintptr_t>(SGLiveNodes::pack(node))));
     lua_rawseti(L, -2, 1);
     lua_pushinteger(L, portID);
     lua_rawseti(L, -2, 2);
@@ -268,16 +285,17 @@ SGPort* sg_resolvePort(lua_State* L, int index)
         KVThrowMisuse("expected a port, got %s", luaL_typename(L, index));
     lua_rawgeti(L, index, 1);
     lua_rawgeti(L, index, 2);
-    void* pointer = lua_type(L, -2) == LUA_TLIGHTUSERDATA ? lua_touserdata(L, -2) : nullptr;
+    const bool hasTicket = lua_type(L, -2) == LUA_TLIGHTUSERDATA;
+    const auto ticket = SGLiveNodes::unpack(reinterpret_cast<uintptr_t>(lua_touserdata(L, -2)));
     const bool hasID = lua_type(L, -1) == LUA_TNUMBER;
     const int id = sg_toInt(L, -1);
     lua_pop(L, 2);
-    if (!pointer || !hasID)
+    if (!hasTicket || !hasID)
         KVThrowMisuse("expected a port, got a table that is not one");
     const char* name = SGPortIDName(id);
-    if (!SGNode::isLive(pointer))
+    SGNode* node = SGLiveNodes::find(ticket);
+    if (!node)
         KVThrowMisuse("the node of port '%s' no longer exists", name ? name : "?");
-    SGNode* node = static_cast<SGNode*>(pointer);
     if (SGPort* port = node->portForID(static_cast<SGPortID>(id)))
         return port;
     if (node->isKindOf(SGNodeClass::attributeNode))

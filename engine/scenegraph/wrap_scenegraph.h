@@ -5,6 +5,7 @@
 
 #include "engine/host/KVScriptMisuse.h"
 #include "engine/host/kv_lua.h"
+#include "engine/scenegraph/SGLiveNodes.h"
 #include "engine/scenegraph/SGTypes.h"
 
 class SGNode;
@@ -69,6 +70,13 @@ int sg_guardNumber(lua_State* L, const char* function, Body body)
 // `count` arguments read from the top of the stack.
 int sg_argFromTop(lua_State* L, int k, int count);
 
+// A node handle's userdata: the node pointer first (what other modules read
+// of any userdata), then the ticket that tells whether the node still lives.
+struct SGNodeHandle {
+    SGNode* node;
+    SGLiveNodes::Ticket ticket;
+};
+
 // Handles: a live node, scene or port of the kind asked for.
 void sg_pushNode(lua_State* L, SGNode* node);  // nil for null
 SGNode* sg_checkNode(lua_State* L, int index);
@@ -76,7 +84,9 @@ void sg_pushScene(lua_State* L, SGScene* scene);
 SGScene* sg_checkScene(lua_State* L, int index);
 SGScene** sg_checkSceneSlot(lua_State* L, int index);  // the slot of a live or deleted scene
 
-void sg_pushPort(lua_State* L, SGNode* node, int portID);
+// A port handle {node's ticket as a light userdata, port id}: a plain table
+// that borrows the node.
+void sg_pushPort(lua_State* L, SGLiveNodes::Ticket node, int portID);
 // The port a port handle names; its node must be live and have that port.
 SGPort* sg_resolvePort(lua_State* L, int index);
 

@@ -123,22 +123,32 @@ void SGParticleSystemNode::allocateParticles()
 
 void SGParticleSystemNode::updateParticleSystem()
 {
-    x_ = x.numberValue();
-    y_ = y.numberValue();
-    rotation_ = rotation.numberValue();
-    lifetime_ = lifetime.numberValue();
-    image_ = image.imageValue();
-    direction_ = direction.numberValue();
-    color_ = color.colorValue();
-    colorTarget_ = colorTarget.colorValue();
-    colorTransitionTime_ = colorTransitionTime.numberValue();
-    size_ = size.numberValue();
-    sizeTarget_ = sizeTarget.numberValue();
-    sizeTransitionTime_ = sizeTransitionTime.numberValue();
-    gravityX_ = gravityX.numberValue();
-    gravityY_ = gravityY.numberValue();
-    speed_ = speed.numberValue();
-    angularVelocity_ = angularVelocity.numberValue();
+    // The ports written since the last frame and those another node feeds;
+    // the rest still hold what was read before.
+    const uint32_t changed = takeChangedPorts();
+    auto read = [changed](SGNumberPort& port, float& value) {
+        if (port.needsReading(changed))
+            value = port.numberValue();
+    };
+    read(x, x_);
+    read(y, y_);
+    read(rotation, rotation_);
+    read(lifetime, lifetime_);
+    if (image.needsReading(changed))
+        image_ = image.imageValue();
+    read(direction, direction_);
+    if (color.needsReading(changed))
+        color_ = color.colorValue();
+    if (colorTarget.needsReading(changed))
+        colorTarget_ = colorTarget.colorValue();
+    read(colorTransitionTime, colorTransitionTime_);
+    read(size, size_);
+    read(sizeTarget, sizeTarget_);
+    read(sizeTransitionTime, sizeTransitionTime_);
+    read(gravityX, gravityX_);
+    read(gravityY, gravityY_);
+    read(speed, speed_);
+    read(angularVelocity, angularVelocity_);
 }
 
 void SGParticleSystemNode::generateParticles()

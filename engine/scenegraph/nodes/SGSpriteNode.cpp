@@ -53,23 +53,43 @@ SGPort* SGSpriteNode::portForID(SGPortID id)
 
 void SGSpriteNode::readPorts()
 {
+    // Only what was written since the last read, and what another node
+    // feeds (its value can change without a word): a script moving a sprite
+    // costs the two positions, not the fourteen ports.
+    const uint32_t changed = takeChangedPorts();
     const bool hadTexture = image_.textureWidth > 0;
-    color_ = color.colorValue();
-    image_ = image.imageValue();
-    x_ = x.numberValue();
-    y_ = y.numberValue();
-    halfWidth_ = width.numberValue() * 0.5f;
-    halfHeight_ = height.numberValue() * 0.5f;
-    angle_ = angle.numberValue();
-    blendMode_ = blendingMode.intValue();
-    horizontalWrapping_ = horizontalWrapping.intValue();
-    verticalWrapping_ = verticalWrapping.intValue();
-    horizontalAnchor_ = horizontalAnchor.intValue();
-    verticalAnchor_ = verticalAnchor.intValue();
+    if (color.needsReading(changed))
+        portColor_ = color.colorValue();
+    if (image.needsReading(changed))
+        image_ = image.imageValue();
+    if (x.needsReading(changed))
+        x_ = x.numberValue();
+    if (y.needsReading(changed))
+        y_ = y.numberValue();
+    if (width.needsReading(changed))
+        halfWidth_ = width.numberValue() * 0.5f;
+    if (height.needsReading(changed))
+        halfHeight_ = height.numberValue() * 0.5f;
+    if (angle.needsReading(changed))
+        angle_ = angle.numberValue();
+    if (blendingMode.needsReading(changed))
+        blendMode_ = blendingMode.intValue();
+    if (horizontalWrapping.needsReading(changed))
+        horizontalWrapping_ = horizontalWrapping.intValue();
+    if (verticalWrapping.needsReading(changed))
+        verticalWrapping_ = verticalWrapping.intValue();
+    if (horizontalAnchor.needsReading(changed))
+        horizontalAnchor_ = horizontalAnchor.intValue();
+    if (verticalAnchor.needsReading(changed))
+        verticalAnchor_ = verticalAnchor.intValue();
+    if (tileWidth.needsReading(changed))
+        tileWidth_ = tileWidth.intValue();
+    if (tileHeight.needsReading(changed))
+        tileHeight_ = tileHeight.intValue();
     // Signed values kept in the unsigned fields; renderers read them back
     // as signed.
-    image_.width = static_cast<uint32_t>(tileWidth.intValue());
-    image_.height = static_cast<uint32_t>(tileHeight.intValue());
+    image_.width = static_cast<uint32_t>(tileWidth_);
+    image_.height = static_cast<uint32_t>(tileHeight_);
 
     // Wrapping changes alone keep the renderer: the choice follows the
     // image gaining or losing a texture.
@@ -78,6 +98,7 @@ void SGSpriteNode::readPorts()
         createRenderer();
 
     premultipliedDraw_ = (hasTexture && image_.premultiplied != 0) ? 1 : 0;
+    color_ = portColor_;
     if (premultipliedDraw_) {
         color_.r *= color_.a;
         color_.g *= color_.a;

@@ -57,10 +57,13 @@ private:
     float halfWidth_ = 0.0f;
     float halfHeight_ = 0.0f;
     float angle_ = 0.0f;
-    SGColor color_;
+    SGColor color_;      // as drawn: premultiplied when the image is
+    SGColor portColor_;  // as the color port gave it
     int32_t blendMode_ = 0;
     int32_t horizontalWrapping_ = 0;
     int32_t verticalWrapping_ = 0;
     int32_t horizontalAnchor_ = 0;
     int32_t verticalAnchor_ = 0;
+    int32_t tileWidth_ = 0;
+    int32_t tileHeight_ = 0;
 };

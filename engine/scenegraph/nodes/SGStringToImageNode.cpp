@@ -1,5 +1,8 @@
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 
+#include <string>
+#include <utility>
+
 #include "engine/assets/KVEngineAssetManager.h"
 #include "platform/gl/KVQuadBatch.h"
 #include "platform/text/KVImageFromString.h"
@@ -45,21 +48,43 @@ void SGStringToImageNode::deleteTexture()
 
 void SGStringToImageNode::compute()
 {
-    const std::string textValue = text.stringValue();
-    const float size = fontSize.numberValue();
-    const int align = alignment.intValue();
-    const std::string fontValue = font.stringValue();
+    // Read what changed since the last rendering and note whether any of it
+    // reads differently: a script that sets the same text at every frame
+    // keeps its texture instead of having it typeset again.
+    const uint32_t changed = takeChangedPorts();
+    bool differs = !rendered_ || reload_;
+    auto update = [&differs](auto& cached, auto now) {
+        if (!(now == cached)) {
+            cached = std::move(now);
+            differs = true;
+        }
+    };
+    if (text.needsReading(changed))
+        update(text_, text.stringValue());
+    if (fontSize.needsReading(changed))
+        update(fontSize_, fontSize.numberValue());
+    if (alignment.needsReading(changed))
+        update(alignment_, alignment.intValue());
+    if (font.needsReading(changed))
+        update(font_, font.stringValue());
+    if (wrap.needsReading(changed))
+        update(wrap_, wrap.boolValue());
+    if (wrapWidth.needsReading(changed))
+        update(wrapWidth_, wrapWidth.numberValue());
+    if (wrapHeight.needsReading(changed))
+        update(wrapHeight_, wrapHeight.numberValue());
+    // A failed rendering (no texture) is tried again, whatever changed.
+    if (!differs && image.storedValue().textureWidth > 0)
+        return;
+    rendered_ = true;
+    reload_ = false;
 
     deleteTexture();
 
     SGImage result = SGImageNull;
-    if (!textValue.empty() && !fontValue.empty()) {
-        const bool wraps = wrap.boolValue();
-        const float frameWidth = wrapWidth.numberValue();
-        const float frameHeight = wrapHeight.numberValue();
-        result = KVImageFromString(textValue.c_str(), fontValue.c_str(), size, static_cast<KVTextAlignment>(align),
-                                   wraps, frameWidth, frameHeight);
-    }
+    if (!text_.empty() && !font_.empty())
+        result = KVImageFromString(text_.c_str(), font_.c_str(), fontSize_, static_cast<KVTextAlignment>(alignment_),
+                                   wrap_, wrapWidth_, wrapHeight_);
 
     if (result.textureWidth < 1) {
         image.setStoredValue(SGImageNull);
@@ -74,6 +99,7 @@ void SGStringToImageNode::compute()
 
 void SGStringToImageNode::reloadImage()
 {
+    reload_ = true;
     image.markAsDirty();
 }
 

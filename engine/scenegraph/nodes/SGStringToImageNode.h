@@ -1,8 +1,8 @@
 // Text as an image: renders its text input with the text rasterizer into a
 // texture, offered on the image output with the image's pixel size. It owns
 // that texture: the next render and the node's destruction delete it.
-// Rendering happens only in compute(), so once per change of the inputs,
-// when something reads an output.
+// Rendering happens only in compute(), so at most once per change of the
+// inputs, when something reads an output.
 #pragma once
 
 #include "engine/scenegraph/SGNode.h"
@@ -47,4 +47,14 @@ private:
     void deleteTexture();
 
     KVEngineAssetManager* assetManager_;
+    // The inputs as last read; the texture in hand shows them.
+    std::string text_;
+    std::string font_;
+    float fontSize_ = 0.0f;
+    int alignment_ = 0;
+    bool wrap_ = false;
+    float wrapWidth_ = 0.0f;
+    float wrapHeight_ = 0.0f;
+    bool rendered_ = false;
+    bool reload_ = false;  // the asset manager asked for a new rendering
 };

@@ -14,7 +14,11 @@ public:
     bool boolValue() override;
 
     void setValue(bool value);
-    void setStoredValue(bool value) { value_ = value; }
+    void setStoredValue(bool value)
+    {
+        value_ = value;
+        noteChanged();
+    }
     bool storedValue() const { return value_; }
 
 private:

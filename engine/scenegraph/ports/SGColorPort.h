@@ -11,7 +11,11 @@ public:
     SGColor colorValue() override;
 
     void setValue(const SGColor& value);
-    void setStoredValue(const SGColor& value) { value_ = value; }
+    void setStoredValue(const SGColor& value)
+    {
+        value_ = value;
+        noteChanged();
+    }
     const SGColor& storedValue() const { return value_; }
 
 private:

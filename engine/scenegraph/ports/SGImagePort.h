@@ -11,7 +11,11 @@ public:
     SGImage imageValue() override;
 
     void setValue(const SGImage& value);
-    void setStoredValue(const SGImage& value) { value_ = value; }
+    void setStoredValue(const SGImage& value)
+    {
+        value_ = value;
+        noteChanged();
+    }
     const SGImage& storedValue() const { return value_; }
 
 private:

@@ -13,7 +13,11 @@ public:
     bool boolValue() override;
 
     void setValue(int value);
-    void setStoredValue(int value) { value_ = value; }
+    void setStoredValue(int value)
+    {
+        value_ = value;
+        noteChanged();
+    }
     int storedValue() const { return value_; }
 
 private:

@@ -16,7 +16,11 @@ public:
     bool boolValue() override;
 
     void setValue(float value);
-    void setStoredValue(float value) { value_ = value; }
+    void setStoredValue(float value)
+    {
+        value_ = value;
+        noteChanged();
+    }
     float storedValue() const { return value_; }
 
 private:

@@ -68,6 +68,7 @@ void SGPort::setValue(SGPort* source)
     disconnect();
     source_ = source;
     source->addDestPort(this);
+    noteChanged();
 }
 
 void SGPort::disconnect()
@@ -77,6 +78,7 @@ void SGPort::disconnect()
         return;
     source_ = nullptr;
     source->removeDestPort(this);
+    noteChanged();
     if (SGNode* node = source->owner())
         node->release();
 }
@@ -102,6 +104,7 @@ void SGPort::markAsDirty()
     // The walk relies on everything downstream of a dirty node being dirty.
     // The marking flag ends it should the graph hold a loop of clean nodes
     // (a node's input fed from its own output).
+    noteChanged();
     if ((owner_ && owner_->isDirty()) || marking_)
         return;
     marking_ = true;
@@ -112,10 +115,17 @@ void SGPort::markAsDirty()
         owner_->setDirty(true);
 }
 
-void SGPort::declare(SGNode* owner, SGPortValueType type)
+void SGPort::declare(SGNode* owner, SGPortValueType type, uint32_t bit)
 {
     owner_ = owner;
     valueType_ = type;
+    bit_ = bit;
+}
+
+void SGPort::noteChanged()
+{
+    if (owner_)
+        owner_->notePortChanged(bit_);
 }
 
 void SGPort::updateOwner()

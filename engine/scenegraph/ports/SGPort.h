@@ -41,8 +41,16 @@ public:
     // that already are.
     void markAsDirty();
 
-    // Called by the node that declares the port.
-    void declare(SGNode* owner, SGPortValueType type);
+    // Called by the node that declares the port; `bit` is the port's bit in
+    // the node's set of changed ports.
+    void declare(SGNode* owner, SGPortValueType type, uint32_t bit);
+    uint32_t bit() const { return bit_; }
+    // Whether a node that took `changed` from its set of changed ports has
+    // to read this port again: it was written or (dis)connected since, or
+    // another node feeds it (whose value can change without a word).
+    bool needsReading(uint32_t changed) const { return (changed & bit_) != 0 || source_; }
+    // Tells the owner this port changed, without marking anything dirty.
+    void noteChanged();
 
     SGNode* owner() const { return owner_; }
     SGPortValueType valueType() const { return valueType_; }
@@ -58,6 +66,7 @@ private:
 
     SGNode* owner_ = nullptr;
     SGPortValueType valueType_ = SGPortValueType::NIL;
+    uint32_t bit_ = 0;
     std::vector<SGPort*> destinations_;
     SGPort* source_ = nullptr;
     bool marking_ = false;  // set while this port's dirty walk is under way

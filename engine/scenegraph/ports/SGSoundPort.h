@@ -11,7 +11,11 @@ public:
     SGSound soundValue() override;
 
     void setValue(const SGSound& value);
-    void setStoredValue(const SGSound& value) { value_ = value; }
+    void setStoredValue(const SGSound& value)
+    {
+        value_ = value;
+        noteChanged();
+    }
     const SGSound& storedValue() const { return value_; }
 
 private:

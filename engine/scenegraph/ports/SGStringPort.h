@@ -17,7 +17,11 @@ public:
     void setValue(const std::string& value);
     // Stores without marking anything dirty (a node's own outputs, or a
     // script write without notification).
-    void setStoredValue(const std::string& value) { value_ = value; }
+    void setStoredValue(const std::string& value)
+    {
+        value_ = value;
+        noteChanged();
+    }
     const std::string& storedValue() const { return value_; }
 
 private:

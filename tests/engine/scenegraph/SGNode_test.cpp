@@ -144,8 +144,9 @@ TEST(SGObject, DeletesItselfOnTheLastRelease)
     EXPECT_TRUE(node->isRetained());
     node->release();
     EXPECT_FALSE(died);
-    EXPECT_TRUE(SGNode::isLive(node));
+    const SGLiveNodes::Ticket ticket = node->ticket();
+    EXPECT_EQ(SGLiveNodes::find(ticket), node);
     node->release();
     EXPECT_TRUE(died);
-    EXPECT_FALSE(SGNode::isLive(node));
+    EXPECT_EQ(SGLiveNodes::find(ticket), nullptr);
 }

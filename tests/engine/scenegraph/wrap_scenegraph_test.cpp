@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "engine/host/kv_lua.h"
 #include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGAttributeNode.h"
 #include "engine/scenegraph/ports/SGIntegerPort.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
@@ -330,12 +332,24 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         deadSpace = dead:createSpace(scenegraph.space)
         dead:delete()
     )"), "");
+    // A new node takes the memory of one that died: the old handles must not
+    // reach it.
+    alignas(SGArithmeticNode) unsigned char memory[sizeof(SGArithmeticNode)];
+    SGNode* first = new (memory) SGArithmeticNode();
+    sg_pushNode(L, first);
+    lua_setglobal(L, "reused");
+    ASSERT_EQ(run("reusedPort = reused.input1"), "");
+    first->~SGNode();
+    SGNode* second = new (memory) SGArithmeticNode();
     const ScriptMisuseCase cases[] = {
         {"gone:compute()", "scenegraph.node.compute: the node no longer exists", ""},
         {"gone:getLayer()", "scenegraph.renderNode.getLayer: the node no longer exists", "0"},
         {"gone:setLayer(3)", "scenegraph.renderNode.setLayer: the node no longer exists", ""},
         {"gonePort:value()", "scenegraph.port.value: the node of port 'color' no longer exists", ""},
         {"n.input1:setValue(gonePort)", "scenegraph.port.setValue: the node of port 'color' no longer exists", ""},
+        {"reused:compute()", "scenegraph.node.compute: the node no longer exists", ""},
+        {"reusedPort:value()", "scenegraph.port.value: the node of port 'input1' no longer exists", ""},
+        {"reused.input1:setValue(3)", "scenegraph.port.setValue: the node of port 'input1' no longer exists", ""},
         {"n.x:value()", "scenegraph.port.value: the node has no port 'x'", ""},
         {"n.colorTarget:setValue(1, true)", "scenegraph.port.setValue: the node has no port 'colorTarget'", ""},
         {"n.input1:connectToAttribute({ getNode = function() error('no node here', 0) end })",
@@ -361,6 +375,7 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         assert(n.output:value() == 2 and n.input1:value() == 2)
         assert(space:countRenderNodes() == 1 and clear:getLayer() == 0)
     )"), "");
+    second->~SGNode();
 }
 
 // Draws nothing here (no context needed): a render from the script

@@ -4,12 +4,14 @@
 
 #include <GL/gl.h>
 
+#include <functional>
 #include <string>
 
 #include "engine/assets/KVImageResources.h"
 #include "engine/assets/KVLoadImageFromFile.h"
 #include "engine/scenegraph/SGBlendMode.h"
 #include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/nodes/SGAttributeNode.h"
 #include "engine/scenegraph/nodes/SGColoredSpriteRenderer.h"
 #include "engine/scenegraph/nodes/SGFixedTexturedSpriteRenderer.h"
 #include "engine/scenegraph/nodes/SGHorizontalTiledSpriteRenderer.h"
@@ -356,6 +358,33 @@ TEST_F(SGSpriteNodeTest, RendererFollowsTheRulesAndSurvivesWrappingChanges)
     sprite->image.setValue(fakeImage(32));
     sprite->compute();
     EXPECT_TRUE(rendererIs<SGHorizontalTiledSpriteRenderer>(*sprite));
+}
+
+// A dirty sprite reads only the ports that changed, yet it sees every change
+// made since its last read: writes without notice, connections, values
+// changed upstream without notice, disconnections.
+TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
+{
+    auto* feed = new SGAttributeNode(SGPortValueType::NUMBER);
+    auto* feedValue = static_cast<SGNumberPort*>(feed->valuePort());
+    sprite->compute();
+    const struct {
+        std::function<void()> change;
+        float halfWidth, halfHeight;
+    } steps[] = {
+        {[&] { sprite->width.setStoredValue(40); }, 20, 0},
+        {[&] { sprite->height.setValue(feed->valuePort()); feedValue->setStoredValue(30); }, 20, 15},
+        {[&] { feedValue->setStoredValue(50); }, 20, 25},
+        {[&] { sprite->height.setStoredValue(8); sprite->height.disconnect(); }, 20, 4},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        sprite->x.setValue(sprite->x.storedValue() + 1);  // something that marks the sprite dirty
+        sprite->compute();
+        EXPECT_EQ(sprite->drawParams().halfWidth, step.halfWidth);
+        EXPECT_EQ(sprite->drawParams().halfHeight, step.halfHeight);
+    }
+    feed->release();
 }
 
 // The tiled array is rebuilt when its size, tile, texture, rect or anchor

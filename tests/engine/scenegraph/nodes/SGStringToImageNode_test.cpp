@@ -79,10 +79,13 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeAndDeletesItsOldTexture)
     EXPECT_EQ(node->width.numberValue(), static_cast<float>(first.width));
     EXPECT_EQ(node->height.numberValue(), static_cast<float>(first.height));
 
-    // Reading again renders nothing new.
+    // Reading again renders nothing new, nor does the same text set again.
     EXPECT_EQ(node->image.imageValue().texture, first.texture);
     EXPECT_EQ(node->width.numberValue(), static_cast<float>(first.width));
     EXPECT_FALSE(node->isDirty());
+    node->text.setValue("Score: 100");
+    EXPECT_EQ(node->image.imageValue().texture, first.texture);
+    EXPECT_TRUE(glIsTexture(first.texture));
 
     // A change renders once more at the next read, replacing the texture.
     node->fontSize.setValue(24.0f);
