@@ -140,7 +140,13 @@ TEST(Player, AnEngineScriptThatCannotBeLoadedEndsTheRunWithItsReason)
         EXPECT_NE(run.err.find("cannot start the game: " + bundle + "/Contents/Resources/" + c.reason),
                   std::string::npos)
             << run.err;
-        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        // One line of the player's own; a sanitizer build that lets the
+        // huge allocation fail adds a warning of its own ("==PID==...").
+        std::istringstream lines(run.err);
+        int ours = 0;
+        for (std::string line; std::getline(lines, line);)
+            ours += line.compare(0, 2, "==") != 0;
+        EXPECT_EQ(ours, 1) << run.err;
     }
 }
 
