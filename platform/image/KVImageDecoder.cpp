@@ -31,7 +31,18 @@ bool plausibleTGA(const uint8_t* data, size_t size)
         return false;
     const uint8_t colourMapType = data[1], type = data[2], depth = data[16];
     const bool knownType = type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
-    return colourMapType <= 1 && knownType && (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32);
+    if (!(colourMapType <= 1 && knownType && (depth == 8 || depth == 15 || depth == 16 || depth == 24 || depth == 32)))
+        return false;
+    // The decoder allocates the whole picture before reading it: a header
+    // must not ask for more than we take, nor, uncompressed, for more
+    // pixels than the file holds.
+    const long width = data[12] | data[13] << 8, height = data[14] | data[15] << 8;
+    const long pixels = width * height;
+    if (pixels == 0 || pixels > kMaxPixels)
+        return false;
+    const bool compressed = type >= 9;
+    const size_t colourMap = colourMapType ? size_t(data[5] | data[6] << 8) * ((data[7] + 7) / 8) : 0;
+    return compressed || size >= 18 + size_t(data[0]) + colourMap + size_t(pixels) * ((depth + 7) / 8);
 }
 
 }  // namespace
