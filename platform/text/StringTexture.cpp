@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
@@ -361,6 +362,10 @@ bool StringTexture::drawBitmap(int width, int height, std::vector<unsigned char>
         unsigned char* out = &rgba[static_cast<size_t>(row) * width * 4];
         for (int x = 0; x < width; ++x, out += 4) {
             const uint32_t pixel = in[x];
+            if (pixel == 0) {  // most of a text's bitmap
+                std::memset(out, 0, 4);
+                continue;
+            }
             const unsigned char* straight = unpremultiplied + (pixel >> 24) * 256;
             out[0] = straight[(pixel >> 16) & 0xff];
             out[1] = straight[(pixel >> 8) & 0xff];
