@@ -11,8 +11,7 @@
 #include <string>
 
 #include "engine/assets/KVEngineAssetManager.h"
-#include "engine/host/kv_lua.h"
-#include "engine/scenegraph/wrap_scenegraph.h"
+#include "engine/host/KVBinding.h"
 
 namespace {
 
@@ -21,13 +20,7 @@ const char kMetatable[] = "AssetManager.MT";
 // The userdata's pointer slot, or null when the value is not a manager.
 KVEngineAssetManager** managerSlot(lua_State* L, int index)
 {
-    void* block = lua_touserdata(L, index);
-    if (!block || !lua_getmetatable(L, index))
-        return nullptr;
-    luaL_getmetatable(L, kMetatable);
-    const bool isManager = lua_rawequal(L, -1, -2);
-    lua_pop(L, 2);
-    return isManager ? static_cast<KVEngineAssetManager**>(block) : nullptr;
+    return static_cast<KVEngineAssetManager**>(kvToUserdata(L, index, kMetatable));
 }
 
 // The live manager `fromTop` slots below the top (0: the top), or null after
@@ -63,13 +56,11 @@ bool readName(lua_State* L, int index, const char* function, std::string* name)
 template <typename Body>
 int withName(lua_State* L, const char* function, Body body)
 {
-    return sg_guard(L, function, [&] {
-        std::string name;
-        if (KVEngineAssetManager* manager = checkManager(L, 1, function))
-            if (readName(L, -1, function, &name))
-                body(*manager, name);
-        return 0;
-    });
+    std::string name;
+    if (KVEngineAssetManager* manager = checkManager(L, 1, function))
+        if (readName(L, -1, function, &name))
+            body(*manager, name);
+    return 0;
 }
 
 // Calls body(manager, names) with the manager below a name list: the list's
@@ -77,41 +68,37 @@ int withName(lua_State* L, const char* function, Body body)
 template <typename Body>
 int withNameList(lua_State* L, const char* function, Body body)
 {
-    return sg_guard(L, function, [&] {
-        KVEngineAssetManager* manager = checkManager(L, 1, function);
-        if (!manager)
-            return 0;
-        const int list = lua_gettop(L);
-        if (!lua_istable(L, list)) {
-            fprintf(stderr, "assetManager.%s: a name list must be a table, not %s; nothing done\n", function,
-                    luaL_typename(L, list));
-            return 0;
-        }
-        std::set<std::string> names;
-        lua_pushnil(L);
-        while (lua_next(L, list)) {
-            // Converted on a copy: lua_tolstring on the value itself would
-            // turn a number into a string in the table.
-            lua_pushvalue(L, -1);
-            std::string name;
-            if (readName(L, -1, function, &name))
-                names.insert(name);
-            lua_pop(L, 2);
-        }
-        body(*manager, names);
+    KVEngineAssetManager* manager = checkManager(L, 1, function);
+    if (!manager)
         return 0;
-    });
+    const int list = lua_gettop(L);
+    if (!lua_istable(L, list)) {
+        fprintf(stderr, "assetManager.%s: a name list must be a table, not %s; nothing done\n", function,
+                luaL_typename(L, list));
+        return 0;
+    }
+    std::set<std::string> names;
+    lua_pushnil(L);
+    while (lua_next(L, list)) {
+        // Converted on a copy: lua_tolstring on the value itself would
+        // turn a number into a string in the table.
+        lua_pushvalue(L, -1);
+        std::string name;
+        if (readName(L, -1, function, &name))
+            names.insert(name);
+        lua_pop(L, 2);
+    }
+    body(*manager, names);
+    return 0;
 }
 
 // Calls body(manager) with the manager on top.
 template <typename Body>
 int withManager(lua_State* L, const char* function, Body body)
 {
-    return sg_guard(L, function, [&] {
-        if (KVEngineAssetManager* manager = checkManager(L, 0, function))
-            return body(*manager);
-        return 0;
-    });
+    if (KVEngineAssetManager* manager = checkManager(L, 0, function))
+        return body(*manager);
+    return 0;
 }
 
 // A table of the map's names, ascending, at integer keys from 0.
@@ -129,42 +116,36 @@ int pushNames(lua_State* L, const Map& assets)
 
 int am_new(lua_State* L)
 {
-    return sg_guard(L, "new", [L] {
-        auto** slot = static_cast<KVEngineAssetManager**>(lua_newuserdata(L, sizeof(KVEngineAssetManager*)));
-        *slot = nullptr;
-        luaL_getmetatable(L, kMetatable);
-        lua_setmetatable(L, -2);
-        *slot = new KVEngineAssetManager(L);
-        return 1;
-    });
+    auto** slot = static_cast<KVEngineAssetManager**>(lua_newuserdata(L, sizeof(KVEngineAssetManager*)));
+    *slot = nullptr;
+    luaL_getmetatable(L, kMetatable);
+    lua_setmetatable(L, -2);
+    *slot = new KVEngineAssetManager(L);
+    return 1;
 }
 
 int am_delete(lua_State* L)
 {
-    return sg_guard(L, "delete", [L] {
-        KVEngineAssetManager** slot = lua_gettop(L) >= 1 ? managerSlot(L, -1) : nullptr;
-        if (!slot) {
-            fprintf(stderr, "assetManager.delete: called without an asset manager; nothing done\n");
-            return 0;
-        }
-        // Cleared first, so that nothing reached from the destructor finds
-        // a half-destroyed manager.
-        KVEngineAssetManager* manager = *slot;
-        *slot = nullptr;
-        delete manager;
+    KVEngineAssetManager** slot = lua_gettop(L) >= 1 ? managerSlot(L, -1) : nullptr;
+    if (!slot) {
+        fprintf(stderr, "assetManager.delete: called without an asset manager; nothing done\n");
         return 0;
-    });
+    }
+    // Cleared first, so that nothing reached from the destructor finds
+    // a half-destroyed manager.
+    KVEngineAssetManager* manager = *slot;
+    *slot = nullptr;
+    delete manager;
+    return 0;
 }
 
 int am_flushAssets(lua_State* L)
 {
-    return sg_guard(L, "flushAssets", [L] {
-        // A deleted manager is silently left alone: scripts flush every frame.
-        KVEngineAssetManager** slot = lua_gettop(L) >= 1 ? managerSlot(L, -1) : nullptr;
-        if (slot && *slot)
-            (*slot)->flushAssets();
-        return 0;
-    });
+    // A deleted manager is silently left alone: scripts flush every frame.
+    KVEngineAssetManager** slot = lua_gettop(L) >= 1 ? managerSlot(L, -1) : nullptr;
+    if (slot && *slot)
+        (*slot)->flushAssets();
+    return 0;
 }
 
 int am_reloadAllImages(lua_State* L)
@@ -281,11 +262,13 @@ const luaL_Reg functions[] = {
     {nullptr, nullptr},
 };
 
+const KVModule kModule{"assetManager", KVFailure::report};
+
 }  // namespace
 
 int luaopen_assetManager(lua_State* L)
 {
-    luaL_register(L, "assetManager", functions);
+    kvOpenModule(L, "assetManager", kModule, functions);
     luaL_newmetatable(L, kMetatable);
     lua_pushvalue(L, -2);
     lua_setfield(L, -2, "__index");

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "engine/audio/SoundManager.h"
+#include "engine/host/KVBinding.h"
 
 namespace {
 
@@ -10,19 +11,11 @@ const char* const kManagerMT = "SoundManager.MT";
 
 // The manager's slot from the userdata on top of the stack; a value of any
 // other kind is a Lua error naming the function.
-SoundManager** checkSlot(lua_State* L, const char* function)
+SoundManager** checkSlot(lua_State* L)
 {
-    void* block = lua_gettop(L) > 0 ? lua_touserdata(L, -1) : nullptr;
-    if (block && lua_getmetatable(L, -1)) {
-        luaL_getmetatable(L, kManagerMT);
-        const bool ours = lua_rawequal(L, -1, -2);
-        lua_pop(L, 2);
-        if (ours)
-            return static_cast<SoundManager**>(block);
-    }
-    luaL_error(L, "soundManager.%s: expected a sound manager, got %s", function,
-               lua_gettop(L) > 0 ? luaL_typename(L, -1) : "nothing");
-    return nullptr;
+    if (auto** slot = static_cast<SoundManager**>(kvToUserdata(L, -1, kManagerMT)))
+        return slot;
+    KVThrowMisuse("expected a sound manager, got %s", lua_gettop(L) > 0 ? luaL_typename(L, -1) : "nothing");
 }
 
 int soundManager_new(lua_State* L)
@@ -37,7 +30,7 @@ int soundManager_new(lua_State* L)
 
 int soundManager_delete(lua_State* L)
 {
-    SoundManager** slot = checkSlot(L, "delete");
+    SoundManager** slot = checkSlot(L);
     SoundManager* manager = *slot;
     *slot = nullptr;
     delete manager;
@@ -46,14 +39,14 @@ int soundManager_delete(lua_State* L)
 
 int soundManager_makeCurrent(lua_State* L)
 {
-    if (SoundManager* manager = *checkSlot(L, "makeCurrent"))
+    if (SoundManager* manager = *checkSlot(L))
         manager->makeCurrent();
     return 0;
 }
 
 int soundManager_update(lua_State* L)
 {
-    if (SoundManager* manager = *checkSlot(L, "update"))
+    if (SoundManager* manager = *checkSlot(L))
         manager->update();
     return 0;
 }
@@ -66,11 +59,13 @@ const luaL_Reg kFunctions[] = {
     {nullptr, nullptr},
 };
 
+const KVModule kModule{"soundManager", KVFailure::raise};
+
 }  // namespace
 
 int luaopen_soundManager(lua_State* L)
 {
-    luaL_register(L, "soundManager", kFunctions);
+    kvOpenModule(L, "soundManager", kModule, kFunctions);
     luaL_newmetatable(L, kManagerMT);
     lua_pushvalue(L, -2);
     lua_setfield(L, -2, "__index");

@@ -1,10 +1,8 @@
 // The Lua functions of the luaObjc module. A failure never raises a Lua
-// error: it is logged and the script gets no results.
-#include <exception>
-
+// error: it is reported and the script gets no results.
 #include "engine/bridge/luaObjc.h"
+#include "engine/host/KVBinding.h"
 #include "platform/objects/KVClassRegistry.h"
-#include "platform/objects/KVLogLine.h"
 
 namespace {
 
@@ -19,44 +17,39 @@ std::string keyOf(lua_State* L, int index)
     return key;
 }
 
-int sendWithUpvalueKey(lua_State* L, bool toClass)
-{
-    try {
-        return luaObjc_sendMessage(L, keyOf(L, lua_upvalueindex(1)), toClass);
-    } catch (const std::exception& e) {
-        KVLogLine("luaObjc: %s", e.what());
-        return 0;
-    }
-}
-
 int w_object_method_call(lua_State* L)
 {
-    return sendWithUpvalueKey(L, false);
+    return luaObjc_sendMessage(L, keyOf(L, lua_upvalueindex(1)), false);
 }
 
 int w_class_method_call(lua_State* L)
 {
-    return sendWithUpvalueKey(L, true);
+    return luaObjc_sendMessage(L, keyOf(L, lua_upvalueindex(1)), true);
 }
+
+const KVModule kModule{"luaObjc", KVFailure::report};
+const luaL_Reg kObjectMethodCall{"object", w_object_method_call};
+const luaL_Reg kClassMethodCall{"class", w_class_method_call};
 
 // __index of both proxy kinds: a closure carrying the key.
 int w_object_index(lua_State* L)
 {
     lua_settop(L, 2);
-    lua_pushcclosure(L, w_object_method_call, 1);
+    kvPushFunction(L, kModule, kObjectMethodCall, 1);
     return 1;
 }
 
 int w_class_index(lua_State* L)
 {
     lua_settop(L, 2);
-    lua_pushcclosure(L, w_class_method_call, 1);
+    kvPushFunction(L, kModule, kClassMethodCall, 1);
     return 1;
 }
 
 int w_gc(lua_State* L)
 {
-    auto holder = static_cast<KVObject**>(lua_touserdata(L, 1));
+    // Scripts reach __gc through the holder's metatable and may hand it anything.
+    auto holder = static_cast<KVObject**>(kvToUserdata(L, 1, "luaObjc.gc"));
     if (holder && *holder) {
         KVObject* object = *holder;
         *holder = nullptr;
@@ -67,20 +60,28 @@ int w_gc(lua_State* L)
 
 int w_class(lua_State* L)
 {
-    try {
-        size_t length = 0;
-        const char* name = lua_tolstring(L, 1, &length);
-        KVClass* cls = name ? KVClassRegistry::shared().lookup(std::string(name, length)) : nullptr;
-        luaObjc_pushclass(L, cls);
-        return 1;
-    } catch (const std::exception& e) {
-        KVLogLine("luaObjc: %s", e.what());
-        return 0;
-    }
+    size_t length = 0;
+    const char* name = lua_tolstring(L, 1, &length);
+    KVClass* cls = name ? KVClassRegistry::shared().lookup(std::string(name, length)) : nullptr;
+    luaObjc_pushclass(L, cls);
+    return 1;
 }
 
 const luaL_Reg luaObjc_functions[] = {
     {"class", w_class},
+    {nullptr, nullptr},
+};
+
+const luaL_Reg kGC[] = {
+    {"__gc", w_gc},
+    {nullptr, nullptr},
+};
+const luaL_Reg kObjectIndex[] = {
+    {"__index", w_object_index},
+    {nullptr, nullptr},
+};
+const luaL_Reg kClassIndex[] = {
+    {"__index", w_class_index},
     {nullptr, nullptr},
 };
 
@@ -92,25 +93,13 @@ void luaObjc_pushMetatable(lua_State* L, LuaObjcMetatable which)
     int i = static_cast<int>(which);
     if (luaL_newmetatable(L, names[i]) == 0)
         return;  // already made
-    switch (which) {
-    case LuaObjcMetatable::GC:
-        lua_pushcfunction(L, w_gc);
-        lua_setfield(L, -2, "__gc");
-        break;
-    case LuaObjcMetatable::Object:
-        lua_pushcfunction(L, w_object_index);
-        lua_setfield(L, -2, "__index");
-        break;
-    case LuaObjcMetatable::Class:
-        lua_pushcfunction(L, w_class_index);
-        lua_setfield(L, -2, "__index");
-        break;
-    }
+    static const luaL_Reg* const functions[] = {kGC, kObjectIndex, kClassIndex};
+    kvSetFunctions(L, kModule, functions[i]);
 }
 
 int luaopen_luaObjc(lua_State* L)
 {
-    luaL_register(L, "luaObjc", luaObjc_functions);
+    kvOpenModule(L, "luaObjc", kModule, luaObjc_functions);
     lua_pushstring(L, "Copyright (c) the Kelvane player authors");
     lua_setfield(L, -2, "_COPYRIGHT");
     lua_pushstring(L, "A bridge to objective-C from lua");

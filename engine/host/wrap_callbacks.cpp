@@ -1,8 +1,8 @@
 // The "callbacks" module: how the engine script signals the native side.
 #include "engine/host/wrap_callbacks.h"
 
+#include "engine/host/KVBinding.h"
 #include "engine/host/KVEngine.h"
-#include "engine/host/KVScriptMisuse.h"
 
 namespace {
 
@@ -60,12 +60,14 @@ const luaL_Reg callback_wrapper_functions[] = {
     {nullptr, nullptr},
 };
 
+const KVModule kModule{"callbacks", KVFailure::report};
+
 }  // namespace
 
 void KVCallbacksLoadLib(KV_State* state)
 {
     lua_State* L = state->L;
     *static_cast<KV_State**>(lua_newuserdata(L, sizeof(KV_State*))) = state;
-    luaI_openlib(L, "callbacks", callback_wrapper_functions, 1);
+    kvOpenModule(L, "callbacks", kModule, callback_wrapper_functions, 1);
     lua_pop(L, 1);
 }

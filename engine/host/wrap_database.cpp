@@ -1,5 +1,6 @@
 // The "database" module: saved values for the engine script.
 #include "engine/host/KVDatabase.h"
+#include "engine/host/KVBinding.h"
 
 namespace {
 
@@ -72,6 +73,8 @@ const luaL_Reg database_functions[] = {
     {nullptr, nullptr},
 };
 
+const KVModule kModule{"database", KVFailure::report};
+
 }  // namespace
 
 void KVDatabaseLoadLib(KVDatabase* database, lua_State* L)
@@ -81,7 +84,7 @@ void KVDatabaseLoadLib(KVDatabase* database, lua_State* L)
     lua_pushlightuserdata(L, &databaseHandleKey);
     lua_pushvalue(L, -2);
     lua_rawset(L, LUA_REGISTRYINDEX);
-    luaI_openlib(L, "database", database_functions, 1);
+    kvOpenModule(L, "database", kModule, database_functions, 1);
     lua_pop(L, 1);
 }
 

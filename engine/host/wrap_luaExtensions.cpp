@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/host/KVBinding.h"
 #include "lobject.h"
 
 namespace {
@@ -10,15 +11,14 @@ namespace {
 // memory while Lua fills the slots.
 constexpr lua_Number kLargestPresize = 1 << 24;
 
-int checkSize(lua_State* L, int index, const char* function, const char* argument)
+int checkSize(lua_State* L, int index, const char* argument)
 {
     if (index < 1 || lua_type(L, index) != LUA_TNUMBER)
-        return luaL_error(L, "%s: %s must be a number, got %s", function, argument,
-                          index < 1 ? "nothing" : luaL_typename(L, index));
+        KVThrowMisuse("%s must be a number, got %s", argument, index < 1 ? "nothing" : luaL_typename(L, index));
     const lua_Number size = lua_tonumber(L, index);
     if (!(size >= 0 && size <= kLargestPresize))
-        return luaL_error(L, "%s: %s must be from 0 to %d, got %f", function, argument,
-                          static_cast<int>(kLargestPresize), static_cast<double>(size));
+        KVThrowMisuse("%s must be from 0 to %d, got %f", argument, static_cast<int>(kLargestPresize),
+                      static_cast<double>(size));
     return static_cast<int>(size);
 }
 
@@ -26,8 +26,8 @@ int checkSize(lua_State* L, int index, const char* function, const char* argumen
 int createTable(lua_State* L)
 {
     const int top = lua_gettop(L);
-    const int arraySize = checkSize(L, top - 1, "createTable", "the array size");
-    const int hashSize = checkSize(L, top, "createTable", "the hash size");
+    const int arraySize = checkSize(L, top - 1, "the array size");
+    const int hashSize = checkSize(L, top, "the hash size");
     lua_createtable(L, arraySize, hashSize);
     return 1;
 }
@@ -38,8 +38,7 @@ int createTableT(lua_State* L)
 {
     const int top = lua_gettop(L);
     if (top < 1 || !lua_istable(L, top))
-        return luaL_error(L, "createTableT: the argument must be a table, got %s",
-                          top < 1 ? "nothing" : luaL_typename(L, top));
+        KVThrowMisuse("the argument must be a table, got %s", top < 1 ? "nothing" : luaL_typename(L, top));
     int arraySlots = 0, hashSlots = 0;
     KVTableCapacity(L, top, &arraySlots, &hashSlots);
     lua_createtable(L, arraySlots, hashSlots);
@@ -53,6 +52,16 @@ int typeCode(lua_State* L)
     lua_pushnumber(L, top < 1 ? LUA_TNIL : lua_type(L, top));
     return 1;
 }
+
+const luaL_Reg kGlobals[] = {
+    {"createTable", createTable},
+    {"createTableT", createTableT},
+    {"typeCode", typeCode},
+    {nullptr, nullptr},
+};
+
+// Globals: messages start with the function's own name.
+const KVModule kModule{"", KVFailure::raise};
 
 }  // namespace
 
@@ -74,8 +83,8 @@ void KVTableCapacity(lua_State* L, int index, int* arraySlots, int* hashSlots)
 
 int luaopen_luaExtensions(lua_State* L)
 {
-    lua_register(L, "createTable", createTable);
-    lua_register(L, "createTableT", createTableT);
-    lua_register(L, "typeCode", typeCode);
+    lua_pushvalue(L, LUA_GLOBALSINDEX);
+    kvSetFunctions(L, kModule, kGlobals);
+    lua_pop(L, 1);
     return 1;
 }

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/host/KVBinding.h"
+
 namespace {
 
 int math_random(lua_State* L)
@@ -36,13 +38,16 @@ int math_random(lua_State* L)
     }
 }
 
+const luaL_Reg kRandom = {"random", math_random};
+const KVModule kModule{"math", KVFailure::raise};
+
 }  // namespace
 
 void KVInstallMathRandom(lua_State* L)
 {
     lua_getglobal(L, LUA_MATHLIBNAME);
     if (lua_istable(L, -1)) {
-        lua_pushcfunction(L, math_random);
+        kvPushFunction(L, kModule, kRandom);
         lua_setfield(L, -2, "random");
     }
     lua_pop(L, 1);

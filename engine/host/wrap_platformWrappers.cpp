@@ -3,6 +3,7 @@
 #include <string>
 
 #include "engine/audio/KVAACFile.h"
+#include "engine/host/KVBinding.h"
 #include "engine/host/KVPlatformWrappers.h"
 
 namespace {
@@ -21,7 +22,7 @@ int playMusic(lua_State* L)
     const int top = lua_gettop(L);
     const int pathIndex = top >= 2 ? top - 1 : top;
     const std::string path = pathIndex >= 1 && lua_type(L, pathIndex) == LUA_TSTRING ? lua_tostring(L, pathIndex) : "";
-    const int loop = top >= 2 ? static_cast<int>(lua_tointeger(L, top)) : 0;
+    const int loop = top >= 2 ? kvToInteger<int>(L, top) : 0;
     KVPlayAACFile(path.c_str(), loop);
     return 0;
 }
@@ -86,10 +87,13 @@ const luaL_Reg platform_wrap_functions[] = {
     {nullptr, nullptr},
 };
 
+// Music that cannot start (no thread, no memory) is a line, not a stopped game.
+const KVModule kModule{"platformWrappers", KVFailure::report};
+
 }  // namespace
 
 int luaopen_platformWrappers(lua_State* L)
 {
-    luaL_register(L, "platformWrappers", platform_wrap_functions);
+    kvOpenModule(L, "platformWrappers", kModule, platform_wrap_functions);
     return 1;
 }

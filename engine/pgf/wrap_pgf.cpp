@@ -1,11 +1,11 @@
 #include "engine/pgf/wrap_pgf.h"
 
+#include "engine/host/KVBinding.h"
 #include "engine/pgf/PGFJSONWriter.h"
 #include "engine/pgf/PGFXMLParser.h"
 #include "engine/pgf/PGFXMLWriter.h"
 
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <string>
 
@@ -14,20 +14,6 @@ namespace {
 const char kWriterMetatable[] = "pgf.writerMT";
 // Registry table, weak in its keys: every writer object of the state.
 const char kWriterObjects[] = "pgf.writerObjects";
-
-// Runs `body`, turning a C++ exception into a Lua error naming the function.
-// Lua's own errors pass through untouched.
-template <typename Body>
-int guarded(lua_State* L, const char* function, Body body)
-{
-    std::string failure;
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        failure = e.what();
-    }
-    return luaL_error(L, "pgf.%s: %s", function, failure.c_str());
-}
 
 PGFWriter** checkWriterSlot(lua_State* L)
 {
@@ -56,23 +42,19 @@ int loadWith(lua_State* L, PGFXMLParser& parser, int base)
 
 int pgf_loadFile(lua_State* L)
 {
-    return guarded(L, "loadFile", [L] {
-        const char* path = luaL_checkstring(L, 1);
-        lua_settop(L, 1);
-        PGFXMLParser parser(L, path);
-        return loadWith(L, parser, 1);
-    });
+    const char* path = luaL_checkstring(L, 1);
+    lua_settop(L, 1);
+    PGFXMLParser parser(L, path);
+    return loadWith(L, parser, 1);
 }
 
 int pgf_loadString(lua_State* L)
 {
-    return guarded(L, "loadString", [L] {
-        size_t length = 0;
-        const char* text = luaL_checklstring(L, 1, &length);
-        lua_settop(L, 1);
-        PGFXMLParser parser(L, text, length);
-        return loadWith(L, parser, 1);
-    });
+    size_t length = 0;
+    const char* text = luaL_checklstring(L, 1, &length);
+    lua_settop(L, 1);
+    PGFXMLParser parser(L, text, length);
+    return loadWith(L, parser, 1);
 }
 
 enum class Format { XML, JSON, JSONPretty };
@@ -117,102 +99,88 @@ int pushNewWriter(lua_State* L, PGFWriter** slot, std::unique_ptr<PGFWriter> wri
 
 int writer_newToFile(lua_State* L)
 {
-    return guarded(L, "newToFile", [L] {
-        const char* path = luaL_checkstring(L, 1);
-        Format format = checkFormat(L, 2);
-        PGFWriter** slot = newWriterSlot(L);
-        std::unique_ptr<PGFWriter> writer;
-        if (format == Format::XML)
-            writer = PGFXMLWriter::newToFile(path);
-        else
-            writer = PGFJSONWriter::newToFile(path, format == Format::JSONPretty);
-        return pushNewWriter(L, slot, std::move(writer));
-    });
+    const char* path = luaL_checkstring(L, 1);
+    Format format = checkFormat(L, 2);
+    PGFWriter** slot = newWriterSlot(L);
+    std::unique_ptr<PGFWriter> writer;
+    if (format == Format::XML)
+        writer = PGFXMLWriter::newToFile(path);
+    else
+        writer = PGFJSONWriter::newToFile(path, format == Format::JSONPretty);
+    return pushNewWriter(L, slot, std::move(writer));
 }
 
 int writer_newToString(lua_State* L)
 {
-    return guarded(L, "newToString", [L] {
-        Format format = checkFormat(L, 1);
-        PGFWriter** slot = newWriterSlot(L);
-        std::unique_ptr<PGFWriter> writer;
-        if (format == Format::XML)
-            writer = PGFXMLWriter::newToString();
-        else
-            writer = PGFJSONWriter::newToString(format == Format::JSONPretty);
-        return pushNewWriter(L, slot, std::move(writer));
-    });
+    Format format = checkFormat(L, 1);
+    PGFWriter** slot = newWriterSlot(L);
+    std::unique_ptr<PGFWriter> writer;
+    if (format == Format::XML)
+        writer = PGFXMLWriter::newToString();
+    else
+        writer = PGFJSONWriter::newToString(format == Format::JSONPretty);
+    return pushNewWriter(L, slot, std::move(writer));
 }
 
 // Destroys the native writer, finishing its output; later calls do nothing.
 int writer_close(lua_State* L)
 {
-    return guarded(L, "close", [L] {
-        PGFWriter** slot = checkWriterSlot(L);
-        std::unique_ptr<PGFWriter> writer(*slot);
-        *slot = nullptr;
-        writer.reset();
-        return 0;
-    });
+    PGFWriter** slot = checkWriterSlot(L);
+    std::unique_ptr<PGFWriter> writer(*slot);
+    *slot = nullptr;
+    writer.reset();
+    return 0;
 }
 
 int writer_startDocument(lua_State* L)
 {
-    return guarded(L, "startDocument", [L] { return pushStatus(L, checkWriter(L), &PGFWriter::startDocument); });
+    return pushStatus(L, checkWriter(L), &PGFWriter::startDocument);
 }
 
 int writer_endDocument(lua_State* L)
 {
-    return guarded(L, "endDocument", [L] { return pushStatus(L, checkWriter(L), &PGFWriter::endDocument); });
+    return pushStatus(L, checkWriter(L), &PGFWriter::endDocument);
 }
 
 int writer_startElement(lua_State* L)
 {
-    return guarded(L, "startElement", [L] {
-        PGFWriter* writer = checkWriter(L);
-        const char* name = luaL_checkstring(L, 2);
-        lua_pushinteger(L, writer ? writer->startElement(name) : -1);
-        return 1;
-    });
+    PGFWriter* writer = checkWriter(L);
+    const char* name = luaL_checkstring(L, 2);
+    lua_pushinteger(L, writer ? writer->startElement(name) : -1);
+    return 1;
 }
 
 int writer_endElement(lua_State* L)
 {
-    return guarded(L, "endElement", [L] { return pushStatus(L, checkWriter(L), &PGFWriter::endElement); });
+    return pushStatus(L, checkWriter(L), &PGFWriter::endElement);
 }
 
 int writer_writeAttribute(lua_State* L)
 {
-    return guarded(L, "writeAttribute", [L] {
-        PGFWriter* writer = checkWriter(L);
-        const char* name = luaL_checkstring(L, 2);
-        const char* value = luaL_checkstring(L, 3);
-        lua_pushinteger(L, writer ? writer->writeAttribute(name, value) : -1);
-        return 1;
-    });
+    PGFWriter* writer = checkWriter(L);
+    const char* name = luaL_checkstring(L, 2);
+    const char* value = luaL_checkstring(L, 3);
+    lua_pushinteger(L, writer ? writer->writeAttribute(name, value) : -1);
+    return 1;
 }
 
 int writer_writeTextValue(lua_State* L)
 {
-    return guarded(L, "writeTextValue", [L] {
-        PGFWriter* writer = checkWriter(L);
-        const char* text = luaL_checkstring(L, 2);
-        lua_pushinteger(L, writer ? writer->writeTextValue(text) : -1);
-        return 1;
-    });
+    PGFWriter* writer = checkWriter(L);
+    const char* text = luaL_checkstring(L, 2);
+    lua_pushinteger(L, writer ? writer->writeTextValue(text) : -1);
+    return 1;
 }
 
 int writer_getString(lua_State* L)
 {
-    return guarded(L, "getString", [L] {
-        PGFWriter* writer = checkWriter(L);
-        const char* text = writer ? writer->getString() : nullptr;
-        if (text)
-            lua_pushstring(L, text);
-        else
-            lua_pushnil(L);
-        return 1;
-    });
+    PGFWriter* writer = checkWriter(L);
+    const char* text = writer ? writer->getString() : nullptr;
+    if (text)
+        lua_pushstring(L, text);
+    else
+        lua_pushnil(L);
+    return 1;
 }
 
 // Finishes a writer the script let go without closing it.
@@ -229,10 +197,8 @@ void finishAbandoned(PGFWriter** slot)
 // another writer has replaced that file since.
 int writer_gc(lua_State* L)
 {
-    return guarded(L, "__gc", [L] {
-        finishAbandoned(static_cast<PGFWriter**>(luaL_checkudata(L, 1, kWriterMetatable)));
-        return 0;
-    });
+    finishAbandoned(static_cast<PGFWriter**>(luaL_checkudata(L, 1, kWriterMetatable)));
+    return 0;
 }
 
 const luaL_Reg parserFunctions[] = {
@@ -255,12 +221,20 @@ const luaL_Reg writerFunctions[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg writerCollect[] = {
+    {"__gc", writer_gc},
+    {nullptr, nullptr},
+};
+
+const KVModule kParser{"pgf", KVFailure::raise};
+const KVModule kWriter{"pgf.writer", KVFailure::raise};
+
 } // namespace
 
 int luaopen_PGF(lua_State* L)
 {
     xmlInitParser();
-    luaL_register(L, "pgf", parserFunctions);
+    kvOpenModule(L, "pgf", kParser, parserFunctions);
     int module = lua_gettop(L);
 
     // The same function values as the module's, so both names compare equal.
@@ -272,12 +246,11 @@ int luaopen_PGF(lua_State* L)
     lua_setfield(L, module, "parser");
 
     lua_createtable(L, 0, 10);
-    luaL_register(L, nullptr, writerFunctions);
+    kvSetFunctions(L, kWriter, writerFunctions);
     luaL_newmetatable(L, kWriterMetatable);
     lua_pushvalue(L, -2);
     lua_setfield(L, -2, "__index");
-    lua_pushcfunction(L, writer_gc);
-    lua_setfield(L, -2, "__gc");
+    kvSetFunctions(L, kWriter, writerCollect);
     lua_pop(L, 1);
     lua_setfield(L, module, "writer");
 

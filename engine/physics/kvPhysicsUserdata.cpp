@@ -4,7 +4,7 @@
 
 #include <box2d/box2d.h>
 
-#include "engine/host/KVScriptMisuse.h"
+#include "engine/host/KVBinding.h"
 #include "engine/physics/kvLiveSet.h"
 
 const char* const kvWorldMT = "physics.WorldMT";
@@ -31,8 +31,8 @@ const char* className(const char* metatable)
 
 void* checkKind(lua_State* L, int index, const char* metatable, const char* function)
 {
-    if (kvIsPhysicsUserdata(L, index, metatable))
-        return lua_touserdata(L, index);
+    if (void* block = kvToUserdata(L, index, metatable))
+        return block;
     KVReportMisuse(function, "argument %d must be a %s, not %s", index, className(metatable),
                    luaL_typename(L, index));
     return nullptr;
@@ -94,16 +94,6 @@ void kvPushFixture(lua_State* L, b2Fixture* fixture, kvLiveSet* live)
     kvFillView(kvNewView(L, kvFixtureMT), fixture, live);
 }
 
-bool kvIsPhysicsUserdata(lua_State* L, int index, const char* metatable)
-{
-    if (lua_type(L, index) != LUA_TUSERDATA || !lua_getmetatable(L, index))
-        return false;
-    luaL_getmetatable(L, metatable);
-    bool same = lua_rawequal(L, -1, -2) != 0;
-    lua_pop(L, 2);
-    return same;
-}
-
 void* kvCheckOwned(lua_State* L, int index, const char* metatable, const char* function)
 {
     auto* box = static_cast<kvOwnedBox*>(checkKind(L, index, metatable, function));
@@ -130,9 +120,10 @@ b2Fixture* kvCheckFixture(lua_State* L, int index, const char* function, kvPhysi
 int kvViewGC(lua_State* L)
 {
     // Only ever a view: __gc can be called by hand with anything.
-    if (!kvIsPhysicsUserdata(L, 1, kvBodyMT) && !kvIsPhysicsUserdata(L, 1, kvFixtureMT))
+    void* block = kvToUserdata(L, 1, kvBodyMT);
+    auto* view = static_cast<kvObjectView*>(block ? block : kvToUserdata(L, 1, kvFixtureMT));
+    if (!view)
         return 0;
-    auto* view = static_cast<kvObjectView*>(lua_touserdata(L, 1));
     if (view->live) {
         view->live->release();
         view->live = nullptr;

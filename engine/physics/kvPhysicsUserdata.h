@@ -42,9 +42,6 @@ void kvFillView(kvObjectView* view, void* object, kvLiveSet* live);
 void kvPushBody(lua_State* L, b2Body* body, kvLiveSet* live);
 void kvPushFixture(lua_State* L, b2Fixture* fixture, kvLiveSet* live);
 
-// Whether the value at index is a userdata with the named metatable.
-bool kvIsPhysicsUserdata(lua_State* L, int index, const char* metatable);
-
 // The checks answer null, after one line naming the calling function
 // ("physics.Body.angle") and the problem, when the argument is of another
 // kind, was already collected, or names a body or fixture that no longer

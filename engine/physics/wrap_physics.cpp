@@ -6,15 +6,14 @@
 // or nothing for objects, so a collision function runs to its end.
 #include "engine/physics/wrap_physics.h"
 
-#include <climits>
 #include <cmath>
-#include <exception>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 
 #include <box2d/box2d.h>
 
-#include "engine/host/KVScriptMisuse.h"
+#include "engine/host/KVBinding.h"
 #include "engine/physics/kvActorUserData.h"
 #include "engine/physics/kvContactListener.h"
 #include "engine/physics/kvFixtureUserData.h"
@@ -28,18 +27,16 @@ namespace {
 constexpr float kMetresPerUnit = 0.02f;
 constexpr float kUnitsPerMetre = 50.0f;
 
-// Runs one binding's work. A Box2D assertion is reported in its own format
-// and any other C++ failure as misuse; either way the function returns no
-// results. Lua's own errors pass through untouched.
+// Calls into Box2D. Its assertion is reported in its own format and the
+// function returns no results (dropping one it had pushed already). Other
+// C++ failures are the binding runtime's.
 template <typename F>
-int guarded(const char* function, F&& work)
+int box2dCall(F&& work)
 {
     try {
         return work();
     } catch (const b2Exception& e) {
         e.Report();
-    } catch (const std::exception& e) {
-        KVReportMisuse(function, "%s", e.what());
     }
     return 0;
 }
@@ -47,20 +44,6 @@ int guarded(const char* function, F&& work)
 float number(lua_State* L, int index)
 {
     return static_cast<float>(lua_tonumber(L, index));
-}
-
-// Truncates toward zero like the engine's number conversions, without the
-// undefined behaviour of casting NaN or out-of-range values.
-int32_t integer(lua_State* L, int index)
-{
-    double n = lua_tonumber(L, index);
-    if (std::isnan(n))
-        return 0;
-    if (n >= 2147483647.0)
-        return INT32_MAX;
-    if (n <= -2147483648.0)
-        return INT32_MIN;
-    return static_cast<int32_t>(n);
 }
 
 // A NaN or infinity that reaches a step breaks Box2D beyond repair, so such
@@ -108,9 +91,9 @@ kvFixtureUserData* recordOf(b2FixtureDef* def)
 // nothing (left) to free; __gc can also be called by hand with anything.
 void* takeOwned(lua_State* L, const char* metatable)
 {
-    if (!kvIsPhysicsUserdata(L, 1, metatable))
+    auto* box = static_cast<kvOwnedBox*>(kvToUserdata(L, 1, metatable));
+    if (!box)
         return nullptr;
-    auto* box = static_cast<kvOwnedBox*>(lua_touserdata(L, 1));
     void* pointer = box->pointer;
     box->pointer = nullptr;
     return pointer;
@@ -126,7 +109,7 @@ int world_new(lua_State* L)
     bool doSleep = lua_toboolean(L, 3) != 0;
     if (!finite(fn, {gx, gy}))
         return 0;
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         kvOwnedBox* box = kvNewOwnedBox(L, kvWorldMT);
         box->pointer = new kvPhysicsWorld(toMetres(gx, gy), doSleep, L);
         return 1;
@@ -135,9 +118,9 @@ int world_new(lua_State* L)
 
 int world_gc(lua_State* L)
 {
-    if (!kvIsPhysicsUserdata(L, 1, kvWorldMT))
+    auto* box = static_cast<kvOwnedBox*>(kvToUserdata(L, 1, kvWorldMT));
+    if (!box)
         return 0;
-    auto* box = static_cast<kvOwnedBox*>(lua_touserdata(L, 1));
     auto* world = static_cast<kvPhysicsWorld*>(box->pointer);
     if (!world)
         return 0;
@@ -159,7 +142,7 @@ int world_createBody(lua_State* L)
     auto* def = world ? static_cast<b2BodyDef*>(kvCheckOwned(L, 2, kvBodyDefMT, fn)) : nullptr;
     if (!def)
         return 0;
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         kvObjectView* view = kvNewView(L, kvBodyMT);
         b2Body* body = world->createBody(def);
         kvFillView(view, body, world->liveSet());
@@ -179,7 +162,7 @@ int world_destroyBody(lua_State* L)
         KVReportMisuse(fn, "the body belongs to another world");
         return 0;
     }
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         world->destroyBody(body, L);
         return 0;
     });
@@ -190,11 +173,11 @@ int world_step(lua_State* L)
     const char* fn = "physics.World.step";
     kvPhysicsWorld* world = kvCheckWorld(L, 1, fn);
     float timeStep = number(L, 2);
-    int32_t velocityIterations = integer(L, 3);
-    int32_t positionIterations = integer(L, 4);
+    int32_t velocityIterations = kvToInteger<int32_t>(L, 3);
+    int32_t positionIterations = kvToInteger<int32_t>(L, 4);
     if (!world || !finite(fn, {timeStep}))
         return 0;
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         world->step(timeStep, velocityIterations, positionIterations, L);
         return 0;
     });
@@ -215,13 +198,11 @@ int world_setGravity(lua_State* L)
 
 int bodydef_new(lua_State* L)
 {
-    return guarded("physics.BodyDefinition.new", [&] {
-        kvOwnedBox* box = kvNewOwnedBox(L, kvBodyDefMT);
-        std::unique_ptr<b2BodyDef> def(new b2BodyDef);
-        def->userData.pointer = new kvActorUserData;
-        box->pointer = def.release();
-        return 1;
-    });
+    kvOwnedBox* box = kvNewOwnedBox(L, kvBodyDefMT);
+    std::unique_ptr<b2BodyDef> def(new b2BodyDef);
+    def->userData.pointer = new kvActorUserData;
+    box->pointer = def.release();
+    return 1;
 }
 
 int bodydef_gc(lua_State* L)
@@ -241,7 +222,7 @@ b2BodyDef* checkBodyDef(lua_State* L, const char* fn)
 int bodydef_setType(lua_State* L)
 {
     b2BodyDef* def = checkBodyDef(L, "physics.BodyDefinition.setType");
-    int32_t type = integer(L, 2);
+    int32_t type = kvToInteger<int32_t>(L, 2);
     if (def && (type == b2_staticBody || type == b2_kinematicBody || type == b2_dynamicBody))
         def->type = static_cast<b2BodyType>(type);
     return 0;
@@ -278,7 +259,7 @@ int bodydef_setFixedRotation(lua_State* L)
 int bodydef_setActorID(lua_State* L)
 {
     if (b2BodyDef* def = checkBodyDef(L, "physics.BodyDefinition.setActorID"))
-        recordOf(def)->actorID = integer(L, 2);
+        recordOf(def)->actorID = kvToInteger<int32_t>(L, 2);
     return 0;
 }
 
@@ -286,12 +267,10 @@ int bodydef_addCollisionCategory(lua_State* L)
 {
     const char* fn = "physics.BodyDefinition.addCollisionCategory";
     b2BodyDef* def = checkBodyDef(L, fn);
-    int32_t category = integer(L, 2);
-    return guarded(fn, [&] {
-        if (def)
-            recordOf(def)->addCollisionCategory(category);
-        return 0;
-    });
+    int32_t category = kvToInteger<int32_t>(L, 2);
+    if (def)
+        recordOf(def)->addCollisionCategory(category);
+    return 0;
 }
 
 // ---- Body
@@ -302,7 +281,7 @@ const b2Shape* resolveShape(lua_State* L, int index, const char* fn)
 {
     if (lua_isnil(L, index))
         return nullptr;
-    if (kvIsPhysicsUserdata(L, index, kvCircleShapeMT))
+    if (kvToUserdata(L, index, kvCircleShapeMT))
         return static_cast<b2CircleShape*>(kvCheckOwned(L, index, kvCircleShapeMT, fn));
     auto* polygon = static_cast<kvPolygonShape*>(kvCheckOwned(L, index, kvPolygonShapeMT, fn));
     return polygon ? &polygon->shape() : nullptr;
@@ -320,7 +299,7 @@ int body_createFixture(lua_State* L)
     lua_getfenv(L, 2);
     lua_getfield(L, -1, "shape");
     const int shapeIndex = lua_gettop(L);
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         const b2Shape* shape = resolveShape(L, shapeIndex, fn);
         kvObjectView* view = kvNewView(L, kvFixtureMT);
         b2Fixture* fixture = world->createFixture(body, def, shape);
@@ -344,7 +323,7 @@ int body_destroyFixture(lua_State* L)
         KVReportMisuse(fn, "the fixture belongs to another world");
         return 0;
     }
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         world->destroyFixture(body, fixture, L);
         return 0;
     });
@@ -373,7 +352,7 @@ int body_setPositionAndAngle(lua_State* L)
     float angle = number(L, 4);
     if (!body || !finite(fn, {x, y, angle}))
         return 0;
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         world->setPositionAndAngle(body, toMetres(x, y), angle);
         return 0;
     });
@@ -477,19 +456,17 @@ int body_addCollisionCategory(lua_State* L)
     const char* fn = "physics.Body.addCollisionCategory";
     b2Body* body = kvCheckBody(L, 1, fn);
     kvActorUserData* record = body ? kvActorUserData::of(body) : nullptr;
-    int32_t category = integer(L, 2);
-    return guarded(fn, [&] {
-        if (record)
-            record->addCollisionCategory(category);
-        return 0;
-    });
+    int32_t category = kvToInteger<int32_t>(L, 2);
+    if (record)
+        record->addCollisionCategory(category);
+    return 0;
 }
 
 int body_removeCollisionCategory(lua_State* L)
 {
     b2Body* body = kvCheckBody(L, 1, "physics.Body.removeCollisionCategory");
     if (kvActorUserData* record = body ? kvActorUserData::of(body) : nullptr)
-        record->removeCollisionCategory(integer(L, 2));
+        record->removeCollisionCategory(kvToInteger<int32_t>(L, 2));
     return 0;
 }
 
@@ -505,15 +482,13 @@ int fixturedef_new(lua_State* L)
         if (b2Fixture* fixture = kvCheckFixture(L, 1, fn))
             source = kvFixtureUserData::of(fixture);
     }
-    return guarded(fn, [&] {
-        kvOwnedBox* box = kvNewOwnedBox(L, kvFixtureDefMT);
-        lua_newtable(L);
-        lua_setfenv(L, -2);
-        std::unique_ptr<b2FixtureDef> def(new b2FixtureDef);
-        def->userData.pointer = new kvFixtureUserData(source);
-        box->pointer = def.release();
-        return 1;
-    });
+    kvOwnedBox* box = kvNewOwnedBox(L, kvFixtureDefMT);
+    lua_newtable(L);
+    lua_setfenv(L, -2);
+    std::unique_ptr<b2FixtureDef> def(new b2FixtureDef);
+    def->userData.pointer = new kvFixtureUserData(source);
+    box->pointer = def.release();
+    return 1;
 }
 
 int fixturedef_gc(lua_State* L)
@@ -535,7 +510,7 @@ int fixturedef_setShape(lua_State* L)
     const char* fn = "physics.FixtureDefinition.setShape";
     if (!checkFixtureDef(L, fn))
         return 0;
-    if (!lua_isnil(L, 2) && !kvIsPhysicsUserdata(L, 2, kvCircleShapeMT) &&
+    if (!lua_isnil(L, 2) && !kvToUserdata(L, 2, kvCircleShapeMT) &&
         !kvCheckOwned(L, 2, kvPolygonShapeMT, fn))
         return 0;
     // Held in the definition's environment so the shape lives as long as the
@@ -587,7 +562,7 @@ int fixturedef_setIsSensor(lua_State* L)
 int fixturedef_setFixtureID(lua_State* L)
 {
     if (b2FixtureDef* def = checkFixtureDef(L, "physics.FixtureDefinition.setFixtureID"))
-        recordOf(def)->fixtureID = integer(L, 2);
+        recordOf(def)->fixtureID = kvToInteger<int32_t>(L, 2);
     return 0;
 }
 
@@ -595,12 +570,10 @@ int fixturedef_addCollisionMaskCategory(lua_State* L)
 {
     const char* fn = "physics.FixtureDefinition.addCollisionMaskCategory";
     b2FixtureDef* def = checkFixtureDef(L, fn);
-    int32_t category = integer(L, 2);
-    return guarded(fn, [&] {
-        if (def)
-            recordOf(def)->addCollisionMaskCategory(category);
-        return 0;
-    });
+    int32_t category = kvToInteger<int32_t>(L, 2);
+    if (def)
+        recordOf(def)->addCollisionMaskCategory(category);
+    return 0;
 }
 
 // ---- Fixture
@@ -619,19 +592,17 @@ int fixture_addCollisionMaskCategory(lua_State* L)
     const char* fn = "physics.Fixture.addCollisionMaskCategory";
     b2Fixture* fixture = kvCheckFixture(L, 1, fn);
     kvFixtureUserData* record = fixture ? kvFixtureUserData::of(fixture) : nullptr;
-    int32_t category = integer(L, 2);
-    return guarded(fn, [&] {
-        if (record)
-            record->addCollisionMaskCategory(category);
-        return 0;
-    });
+    int32_t category = kvToInteger<int32_t>(L, 2);
+    if (record)
+        record->addCollisionMaskCategory(category);
+    return 0;
 }
 
 int fixture_removeCollisionMaskCategory(lua_State* L)
 {
     b2Fixture* fixture = kvCheckFixture(L, 1, "physics.Fixture.removeCollisionMaskCategory");
     if (kvFixtureUserData* record = fixture ? kvFixtureUserData::of(fixture) : nullptr)
-        record->removeCollisionMaskCategory(integer(L, 2));
+        record->removeCollisionMaskCategory(kvToInteger<int32_t>(L, 2));
     return 0;
 }
 
@@ -656,11 +627,9 @@ int fixture_body(lua_State* L)
 
 int polygon_new(lua_State* L)
 {
-    return guarded("physics.PolygonShape.new", [&] {
-        kvOwnedBox* box = kvNewOwnedBox(L, kvPolygonShapeMT);
-        box->pointer = new kvPolygonShape;
-        return 1;
-    });
+    kvOwnedBox* box = kvNewOwnedBox(L, kvPolygonShapeMT);
+    box->pointer = new kvPolygonShape;
+    return 1;
 }
 
 int polygon_gc(lua_State* L)
@@ -677,7 +646,7 @@ int polygon_setAsBox(lua_State* L)
     float halfHeight = number(L, 3);
     if (!shape || !finite(fn, {halfWidth, halfHeight}))
         return 0;
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         shape->setAsBox(halfWidth * kMetresPerUnit, halfHeight * kMetresPerUnit);
         return 0;
     });
@@ -691,7 +660,7 @@ int polygon_addVertex(lua_State* L)
     float y = number(L, 3);
     if (!shape || !finite(fn, {x, y}))
         return 0;
-    return guarded(fn, [&] {
+    return box2dCall([&] {
         shape->addVertex(toMetres(x, y));
         return 0;
     });
@@ -703,14 +672,12 @@ int circle_new(lua_State* L)
     float radius = number(L, 1);
     if (!finite(fn, {radius}))
         return 0;
-    return guarded(fn, [&] {
-        kvOwnedBox* box = kvNewOwnedBox(L, kvCircleShapeMT);
-        auto* circle = new b2CircleShape;
-        circle->m_p.SetZero();
-        circle->m_radius = radius * kMetresPerUnit;
-        box->pointer = circle;
-        return 1;
-    });
+    kvOwnedBox* box = kvNewOwnedBox(L, kvCircleShapeMT);
+    auto* circle = new b2CircleShape;
+    circle->m_p.SetZero();
+    circle->m_radius = radius * kMetresPerUnit;
+    box->pointer = circle;
+    return 1;
 }
 
 int circle_gc(lua_State* L)
@@ -795,10 +762,20 @@ const luaL_Reg circleFunctions[] = {
 };
 
 struct PhysicsClass {
-    const char* name;
+    KVModule module;  // "physics.World": the name misuse and failures are told under
     const char* metatable;
     const luaL_Reg* functions;
-    lua_CFunction gc;
+    luaL_Reg gc[2];
+};
+
+const PhysicsClass kClasses[] = {
+    {{"physics.World", KVFailure::report}, kvWorldMT, worldFunctions, {{"__gc", world_gc}, {}}},
+    {{"physics.BodyDefinition", KVFailure::report}, kvBodyDefMT, bodyDefFunctions, {{"__gc", bodydef_gc}, {}}},
+    {{"physics.Body", KVFailure::report}, kvBodyMT, bodyFunctions, {{"__gc", kvViewGC}, {}}},
+    {{"physics.FixtureDefinition", KVFailure::report}, kvFixtureDefMT, fixtureDefFunctions, {{"__gc", fixturedef_gc}, {}}},
+    {{"physics.Fixture", KVFailure::report}, kvFixtureMT, fixtureFunctions, {{"__gc", kvViewGC}, {}}},
+    {{"physics.PolygonShape", KVFailure::report}, kvPolygonShapeMT, polygonFunctions, {{"__gc", polygon_gc}, {}}},
+    {{"physics.CircleShape", KVFailure::report}, kvCircleShapeMT, circleFunctions, {{"__gc", circle_gc}, {}}},
 };
 
 const luaL_Reg noFunctions[] = {{nullptr, nullptr}};
@@ -807,27 +784,18 @@ const luaL_Reg noFunctions[] = {{nullptr, nullptr}};
 
 int luaopen_physics(lua_State* L)
 {
-    const PhysicsClass classes[] = {
-        {"World", kvWorldMT, worldFunctions, world_gc},
-        {"BodyDefinition", kvBodyDefMT, bodyDefFunctions, bodydef_gc},
-        {"Body", kvBodyMT, bodyFunctions, kvViewGC},
-        {"FixtureDefinition", kvFixtureDefMT, fixtureDefFunctions, fixturedef_gc},
-        {"Fixture", kvFixtureMT, fixtureFunctions, kvViewGC},
-        {"PolygonShape", kvPolygonShapeMT, polygonFunctions, polygon_gc},
-        {"CircleShape", kvCircleShapeMT, circleFunctions, circle_gc},
-    };
     kvContactListener::prepareLuaState(L);
     luaL_register(L, "physics", noFunctions);
-    for (const PhysicsClass& c : classes) {
+    for (const PhysicsClass& c : kClasses) {
         lua_newtable(L);
-        luaL_register(L, nullptr, c.functions);
+        kvSetFunctions(L, c.module, c.functions);
         luaL_newmetatable(L, c.metatable);
         lua_pushvalue(L, -2);
         lua_setfield(L, -2, "__index");
-        lua_pushcfunction(L, c.gc);
-        lua_setfield(L, -2, "__gc");
+        kvSetFunctions(L, c.module, c.gc);
         lua_pop(L, 1);
-        lua_setfield(L, -2, c.name);
+        // The class name is the module's last part.
+        lua_setfield(L, -2, std::strrchr(c.module.name, '.') + 1);
     }
     return 1;
 }

@@ -9,48 +9,37 @@ namespace {
 
 int attributeNode_new(lua_State* L)
 {
-    return sg_guard(L, "scenegraph.attributeNode.new", [L]() {
-        const int type = sg_toInt(L, sg_argFromTop(L, 1, 1));
-        auto* node = new SGAttributeNode(static_cast<SGPortValueType>(type));
-        sg_pushNode(L, node);  // the handle takes its own reference
-        node->release();
-        return 1;
-    });
+    const int type = kvToInteger<int>(L, sg_argFromTop(L, 1, 1));
+    auto* node = new SGAttributeNode(static_cast<SGPortValueType>(type));
+    sg_pushNode(L, node);  // the handle takes its own reference
+    node->release();
+    return 1;
 }
 
 int attributeNode_setValue(lua_State* L)
 {
-    return sg_guard(L, "scenegraph.attributeNode.setValue", [L]() {
-        auto* node = dynamic_cast<SGAttributeNode*>(sg_checkNode(L, 1));
-        if (!node)
-            KVThrowMisuse("expected an attribute node");
-        const bool notify = lua_toboolean(L, 3) != 0;
-        SGPort* port = node->valuePort();
-        if (!port || !sg_storeScalar(L, port, 2, notify))
-            printf("AttributeNode:setValue unhandled type\n");
-        return 0;
-    });
+    auto* node = dynamic_cast<SGAttributeNode*>(sg_checkNode(L, 1));
+    if (!node)
+        KVThrowMisuse("expected an attribute node");
+    const bool notify = lua_toboolean(L, 3) != 0;
+    SGPort* port = node->valuePort();
+    if (!port || !sg_storeScalar(L, port, 2, notify))
+        printf("AttributeNode:setValue unhandled type\n");
+    return 0;
 }
 
 int attributeNode_gc(lua_State* L)
 {
-    return sg_guard(L, "scenegraph.attributeNode.__gc", [L]() {
-        const int index = sg_argFromTop(L, 1, 1);
-        // Only an attribute handle owns the reference this gives back.
-        if (lua_type(L, index) != LUA_TUSERDATA || !lua_getmetatable(L, index))
-            return 0;
-        luaL_getmetatable(L, SG_ATTRIBUTE_NODE_MT);
-        const bool isAttributeHandle = lua_rawequal(L, -1, -2) != 0;
-        lua_pop(L, 2);
-        if (!isAttributeHandle)
-            return 0;
-        auto* handle = static_cast<SGNodeHandle*>(lua_touserdata(L, index));
-        SGNode* node = handle->node;
-        handle->node = nullptr;
-        if (node && SGLiveNodes::find(handle->ticket) == node)
-            node->release();
+    const int index = sg_argFromTop(L, 1, 1);
+    // Only an attribute handle owns the reference this gives back.
+    auto* handle = static_cast<SGNodeHandle*>(kvToUserdata(L, index, SG_ATTRIBUTE_NODE_MT));
+    if (!handle)
         return 0;
-    });
+    SGNode* node = handle->node;
+    handle->node = nullptr;
+    if (node && SGLiveNodes::find(handle->ticket) == node)
+        node->release();
+    return 0;
 }
 
 }  // namespace

@@ -25,81 +25,67 @@ SGSpace* checkSpace(lua_State* L, int index)
 
 int node_compute(lua_State* L)
 {
-    return sg_guard(L, "scenegraph.node.compute", [L]() {
-        sg_checkNode(L, sg_argFromTop(L, 1, 1))->compute();
-        return 0;
-    });
+    sg_checkNode(L, sg_argFromTop(L, 1, 1))->compute();
+    return 0;
 }
 
 int renderNode_getLayer(lua_State* L)
 {
-    return sg_guardNumber(L, "scenegraph.renderNode.getLayer", [L]() {
-        SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 1));
-        lua_pushinteger(L, node->layer());
-        return 1;
-    });
+    SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 1));
+    lua_pushinteger(L, node->layer());
+    return 1;
 }
 
 int renderNode_setLayer(lua_State* L)
 {
-    return sg_guard(L, "scenegraph.renderNode.setLayer", [L]() {
-        SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 2));
-        node->setLayer(sg_toInt(L, -1));
-        return 0;
-    });
+    SGRenderNode* node = checkRenderNode(L, sg_argFromTop(L, 1, 2));
+    node->setLayer(kvToInteger<int>(L, -1));
+    return 0;
 }
 
 int space_createNode(lua_State* L)
 {
-    return sg_guard(L, "scenegraph.space.createNode", [L]() {
-        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2));
-        sg_pushNode(L, space->createNode(static_cast<SGNodeClass>(sg_toInt(L, -1))));
-        return 1;
-    });
+    SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2));
+    sg_pushNode(L, space->createNode(static_cast<SGNodeClass>(kvToInteger<int>(L, -1))));
+    return 1;
 }
 
 int space_removeNode(lua_State* L)
 {
-    return sg_guard(L, "scenegraph.space.removeNode", [L]() {
-        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2));
-        if (!lua_isuserdata(L, -1)) {
-            printf("Attempt to remove nil node\n");
-            // Let the script say where it happened.
-            lua_getglobal(L, "logtrace");
-            if (lua_pcall(L, 0, 0, 0) != 0) {
-                KVReportMisuse("scenegraph.space.removeNode", "logtrace failed: %s",
-                               lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)");
-                lua_pop(L, 1);
-            }
-            return 0;
+    SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 2));
+    if (!lua_isuserdata(L, -1)) {
+        printf("Attempt to remove nil node\n");
+        // Let the script say where it happened.
+        lua_getglobal(L, "logtrace");
+        if (lua_pcall(L, 0, 0, 0) != 0) {
+            KVReportMisuse("scenegraph.space.removeNode", "logtrace failed: %s",
+                           lua_isstring(L, -1) ? lua_tostring(L, -1) : "(no message)");
+            lua_pop(L, 1);
         }
-        // Found by address without touching the handle's node, which may be
-        // gone already: a node not in this space is ignored.
-        const void* pointer = sg_userdataPointer(L, -1);
-        for (SGNode* node : space->nodes())
-            if (node == pointer) {
-                space->removeNode(node);
-                break;
-            }
         return 0;
-    });
+    }
+    // Found by address without touching the handle's node, which may be
+    // gone already: a node not in this space is ignored.
+    const void* pointer = sg_userdataPointer(L, -1);
+    for (SGNode* node : space->nodes())
+        if (node == pointer) {
+            space->removeNode(node);
+            break;
+        }
+    return 0;
 }
 
 int space_sortRenderNodes(lua_State* L)
 {
-    return sg_guard(L, "scenegraph.space.sortRenderNodes", [L]() {
-        checkSpace(L, sg_argFromTop(L, 1, 1))->sortRenderNodes();
-        return 0;
-    });
+    checkSpace(L, sg_argFromTop(L, 1, 1))->sortRenderNodes();
+    return 0;
 }
 
 int space_countRenderNodes(lua_State* L)
 {
-    return sg_guardNumber(L, "scenegraph.space.countRenderNodes", [L]() {
-        SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 1));
-        lua_pushinteger(L, space->countRenderNodes());
-        return 1;
-    });
+    SGSpace* space = checkSpace(L, sg_argFromTop(L, 1, 1));
+    lua_pushinteger(L, space->countRenderNodes());
+    return 1;
 }
 
 }  // namespace
@@ -110,8 +96,12 @@ extern const luaL_Reg sg_nodeFunctions[] = {
 };
 
 extern const luaL_Reg sg_renderNodeFunctions[] = {
-    {"getLayer", renderNode_getLayer},
     {"setLayer", renderNode_setLayer},
+    {nullptr, nullptr},
+};
+
+extern const luaL_Reg sg_renderNodeCounts[] = {
+    {"getLayer", renderNode_getLayer},
     {nullptr, nullptr},
 };
 
@@ -119,6 +109,10 @@ extern const luaL_Reg sg_spaceFunctions[] = {
     {"createNode", space_createNode},
     {"removeNode", space_removeNode},
     {"sortRenderNodes", space_sortRenderNodes},
+    {nullptr, nullptr},
+};
+
+extern const luaL_Reg sg_spaceCounts[] = {
     {"countRenderNodes", space_countRenderNodes},
     {nullptr, nullptr},
 };

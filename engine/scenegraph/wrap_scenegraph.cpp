@@ -19,6 +19,8 @@ extern const luaL_Reg sg_nodeFunctions[];
 extern const luaL_Reg sg_attributeNodeFunctions[];
 extern const luaL_Reg sg_renderNodeFunctions[];
 extern const luaL_Reg sg_spaceFunctions[];
+extern const luaL_Reg sg_renderNodeCounts[];
+extern const luaL_Reg sg_spaceCounts[];
 
 namespace {
 
@@ -108,7 +110,7 @@ int node_index(lua_State* L)
     lua_pushvalue(L, 2);
     lua_rawget(L, lua_upvalueindex(kNodeConstantsUpvalue));
     if (lua_type(L, -1) == LUA_TNUMBER && isOwnHandle(L)) {
-        const int id = sg_toInt(L, -1);
+        const int id = kvToInteger<int>(L, -1);
         sg_pushPort(L, static_cast<const SGNodeHandle*>(lua_touserdata(L, 1))->ticket, id);
         return 1;
     }
@@ -117,35 +119,34 @@ int node_index(lua_State* L)
     return 1;
 }
 
+const luaL_Reg kNodeIndex{"__index", node_index};
+
+// What each metatable's functions are told under: misuse is one line and
+// changes nothing; a count answers 0.
+const KVModule kScene{"scenegraph.scene", KVFailure::report};
+const KVModule kPort{"scenegraph.port", KVFailure::report};
+const KVModule kNode{"scenegraph.node", KVFailure::report};
+const KVModule kAttributeNode{"scenegraph.attributeNode", KVFailure::report};
+const KVModule kRenderNode{"scenegraph.renderNode", KVFailure::report};
+const KVModule kRenderNodeCounts{"scenegraph.renderNode", KVFailure::reportZero};
+const KVModule kSpace{"scenegraph.space", KVFailure::report};
+const KVModule kSpaceCounts{"scenegraph.space", KVFailure::reportZero};
+
 // A new registry metatable holding `functions`, with the node index
 // function as its __index; left on the stack.
-void newNodeMetatable(lua_State* L, const char* name, const char* parent, const luaL_Reg* functions)
+void newNodeMetatable(lua_State* L, const char* name, const char* parent, const KVModule& module,
+                      const luaL_Reg* functions)
 {
     luaL_newmetatable(L, name);
     if (parent) {
         luaL_getmetatable(L, parent);
         lua_setmetatable(L, -2);
     }
-    lua_loadFunctions_ext(L, functions);
+    kvSetFunctions(L, module, functions);
     lua_pushvalue(L, -1);
     luaL_getmetatable(L, SG_NODE_CONSTANTS);
-    lua_pushcclosure(L, node_index, 2);
+    kvPushFunction(L, module, kNodeIndex, 2);
     lua_setfield(L, -2, "__index");
-}
-
-bool hasMetatable(lua_State* L, int index, const char* name)
-{
-    if (!lua_getmetatable(L, index))
-        return false;
-    luaL_getmetatable(L, name);
-    const bool same = lua_rawequal(L, -1, -2) != 0;
-    lua_pop(L, 2);
-    return same;
-}
-
-int absoluteIndex(lua_State* L, int index)
-{
-    return index > 0 || index <= LUA_REGISTRYINDEX ? index : lua_gettop(L) + index + 1;
 }
 
 }  // namespace
@@ -155,14 +156,6 @@ void lua_loadConstants_ext(lua_State* L, const SGConst_reg* constants)
     for (; constants->name; ++constants) {
         lua_pushinteger(L, constants->value);
         lua_setfield(L, -2, constants->name);
-    }
-}
-
-void lua_loadFunctions_ext(lua_State* L, const luaL_Reg* functions)
-{
-    for (; functions->name; ++functions) {
-        lua_pushcfunction(L, functions->func);
-        lua_setfield(L, -2, functions->name);
     }
 }
 
@@ -186,18 +179,6 @@ void* sg_userdataPointer(lua_State* L, int index)
     default:
         return nullptr;
     }
-}
-
-int sg_toInt(lua_State* L, int index)
-{
-    const double number = lua_tonumber(L, index);
-    if (std::isnan(number))
-        return 0;
-    if (number >= 2147483647.0)
-        return 2147483647;
-    if (number <= -2147483648.0)
-        return -2147483647 - 1;
-    return static_cast<int>(number);
 }
 
 void sg_pushNode(lua_State* L, SGNode* node)
@@ -229,14 +210,12 @@ void sg_pushNode(lua_State* L, SGNode* node)
 
 SGNode* sg_checkNode(lua_State* L, int index)
 {
-    index = absoluteIndex(L, index);
-    bool isNodeHandle = false;
-    if (lua_type(L, index) == LUA_TUSERDATA)
-        for (const char* name : nodeMetatables)
-            isNodeHandle = isNodeHandle || hasMetatable(L, index, name);
-    if (!isNodeHandle)
+    index = kvAbsoluteIndex(L, index);
+    const SGNodeHandle* handle = nullptr;
+    for (const char* name : nodeMetatables)
+        handle = handle ? handle : static_cast<const SGNodeHandle*>(kvToUserdata(L, index, name));
+    if (!handle)
         KVThrowMisuse("expected a node, got %s", luaL_typename(L, index));
-    const auto* handle = static_cast<const SGNodeHandle*>(lua_touserdata(L, index));
     SGNode* node = handle->node;
     if (!node || SGLiveNodes::find(handle->ticket) != node)
         KVThrowMisuse("the node no longer exists");
@@ -253,10 +232,10 @@ void sg_pushScene(lua_State* L, SGScene* scene)
 
 SGScene** sg_checkSceneSlot(lua_State* L, int index)
 {
-    index = absoluteIndex(L, index);
-    if (lua_type(L, index) != LUA_TUSERDATA || !hasMetatable(L, index, SG_SCENE_MT))
+    auto** slot = static_cast<SGScene**>(kvToUserdata(L, index, SG_SCENE_MT));
+    if (!slot)
         KVThrowMisuse("expected a scene, got %s", luaL_typename(L, index));
-    return static_cast<SGScene**>(lua_touserdata(L, index));
+    return slot;
 }
 
 SGScene* sg_checkScene(lua_State* L, int index)
@@ -280,7 +259,7 @@ void sg_pushPort(lua_State* L, SGLiveNodes::Ticket node, int portID)
 
 SGPort* sg_resolvePort(lua_State* L, int index)
 {
-    index = absoluteIndex(L, index);
+    index = kvAbsoluteIndex(L, index);
     if (!lua_istable(L, index))
         KVThrowMisuse("expected a port, got %s", luaL_typename(L, index));
     lua_rawgeti(L, index, 1);
@@ -288,7 +267,7 @@ SGPort* sg_resolvePort(lua_State* L, int index)
     const bool hasTicket = lua_type(L, -2) == LUA_TLIGHTUSERDATA;
     const auto ticket = SGLiveNodes::unpack(reinterpret_cast<uintptr_t>(lua_touserdata(L, -2)));
     const bool hasID = lua_type(L, -1) == LUA_TNUMBER;
-    const int id = sg_toInt(L, -1);
+    const int id = kvToInteger<int>(L, -1);
     lua_pop(L, 2);
     if (!hasTicket || !hasID)
         KVThrowMisuse("expected a port, got a table that is not one");
@@ -307,7 +286,7 @@ SGPort* sg_resolvePort(lua_State* L, int index)
 
 bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
 {
-    index = absoluteIndex(L, index);
+    index = kvAbsoluteIndex(L, index);
     switch (port->valueType()) {
     case SGPortValueType::STRING:
     case SGPortValueType::ASSETNAME: {
@@ -334,7 +313,7 @@ bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
         return true;
     }
     case SGPortValueType::INTEGER: {
-        const int number = sg_toInt(L, index);
+        const int number = kvToInteger<int>(L, index);
         auto* integerPort = static_cast<SGIntegerPort*>(port);
         notify ? integerPort->setValue(number) : integerPort->setStoredValue(number);
         return true;
@@ -352,36 +331,36 @@ bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
 
 int luaopen_scenegraph(lua_State* L)
 {
-    return sg_guard(L, "scenegraph", [L]() {
-        lua_newtable(L);  // the module
-        lua_loadConstants_ext(L, typeAndClassConstants);
+    lua_newtable(L);  // the module
+    lua_loadConstants_ext(L, typeAndClassConstants);
 
-        luaL_newmetatable(L, SG_SCENE_MT);
-        lua_loadFunctions_ext(L, sg_sceneFunctions);
-        lua_pushvalue(L, -1);
-        lua_setfield(L, -2, "__index");
-        lua_setfield(L, -2, "scene");
+    luaL_newmetatable(L, SG_SCENE_MT);
+    kvSetFunctions(L, kScene, sg_sceneFunctions);
+    lua_pushvalue(L, -1);
+    lua_setfield(L, -2, "__index");
+    lua_setfield(L, -2, "scene");
 
-        luaL_newmetatable(L, SG_PORT_MT);
-        lua_loadFunctions_ext(L, sg_portFunctions);
-        lua_pushvalue(L, -1);
-        lua_setfield(L, -2, "__index");
-        lua_pop(L, 1);
+    luaL_newmetatable(L, SG_PORT_MT);
+    kvSetFunctions(L, kPort, sg_portFunctions);
+    lua_pushvalue(L, -1);
+    lua_setfield(L, -2, "__index");
+    lua_pop(L, 1);
 
-        luaL_newmetatable(L, SG_NODE_CONSTANTS);
-        lua_loadConstants_ext(L, nodeConstants);
-        lua_pop(L, 1);
+    luaL_newmetatable(L, SG_NODE_CONSTANTS);
+    lua_loadConstants_ext(L, nodeConstants);
+    lua_pop(L, 1);
 
-        newNodeMetatable(L, SG_NODE_MT, nullptr, sg_nodeFunctions);
-        lua_pop(L, 1);
-        newNodeMetatable(L, SG_ATTRIBUTE_NODE_MT, nullptr, sg_attributeNodeFunctions);
-        lua_setfield(L, -2, "attributeNode");
-        newNodeMetatable(L, SG_RENDER_NODE_MT, SG_NODE_MT, sg_renderNodeFunctions);
-        lua_pop(L, 1);
-        newNodeMetatable(L, SG_SPACE_MT, SG_RENDER_NODE_MT, sg_spaceFunctions);
-        lua_pop(L, 1);
+    newNodeMetatable(L, SG_NODE_MT, nullptr, kNode, sg_nodeFunctions);
+    lua_pop(L, 1);
+    newNodeMetatable(L, SG_ATTRIBUTE_NODE_MT, nullptr, kAttributeNode, sg_attributeNodeFunctions);
+    lua_setfield(L, -2, "attributeNode");
+    newNodeMetatable(L, SG_RENDER_NODE_MT, SG_NODE_MT, kRenderNode, sg_renderNodeFunctions);
+    kvSetFunctions(L, kRenderNodeCounts, sg_renderNodeCounts);
+    lua_pop(L, 1);
+    newNodeMetatable(L, SG_SPACE_MT, SG_RENDER_NODE_MT, kSpace, sg_spaceFunctions);
+    kvSetFunctions(L, kSpaceCounts, sg_spaceCounts);
+    lua_pop(L, 1);
 
-        lua_setglobal(L, "scenegraph");
-        return 0;
-    });
+    lua_setglobal(L, "scenegraph");
+    return 0;
 }

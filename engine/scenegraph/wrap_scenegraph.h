@@ -1,10 +1,7 @@
 // The "scenegraph" script module: shared pieces of its bindings.
 #pragma once
 
-#include <exception>
-
-#include "engine/host/KVScriptMisuse.h"
-#include "engine/host/kv_lua.h"
+#include "engine/host/KVBinding.h"
 #include "engine/scenegraph/SGLiveNodes.h"
 #include "engine/scenegraph/SGTypes.h"
 
@@ -23,8 +20,6 @@ struct SGConst_reg {
 
 // table[name] = value for each record, into the table on top of the stack.
 void lua_loadConstants_ext(lua_State* L, const SGConst_reg* constants);
-// table[name] = function for each entry, into the table on top of the stack.
-void lua_loadFunctions_ext(lua_State* L, const luaL_Reg* functions);
 
 // Registry names of the module's metatables.
 #define SG_SCENE_MT "scenegraph.sceneMT"
@@ -35,36 +30,9 @@ void lua_loadFunctions_ext(lua_State* L, const luaL_Reg* functions);
 #define SG_RENDER_NODE_MT "scenegraph.renderNodeMT"
 #define SG_SPACE_MT "scenegraph.spaceMT"
 
-// Runs a binding's body. Misuse (KVScriptMisuse from the checks below) and
-// any other C++ failure are reported as "function: why" and answer nothing;
-// a script's update goes on. A C++ exception escaping into Lua would be lost
-// without a word.
-template <typename Body>
-int sg_guard(lua_State* L, const char* function, Body body)
-{
-    (void)L;
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        KVReportMisuse(function, "%s", e.what());
-    }
-    return 0;
-}
-
-// The same for a getter of a number, which answers 0 after misuse.
-template <typename Body>
-int sg_guardNumber(lua_State* L, const char* function, Body body)
-{
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        KVReportMisuse(function, "%s", e.what());
-    }
-    lua_pushinteger(L, 0);
-    return 1;
-}
-
-// The checks below throw KVScriptMisuse, saying why, for the guard to report.
+// The checks below throw KVScriptMisuse, saying why, for the binding
+// runtime to report as "scenegraph.kind.function: why"; the call answers
+// nothing (a count: 0) and a script's update goes on.
 
 // Absolute stack index of argument `k` (1-based) of a function that takes
 // `count` arguments read from the top of the stack.
@@ -92,10 +60,6 @@ SGPort* sg_resolvePort(lua_State* L, int index);
 
 // The first word of a userdata (full or light), or null for anything else.
 void* sg_userdataPointer(lua_State* L, int index);
-
-// A script number as a 32-bit integer: truncated toward zero, saturated at
-// the ends of the range, NaN as 0.
-int sg_toInt(lua_State* L, int index);
 
 // Stores the script value at `index` into a string, asset-name, number,
 // integer or boolean port: through its setter (marking dirty) when notify is

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string>
 
+#include "engine/host/KVBinding.h"
 #include "engine/tables/KVTable.h"
 #include "engine/tables/TableUtil.h"
 
@@ -13,29 +14,27 @@ const char* const kTableMT = "tableHelper.TableDataMT";
 
 // Arguments are taken counting back from the top of the stack, so a call
 // must pass exactly `count` of them; returns the index of the first.
-int firstArgument(lua_State* L, const char* function, int count)
+int firstArgument(lua_State* L, int count)
 {
     int top = lua_gettop(L);
     if (top < count)
-        luaL_error(L, "tableHelper.Tables.%s: expected %d arguments, got %d", function, count, top);
+        KVThrowMisuse("expected %d arguments, got %d", count, top);
     return top - count + 1;
 }
 
-KVTable* checkTable(lua_State* L, int index, const char* function, const char* argument)
+KVTable* checkTable(lua_State* L, int index, const char* argument)
 {
     KVTable* table = tableHelper_toTable(L, index);
     if (!table)
-        luaL_error(L, "tableHelper.Tables.%s: argument '%s' must be a table object, got %s", function, argument,
-                   luaL_typename(L, index));
+        KVThrowMisuse("argument '%s' must be a table object, got %s", argument, luaL_typename(L, index));
     return table;
 }
 
-std::string checkText(lua_State* L, int index, const char* function, const char* argument)
+std::string checkText(lua_State* L, int index, const char* argument)
 {
     int type = lua_type(L, index);
     if (type != LUA_TSTRING && type != LUA_TNUMBER)
-        luaL_error(L, "tableHelper.Tables.%s: argument '%s' must be a string or a number, got %s", function,
-                   argument, lua_typename(L, type));
+        KVThrowMisuse("argument '%s' must be a string or a number, got %s", argument, lua_typename(L, type));
     size_t length = 0;
     const char* text = lua_tolstring(L, index, &length);
     return std::string(text, length);
@@ -67,201 +66,162 @@ int rowTarget(const KVTable& table, const std::string& where)
     return number == INT_MIN ? -1 : number - 1;
 }
 
-// Runs a binding body; a C++ exception from it becomes a Lua error naming
-// the function. Lua's own errors pass through untouched.
-template <class Body>
-int guarded(lua_State* L, const char* function, Body body)
-{
-    std::string message;
-    try {
-        return body();
-    } catch (const std::exception& e) {
-        message = e.what();
-    }
-    return luaL_error(L, "tableHelper.Tables.%s: %s", function, message.c_str());
-}
-
 int Tables_new(lua_State* L)
 {
-    return guarded(L, "new", [L]() {
-        auto** slot = static_cast<KVTable**>(lua_newuserdata(L, sizeof(KVTable*)));
-        *slot = nullptr;
-        luaL_getmetatable(L, kTableMT);
-        lua_setmetatable(L, -2);
-        *slot = new KVTable();
-        return 1;
-    });
+    auto** slot = static_cast<KVTable**>(lua_newuserdata(L, sizeof(KVTable*)));
+    *slot = nullptr;
+    luaL_getmetatable(L, kTableMT);
+    lua_setmetatable(L, -2);
+    *slot = new KVTable();
+    return 1;
 }
 
 int Tables_setId(lua_State* L)
 {
-    return guarded(L, "setId", [L]() {
-        int base = firstArgument(L, "setId", 2);
-        KVTable* table = checkTable(L, base, "setId", "table");
-        table->setTableId(checkText(L, base + 1, "setId", "id"));
-        return 0;
-    });
+    int base = firstArgument(L, 2);
+    KVTable* table = checkTable(L, base, "table");
+    table->setTableId(checkText(L, base + 1, "id"));
+    return 0;
 }
 
 int Tables_setValue(lua_State* L)
 {
-    return guarded(L, "setValue", [L]() {
-        int base = firstArgument(L, "setValue", 4);
-        KVTable* table = checkTable(L, base, "setValue", "table");
-        std::string row = checkText(L, base + 1, "setValue", "row");
-        std::string column = checkText(L, base + 2, "setValue", "column");
-        std::string value = checkText(L, base + 3, "setValue", "value");
-        int c = resolveColumn(*table, column);
-        int r = resolveRow(*table, row);
-        if (c >= 0 && c < table->numberOfColumns() && r >= 0 && r < table->numberOfRows())
-            table->setCellValue(r, c, value);
-        return 0;
-    });
+    int base = firstArgument(L, 4);
+    KVTable* table = checkTable(L, base, "table");
+    std::string row = checkText(L, base + 1, "row");
+    std::string column = checkText(L, base + 2, "column");
+    std::string value = checkText(L, base + 3, "value");
+    int c = resolveColumn(*table, column);
+    int r = resolveRow(*table, row);
+    if (c >= 0 && c < table->numberOfColumns() && r >= 0 && r < table->numberOfRows())
+        table->setCellValue(r, c, value);
+    return 0;
 }
 
 int Tables_getValue(lua_State* L)
 {
-    return guarded(L, "getValue", [L]() {
-        int base = firstArgument(L, "getValue", 3);
-        KVTable* table = checkTable(L, base, "getValue", "table");
-        std::string row = checkText(L, base + 1, "getValue", "row");
-        std::string column = checkText(L, base + 2, "getValue", "column");
-        int c = resolveColumn(*table, column);
-        int r = resolveRow(*table, row);
-        if (c < 0 || c >= table->numberOfColumns() || r < 0 || r >= table->numberOfRows()) {
-            lua_pushstring(L, "");
-            return 1;
-        }
-        std::string value = table->cellValue(r, c);
-        switch (table->columnType(c)) {
-        case ColumnTypeInteger:
-            lua_pushnumber(L, static_cast<lua_Number>(TableUtil::parseInt(value.c_str())));
-            break;
-        case ColumnTypeReal:
-        case ColumnTypeAngle:
-            lua_pushnumber(L, static_cast<lua_Number>(TableUtil::parseDouble(value.c_str())));
-            break;
-        case ColumnTypeBoolean:
-            lua_pushboolean(L, TableUtil::equalsIgnoreCase(value, "True"));
-            break;
-        default:
-            lua_pushlstring(L, value.data(), value.size());
-            break;
-        }
+    int base = firstArgument(L, 3);
+    KVTable* table = checkTable(L, base, "table");
+    std::string row = checkText(L, base + 1, "row");
+    std::string column = checkText(L, base + 2, "column");
+    int c = resolveColumn(*table, column);
+    int r = resolveRow(*table, row);
+    if (c < 0 || c >= table->numberOfColumns() || r < 0 || r >= table->numberOfRows()) {
+        lua_pushstring(L, "");
         return 1;
-    });
+    }
+    std::string value = table->cellValue(r, c);
+    switch (table->columnType(c)) {
+    case ColumnTypeInteger:
+        lua_pushnumber(L, static_cast<lua_Number>(TableUtil::parseInt(value.c_str())));
+        break;
+    case ColumnTypeReal:
+    case ColumnTypeAngle:
+        lua_pushnumber(L, static_cast<lua_Number>(TableUtil::parseDouble(value.c_str())));
+        break;
+    case ColumnTypeBoolean:
+        lua_pushboolean(L, TableUtil::equalsIgnoreCase(value, "True"));
+        break;
+    default:
+        lua_pushlstring(L, value.data(), value.size());
+        break;
+    }
+    return 1;
 }
 
 int Tables_getNumRows(lua_State* L)
 {
-    return guarded(L, "getNumRows", [L]() {
-        int base = firstArgument(L, "getNumRows", 1);
-        lua_pushnumber(L, static_cast<lua_Number>(checkTable(L, base, "getNumRows", "table")->numberOfRows()));
-        return 1;
-    });
+    int base = firstArgument(L, 1);
+    lua_pushnumber(L, static_cast<lua_Number>(checkTable(L, base, "table")->numberOfRows()));
+    return 1;
 }
 
 int Tables_getNumCols(lua_State* L)
 {
-    return guarded(L, "getNumCols", [L]() {
-        int base = firstArgument(L, "getNumCols", 1);
-        lua_pushnumber(L, static_cast<lua_Number>(checkTable(L, base, "getNumCols", "table")->numberOfColumns()));
-        return 1;
-    });
+    int base = firstArgument(L, 1);
+    lua_pushnumber(L, static_cast<lua_Number>(checkTable(L, base, "table")->numberOfColumns()));
+    return 1;
 }
 
 int Tables_loadFromFile(lua_State* L)
 {
-    return guarded(L, "loadFromFile", [L]() {
-        int base = firstArgument(L, "loadFromFile", 2);
-        KVTable* table = checkTable(L, base, "loadFromFile", "table");
-        table->loadTable(checkText(L, base + 1, "loadFromFile", "path"));
-        return 0;
-    });
+    int base = firstArgument(L, 2);
+    KVTable* table = checkTable(L, base, "table");
+    table->loadTable(checkText(L, base + 1, "path"));
+    return 0;
 }
 
 int Tables_saveTableData(lua_State* L)
 {
-    return guarded(L, "saveTableData", [L]() {
-        int base = firstArgument(L, "saveTableData", 2);
-        KVTable* table = checkTable(L, base, "saveTableData", "table");
-        lua_pushboolean(L, table->saveTable(checkText(L, base + 1, "saveTableData", "path"), false));
-        return 1;
-    });
+    int base = firstArgument(L, 2);
+    KVTable* table = checkTable(L, base, "table");
+    lua_pushboolean(L, table->saveTable(checkText(L, base + 1, "path"), false));
+    return 1;
 }
 
 int Tables_saveTableToDatabase(lua_State* L)
 {
-    return guarded(L, "saveTableToDatabase", [L]() {
-        int base = firstArgument(L, "saveTableToDatabase", 3);
-        std::string directory = checkText(L, base, "saveTableToDatabase", "directory");
-        KVTable* table = checkTable(L, base + 1, "saveTableToDatabase", "table");
-        std::string name = checkText(L, base + 2, "saveTableToDatabase", "name");
-        lua_pushboolean(L, table->saveTable(directory + name + ".xml", false));
-        return 1;
-    });
+    int base = firstArgument(L, 3);
+    std::string directory = checkText(L, base, "directory");
+    KVTable* table = checkTable(L, base + 1, "table");
+    std::string name = checkText(L, base + 2, "name");
+    lua_pushboolean(L, table->saveTable(directory + name + ".xml", false));
+    return 1;
 }
 
 int Tables_loadTableFromDatabase(lua_State* L)
 {
-    return guarded(L, "loadTableFromDatabase", [L]() {
-        int base = firstArgument(L, "loadTableFromDatabase", 3);
-        std::string directory = checkText(L, base, "loadTableFromDatabase", "directory");
-        KVTable* table = checkTable(L, base + 1, "loadTableFromDatabase", "table");
-        std::string name = checkText(L, base + 2, "loadTableFromDatabase", "name");
-        table->loadTable(directory + name + ".xml");
-        return 0;
-    });
+    int base = firstArgument(L, 3);
+    std::string directory = checkText(L, base, "directory");
+    KVTable* table = checkTable(L, base + 1, "table");
+    std::string name = checkText(L, base + 2, "name");
+    table->loadTable(directory + name + ".xml");
+    return 0;
 }
 
 int Tables_addRow(lua_State* L)
 {
-    return guarded(L, "addRow", [L]() {
-        int base = firstArgument(L, "addRow", 2);
-        KVTable* table = checkTable(L, base, "addRow", "table");
-        int target = rowTarget(*table, checkText(L, base + 1, "addRow", "where"));
-        if (target == -2)
-            table->addRowAtIndex(table->numberOfRows());
-        else if (target >= 0 && target <= table->numberOfRows())
-            table->addRowAtIndex(target);
-        return 0;
-    });
+    int base = firstArgument(L, 2);
+    KVTable* table = checkTable(L, base, "table");
+    int target = rowTarget(*table, checkText(L, base + 1, "where"));
+    if (target == -2)
+        table->addRowAtIndex(table->numberOfRows());
+    else if (target >= 0 && target <= table->numberOfRows())
+        table->addRowAtIndex(target);
+    return 0;
 }
 
 int Tables_removeRow(lua_State* L)
 {
-    return guarded(L, "removeRow", [L]() {
-        int base = firstArgument(L, "removeRow", 2);
-        KVTable* table = checkTable(L, base, "removeRow", "table");
-        std::string where = checkText(L, base + 1, "removeRow", "where");
-        if (table->numberOfRows() <= 0)
-            return 0;
-        int target = rowTarget(*table, where);
-        if (target == -2)
-            table->removeRowAtIndex(table->numberOfRows() - 1);
-        else if (target >= 0 && target < table->numberOfRows())
-            table->removeRowAtIndex(target);
+    int base = firstArgument(L, 2);
+    KVTable* table = checkTable(L, base, "table");
+    std::string where = checkText(L, base + 1, "where");
+    if (table->numberOfRows() <= 0)
         return 0;
-    });
+    int target = rowTarget(*table, where);
+    if (target == -2)
+        table->removeRowAtIndex(table->numberOfRows() - 1);
+    else if (target >= 0 && target < table->numberOfRows())
+        table->removeRowAtIndex(target);
+    return 0;
 }
 
 int Tables_copyTable(lua_State* L)
 {
-    return guarded(L, "copyTable", [L]() {
-        int base = firstArgument(L, "copyTable", 2);
-        KVTable* destination = checkTable(L, base, "copyTable", "destination");
-        KVTable* source = checkTable(L, base + 1, "copyTable", "source");
-        std::string name = destination->tableName();
-        destination->copyTableData(*source);
-        destination->setTableName(name);
-        return 0;
-    });
+    int base = firstArgument(L, 2);
+    KVTable* destination = checkTable(L, base, "destination");
+    KVTable* source = checkTable(L, base + 1, "source");
+    std::string name = destination->tableName();
+    destination->copyTableData(*source);
+    destination->setTableName(name);
+    return 0;
 }
 
 // A table object is the only holder of its table.
 int Tables_gc(lua_State* L)
 {
-    auto** slot = static_cast<KVTable**>(lua_touserdata(L, 1));
+    // Also called by hand, with anything.
+    auto** slot = static_cast<KVTable**>(kvToUserdata(L, 1, kTableMT));
     if (slot && *slot) {
         delete *slot;
         *slot = nullptr;
@@ -286,19 +246,21 @@ const luaL_Reg kTablesMethods[] = {
     {nullptr, nullptr},
 };
 
+const luaL_Reg kCollect[] = {
+    {"__gc", Tables_gc},
+    {nullptr, nullptr},
+};
+
 const luaL_Reg kNoFunctions[] = {{nullptr, nullptr}};
+
+const KVModule kModule{"tableHelper.Tables", KVFailure::raise};
 
 }  // namespace
 
 KVTable* tableHelper_toTable(lua_State* L, int index)
 {
-    void* data = lua_touserdata(L, index);
-    if (!data || !lua_getmetatable(L, index))
-        return nullptr;
-    luaL_getmetatable(L, kTableMT);
-    bool ours = lua_rawequal(L, -1, -2) != 0;
-    lua_pop(L, 2);
-    return ours ? *static_cast<KVTable**>(data) : nullptr;
+    auto** slot = static_cast<KVTable**>(kvToUserdata(L, index, kTableMT));
+    return slot ? *slot : nullptr;
 }
 
 int luaopen_tableHelper(lua_State* L)
@@ -306,14 +268,10 @@ int luaopen_tableHelper(lua_State* L)
     luaL_openlib(L, "tableHelper", kNoFunctions, 0);
 
     lua_createtable(L, 0, 13);
-    for (const luaL_Reg* r = kTablesMethods; r->name; ++r) {
-        lua_pushcfunction(L, r->func);
-        lua_setfield(L, -2, r->name);
-    }
+    kvSetFunctions(L, kModule, kTablesMethods);
 
     luaL_newmetatable(L, kTableMT);
-    lua_pushcfunction(L, Tables_gc);
-    lua_setfield(L, -2, "__gc");
+    kvSetFunctions(L, kModule, kCollect);
     lua_pushvalue(L, -2);
     lua_setfield(L, -2, "__index");
     lua_pop(L, 1);

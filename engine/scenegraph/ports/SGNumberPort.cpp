@@ -1,8 +1,8 @@
 #include "engine/scenegraph/ports/SGNumberPort.h"
 
-#include <cmath>
 #include <cstdio>
-#include <limits>
+
+#include "engine/host/KVBinding.h"
 
 std::string SGNumberPort::stringValue()
 {
@@ -21,14 +21,7 @@ float SGNumberPort::numberValue()
 
 int SGNumberPort::intValue()
 {
-    const float number = numberValue();
-    if (std::isnan(number))
-        return 0;
-    if (number >= 2147483648.0f)
-        return std::numeric_limits<int>::max();
-    if (number <= -2147483648.0f)
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(number);
+    return kvSaturate<int>(numberValue());
 }
 
 bool SGNumberPort::boolValue()
