@@ -170,7 +170,10 @@ TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
     const Session s = runSession(dir, "prompt");
     ASSERT_EQ(s.status, "0\n") << s.log << s.out;
     const std::string& out = s.out;
-    EXPECT_TRUE(contains(out, "keyDown n\nasking\npause\n")) << out;
+    // The release of n may reach the render thread's queue before the
+    // pause does when a slow frame delays the press.
+    EXPECT_TRUE(contains(out, "keyDown n\nasking\npause\n") || contains(out, "keyDown n\nasking\nkeyUp n\npause\n"))
+        << out;
     EXPECT_TRUE(contains(out, "keyboardInputEntered Zo\xC3\xA9\nplay\n")) << "the answer, then play again\n" << out;
     EXPECT_TRUE(contains(out, "keyDown a\n")) << "keys reach the game again";
     EXPECT_FALSE(contains(out, "keyDown Z")) << "typing went to the prompt, not the game";
