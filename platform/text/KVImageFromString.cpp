@@ -3,12 +3,13 @@
 #include "platform/text/StringTexture.h"
 
 SGImage KVImageFromString(const char* text, const char* font, float size, KVTextAlignment alignment, bool wrap,
-                          float wrapWidth, float wrapHeight)
+                          float wrapWidth, float wrapHeight, const SGImage& previous)
 {
     const char* fontName = StringTexture::fontNameForDisplayName(font ? font : "");
     StringTexture texture(text ? text : "", fontName ? fontName : "ArialMT", size, alignment);
     if (wrap)
         texture.useStaticFrame(KVTextSize{wrapWidth, wrapHeight});
+    texture.adoptTexture(previous.texture, previous.textureWidth, previous.textureHeight);
     texture.genTexture();
     if (texture.texSize().width < 1.0 || texture.texSize().height < 1.0)
         return SGImageNull;

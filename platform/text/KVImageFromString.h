@@ -11,5 +11,9 @@
 // the text's size plus the margins. The null image when no texture could be
 // made (the reason is logged); an image without a current context still
 // carries the bitmap's size, with texture 0.
+//
+// previous, when given, is an image this function made earlier that the
+// caller hands back: its texture takes the new pixels in place when it has
+// the new bitmap's size, and is deleted otherwise.
 SGImage KVImageFromString(const char* text, const char* font, float size, KVTextAlignment alignment, bool wrap,
-                          float wrapWidth, float wrapHeight);
+                          float wrapWidth, float wrapHeight, const SGImage& previous = SGImageNull);

@@ -1,8 +1,11 @@
 #include "platform/text/StringTexture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <unordered_map>
+#include <vector>
 
 #include <EGL/egl.h>
 #include <GL/gl.h>
@@ -11,7 +14,7 @@
 #include <pango/pangocairo.h>
 
 #include "platform/gl/KVQuadBatch.h"
-#include "platform/text/KVTextFontMap.h"
+#include "platform/text/KVTextTypesetter.h"
 
 namespace {
 
@@ -45,44 +48,68 @@ void checkGLError(const char* label)
         fprintf(stderr, "OpenGL Error in %s : %s\n", label, reinterpret_cast<const char*>(gluErrorString(error)));
 }
 
-// The same settings for measuring and drawing, so the measured frame fits
-// what is drawn.
-PangoContext* newPangoContext()
+// Pango's width for a wrapping width in points.
+int pangoWidth(double points)
 {
-    PangoContext* context = pango_font_map_create_context(KVTextFontMap::shared());
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_SLIGHT);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_ON);
-    pango_cairo_context_set_font_options(context, options);
-    cairo_font_options_destroy(options);
-    return context;
+    return static_cast<int>(points * PANGO_SCALE);
 }
 
-// wrapWidth in points, or a negative value for no wrapping.
-PangoLayout* newLayout(PangoContext* context, const std::string& text, const KVTextAttributes& attributes,
-                       double wrapWidth)
+// Where a layout `layoutWidth` Pango units wide puts a line `lineWidth`
+// wide, as Pango aligns it (a centred line of whole pixels keeps to whole
+// pixels).
+int alignedLineX(KVTextAlignment alignment, int layoutWidth, int lineWidth)
 {
-    PangoLayout* layout = pango_layout_new(context);
-    PangoFontDescription* font = pango_font_description_new();
-    pango_font_description_set_family(font, attributes.fontName.c_str());
-    pango_font_description_set_absolute_size(font, attributes.size * PANGO_SCALE);
-    pango_layout_set_font_description(layout, font);
-    pango_font_description_free(font);
+    switch (alignment) {
+    case KVTextAlignmentLeft: return 0;
+    case KVTextAlignmentRight: return layoutWidth - lineWidth;
+    default: {
+        const int x = (layoutWidth - lineWidth) / 2;
+        return ((layoutWidth | lineWidth) & (PANGO_SCALE - 1)) == 0 ? PANGO_UNITS_ROUND(x) : x;
+    }
+    }
+}
 
-    // Left means left even in right-to-left text, as the alignment codes do.
-    pango_layout_set_auto_dir(layout, FALSE);
-    switch (attributes.alignment) {
-    case KVTextAlignmentLeft: pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT); break;
-    case KVTextAlignmentRight: pango_layout_set_alignment(layout, PANGO_ALIGN_RIGHT); break;
-    default: pango_layout_set_alignment(layout, PANGO_ALIGN_CENTER); break;
-    }
-    if (wrapWidth >= 0.0) {
-        pango_layout_set_width(layout, static_cast<int>(wrapWidth * PANGO_SCALE));
-        pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    }
-    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
-    return layout;
+// Whether the unwrapped layout's lines can be drawn one by one where a
+// layout `layoutWidth` wide would put them: every line fits with room to
+// spare, so that width wraps nothing, and no glyph is drawn as a box
+// (boxes are drawn as paths, whose points would round differently).
+bool linesFit(PangoLayout* layout, int layoutWidth)
+{
+    PangoRectangle logical;
+    pango_layout_get_extents(layout, nullptr, &logical);
+    if (logical.width + PANGO_SCALE > layoutWidth)
+        return false;
+    for (GSList* l = pango_layout_get_lines_readonly(layout); l; l = l->next)
+        for (GSList* run = static_cast<PangoLayoutLine*>(l->data)->runs; run; run = run->next) {
+            const PangoGlyphString* glyphs = static_cast<PangoGlyphItem*>(run->data)->glyphs;
+            for (int g = 0; g < glyphs->num_glyphs; ++g)
+                if (glyphs->glyphs[g].glyph & PANGO_GLYPH_UNKNOWN_FLAG)
+                    return false;
+        }
+    return true;
+}
+
+// Draws the lines of an unwrapped layout with the top left at (x, y) where
+// a layout `layoutWidth` wide would align them. Each line is shifted by the
+// transformation, not by the current point, which cairo keeps in coarser
+// fixed point: the glyphs land on exactly the same positions.
+void showAlignedLines(cairo_t* cr, PangoLayout* layout, KVTextAlignment alignment, int layoutWidth, double x,
+                      double y)
+{
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    do {
+        PangoRectangle logical;
+        pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+        const int lineX = alignedLineX(alignment, layoutWidth, logical.width);
+        const int baseline = pango_layout_iter_get_baseline(iter);
+        cairo_save(cr);
+        cairo_translate(cr, x + static_cast<double>(lineX) / PANGO_SCALE,
+                        y + static_cast<double>(baseline) / PANGO_SCALE);
+        cairo_new_path(cr);
+        pango_cairo_show_layout_line(cr, pango_layout_iter_get_line_readonly(iter));
+        cairo_restore(cr);
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
 }
 
 // Height, from the top of the layout, down to which its lines fit whole in
@@ -102,6 +129,20 @@ double heightOfWholeLines(PangoLayout* layout, double height)
     } while (pango_layout_iter_next_line(iter));
     pango_layout_iter_free(iter);
     return fits;
+}
+
+// Row a, column c: the premultiplied component c at alpha a made straight,
+// rounded (0 where nothing shows).
+const unsigned char* unpremultiplyTable()
+{
+    static const std::vector<unsigned char> table = [] {
+        std::vector<unsigned char> rows(256 * 256, 0);
+        for (uint32_t a = 1; a < 256; ++a)
+            for (uint32_t c = 0; c < 256; ++c)
+                rows[a * 256 + c] = static_cast<unsigned char>(std::min<uint32_t>((c * 255 + a / 2) / a, 255));
+        return rows;
+    }();
+    return table.data();
 }
 
 bool isEmptyFrame(double width, double height)
@@ -164,13 +205,9 @@ KVTextSize StringTexture::measureText() const
 {
     if (!hasUsableFontSize())
         return KVTextSize{};
-    PangoContext* context = newPangoContext();
-    PangoLayout* layout = newLayout(context, text_, attributes_, -1.0);
     int width = 0;
     int height = 0;
-    pango_layout_get_pixel_size(layout, &width, &height);
-    g_object_unref(layout);
-    g_object_unref(context);
+    pango_layout_get_pixel_size(KVTextTypesetter::current().layout(text_, attributes_, -1), &width, &height);
     return KVTextSize{static_cast<double>(width), static_cast<double>(height)};
 }
 
@@ -209,20 +246,22 @@ void StringTexture::useDynamicFrame()
 
 bool StringTexture::genTexture()
 {
-    deleteTexture();
     texSize_ = KVTextSize{};
     if (!hasUsableFontSize()) {
+        deleteTexture();
         fprintf(stderr, "StringTexture -genTexture: the font size %g is not a usable size; no texture made\n",
                 attributes_.size);
         return false;
     }
     const KVTextSize frame = frameSize();
     if (isEmptyFrame(frame.width, frame.height)) {
+        deleteTexture();
         fprintf(stderr, "StringTexture -genTexture: the frame %g x %g is empty; no texture made\n", frame.width,
                 frame.height);
         return false;
     }
     if (frame.width > kMaxSide || frame.height > kMaxSide) {
+        deleteTexture();
         fprintf(stderr, "StringTexture -genTexture: the frame %g x %g is larger than %d pixels a side; no texture made\n",
                 frame.width, frame.height, kMaxSide);
         return false;
@@ -230,26 +269,41 @@ bool StringTexture::genTexture()
     const int width = static_cast<int>(std::ceil(frame.width));
     const int height = static_cast<int>(std::ceil(frame.height));
 
-    std::string rgba;
-    if (!drawBitmap(width, height, rgba))
+    // Text that changes at every frame is drawn into one buffer again and again.
+    thread_local std::vector<unsigned char> rgba;
+    if (!drawBitmap(width, height, rgba)) {
+        deleteTexture();
         return false;
+    }
     texSize_ = KVTextSize{static_cast<double>(width), static_cast<double>(height)};
 
-    glContext_ = currentGLContext();
-    if (!glContext_) {
+    void* context = currentGLContext();
+    if (!context) {
+        deleteTexture();
         fprintf(stderr, "StringTexture -genTexture: Failure to get current OpenGL context\n");
         return false;
     }
-    return upload(rgba, width, height);
+    // A texture of this size in this context takes the new pixels in place.
+    bool made = true;
+    if (texName_ != 0 && context == glContext_ && width == texWidth_ && height == texHeight_) {
+        replacePixels(rgba.data(), width, height);
+    } else {
+        deleteTexture();
+        glContext_ = context;
+        made = upload(rgba.data(), width, height);
+    }
+    if (rgba.capacity() > static_cast<size_t>(KVTextTypesetter::kKeptPixels) * 4)
+        std::vector<unsigned char>().swap(rgba);  // a huge bitmap is not kept for the next string
+    return made;
 }
 
-bool StringTexture::drawBitmap(int width, int height, std::string& rgba)
+bool StringTexture::drawBitmap(int width, int height, std::vector<unsigned char>& rgba)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    KVTextTypesetter& typesetter = KVTextTypesetter::current();
+    cairo_surface_t* surface = typesetter.clearSurface(width, height);
+    if (!surface) {
         fprintf(stderr, "StringTexture -genTexture: no %d x %d bitmap could be made; no texture made\n", width,
                 height);
-        cairo_surface_destroy(surface);
         return false;
     }
     cairo_t* cr = cairo_create(surface);
@@ -269,21 +323,30 @@ bool StringTexture::drawBitmap(int width, int height, std::string& rgba)
     // the frame's right and bottom edges: lines wrap and align within it,
     // and the lines that do not fit whole in it are cut off. A measured
     // frame is a margin wider than the text's rectangle needs, so nothing
-    // wraps there, but alignment still places the lines.
+    // wraps there, but alignment still places the lines: the text measured
+    // unwrapped is drawn as it is, line by line, rather than typeset again.
     const KVTextSize frame = frameSize_;
     const double textWidth = frame.width - marginSize_.width;
     const double textHeight = frame.height - marginSize_.height;
     if (textWidth >= 1.0 && textHeight > 0.0) {
-        PangoContext* context = newPangoContext();
-        pango_cairo_update_context(cr, context);
-        PangoLayout* layout = newLayout(context, text_, attributes_, textWidth);
+        const int wrapWidth = pangoWidth(textWidth);
+        PangoLayout* layout = nullptr;
+        bool unwrapped = false;
+        if (!staticFrame_) {
+            layout = typesetter.layout(text_, attributes_, -1);
+            unwrapped = linesFit(layout, wrapWidth);
+        }
+        if (!unwrapped)
+            layout = typesetter.layout(text_, attributes_, wrapWidth);
         cairo_rectangle(cr, 0, 0, width, marginSize_.height + heightOfWholeLines(layout, textHeight));
         cairo_clip(cr);
         cairo_set_source_rgba(cr, textColor_.r, textColor_.g, textColor_.b, textColor_.a);
-        cairo_move_to(cr, marginSize_.width, marginSize_.height);
-        pango_cairo_show_layout(cr, layout);
-        g_object_unref(layout);
-        g_object_unref(context);
+        if (unwrapped) {
+            showAlignedLines(cr, layout, attributes_.alignment, wrapWidth, marginSize_.width, marginSize_.height);
+        } else {
+            cairo_move_to(cr, marginSize_.width, marginSize_.height);
+            pango_cairo_show_layout(cr, layout);
+        }
     }
     cairo_destroy(cr);
     cairo_surface_flush(surface);
@@ -292,28 +355,57 @@ bool StringTexture::drawBitmap(int width, int height, std::string& rgba)
     // gets straight RGBA, bottom row first.
     const unsigned char* data = cairo_image_surface_get_data(surface);
     const int stride = cairo_image_surface_get_stride(surface);
-    rgba.assign(static_cast<size_t>(width) * height * 4, '\0');
+    rgba.resize(static_cast<size_t>(width) * height * 4);
+    const unsigned char* unpremultiplied = unpremultiplyTable();
     for (int row = 0; row < height; ++row) {
         const auto* in = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(height - 1 - row) * stride);
-        auto* out = reinterpret_cast<unsigned char*>(&rgba[static_cast<size_t>(row) * width * 4]);
+        unsigned char* out = &rgba[static_cast<size_t>(row) * width * 4];
         for (int x = 0; x < width; ++x, out += 4) {
             const uint32_t pixel = in[x];
-            const uint32_t a = pixel >> 24;
-            if (a == 0)
+            if (pixel == 0) {  // most of a text's bitmap
+                std::memset(out, 0, 4);
                 continue;
-            const uint32_t channels[3] = {(pixel >> 16) & 0xff, (pixel >> 8) & 0xff, pixel & 0xff};
-            for (int c = 0; c < 3; ++c) {
-                const uint32_t straight = (channels[c] * 255 + a / 2) / a;
-                out[c] = static_cast<unsigned char>(straight > 255 ? 255 : straight);
             }
-            out[3] = static_cast<unsigned char>(a);
+            const unsigned char* straight = unpremultiplied + (pixel >> 24) * 256;
+            out[0] = straight[(pixel >> 16) & 0xff];
+            out[1] = straight[(pixel >> 8) & 0xff];
+            out[2] = straight[pixel & 0xff];
+            out[3] = static_cast<unsigned char>(pixel >> 24);
         }
     }
     cairo_surface_destroy(surface);
     return true;
 }
 
-bool StringTexture::upload(const std::string& rgba, int width, int height)
+// Sets the unpack state an upload of tightly packed rows needs and puts
+// back what it found (later uploads that set only some of it must not be
+// skewed), and the binding too.
+class StringTexture::UnpackScope {
+public:
+    UnpackScope(uint32_t texture)
+    {
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture_);
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment_);
+        glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength_);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        checkGLError("glPixelStorei");
+    }
+    ~UnpackScope()
+    {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, alignment_);
+        glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength_);
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture_));
+    }
+
+private:
+    GLint texture_ = 0;
+    GLint alignment_ = 4;
+    GLint rowLength_ = 0;
+};
+
+bool StringTexture::upload(const unsigned char* rgba, int width, int height)
 {
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
@@ -323,32 +415,28 @@ bool StringTexture::upload(const std::string& rgba, int width, int height)
         return false;
     }
 
-    GLint previousTexture = 0;
-    GLint previousAlignment = 4;
-    GLint previousRowLength = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousTexture);
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &previousAlignment);
-    glGetIntegerv(GL_UNPACK_ROW_LENGTH, &previousRowLength);
-
     GLuint name = 0;
     glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
+    UnpackScope scope(name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     checkGLError("glTexParameteri");
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, width);  // bytes per row / 4 bytes a pixel
-    checkGLError("glPixelStorei");
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-
-    // Later uploads that set only some of these must not be skewed.
-    glPixelStorei(GL_UNPACK_ALIGNMENT, previousAlignment);
-    glPixelStorei(GL_UNPACK_ROW_LENGTH, previousRowLength);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousTexture));
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     texName_ = name;
+    texWidth_ = width;
+    texHeight_ = height;
     return true;
+}
+
+void StringTexture::replacePixels(const unsigned char* rgba, int width, int height)
+{
+    // Quads collected but not yet drawn must show the old pixels.
+    if (KVQuadBatch::current().shows(texName_))
+        KVQuadBatch::current().flush();
+    UnpackScope scope(texName_);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
 }
 
 void StringTexture::deleteTexture()
@@ -364,7 +452,20 @@ void StringTexture::deleteTexture()
         }
     }
     texName_ = 0;
+    texWidth_ = 0;
+    texHeight_ = 0;
     glContext_ = nullptr;
+}
+
+void StringTexture::adoptTexture(uint32_t name, int width, int height)
+{
+    deleteTexture();
+    if (name == 0)
+        return;
+    texName_ = name;
+    texWidth_ = width;
+    texHeight_ = height;
+    glContext_ = currentGLContext();
 }
 
 void StringTexture::drawWithBounds(double x, double y, double width, double height)

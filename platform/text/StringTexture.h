@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/text/KVTextTypes.h"
 
@@ -40,14 +41,20 @@ public:
     // Deletes the texture of a static frame and measures the text again.
     void useDynamicFrame();
 
-    // Draws the bitmap and uploads it into a new texture in the current
-    // context, replacing any previous one. False, with a message, when no
+    // Draws the bitmap and uploads it into the texture in hand when that is
+    // of the bitmap's size and in the current context, else into a new
+    // texture in the current context, replacing the old one. False, with a message, when no
     // texture was made: no current context, an unusable font size, or a
     // frame that is empty or too large for a texture. texSize() is the bitmap's size either way
     // (0 x 0 when no bitmap was drawn).
     bool genTexture();
     // Deletes the texture in the context that made it.
     void deleteTexture();
+    // Takes over a width x height texture made earlier in the current
+    // context, which the next bitmap of that size replaces in place (any
+    // texture in hand is deleted first). The texture is then this object's
+    // as if it had made it.
+    void adoptTexture(uint32_t name, int width, int height);
     // One textured quad over the rectangle; makes the texture first when
     // there is none (and draws nothing if that fails).
     void drawWithBounds(double x, double y, double width, double height);
@@ -71,11 +78,15 @@ private:
     // Sizes that are not positive, not finite or larger than kMaxSide.
     bool hasUsableFontSize() const;
     KVTextSize measureText() const;
-    bool drawBitmap(int width, int height, std::string& rgba);
-    bool upload(const std::string& rgba, int width, int height);
+    bool drawBitmap(int width, int height, std::vector<unsigned char>& rgba);
+    bool upload(const unsigned char* rgba, int width, int height);
+    void replacePixels(const unsigned char* rgba, int width, int height);
+    class UnpackScope;
 
     void* glContext_ = nullptr;  // the context the texture was made in
     uint32_t texName_ = 0;
+    int texWidth_ = 0;  // the texture's own size, which texSize_ may not be after a failure
+    int texHeight_ = 0;
     KVTextSize texSize_;
     std::string text_;  // valid UTF-8: bad sequences became U+FFFD
     KVTextAttributes attributes_;

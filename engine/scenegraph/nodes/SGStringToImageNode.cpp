@@ -77,14 +77,22 @@ void SGStringToImageNode::compute()
     if (!differs && image.storedValue().textureWidth > 0)
         return;
     rendered_ = true;
+    // After a reload the old texture is not to be drawn into again.
+    if (reload_)
+        deleteTexture();
     reload_ = false;
 
-    deleteTexture();
-
     SGImage result = SGImageNull;
-    if (!text_.empty() && !font_.empty())
+    if (!text_.empty() && !font_.empty()) {
+        // The old texture is handed over: a text of the same size is drawn
+        // into it rather than into a new one.
+        const SGImage previous = image.storedValue();
         result = KVImageFromString(text_.c_str(), font_.c_str(), fontSize_, static_cast<KVTextAlignment>(alignment_),
-                                   wrap_, wrapWidth_, wrapHeight_);
+                                   wrap_, wrapWidth_, wrapHeight_,
+                                   previous.textureWidth > 0 ? previous : SGImageNull);
+    } else {
+        deleteTexture();
+    }
 
     if (result.textureWidth < 1) {
         image.setStoredValue(SGImageNull);

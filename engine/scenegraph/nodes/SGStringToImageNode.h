@@ -1,6 +1,7 @@
 // Text as an image: renders its text input with the text rasterizer into a
 // texture, offered on the image output with the image's pixel size. It owns
-// that texture: the next render and the node's destruction delete it.
+// that texture: the next render of the same size draws into it, one of
+// another size replaces it, and the node's destruction deletes it.
 // Rendering happens only in compute(), so at most once per change of the
 // inputs, when something reads an output.
 #pragma once

@@ -95,6 +95,25 @@ TEST_F(StringTextureTest, BitmapIsStraightAlphaInTheTextColour)
     orange.deleteTexture();
 }
 
+TEST_F(StringTextureTest, AMeasuredFrameDrawsAsTheSameFrameGivenFixed)
+{
+    // A fixed frame wraps and aligns within its width; a measured one must
+    // place its lines exactly there too.
+    for (KVTextAlignment alignment : {KVTextAlignmentLeft, KVTextAlignmentCenter, KVTextAlignmentRight})
+        for (const char* text : {"Score 1234", "Wide first line\ni\nab c\nmiddle one", "x\n\nA longer last line"})
+            for (double size : {13.0, 14.5}) {
+                StringTexture measured(text, "ArialMT", size, alignment);
+                StringTexture fixed(text, "ArialMT", size, alignment);
+                fixed.useStaticFrame(measured.frameSize());
+                ASSERT_TRUE(measured.genTexture());
+                ASSERT_TRUE(fixed.genTexture());
+                EXPECT_EQ(readTexture(measured.texName()).rgba, readTexture(fixed.texName()).rgba)
+                    << text << " " << alignment << " " << size;
+                measured.deleteTexture();
+                fixed.deleteTexture();
+            }
+}
+
 TEST_F(StringTextureTest, DrawnUnderAYUpCameraTheTextStandsUpright)
 {
     glMatrixMode(GL_PROJECTION);
@@ -204,12 +223,11 @@ TEST_F(StringTextureTest, FramesAndMarginsDecideTheSizeAndDropTheTexture)
     EXPECT_FALSE(glIsTexture(name));
     EXPECT_EQ(text.frameSize().width, dynamic.width - 8);  // margins are still 0
 
-    // Generating again replaces the texture; deleting clears it.
+    // Generating again at the same size keeps the texture; deleting clears it.
     ASSERT_TRUE(text.genTexture());
     name = text.texName();
     ASSERT_TRUE(text.genTexture());
-    EXPECT_FALSE(glIsTexture(name));
-    name = text.texName();
+    EXPECT_EQ(text.texName(), name);
     EXPECT_TRUE(glIsTexture(name));
     text.deleteTexture();
     EXPECT_FALSE(glIsTexture(name));

@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <vector>
+
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 #include "platform/text/KVImageFromString.h"
@@ -96,10 +98,23 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeAndDeletesItsOldTexture)
     EXPECT_GT(node->height.numberValue(), static_cast<float>(first.height));
     EXPECT_EQ(node->image.imageValue().texture, second.texture);
 
+    // A text of the same size is drawn into the same texture, exactly as a
+    // new rendering of it.
+    const std::vector<uint8_t> before = readTexture(second.texture).rgba;
+    for (const char* text : {"Score: 101", "Score: 100"}) {
+        node->text.setValue(text);
+        const SGImage same = node->image.imageValue();
+        EXPECT_EQ(same.texture, second.texture) << text;
+        const SGImage fresh = KVImageFromString(text, "LucidaGrande", 24, KVTextAlignmentCenter, false, 0, 0);
+        EXPECT_EQ(readTexture(same.texture).rgba, readTexture(fresh.texture).rgba) << text;
+        deleteTexture(fresh.texture);
+    }
+    EXPECT_EQ(readTexture(second.texture).rgba, before);
+
     // wrapWidth while wrap is off: rendered again, same result.
     node->wrapWidth.setValue(40.0f);
     const SGImage third = node->image.imageValue();
-    EXPECT_FALSE(glIsTexture(second.texture));
+    EXPECT_EQ(third.texture, second.texture);
     EXPECT_EQ(third.width, second.width);
     EXPECT_EQ(third.height, second.height);
 
