@@ -34,10 +34,6 @@ public:
     b2Exception(const char* expression, const char* file, int line)
         : expression(expression), file(file), line(line) {}
 
-    // Writes "file:line assertion failed expression" and a newline to
-    // standard output; a null string writes nothing for that item.
-    void Report() const;
-
     const char* expression;
     const char* file;
     int line;

@@ -1,6 +1,6 @@
 // The "physics" script module: Box2D worlds, bodies, fixtures and shapes in
 // scene units (50 per metre). Bindings only check, call and push; Box2D's
-// assertion failures are reported and the call returns nothing. Misuse (a
+// assertion failures are misuse lines and the call returns nothing. Misuse (a
 // body or fixture that no longer exists, a value of the wrong kind) is one
 // line and nothing changed: getters answer 0, -1 for identifiers, false,
 // or nothing for objects, so a collision function runs to its end.
@@ -27,16 +27,19 @@ namespace {
 constexpr float kMetresPerUnit = 0.02f;
 constexpr float kUnitsPerMetre = 50.0f;
 
-// Calls into Box2D. Its assertion is reported in its own format and the
-// function returns no results (dropping one it had pushed already). Other
-// C++ failures are the binding runtime's.
+// Calls into Box2D. Its assertion is one misuse line naming the function
+// and the check Box2D made, and the function returns no results (dropping
+// one it had pushed already). Other C++ failures are the binding runtime's.
 template <typename F>
-int box2dCall(F&& work)
+int box2dCall(const char* function, F&& work)
 {
     try {
         return work();
     } catch (const b2Exception& e) {
-        e.Report();
+        const char* file = e.file ? e.file : "?";
+        const char* slash = std::strrchr(file, '/');
+        KVReportMisuse(function, "assertion failed %s (%s:%d)", e.expression ? e.expression : "?",
+                       slash ? slash + 1 : file, e.line);
     }
     return 0;
 }
@@ -109,7 +112,7 @@ int world_new(lua_State* L)
     bool doSleep = lua_toboolean(L, 3) != 0;
     if (!finite(fn, {gx, gy}))
         return 0;
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         kvOwnedBox* box = kvNewOwnedBox(L, kvWorldMT);
         box->pointer = new kvPhysicsWorld(toMetres(gx, gy), doSleep, L);
         return 1;
@@ -142,7 +145,7 @@ int world_createBody(lua_State* L)
     auto* def = world ? static_cast<b2BodyDef*>(kvCheckOwned(L, 2, kvBodyDefMT, fn)) : nullptr;
     if (!def)
         return 0;
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         kvObjectView* view = kvNewView(L, kvBodyMT);
         b2Body* body = world->createBody(def);
         kvFillView(view, body, world->liveSet());
@@ -162,7 +165,7 @@ int world_destroyBody(lua_State* L)
         KVReportMisuse(fn, "the body belongs to another world");
         return 0;
     }
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         world->destroyBody(body, L);
         return 0;
     });
@@ -177,7 +180,7 @@ int world_step(lua_State* L)
     int32_t positionIterations = kvToInteger<int32_t>(L, 4);
     if (!world || !finite(fn, {timeStep}))
         return 0;
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         world->step(timeStep, velocityIterations, positionIterations, L);
         return 0;
     });
@@ -299,7 +302,7 @@ int body_createFixture(lua_State* L)
     lua_getfenv(L, 2);
     lua_getfield(L, -1, "shape");
     const int shapeIndex = lua_gettop(L);
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         const b2Shape* shape = resolveShape(L, shapeIndex, fn);
         kvObjectView* view = kvNewView(L, kvFixtureMT);
         b2Fixture* fixture = world->createFixture(body, def, shape);
@@ -323,7 +326,7 @@ int body_destroyFixture(lua_State* L)
         KVReportMisuse(fn, "the fixture belongs to another world");
         return 0;
     }
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         world->destroyFixture(body, fixture, L);
         return 0;
     });
@@ -352,7 +355,7 @@ int body_setPositionAndAngle(lua_State* L)
     float angle = number(L, 4);
     if (!body || !finite(fn, {x, y, angle}))
         return 0;
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         world->setPositionAndAngle(body, toMetres(x, y), angle);
         return 0;
     });
@@ -646,7 +649,7 @@ int polygon_setAsBox(lua_State* L)
     float halfHeight = number(L, 3);
     if (!shape || !finite(fn, {halfWidth, halfHeight}))
         return 0;
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         shape->setAsBox(halfWidth * kMetresPerUnit, halfHeight * kMetresPerUnit);
         return 0;
     });
@@ -660,7 +663,7 @@ int polygon_addVertex(lua_State* L)
     float y = number(L, 3);
     if (!shape || !finite(fn, {x, y}))
         return 0;
-    return box2dCall([&] {
+    return box2dCall(fn, [&] {
         shape->addVertex(toMetres(x, y));
         return 0;
     });

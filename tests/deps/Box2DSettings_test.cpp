@@ -41,10 +41,6 @@ TEST(Box2DSettings, AssertionInsideAContactCallbackReachesACatch)
             caught = true;
             EXPECT_STREQ(e.expression, "IsLocked() == false");
             EXPECT_NE(std::string(e.file).find("b2_world.cpp"), std::string::npos);
-            testing::internal::CaptureStdout();
-            e.Report();
-            const std::string line = testing::internal::GetCapturedStdout();
-            EXPECT_EQ(line, std::string(e.file) + ":" + std::to_string(e.line) + " assertion failed IsLocked() == false\n");
         }
     }
     EXPECT_TRUE(caught);

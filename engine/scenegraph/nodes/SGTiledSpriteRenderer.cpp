@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "engine/host/KVScriptMisuse.h"
 #include "platform/gl/KVQuadBatch.h"
-#include "platform/objects/KVLogLine.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ bool SGTiledSpriteRenderer::allocate(double count)
 {
     if (!(count > 0.0) || count / 6.0 > kMaxCells) {
         if (count > 0.0)
-            KVLogLine("SGTiledSpriteRenderer: %.0f tiles in one sprite are too many; nothing drawn", count / 6.0);
+            KVReportMisuse("scenegraph.spriteNode", "%.0f tiles in one sprite are too many; nothing drawn", count / 6.0);
         return false;
     }
     vertices_.reserve(static_cast<size_t>(count) * 4);

@@ -27,12 +27,12 @@ public:
     // Runs a chunk; returns "" or the Lua error message.
     std::string run(const std::string& code) { return runLuaChunk(L, code); }
 
-    // Runs a chunk that must succeed; returns what it printed on standard output.
-    std::string runCapturingOutput(const std::string& code)
+    // Runs a chunk that must succeed; returns what it printed on standard error.
+    std::string runCapturingErrors(const std::string& code)
     {
-        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         std::string error = run(code);
-        std::string output = testing::internal::GetCapturedStdout();
+        std::string output = testing::internal::GetCapturedStderr();
         EXPECT_EQ(error, "");
         return output;
     }

@@ -158,7 +158,7 @@ TEST_F(ContactListener, DestroyedBodyReadsActorMinusOneInsideEnded)
           w:destroyBody(floor)
         end
     )"), "");
-    std::string out = lua.runCapturingOutput("w:destroyBody(box)");
+    std::string out = lua.runCapturingErrors("w:destroyBody(box)");
     EXPECT_EQ(lua.run("assert(seen.viewID == -1, seen.viewID)"), "");
     EXPECT_EQ(lua.run("assert(seen.ids == 0, seen.ids)"), "");          // 1 + (-1)
     EXPECT_EQ(lua.run("assert(seen.fixtureIDs == 4, seen.fixtureIDs)"), "");
@@ -188,7 +188,7 @@ TEST_F(ContactListener, ChangesFromCollisionFunctionsAreReportedAndTheWorldKeeps
           began = (began or 0) + 1
         end
     )"), "");
-    std::string out = lua.runCapturingOutput("stepMany(w, 120)");
+    std::string out = lua.runCapturingErrors("stepMany(w, 120)");
     EXPECT_EQ(lua.number("began"), 1.0);
     EXPECT_FALSE(lua.boolean("made"));
     size_t reports = 0;

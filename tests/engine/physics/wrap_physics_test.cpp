@@ -267,7 +267,7 @@ TEST_F(PhysicsModule, PolygonFromVerticesIsCompletedAndCollides)
 
 TEST_F(PhysicsModule, BadPolygonsAndShapelessDefinitionsAreRefused)
 {
-    std::string out = lua.runCapturingOutput(R"(
+    std::string out = lua.runCapturingErrors(R"(
         w = P.World.new(0, 0, true)
         b = makeBody(w, 2, 0, 0, 1)
         local function fixtureWith(shape)
@@ -298,7 +298,9 @@ TEST_F(PhysicsModule, BadPolygonsAndShapelessDefinitionsAreRefused)
     for (char c : out)
         lines += c == '\n';
     EXPECT_EQ(lines, 5) << out;
-    EXPECT_NE(out.find("assertion failed def->shape != nullptr"), std::string::npos) << out;
+    EXPECT_NE(out.find("physics.Body.createFixture: assertion failed def->shape != nullptr (b2_body.cpp:"),
+              std::string::npos)
+        << out;
     EXPECT_NE(out.find("assertion failed 3 <= count && count <= b2_maxPolygonVertices"), std::string::npos) << out;
 }
 
@@ -468,7 +470,7 @@ TEST_F(PhysicsModule, ACollisionFunctionRunsPastCallsOnADestroyedBody)
 
 TEST_F(PhysicsModule, DestroyFixtureOfAnotherBodyIsRefused)
 {
-    std::string out = lua.runCapturingOutput(R"(
+    std::string out = lua.runCapturingErrors(R"(
         w = P.World.new(0, 0, true)
         a = makeBody(w, 2, 0, 0, 1)
         b = makeBody(w, 2, 100, 0, 2)
@@ -476,7 +478,7 @@ TEST_F(PhysicsModule, DestroyFixtureOfAnotherBodyIsRefused)
         a:destroyFixture(fb)
         stillThere = fb:fixtureID()
     )");
-    EXPECT_NE(out.find("assertion failed fixture->m_body == this"), std::string::npos) << out;
+    EXPECT_NE(out.find("physics.Body.destroyFixture: assertion failed fixture->m_body == this"), std::string::npos) << out;
     EXPECT_EQ(lua.number("stillThere"), 2.0);
 }
 
