@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/image/KVColorProfile.h"
+#include "platform/image/KVGIFDecoder.h"
 #include "platform/image/KVICNSDecoder.h"
 #include "platform/image/KVICODecoder.h"
 #include "platform/image/KVJPEG2000Decoder.h"
@@ -91,6 +92,7 @@ KVBitmap KVImageDecoder::decode(const uint8_t* data, size_t size, const std::str
     case KVImageFormat::ICO: bitmap = KVDecodeICO(data, size, &why); break;
     case KVImageFormat::JPEG2000: bitmap = KVDecodeJPEG2000(data, size, &profile, &why); break;
     case KVImageFormat::PDF: bitmap = KVDecodePDF(data, size, &why); break;
+    case KVImageFormat::GIF: bitmap = KVDecodeGIF(data, size, &why); break;
     default:
         // SDL_image reads the common formats, and tries what nothing
         // above recognised.

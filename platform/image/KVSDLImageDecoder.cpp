@@ -7,11 +7,18 @@
 #include <cstring>
 
 #include "platform/image/KVImageDecoder.h"
+#include "platform/image/KVImageHeader.h"
 
 KVBitmap KVDecodeWithSDLImage(const uint8_t* data, size_t size, bool maybeTGA, std::string* error)
 {
     if (size > INT_MAX) {
         *error = "too large";
+        return KVBitmap();
+    }
+    // SDL_image allocates the whole picture before reading its pixels.
+    const std::string refusal = KVImageHeaderRefusal(KVImageDecoder::formatOf(data, size), data, size);
+    if (!refusal.empty()) {
+        *error = refusal;
         return KVBitmap();
     }
     SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <chrono>
+#include <optional>
 
 #include "engine/bridge/LuaErrorException.h"
 #include "platform/clock/KVDate.h"
@@ -29,7 +30,36 @@ bool hasGlobalTable(lua_State* L, const char* name)
     return table;
 }
 
+// Runs a call into the script as the shell's frame loop does: a Lua error
+// is logged with the view's method and ignored.
+template <class Call>
+void ignoringLuaError(const char* method, Call call)
+{
+    try {
+        call();
+    } catch (const LuaErrorException& e) {
+        KVLogLine("KVGameView %s: Lua Error caught (and ignored): %s", method, e.luaError().c_str());
+    }
+}
+
 }  // namespace
+
+class KVGameView::FrameLock {
+public:
+    explicit FrameLock(KVGameView& view, KVLuaState* state = nullptr) : context_(view.contextMutex_, std::defer_lock)
+    {
+        KVThreadWait::acquire([this] { return context_.try_lock(); }, [this] { context_.lock(); });
+        if (state)
+            state_.emplace(*state);
+    }
+    FrameLock(const FrameLock&) = delete;
+    FrameLock& operator=(const FrameLock&) = delete;
+
+private:
+    // Members are released in reverse: the state lock before the context's.
+    std::unique_lock<std::mutex> context_;
+    std::optional<KVLuaState::StateLock> state_;
+};
 
 KVGameView::KVGameView(KVGameWindow& window) : window_(window)
 {
@@ -69,26 +99,6 @@ KVViewGeometry KVGameView::geometry() const
 void KVGameView::prepareOpenGL()
 {
     KVSetGameViewDrawingState();
-}
-
-void KVGameView::lockContext()
-{
-    KVThreadWait::acquire([this] { return contextMutex_.try_lock(); }, [this] { contextMutex_.lock(); });
-}
-
-void KVGameView::unlockContext()
-{
-    contextMutex_.unlock();
-}
-
-void KVGameView::lockState()
-{
-    luaState()->lockStateServingMainThread();
-}
-
-void KVGameView::unlockState()
-{
-    luaState()->unlockState();
 }
 
 void KVGameView::applyPendingViewport()
@@ -139,19 +149,13 @@ void KVGameView::redisplayOverlay()
     if (animating())
         return;
     window_.context().makeCurrent();
-    lockContext();
-    bool drew = false;
-    try {
-        drew = drawOverlay();
-    } catch (...) {
-        unlockContext();
-        throw;
-    }
-    if (drew)
+    {
+        FrameLock lock(*this);
+        if (!drawOverlay())
+            return;
         glFinish();
-    unlockContext();
-    if (drew)
-        window_.context().swap();
+    }
+    window_.context().swap();
 }
 
 void KVGameView::play()
@@ -161,21 +165,10 @@ void KVGameView::play()
     KVLuaState* state = luaState();
     if (state)
         state->makeOpenALContextCurrent();
-    lockContext();
     if (state && state->S()) {
-        lockState();
-        try {
-            KV_Play(state->S());
-        } catch (const LuaErrorException& e) {
-            KVLogLine("KVGameView play: Lua Error caught (and ignored): %s", e.luaError().c_str());
-        } catch (...) {
-            unlockState();
-            unlockContext();
-            throw;
-        }
-        unlockState();
+        FrameLock lock(*this, state);
+        ignoringLuaError("play", [state] { KV_Play(state->S()); });
     }
-    unlockContext();
     resetTimebase();
     startAnimation();
 }
@@ -188,22 +181,13 @@ void KVGameView::pauseInitiatedBySystem(bool system)
     if (!state || !state->S())
         return;
     state->makeOpenALContextCurrent();
-    lockContext();
-    lockState();
-    try {
+    FrameLock lock(*this, state);
+    ignoringLuaError("pause", [state, system] {
         if (system)
             KV_SystemInitiatedPause(state->S());
         else
             KV_BehaviorInitiatedPause(state->S());
-    } catch (const LuaErrorException& e) {
-        KVLogLine("KVGameView pause: Lua Error caught (and ignored): %s", e.luaError().c_str());
-    } catch (...) {
-        unlockState();
-        unlockContext();
-        throw;
-    }
-    unlockState();
-    unlockContext();
+    });
 }
 
 void KVGameView::stop()
@@ -214,19 +198,8 @@ void KVGameView::stop()
     if (!state || !state->S())
         return;
     state->makeOpenALContextCurrent();
-    lockContext();
-    lockState();
-    try {
-        KV_Stop(state->S());
-    } catch (const LuaErrorException& e) {
-        KVLogLine("KVGameView stop: Lua Error caught (and ignored): %s", e.luaError().c_str());
-    } catch (...) {
-        unlockState();
-        unlockContext();
-        throw;
-    }
-    unlockState();
-    unlockContext();
+    FrameLock lock(*this, state);
+    ignoringLuaError("stop", [state] { KV_Stop(state->S()); });
 }
 
 void KVGameView::resetTimebase()
@@ -274,28 +247,19 @@ void KVGameView::drawView()
     window_.context().makeCurrent();
     if (KVLuaState* state = luaState())
         state->makeOpenALContextCurrent();
-    lockContext();
-    try {
+    {
+        FrameLock lock(*this);
         applyPendingViewport();
         drawFrame();
         KVFlushQuads();  // what the script drew outside its scene's render
         drawOverlay();
-    } catch (...) {
-        unlockContext();
-        throw;
-    }
-    glFinish();
-    frames_.store(frame + 1);
-    if (frameOptions_.afterFrame) {
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-        try {
-            frameOptions_.afterFrame(frame, ms);
-        } catch (...) {
-            unlockContext();
-            throw;
+        glFinish();
+        frames_.store(frame + 1);
+        if (frameOptions_.afterFrame) {
+            const auto elapsed = std::chrono::steady_clock::now() - started;
+            frameOptions_.afterFrame(frame, std::chrono::duration<double, std::milli>(elapsed).count());
         }
     }
-    unlockContext();
     window_.context().swap();
 }
 
@@ -309,16 +273,8 @@ void KVGameView::drawFrame()
     KVLuaState* state = luaState();
     if (!state || !state->S())
         return;
-    lockState();
-    try {
-        KV_Update(state->S(), elapsed);
-    } catch (const LuaErrorException& e) {
-        KVLogLine("KVGameView drawFrame: Lua Error caught (and ignored): %s", e.luaError().c_str());
-    } catch (...) {
-        unlockState();
-        throw;
-    }
-    unlockState();
+    KVLuaState::StateLock lock(*state);
+    ignoringLuaError("drawFrame", [state, elapsed] { KV_Update(state->S(), elapsed); });
 }
 
 void KVGameView::drawRect()
@@ -328,11 +284,12 @@ void KVGameView::drawRect()
         return;
     }
     window_.context().makeCurrent();
-    lockContext();
-    applyPendingViewport();
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    unlockContext();
+    {
+        FrameLock lock(*this);
+        applyPendingViewport();
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+    }
     window_.context().swap();
 }
 
@@ -342,43 +299,31 @@ void KVGameView::refreshFrame()
     if (!state || !state->S())
         return;
     window_.context().makeCurrent();
-    lockContext();
-    applyPendingViewport();
-    lockState();
-    try {
-        KV_Render(state->S());
-    } catch (const LuaErrorException& e) {
-        KVLogLine("KVGameView refreshFrame: Lua Error caught (and ignored): %s", e.luaError().c_str());
-    } catch (...) {
-        unlockState();
-        unlockContext();
-        throw;
-    }
-    unlockState();
-    KVFlushQuads();
-    try {
+    {
+        FrameLock lock(*this);
+        applyPendingViewport();
+        {
+            KVLuaState::StateLock scriptLock(*state);
+            ignoringLuaError("refreshFrame", [state] { KV_Render(state->S()); });
+        }
+        KVFlushQuads();
         drawOverlay();
-    } catch (...) {
-        unlockContext();
-        throw;
+        glFinish();
     }
-    glFinish();
-    unlockContext();
     window_.context().swap();
 }
 
 void KVGameView::reshape()
 {
-    lockContext();
     {
-        std::lock_guard<std::mutex> lock(geometryMutex_);
+        FrameLock lock(*this);
+        std::lock_guard<std::mutex> geometryLock(geometryMutex_);
         geometry_ = KVViewGeometry::reshape(window_.drawableSize(), fullScreen(), cropToFit(), originalAspectRatio(),
                                             geometry_.currentAspectRatio);
         // Applied by whichever thread draws next: the context is current
         // there, not here.
         viewportPending_ = true;
     }
-    unlockContext();
     updateScreenSize(window_.contentSize());
 }
 
@@ -387,18 +332,12 @@ void KVGameView::updateScreenSize(KVSize size)
     KVLuaState* state = luaState();
     if (!state || !state->S())
         return;
-    lockState();
-    try {
+    KVLuaState::StateLock lock(*state);
+    ignoringLuaError("updateScreenSize", [state, size] {
         // Every reshape, changed or not: scripts redo their layout on it.
         if (hasGlobalTable(state->state(), "devices"))
             KV_SetScreenSize(state->S(), static_cast<int>(size.width), static_cast<int>(size.height));
-    } catch (const LuaErrorException& e) {
-        KVLogLine("KVGameView updateScreenSize: Lua Error caught (and ignored): %s", e.luaError().c_str());
-    } catch (...) {
-        unlockState();
-        throw;
-    }
-    unlockState();
+    });
 }
 
 void KVGameView::setFullScreen(bool fullScreen)

@@ -95,9 +95,6 @@ public:
     // current on the calling thread.
     void prepareOpenGL();
 
-    void lockContext();
-    void unlockContext();
-
     // Lifecycle, on the thread that runs the loop.
     void play();
     void pause() { pauseInitiatedBySystem(true); }
@@ -142,11 +139,12 @@ public:
     // loop does; for scripted input delivered at the start of a frame.
     void deliverEvent(const std::string& function, const LuaArguments& args);
 
-protected:
-    void lockState();
-    void unlockState();
-
 private:
+    // Holds the context lock and then, when given a state, that state's lock
+    // (serving the main thread while it waits) for a scope; released in the
+    // reverse order however the scope ends.
+    class FrameLock;
+
     void keyEvent(const KVKeyEvent& event, const char* function);
     void postMouse(const char* function, KVPoint windowPoint);
     void applyPendingViewport();

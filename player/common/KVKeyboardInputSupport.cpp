@@ -102,14 +102,8 @@ void KVKeyboardInputSupport::answerWithStateLock(const std::string& text)
     KVLuaState* state = gameView_->luaState();
     if (!state || !state->S())
         return;
-    state->lockStateServingMainThread();
-    try {
-        returnKeyboardText(text);
-    } catch (...) {
-        state->unlockState();
-        throw;
-    }
-    state->unlockState();
+    KVLuaState::StateLock lock(*state);
+    returnKeyboardText(text);
 }
 
 void KVKeyboardInputSupport::returnKeyboardText(const std::string& text)

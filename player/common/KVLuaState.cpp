@@ -134,7 +134,7 @@ auto KVLuaState::displayQuery(const char* name, Query query) -> decltype(query()
     using Result = decltype(query());
     if (!S_)
         return Result{};
-    lockStateServingMainThread();
+    StateLock lock(*this);
     Result result{};
     try {
         if (hasGameTable())
@@ -143,11 +143,7 @@ auto KVLuaState::displayQuery(const char* name, Query query) -> decltype(query()
         // The panic left the stack as it was when the query began.
         lua_settop(state(), 0);
         KVLogLine("[KVLuaState %s]: Lua Error caught (and ignored): %s", name, e.luaError().c_str());
-    } catch (...) {
-        unlockState();
-        throw;
     }
-    unlockState();
     return result;
 }
 
@@ -176,12 +172,13 @@ void KVLuaState::makeOpenALContextCurrent()
         return;
     // The lookup goes through the Lua state, which the main thread may be
     // running at this moment (a resize, leaving full screen).
-    const bool held = isLockedByCurrentThread();
-    if (!held)
-        lockStateServingMainThread();
-    void* manager = SoundManager_FromLuaState(S_->L);
-    if (!held)
-        unlockState();
+    void* manager = nullptr;
+    if (isLockedByCurrentThread()) {
+        manager = SoundManager_FromLuaState(S_->L);
+    } else {
+        StateLock lock(*this);
+        manager = SoundManager_FromLuaState(S_->L);
+    }
     SoundManager_MakeCurrent(manager);
 }
 
@@ -189,7 +186,7 @@ void KVLuaState::freeGLAssets()
 {
     if (!S_)
         return;
-    lockStateServingMainThread();
+    StateLock lock(*this);
     lua_State* L = state();
     // Protected as a whole, lookups included; the status is not examined:
     // the manager may be gone or half built.
@@ -199,24 +196,20 @@ void KVLuaState::freeGLAssets()
         lua_pcall(L, 1, 0, 0);
         lua_settop(L, 0);
     }
-    unlockState();
 }
 
 int64_t KVLuaState::bytesInUse()
 {
     if (!S_)
         return 0;
-    lockStateServingMainThread();
-    const int64_t bytes = KV_TotalBytesUsed(S_);
-    unlockState();
-    return bytes;
+    StateLock lock(*this);
+    return KV_TotalBytesUsed(S_);
 }
 
 void KVLuaState::saveForExit()
 {
     if (!S_)
         return;
-    lockStateServingMainThread();
+    StateLock lock(*this);
     KV_SaveForExit(S_);
-    unlockState();
 }

@@ -59,6 +59,19 @@ public:
     // while another thread holds it.
     void lockStateServingMainThread();
 
+    // Holds the state lock, taken as lockStateServingMainThread takes it,
+    // for a scope.
+    class StateLock {
+    public:
+        explicit StateLock(KVLuaState& state) : state_(state) { state_.lockStateServingMainThread(); }
+        ~StateLock() { state_.unlockState(); }
+        StateLock(const StateLock&) = delete;
+        StateLock& operator=(const StateLock&) = delete;
+
+    private:
+        KVLuaState& state_;
+    };
+
     // Runs Lua's collector and answers the bytes in use (0 once closed).
     int64_t bytesInUse();
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/image/KVBitmap.h"
+#include "platform/image/KVImageDecoder.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -140,7 +141,7 @@ TEST_F(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
 // bottom-right quadrant.
 TEST(KVBitmap, DecodesEveryFormatWithAndWithoutAlpha)
 {
-    for (const std::string ext : {"png", "jpg", "gif", "bmp", "tga", "tiff", "webp"}) {
+    for (const std::string ext : {"png", "jpg", "gif", "interlaced.gif", "bmp", "tga", "tiff", "webp"}) {
         for (const bool alpha : {false, true}) {
             if (ext == "jpg" && alpha)
                 continue;  // JPEG has no alpha
@@ -185,6 +186,32 @@ TEST(KVBitmap, UnreadableFilesGiveAnEmptyBitmapAndTheReason)
     std::string error;
     EXPECT_TRUE(KVBitmap::loadFile("", &error).empty());
     EXPECT_FALSE(error.empty());
+}
+
+// A few damaged header bytes must not ask a decoder for gigabytes (nor
+// reach a decoder's faults): each is refused, with the reason, before the
+// picture is allocated.
+TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
+{
+    std::string bmp("BM\xc6\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x08\0\0\0\0\0\xd7\x01\x01\0\x18\0", 32);
+    bmp += std::string(24, '\0') + std::string(144, '\xff');  // 8 x 30,867,456 pixels declared
+    std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\xa8\x52\x0b\xc8", 33);
+    png += std::string(64, '\0');  // 100,000 x 100,000
+    std::string jpeg("\xff\xd8\xff\xc0\0\x11\x08\xfd\xe8\xfd\xe8\x03\x01\x11\0\x02\x11\x01\x03\x11\x01", 21);
+    jpeg += std::string(64, '\0');  // 65,000 x 65,000
+    std::string gif("GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80", 24);
+    gif += std::string(6, '\0') + ";";  // one 65,535 x 65,535 frame
+    const struct {
+        const char* name;
+        const std::string& bytes;
+    } cases[] = {{"bmp", bmp}, {"png", png}, {"jpeg", jpeg}, {"gif", gif}};
+    for (const auto& c : cases) {
+        std::string error;
+        const KVBitmap b = KVImageDecoder::decode(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(),
+                                                  c.name, &error);
+        EXPECT_TRUE(b.empty()) << c.name;
+        EXPECT_NE(error.find("too large"), std::string::npos) << c.name << ": " << error;
+    }
 }
 
 TEST(KVBitmap, ColorMultiplyTruncatesAndTouchesAlphaOnlyWhenThereIsAlpha)
