@@ -6,10 +6,10 @@
 
 #include "platform/text/KVTextFontMap.h"
 
-KVTextTypesetter& KVTextTypesetter::current()
+KVTextTypesetter& KVTextTypesetter::shared()
 {
-    thread_local KVTextTypesetter typesetter;
-    return typesetter;
+    static KVTextTypesetter* typesetter = new KVTextTypesetter;
+    return *typesetter;
 }
 
 KVTextTypesetter::KVTextTypesetter()
@@ -34,13 +34,6 @@ KVTextTypesetter::KVTextTypesetter()
     // Left means left even in right-to-left text, as the alignment codes do.
     pango_layout_set_auto_dir(layout_, FALSE);
     pango_layout_set_wrap(layout_, PANGO_WRAP_WORD_CHAR);  // used only with a width
-}
-
-KVTextTypesetter::~KVTextTypesetter()
-{
-    g_object_unref(layout_);
-    if (surface_)
-        cairo_surface_destroy(surface_);
 }
 
 PangoLayout* KVTextTypesetter::layout(const std::string& text, const KVTextAttributes& attributes, int wrapWidth)

@@ -4,8 +4,8 @@
 // bitmap each time; here a string that changes only its text keeps the
 // rest, and measuring and drawing share one typesetting.
 //
-// One per thread that typesets, built on first use and freed when the thread
-// ends; the font map beneath is shared.
+// Built on first use; never freed. Use it from one thread at a time, like
+// the font map it draws on.
 #pragma once
 
 #include <string>
@@ -17,9 +17,7 @@ typedef struct _cairo_surface cairo_surface_t;
 
 class KVTextTypesetter {
 public:
-    // The calling thread's typesetter.
-    static KVTextTypesetter& current();
-    ~KVTextTypesetter();
+    static KVTextTypesetter& shared();
     KVTextTypesetter(const KVTextTypesetter&) = delete;
     KVTextTypesetter& operator=(const KVTextTypesetter&) = delete;
 

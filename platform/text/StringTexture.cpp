@@ -207,7 +207,7 @@ KVTextSize StringTexture::measureText() const
         return KVTextSize{};
     int width = 0;
     int height = 0;
-    pango_layout_get_pixel_size(KVTextTypesetter::current().layout(text_, attributes_, -1), &width, &height);
+    pango_layout_get_pixel_size(KVTextTypesetter::shared().layout(text_, attributes_, -1), &width, &height);
     return KVTextSize{static_cast<double>(width), static_cast<double>(height)};
 }
 
@@ -270,7 +270,7 @@ bool StringTexture::genTexture()
     const int height = static_cast<int>(std::ceil(frame.height));
 
     // Text that changes at every frame is drawn into one buffer again and again.
-    thread_local std::vector<unsigned char> rgba;
+    static std::vector<unsigned char> rgba;
     if (!drawBitmap(width, height, rgba)) {
         deleteTexture();
         return false;
@@ -299,7 +299,7 @@ bool StringTexture::genTexture()
 
 bool StringTexture::drawBitmap(int width, int height, std::vector<unsigned char>& rgba)
 {
-    KVTextTypesetter& typesetter = KVTextTypesetter::current();
+    KVTextTypesetter& typesetter = KVTextTypesetter::shared();
     cairo_surface_t* surface = typesetter.clearSurface(width, height);
     if (!surface) {
         fprintf(stderr, "StringTexture -genTexture: no %d x %d bitmap could be made; no texture made\n", width,
