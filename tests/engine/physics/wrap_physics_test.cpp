@@ -298,9 +298,7 @@ TEST_F(PhysicsModule, BadPolygonsAndShapelessDefinitionsAreRefused)
     for (char c : out)
         lines += c == '\n';
     EXPECT_EQ(lines, 5) << out;
-    EXPECT_NE(out.find("physics.Body.createFixture: assertion failed def->shape != nullptr (b2_body.cpp:"),
-              std::string::npos)
-        << out;
+    EXPECT_NE(out.find("physics.Body.createFixture: assertion failed def->shape != nullptr ("), std::string::npos) << out;
     EXPECT_NE(out.find("assertion failed 3 <= count && count <= b2_maxPolygonVertices"), std::string::npos) << out;
 }
 
