@@ -193,14 +193,18 @@ TEST(KVBitmap, UnreadableFilesGiveAnEmptyBitmapAndTheReason)
 // picture is allocated.
 TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
 {
-    std::string bmp("BM\xc6\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x08\0\0\0\0\0\xd7\x01\x01\0\x18\0", 32);
+    const char bmpHeader[] = "BM\xc6\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x08\0\0\0\0\0\xd7\x01\x01\0\x18\0";
+    std::string bmp(bmpHeader, sizeof bmpHeader - 1);
     bmp += std::string(24, '\0') + std::string(144, '\xff');  // 8 x 30,867,456 pixels declared
-    std::string png("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\xa8\x52\x0b\xc8", 33);
+    const char pngHeader[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\xa8\x52\x0b\xc8";
+    std::string png(pngHeader, sizeof pngHeader - 1);
     png += std::string(64, '\0');  // 100,000 x 100,000
-    std::string jpeg("\xff\xd8\xff\xc0\0\x11\x08\xfd\xe8\xfd\xe8\x03\x01\x11\0\x02\x11\x01\x03\x11\x01", 21);
+    const char jpegHeader[] = "\xff\xd8\xff\xc0\0\x11\x08\xfd\xe8\xfd\xe8\x03\x01\x11\0\x02\x11\x01\x03\x11\x01";
+    std::string jpeg(jpegHeader, sizeof jpegHeader - 1);
     jpeg += std::string(64, '\0');  // 65,000 x 65,000
-    std::string gif("GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80", 24);
-    gif += std::string(6, '\0') + ";";  // one 65,535 x 65,535 frame
+    const char gifHeader[] = "GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80";
+    std::string gif(gifHeader, sizeof gifHeader - 1);
+    gif += std::string(6, '\0') + "\x02" + std::string(1, '\0') + ";";  // one 65,535 x 65,535 frame
     const struct {
         const char* name;
         const std::string& bytes;
