@@ -1,5 +1,7 @@
 // Reference-counted base of nodes, spaces and scenes. Counting is by hand:
-// whoever keeps a pointer retains it and releases it when done.
+// whoever keeps a pointer retains it and releases it when done. The count is
+// not atomic: the scene graph runs only on the thread that holds the Lua
+// state lock, and that lock guards it.
 #pragma once
 
 #include <cstdint>
