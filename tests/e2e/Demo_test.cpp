@@ -4,7 +4,7 @@
 
 #include <unistd.h>
 
-#include "tests/support/PngImage.h"
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -45,7 +45,7 @@ const char* const kPlay =
 
 struct DemoRun {
     ProgramResult result;
-    PngImage shot;
+    Picture shot;
 };
 
 // A headless run of the demo for the given frames, with its save folder and
@@ -65,7 +65,7 @@ DemoRun playDemo(const TempDir& dir, const std::string& save, const std::string&
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out.find("Lua Error"), std::string::npos) << result.out;
     EXPECT_EQ(result.err.find("Lua Error"), std::string::npos) << result.err;
-    return {result, PngImage(shot)};
+    return {result, Picture(shot)};
 }
 
 bool contains(const std::string& text, const std::string& part)
@@ -75,12 +75,12 @@ bool contains(const std::string& text, const std::string& part)
 
 // Colours of the game's pictures, loosely: the screenshots are blended and
 // filtered.
-bool sky(const Rgb& c) { return c.b > 200 && c.b > c.r + 40; }
-bool grass(const Rgb& c) { return c.g > 120 && c.g > c.r + 50 && c.g > c.b + 50; }
-bool wood(const Rgb& c) { return c.r > 140 && c.r > c.g + 30 && c.g > c.b + 20; }
-bool white(const Rgb& c) { return c.r > 230 && c.g > 230 && c.b > 230; }
-bool yellow(const Rgb& c) { return c.r > 200 && c.g > 180 && c.b < 120; }
-bool warm(const Rgb& c) { return c.r > 200 && c.b < 150 && c.r > c.g + 30; }
+bool sky(const Rgba& c) { return c.b > 200 && c.b > c.r + 40; }
+bool grass(const Rgba& c) { return c.g > 120 && c.g > c.r + 50 && c.g > c.b + 50; }
+bool wood(const Rgba& c) { return c.r > 140 && c.r > c.g + 30 && c.g > c.b + 20; }
+bool white(const Rgba& c) { return c.r > 230 && c.g > 230 && c.b > 230; }
+bool yellow(const Rgba& c) { return c.r > 200 && c.g > 180 && c.b < 120; }
+bool warm(const Rgba& c) { return c.r > 200 && c.b < 150 && c.r > c.g + 30; }
 
 }  // namespace
 
@@ -104,7 +104,7 @@ TEST(Demo, PlayedByKeysAndTheMouse)
     DemoRun playing = playDemo(dir, dir.file("save"), kPlay, 200);
     EXPECT_EQ(playing.result.out, "Box Drop: no high score yet\nlevel 1\n"
                                   "drop 1 at 360\nscore 1\ndrop 2 at 250\ndrop 3 at 360\n");
-    const PngImage& shot = playing.shot;
+    const Picture& shot = playing.shot;
     // The first box in the basket between its walls, the second on the
     // grass where the keys took the crane, the third falling.
     EXPECT_TRUE(wood(shot.at(370, 254)));
@@ -130,7 +130,7 @@ TEST(Demo, StarsWhenABoxScoresAndCloudsThatWrapAround)
     // basket for a second.
     DemoRun celebrating = playDemo(dir, dir.file("save"), kPlay, 110);
     DemoRun later = playDemo(dir, dir.file("save2"), kPlay, 200);
-    auto stars = [](const PngImage& shot) { return shot.count(290, 110, 140, 126, warm); };
+    auto stars = [](const Picture& shot) { return shot.count(290, 110, 140, 126, warm); };
     EXPECT_GT(stars(celebrating.shot), 50);
     EXPECT_EQ(stars(later.shot), 0);
 
@@ -171,7 +171,7 @@ TEST(Demo, InAWindowAfterItsLoadingImage)
     TempDir dir;
     // Default.png first sizes the window to itself; the game then takes the
     // size its description gives, which happens to be the same.
-    PngImage loading(kDemo + "/Contents/Resources/Default.png");
+    Picture loading(kDemo + "/Contents/Resources/Default.png");
     EXPECT_EQ(loading.width(), 480);
     EXPECT_EQ(loading.height(), 320);
     ProgramResult run = runProgram({"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1024x768x24", kPlayer, "--frames",
@@ -180,7 +180,7 @@ TEST(Demo, InAWindowAfterItsLoadingImage)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "Box Drop: no high score yet\n");
     EXPECT_EQ(run.err.find("Lua Error"), std::string::npos) << run.err;
-    PngImage shot(dir.file("window.png"));
+    Picture shot(dir.file("window.png"));
     ASSERT_EQ(shot.width(), 480);
     EXPECT_TRUE(sky(shot.at(20, 150)));
     EXPECT_GT(shot.count(150, 75, 180, 40, yellow), 200);

@@ -2,7 +2,7 @@
 // from there, as a user who installed it would run it.
 #include <gtest/gtest.h>
 
-#include "tests/support/PngImage.h"
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -22,7 +22,7 @@ TEST(Install, PutsThePlayerItsResourcesAMenuEntryAndAnIconWhereDesktopsLook)
     EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u) << entry;
     EXPECT_NE(entry.find("\nExec=kelvane-player %f\n"), std::string::npos) << entry;
     EXPECT_NE(entry.find("\nIcon=kelvane-player\n"), std::string::npos) << entry;
-    PngImage icon(prefix + "/share/icons/hicolor/128x128/apps/kelvane-player.png");
+    Picture icon(prefix + "/share/icons/hicolor/128x128/apps/kelvane-player.png");
     EXPECT_EQ(icon.width(), 128);
     EXPECT_EQ(icon.height(), 128);
 

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "tests/support/PngImage.h"
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -40,6 +40,6 @@ TEST(Package, HoldsThePlayerItsResourcesAndManualPageAndRunsUnpacked)
                                     root + "/usr/share/kelvane-player/examples/Demo.app"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("Lua Error"), std::string::npos) << run.err;
-    PngImage shot(dir.file("shot.png"));
+    Picture shot(dir.file("shot.png"));
     EXPECT_EQ(shot.width(), 480);
 }

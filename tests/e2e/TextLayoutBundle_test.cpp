@@ -4,21 +4,17 @@
 
 namespace {
 
-int red(const KVBitmap& shot, int x, int y) { return shot.pixelAt(x, y)[0]; }
-int green(const KVBitmap& shot, int x, int y) { return shot.pixelAt(x, y)[1]; }
-int blue(const KVBitmap& shot, int x, int y) { return shot.pixelAt(x, y)[2]; }
-
 // Bounds of the bright (text) pixels within [x0, x1) x [y0, y1), rows
 // counted from the top; -1 when there are none.
 struct Box {
     int minX = -1, maxX = -1, minY = -1, maxY = -1;
 };
-Box ink(const KVBitmap& shot, int x0, int x1, int y0, int y1)
+Box ink(const Picture& shot, int x0, int x1, int y0, int y1)
 {
     Box box;
     for (int y = y0; y < y1; ++y)
         for (int x = x0; x < x1; ++x)
-            if (red(shot, x, y) > 128 && green(shot, x, y) > 128) {
+            if (shot.at(x, y).r > 128 && shot.at(x, y).g > 128) {
                 if (box.minX < 0 || x < box.minX) box.minX = x;
                 if (x > box.maxX) box.maxX = x;
                 if (box.minY < 0) box.minY = y;
@@ -37,8 +33,8 @@ TEST(TextLayoutBundle, ScreenshotShowsAlignedWrappedUprightText)
     const HeadlessShot result = runBundleHeadless("TextLayout.app", 2, dir);
     ASSERT_EQ(result.run.status, 0) << result.run.err;
     EXPECT_EQ(result.run.err.find("Lua Error"), std::string::npos) << result.run.err;
-    const KVBitmap& shot = result.shot;
-    ASSERT_EQ(shot.width(), 480) << result.error;
+    const Picture& shot = result.picture;
+    ASSERT_EQ(shot.width(), 480);
     ASSERT_EQ(shot.height(), 320);
 
     const int top = 320 - 285;
@@ -71,10 +67,7 @@ TEST(TextLayoutBundle, ScreenshotShowsAlignedWrappedUprightText)
 
     // The Times line is tinted yellow by its sprite: straight alpha keeps
     // the full colour in the glyphs' cores.
-    int yellow = 0;
-    for (int y = 320 - 115; y < 320 - 75; ++y)
-        for (int x = 100; x < 380; ++x)
-            if (red(shot, x, y) > 230 && green(shot, x, y) > 190 && green(shot, x, y) < 235 && blue(shot, x, y) < 90)
-                ++yellow;
-    EXPECT_GT(yellow, 100);
+    EXPECT_GT(shot.count(100, 320 - 115, 280, 40,
+                         [](const Rgba& c) { return c.r > 230 && c.g > 190 && c.g < 235 && c.b < 90; }),
+              100);
 }

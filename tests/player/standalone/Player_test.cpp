@@ -10,33 +10,19 @@
 #include <sstream>
 #include <thread>
 
-#include <SDL2/SDL_image.h>
-
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestBundle.h"
 
 namespace {
 
 const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
 
-// Writes a bundle whose engine script is the given Lua source.
-std::string makeBundle(const TempDir& dir, const std::string& script, const std::string& name = "Saver")
-{
-    const std::string bundle = dir.file(name + ".app");
-    const std::string resources = bundle + "/Contents/Resources";
-    std::filesystem::create_directories(resources + "/B.gameproj");
-    std::filesystem::create_directories(resources + "/A.gameproj");
-    writeFile(bundle + "/Contents/Info.plist",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-              "<key>CFBundleName</key><string>" + name + "</string></dict></plist>\n");
-    writeFile(resources + "/engine64.luo", script);
-    return bundle;
-}
-
 TEST(Player, SavedValuesSurviveTwoRuns)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, R"(
+    const std::string bundle = writeBundle(dir.path(), "Saver", R"(
         Project = {new = function() return {load = function(self, path) print("project " .. path:match("[^/]+$")) end} end}
         function play()
             local runs = tonumber(database.loadValueForKey("runs")) or 0
@@ -48,6 +34,8 @@ TEST(Player, SavedValuesSurviveTwoRuns)
         end
         -- The state is not destroyed at exit.
         function shutdownEngine() print("shutdownEngine") end)");
+    for (const char* project : {"B.gameproj", "A.gameproj"})
+        std::filesystem::create_directories(bundleResources(bundle) + "/" + project);
     const std::vector<std::string> env = {"XDG_DATA_HOME=" + dir.file("data")};
     ProgramResult first = runProgram({kPlayer, "--headless", "--frames", "1", bundle}, env);
     EXPECT_EQ(first.status, 0) << first.err;
@@ -75,7 +63,7 @@ TEST(Player, SavedValuesSurviveTwoRuns)
 TEST(Player, RunsUntilTheScriptEndsTheGame)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, R"(
+    const std::string bundle = writeBundle(dir.path(), "Saver", R"(
         frames = 0
         function update(dt) frames = frames + 1 if frames == 5 then callbacks.gameDidEnd() end end
         function stop() print("stopped after " .. frames) end)");
@@ -91,15 +79,14 @@ TEST(Player, MissingPartsOfABundleAreNamed)
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find(dir.file("Nothing.app")), std::string::npos) << none.err;
 
-    const std::string bundle = makeBundle(dir, "");
+    const std::string bundle = writeBundle(dir.path(), "Saver", "");
     std::filesystem::remove(bundle + "/Contents/Resources/engine64.luo");
     ProgramResult noEngine = runProgram({kPlayer, "--headless", bundle});
     EXPECT_EQ(noEngine.status, 1);
     EXPECT_NE(noEngine.err.find("engine64.luo"), std::string::npos);
 
     writeFile(bundle + "/Contents/Resources/engine64.luo", "");
-    std::filesystem::remove_all(bundle + "/Contents/Resources/A.gameproj");
-    std::filesystem::remove_all(bundle + "/Contents/Resources/B.gameproj");
+    std::filesystem::remove_all(bundleResources(bundle) + "/Saver.gameproj");
     ProgramResult noProject = runProgram({kPlayer, "--headless", bundle});
     EXPECT_EQ(noProject.status, 1);
     EXPECT_NE(noProject.err.find("gameproj"), std::string::npos);
@@ -131,7 +118,7 @@ TEST(Player, AnEngineScriptThatCannotBeLoadedEndsTheRunWithItsReason)
         {"x = = 1", "engine64.luo:1: unexpected symbol near '='"},
     };
     for (const auto& c : cases) {
-        const std::string bundle = makeBundle(dir, c.script);
+        const std::string bundle = writeBundle(dir.path(), "Saver", c.script);
         const ProgramResult run = runProgram({kPlayer, "--headless", "--frames", "3", bundle},
                                              {"XDG_DATA_HOME=" + dir.file("data"),
                                               "ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1"});
@@ -175,24 +162,6 @@ TEST(Player, OptionsAreCheckedAndExplained)
 
 const std::string kInputBundle = std::string(KV_TEST_DATA_DIR) + "/bundles/PlayerInput.app";
 
-// The colour of one pixel of a PNG file (x, y from the top left), as "r g b".
-std::string pixelAt(const std::string& png, int x, int y, int* width = nullptr, int* height = nullptr)
-{
-    SDL_Surface* loaded = IMG_Load(png.c_str());
-    if (!loaded)
-        return "unreadable";
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
-    SDL_FreeSurface(loaded);
-    if (width)
-        *width = rgba->w;
-    if (height)
-        *height = rgba->h;
-    const auto* p = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch + x * 4;
-    std::string result = std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]);
-    SDL_FreeSurface(rgba);
-    return result;
-}
-
 TEST(Player, ScriptedInputReachesTheGameAndTheScreenshotShowsTheClick)
 {
     TempDir dir;
@@ -212,10 +181,10 @@ TEST(Player, ScriptedInputReachesTheGameAndTheScreenshotShowsTheClick)
                        "keyDown H\nkeyUp H\nkeyDown \xC3\xA9\nkeyUp \xC3\xA9\nkeyDown space\nkeyUp space\n"
                        "mouseMoved 10 310\nstop\n");
     // The click at (120, 240) in game points: red 120/480, green 240/320.
-    int w = 0, h = 0;
-    EXPECT_EQ(pixelAt(dir.file("shot.png"), 5, 5, &w, &h), "64 191 255");
-    EXPECT_EQ(w, 480);
-    EXPECT_EQ(h, 320);
+    const Picture shot(dir.file("shot.png"));
+    EXPECT_EQ(shot.at(5, 5), (Rgba{64, 191, 255, 255}));
+    EXPECT_EQ(shot.width(), 480);
+    EXPECT_EQ(shot.height(), 320);
 }
 
 TEST(Player, FullScreenMapsTheMouseIntoTheVisibleGame)
@@ -230,10 +199,9 @@ TEST(Player, FullScreenMapsTheMouseIntoTheVisibleGame)
     EXPECT_NE(run.out.find("screen 1920x1080\nmouseDown 960 540\nmouseDown 0 0\nmouseUp 1920 1080\n"),
               std::string::npos)
         << run.out;
-    int w = 0, h = 0;
-    pixelAt(dir.file("full.png"), 0, 0, &w, &h);
-    EXPECT_EQ(w, 1920);
-    EXPECT_EQ(h, 1080);
+    const Picture full(dir.file("full.png"));
+    EXPECT_EQ(full.width(), 1920);
+    EXPECT_EQ(full.height(), 1080);
 }
 
 TEST(Player, StatisticsAndBadScriptedInput)
@@ -266,7 +234,7 @@ TEST(Player, StatisticsAndBadScriptedInput)
 TEST(Player, ZippedGamesAndTheBundleAroundTheProgram)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, "function play() print('zipped play') end", "Zipped");
+    const std::string bundle = writeBundle(dir.path(), "Zipped", "function play() print('zipped play') end");
     ProgramResult zip =
         runProgram({"/bin/sh", "-c", "cd '" + dir.path() + "' && zip -qr game.zip Zipped.app"});
     ASSERT_EQ(zip.status, 0) << zip.err;
@@ -302,7 +270,7 @@ TEST(Player, OpensOnlyWebAndMailURLsWithTheDesktopOpener)
     writeFile(dir.file("bin/xdg-open"),
               "#!/bin/sh\nline=$(printf '%s|' \"$#\" \"$@\")\nprintf '%s\\n' \"$line\" >> \"$KV_OPENED\"\n");
     chmod(dir.file("bin/xdg-open").c_str(), 0755);
-    const std::string bundle = makeBundle(dir, R"lua(
+    const std::string bundle = writeBundle(dir.path(), "Opener", R"lua(
         function play()
             for _, url in ipairs({"https://example.test/?q=1&r=$(id)", "HTTP://example.test/page",
                                   "mailto:someone@example.test", "file:///etc/passwd", "javascript:alert(1)",
@@ -312,7 +280,7 @@ TEST(Player, OpensOnlyWebAndMailURLsWithTheDesktopOpener)
             callbacks.callExternalFunction("openURL", nil, false)
             callbacks.callExternalFunction("TrackSceneChange", "menu", "level")
             print("asked")
-        end)lua", "Opener");
+        end)lua");
     const char* path = std::getenv("PATH");
     ProgramResult run = runProgram({kPlayer, "--headless", "--frames", "1", bundle},
                                    {"PATH=" + dir.file("bin") + ":" + (path ? path : "/usr/bin:/bin"),
@@ -342,14 +310,14 @@ TEST(Player, OpensOnlyWebAndMailURLsWithTheDesktopOpener)
 TEST(Player, AHeadlessPromptNeverWaits)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, R"(
+    const std::string bundle = writeBundle(dir.path(), "Asker", R"(
         frames = 0
         function update(dt)
             frames = frames + 1
             if frames == 1 then callbacks.callExternalFunction("KeyboardInput", "Name?", "Guest", false) end
         end
         function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end
-        function stop() print("stop after " .. frames) end)", "Asker");
+        function stop() print("stop after " .. frames) end)");
     const std::vector<std::string> env = {"XDG_DATA_HOME=" + dir.file("data")};
     ProgramResult none = runProgram({kPlayer, "--headless", "--frames", "3", bundle}, env);
     EXPECT_EQ(none.status, 0) << none.err;
@@ -363,10 +331,10 @@ TEST(Player, AHeadlessPromptNeverWaits)
 
     // A prompt asked for by a key: the frame the key came before is drawn
     // once the prompt is answered, as in a window.
-    const std::string byKey = makeBundle(dir, R"(
+    const std::string byKey = writeBundle(dir.path(), "KeyAsker", R"(
         function update(dt) print("update") end
         function keyDown(k) callbacks.callExternalFunction("KeyboardInput", "Name?", "", false) end
-        function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end)", "KeyAsker");
+        function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end)");
     writeFile(dir.file("keyed"), "0 keydown n\n0 text Bo\n0 keydown return\n");
     ProgramResult keyed = runProgram({kPlayer, "--headless", "--frames", "2", "--input", dir.file("keyed"), byKey}, env);
     EXPECT_EQ(keyed.out, "keyboardInputEntered Bo\nupdate\nupdate\n") << keyed.err;
