@@ -116,23 +116,6 @@ TEST(WindowE2E, AnIntroMovieOrABrokenOneLeadsIntoTheGame)
     EXPECT_TRUE(contains(broken.log, "intro-mac.mov")) << "the unplayable movie is named";
 }
 
-// --no-vsync: a windowed game runs unpaced to its frame count and reports
-// its frame times, the same as a headless one.
-TEST(WindowE2E, UnsynchronisedWindowedRunEndsAfterItsFrames)
-{
-    if (!haveXvfb())
-        GTEST_SKIP() << "xvfb-run is not installed";
-    TempDir dir;
-    const int display = 200 + (static_cast<int>(getpid()) % 300) * 8 + 7;
-    ProgramResult run = runProgram({xvfbRun(), "-a", "-n", std::to_string(display), "-s", "-screen 0 1024x768x24",
-                                    kPlayer, "--no-vsync", "--frames", "30", "--stats", "--save-dir",
-                                    dir.file("save"), kBundle},
-                                   {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1", "ALSOFT_DRIVERS=null"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(contains(run.out, "\nframes 30, median ")) << run.out;
-    EXPECT_FALSE(contains(run.err, "Lua Error")) << run.err;
-}
-
 TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
 {
     if (!haveXvfb())

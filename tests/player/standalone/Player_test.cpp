@@ -60,18 +60,6 @@ TEST(Player, SavedValuesSurviveTwoRuns)
     EXPECT_NE(blocked.err.find("Cannot create the save folder " + dir.file("plain/x")), std::string::npos) << blocked.err;
 }
 
-TEST(Player, RunsUntilTheScriptEndsTheGame)
-{
-    TempDir dir;
-    const std::string bundle = writeBundle(dir.path(), "Saver", R"(
-        frames = 0
-        function update(dt) frames = frames + 1 if frames == 5 then callbacks.gameDidEnd() end end
-        function stop() print("stopped after " .. frames) end)");
-    ProgramResult result = runProgram({kPlayer, "--headless", bundle}, {"XDG_DATA_HOME=" + dir.file("data")});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "stopped after 5\n");
-}
-
 TEST(Player, MissingPartsOfABundleAreNamed)
 {
     TempDir dir;
@@ -139,17 +127,18 @@ TEST(Player, AnEngineScriptThatCannotBeLoadedEndsTheRunWithItsReason)
 
 TEST(Player, OptionsAreCheckedAndExplained)
 {
-    EXPECT_EQ(runProgram({kPlayer, "--frobnicate", "x.app"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--headless", "--frames", "many", "x.app"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--headless", "--frames"}).status, 2);
+    const std::vector<std::string> misuses[] = {
+        {"--frobnicate", "x.app"}, {"--headless", "--frames", "many", "x.app"}, {"--headless", "--frames"},
+        {"--fullscreen", "--windowed", "x.app"}, {"--input", "", "x.app"}, {"--video", "run.avi", "x.app"}};
+    for (const auto& misuse : misuses) {
+        std::vector<std::string> argv = {kPlayer};
+        argv.insert(argv.end(), misuse.begin(), misuse.end());
+        EXPECT_EQ(runProgram(argv).status, 2) << misuse[0] << " " << misuse[1];
+    }
+    EXPECT_NE(runProgram({kPlayer, "--bad"}).err.find("Usage: kelvane-player"), std::string::npos);
     ProgramResult noBundle = runProgram({kPlayer, "--headless"});
     EXPECT_EQ(noBundle.status, 1) << "the program does not lie inside a bundle";
     EXPECT_EQ(std::count(noBundle.err.begin(), noBundle.err.end(), '\n'), 1) << noBundle.err;
-    EXPECT_EQ(runProgram({kPlayer, "--fullscreen", "--windowed", "x.app"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--input", "", "x.app"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--video", "run.avi", "x.app"}).status, 2) << "films are .mp4 or .webm";
-    ProgramResult usage = runProgram({kPlayer, "--bad"});
-    EXPECT_NE(usage.err.find("Usage: kelvane-player"), std::string::npos);
 
     ProgramResult help = runProgram({kPlayer, "--help"});
     EXPECT_EQ(help.status, 0);
@@ -315,18 +304,20 @@ TEST(Player, AHeadlessPromptNeverWaits)
         function update(dt)
             frames = frames + 1
             if frames == 1 then callbacks.callExternalFunction("KeyboardInput", "Name?", "Guest", false) end
+            if frames == 3 then callbacks.gameDidEnd() end
         end
         function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end
         function stop() print("stop after " .. frames) end)");
     const std::vector<std::string> env = {"XDG_DATA_HOME=" + dir.file("data")};
-    ProgramResult none = runProgram({kPlayer, "--headless", "--frames", "3", bundle}, env);
+    // The script ends the run.
+    ProgramResult none = runProgram({kPlayer, "--headless", bundle}, env);
     EXPECT_EQ(none.status, 0) << none.err;
     EXPECT_EQ(none.out, "keyboardInputEntered Guest\nstop after 3\n");
     EXPECT_NE(none.err.find("no scripted answer"), std::string::npos) << none.err;
 
     // Scripted text without a Return: what the prompt holds by then.
     writeFile(dir.file("input"), "1 text , Ada\n");
-    ProgramResult partial = runProgram({kPlayer, "--headless", "--frames", "3", "--input", dir.file("input"), bundle}, env);
+    ProgramResult partial = runProgram({kPlayer, "--headless", "--input", dir.file("input"), bundle}, env);
     EXPECT_EQ(partial.out, "keyboardInputEntered Guest, Ada\nstop after 3\n") << partial.err;
 
     // A prompt asked for by a key: the frame the key came before is drawn
