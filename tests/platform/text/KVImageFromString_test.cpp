@@ -38,10 +38,10 @@ using KVImageFromStringTest = TextGLTest;
 
 TEST_F(KVImageFromStringTest, UnknownDisplayNamesDrawExactlyAsArial)
 {
-    const SGImage arial = KVImageFromString("Kelvane 42", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
-    const SGImage unknown = KVImageFromString("Kelvane 42", "No Such Font", 16, KVTextAlignmentLeft, false, 0, 0);
-    const SGImage empty = KVImageFromString("Kelvane 42", "", 16, KVTextAlignmentLeft, false, 0, 0);
-    const SGImage courier = KVImageFromString("Kelvane 42", "Courier New", 16, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage arial = KVImageFromString("Kelvane 42", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage unknown = KVImageFromString("Kelvane 42", "No Such Font", 16, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage empty = KVImageFromString("Kelvane 42", "", 16, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage courier = KVImageFromString("Kelvane 42", "Courier New", 16, KVTextAlignmentLeft, false, 0, 0);
     const TexturePixels a = readTexture(arial.texture);
     ASSERT_GT(a.width, 0);
     EXPECT_EQ(readTexture(unknown.texture).rgba, a.rgba);
@@ -70,19 +70,12 @@ TEST_F(KVImageFromStringTest, OneLineIsItsTypesetSizePlusTheMargins)
         EXPECT_GE(textHeight, c.size);
         EXPECT_LE(textHeight, 1.5 * c.size);
 
-        const SGImage image = KVImageFromString(c.text, c.display, c.size, KVTextAlignmentCenter, false, 0, 0);
+        const KVTextureImage image = KVImageFromString(c.text, c.display, c.size, KVTextAlignmentCenter, false, 0, 0);
         const TexturePixels pixels = readTexture(image.texture);
         EXPECT_EQ(pixels.width, textWidth + 8);
         EXPECT_EQ(pixels.height, textHeight + 4);
-        EXPECT_EQ(image.textureWidth, pixels.width);
-        EXPECT_EQ(image.textureHeight, pixels.height);
-        EXPECT_EQ(image.width, static_cast<uint32_t>(pixels.width));
-        EXPECT_EQ(image.height, static_cast<uint32_t>(pixels.height));
-        EXPECT_EQ(image.rect.x0, 0.0f);
-        EXPECT_EQ(image.rect.y0, 0.0f);
-        EXPECT_EQ(image.rect.x1, 1.0f);
-        EXPECT_EQ(image.rect.y1, 1.0f);
-        EXPECT_EQ(image.premultiplied, 0);
+        EXPECT_EQ(image.width, pixels.width);
+        EXPECT_EQ(image.height, pixels.height);
 
         deleteTexture(image.texture);
     }
@@ -92,9 +85,9 @@ TEST_F(KVImageFromStringTest, AWrappedFrameIsTheImageSizeWhateverTheText)
 {
     for (const char* text : {"Hi", kLongText}) {
         SCOPED_TRACE(text);
-        const SGImage image = KVImageFromString(text, "Arial", 14, KVTextAlignmentLeft, true, 100, 50);
-        EXPECT_EQ(image.width, 100u);
-        EXPECT_EQ(image.height, 50u);
+        const KVTextureImage image = KVImageFromString(text, "Arial", 14, KVTextAlignmentLeft, true, 100, 50);
+        EXPECT_EQ(image.width, 100);
+        EXPECT_EQ(image.height, 50);
         const TexturePixels pixels = readTexture(image.texture);
         EXPECT_EQ(pixels.width, 100);
         EXPECT_EQ(pixels.height, 50);
@@ -107,7 +100,7 @@ TEST_F(KVImageFromStringTest, AWrappedFrameIsTheImageSizeWhateverTheText)
     }
 
     // Wrapping also breaks words longer than the frame.
-    const SGImage word = KVImageFromString("Supercalifragilisticexpialidocious", "Arial", 14, KVTextAlignmentLeft,
+    const KVTextureImage word = KVImageFromString("Supercalifragilisticexpialidocious", "Arial", 14, KVTextAlignmentLeft,
                                            true, 60, 60);
     const TexturePixels pixels = readTexture(word.texture);
     const TexturePixels::Box ink = pixels.inkBox();
@@ -124,7 +117,7 @@ TEST_F(KVImageFromStringTest, TextIsPlacedInTheRectangleFromTheMarginsToTheFrame
     int lineHeight = 0;
     typesetSize("ArialMT", 20, text, textWidth, lineHeight);
     const auto ink = [&](int alignment, bool wrap, float width, float height) {
-        const SGImage image =
+        const KVTextureImage image =
             KVImageFromString(text, "Arial", 20, static_cast<KVTextAlignment>(alignment), wrap, width, height);
         const TexturePixels::Box box = readTexture(image.texture).inkBox();
         deleteTexture(image.texture);
@@ -174,27 +167,27 @@ TEST_F(KVImageFromStringTest, EmptyOrUnusableFramesAndSizesGiveTheNullImage)
                           Case{INFINITY, 100, 50, "the font size inf is not a usable size"}}) {
         SCOPED_TRACE(c.message);
         testing::internal::CaptureStderr();
-        const SGImage image = KVImageFromString("text", "Arial", c.size, KVTextAlignmentLeft, true, c.width, c.height);
+        const KVTextureImage image =
+            KVImageFromString("text", "Arial", c.size, KVTextAlignmentLeft, true, c.width, c.height);
         const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(image.texture, 0u);
-        EXPECT_EQ(image.textureWidth, 0);
-        EXPECT_EQ(image.width, 0u);
+        EXPECT_EQ(image.width, 0);
         EXPECT_NE(err.find(c.message), std::string::npos) << err;
         EXPECT_EQ(err.find("OpenGL Error"), std::string::npos) << err;
     }
     // A huge unwrapped text is refused the same way rather than crashing.
     testing::internal::CaptureStderr();
-    const SGImage huge = KVImageFromString("W", "Arial", 15000, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage huge = KVImageFromString("W", "Arial", 15000, KVTextAlignmentLeft, false, 0, 0);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("larger than"), std::string::npos);
     EXPECT_EQ(huge.texture, 0u);
 }
 
 TEST_F(KVImageFromStringTest, InvalidUTF8DrawsReplacementCharacters)
 {
-    const SGImage bad = KVImageFromString("ab\xff" "c\xc3", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
-    const SGImage replaced =
+    const KVTextureImage bad = KVImageFromString("ab\xff" "c\xc3", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage replaced =
         KVImageFromString("ab\xef\xbf\xbd" "c\xef\xbf\xbd", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
-    const SGImage plain = KVImageFromString("abc", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage plain = KVImageFromString("abc", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
     ASSERT_NE(bad.texture, 0u);
     EXPECT_EQ(readTexture(bad.texture).rgba, readTexture(replaced.texture).rgba);
     EXPECT_GT(bad.width, plain.width);
@@ -204,16 +197,16 @@ TEST_F(KVImageFromStringTest, InvalidUTF8DrawsReplacementCharacters)
 
 TEST_F(KVImageFromStringTest, WithoutAContextTheImageHasNoTextureButItsSize)
 {
-    const SGImage withContext = KVImageFromString("No context", "Arial", 12, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage withContext = KVImageFromString("No context", "Arial", 12, KVTextAlignmentLeft, false, 0, 0);
     context()->releaseCurrent();
     testing::internal::CaptureStderr();
-    const SGImage image = KVImageFromString("No context", "Arial", 12, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage image = KVImageFromString("No context", "Arial", 12, KVTextAlignmentLeft, false, 0, 0);
     const std::string err = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(context()->makeCurrent());
     EXPECT_EQ(err, "StringTexture -genTexture: Failure to get current OpenGL context\n");
     EXPECT_EQ(image.texture, 0u);
-    EXPECT_EQ(image.textureWidth, withContext.textureWidth);
+    EXPECT_EQ(image.width, withContext.width);
     EXPECT_EQ(image.height, withContext.height);
-    EXPECT_GT(image.width, 0u);
+    EXPECT_GT(image.width, 0);
     deleteTexture(withContext.texture);
 }

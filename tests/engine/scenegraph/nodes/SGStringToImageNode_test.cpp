@@ -75,7 +75,8 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeAndDeletesItsOldTexture)
     EXPECT_EQ(first.premultiplied, 0);
     // Its size is the defaults' rendering: the node's default font is not in
     // the display-name table, so it draws as ArialMT, 12, centred.
-    const SGImage expected = KVImageFromString("Score: 100", "LucidaGrande", 12, KVTextAlignmentCenter, false, 0, 0);
+    const KVTextureImage expected =
+        KVImageFromString("Score: 100", "LucidaGrande", 12, KVTextAlignmentCenter, false, 0, 0);
     EXPECT_EQ(readTexture(first.texture).rgba, readTexture(expected.texture).rgba);
     deleteTexture(expected.texture);
     EXPECT_EQ(node->width.numberValue(), static_cast<float>(first.width));
@@ -105,7 +106,7 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeAndDeletesItsOldTexture)
         node->text.setValue(text);
         const SGImage same = node->image.imageValue();
         EXPECT_EQ(same.texture, second.texture) << text;
-        const SGImage fresh = KVImageFromString(text, "LucidaGrande", 24, KVTextAlignmentCenter, false, 0, 0);
+        const KVTextureImage fresh = KVImageFromString(text, "LucidaGrande", 24, KVTextAlignmentCenter, false, 0, 0);
         EXPECT_EQ(readTexture(same.texture).rgba, readTexture(fresh.texture).rgba) << text;
         deleteTexture(fresh.texture);
     }
