@@ -19,7 +19,7 @@ Matrix current(GLenum which)
 }
 
 // m * (x, y, 0, 1), projected to x and y.
-std::array<float, 2> apply(const Matrix& m, std::array<float, 2> p)
+std::array<float, 2> mapped(const Matrix& m, std::array<float, 2> p)
 {
     const float w = m[3] * p[0] + m[7] * p[1] + m[15];
     return {(m[0] * p[0] + m[4] * p[1] + m[12]) / w, (m[1] * p[0] + m[5] * p[1] + m[13]) / w};
@@ -83,7 +83,7 @@ TEST_F(SGOrtho2DSpaceTest, MapsTheViewToTheViewportAndRestoresTheMatrices)
         space->far.setValue(c.w ? 1.0f : 0.0f);
         glMatrixMode(GL_PROJECTION);  // the space selects what it needs
         space->compute();
-        const auto clip = apply(probe->projection, apply(probe->modelView, c.point));
+        const auto clip = mapped(probe->projection, mapped(probe->modelView, c.point));
         EXPECT_NEAR(clip[0], c.clip[0], 1e-5f);
         EXPECT_NEAR(clip[1], c.clip[1], 1e-5f);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

@@ -219,7 +219,10 @@ TEST_F(ScenegraphModule, LayersSortAndNodesRemove)
         local s = scenegraph.scene.new(nil, nil)
         local other = scenegraph.scene.new()
         local plain = s:createSpace(scenegraph.space)
-        s:createSpace(scenegraph.ortho2DSpace)
+        local ortho = s:createSpace(scenegraph.ortho2DSpace)
+        ortho.x:setValue(-3, true)
+        ortho.y:setValue(5, true)
+        assert(ortho.x:value() == -3 and ortho.y:value() == 5 and ortho.width:value() == 0)
         s:removeSpace(plain)
         s:removeSpace(s:defaultSpace())
         s:renderWithInitialState(other)   -- other has fewer spaces
@@ -244,6 +247,7 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         dead = scenegraph.scene.new()
         deadSpace = dead:createSpace(scenegraph.space)
         dead:delete()
+        other = scene:createSpace(scenegraph.space)
     )"), "");
     // A new node takes the memory of one that died: the old handles must not
     // reach it.
@@ -287,6 +291,16 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
     };
     for (const ScriptMisuseCase& c : cases)
         expectMisuseAnswered(L, c);
+    // Every kind of node answers only its own ports.
+    for (auto [kind, port] : {std::pair{"colorNode", "x"}, {"imageFlipNode", "x"}, {"replicatorSpace", "x"},
+                              {"wrapSpace", "angle"}, {"spriteNode", "wrapX"}, {"particleSystemNode", "width"},
+                              {"stringToImageNode", "x"}, {"soundListenerNode", "volume"}}) {
+        const std::string call = std::string("other:createNode(scenegraph.") + kind + ")." + port + ":value()";
+        const std::string line = std::string("scenegraph.port.value: the node has no port '") + port + "'";
+        expectMisuseAnswered(L, {call.c_str(), line.c_str(), ""});
+    }
+    expectMisuseAnswered(L, {"scene:createSpace(scenegraph.ortho2DSpace).color:value()",
+                             "scenegraph.port.value: the node has no port 'color'", ""});
     EXPECT_EQ(run(R"(
         assert(n.output:value() == 2 and n.input1:value() == 2)
         assert(space:countRenderNodes() == 1 and clear:getLayer() == 0)
