@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/assets/CheckGLError.h"
+#include "platform/gl/CheckGLError.h"
 #include "engine/assets/KVImageResources.h"
 #include "engine/assets/KVLoadImageFromFile.h"
 #include "engine/assets/KVUploadAsGLTexture.h"

@@ -245,7 +245,7 @@ TEST_F(ContactListener, MissingOrFailingCollisionFunctionsDoNotStopTheStep)
     EXPECT_EQ(lua.number("count"), 2.0);
     EXPECT_NEAR(lua.number("otherY"), 20.0, 1.0);
     EXPECT_NEAR(lua.number("boxY"), 20.0, 1.0);
-    EXPECT_NE(err.find("physics: fixtureCollisionBegan failed:"), std::string::npos) << err;
+    EXPECT_NE(err.find("physics.fixtureCollisionBegan: failed:"), std::string::npos) << err;
     EXPECT_NE(err.find("boom in began"), std::string::npos) << err;
     EXPECT_EQ(lua_gettop(lua.L), 0);
 }

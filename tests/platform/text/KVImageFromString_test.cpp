@@ -12,16 +12,16 @@ using KVImageFromStringTest = TextGLTest;
 // an alignment the table does not know centres.
 TEST_F(KVImageFromStringTest, WrappingBreaksLongWordsAndUnknownAlignmentsCentre)
 {
-    const SGImage word =
+    const KVTextureImage word =
         KVImageFromString("Supercalifragilisticexpialidocious", "Arial", 14, KVTextAlignmentLeft, true, 60, 60);
-    EXPECT_EQ(word.width, 60u);
+    EXPECT_EQ(word.width, 60);
     const TexturePixels::Box ink = readTexture(word.texture).inkBox();
     EXPECT_GT(ink.maxRow - ink.minRow, 20) << "expected more than one line";
     deleteTexture(word.texture);
 
     TexturePixels::Box boxes[2];
     for (int i = 0; i < 2; ++i) {
-        const SGImage image =
+        const KVTextureImage image =
             KVImageFromString("Align", "Arial", 20, static_cast<KVTextAlignment>(i ? 7 : 1), true, 200, 40);
         boxes[i] = readTexture(image.texture).inkBox();
         deleteTexture(image.texture);
@@ -49,11 +49,11 @@ TEST_F(KVImageFromStringTest, EmptyOrUnusableFramesAndSizesGiveTheNullImage)
                           Case{15000, 0, 0, false, "larger than"}}) {
         SCOPED_TRACE(c.message);
         testing::internal::CaptureStderr();
-        const SGImage image = KVImageFromString("W", "Arial", c.size, KVTextAlignmentLeft, c.wrap, c.width, c.height);
+        const KVTextureImage image =
+            KVImageFromString("W", "Arial", c.size, KVTextAlignmentLeft, c.wrap, c.width, c.height);
         const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(image.texture, 0u);
-        EXPECT_EQ(image.textureWidth, 0);
-        EXPECT_EQ(image.width, 0u);
+        EXPECT_EQ(image.width, 0);
         EXPECT_NE(err.find(c.message), std::string::npos) << err;
         EXPECT_EQ(err.find("OpenGL Error"), std::string::npos) << err;
     }
@@ -61,10 +61,10 @@ TEST_F(KVImageFromStringTest, EmptyOrUnusableFramesAndSizesGiveTheNullImage)
 
 TEST_F(KVImageFromStringTest, InvalidUTF8DrawsReplacementCharacters)
 {
-    const SGImage bad = KVImageFromString("ab\xff" "c\xc3", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
-    const SGImage replaced =
+    const KVTextureImage bad = KVImageFromString("ab\xff" "c\xc3", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage replaced =
         KVImageFromString("ab\xef\xbf\xbd" "c\xef\xbf\xbd", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
-    const SGImage plain = KVImageFromString("abc", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage plain = KVImageFromString("abc", "Arial", 16, KVTextAlignmentLeft, false, 0, 0);
     ASSERT_NE(bad.texture, 0u);
     EXPECT_EQ(readTexture(bad.texture).rgba, readTexture(replaced.texture).rgba);
     EXPECT_GT(bad.width, plain.width);
@@ -74,15 +74,16 @@ TEST_F(KVImageFromStringTest, InvalidUTF8DrawsReplacementCharacters)
 
 TEST_F(KVImageFromStringTest, WithoutAContextTheImageHasNoTextureButItsSize)
 {
-    const SGImage withContext = KVImageFromString("No context", "Arial", 12, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage withContext =
+        KVImageFromString("No context", "Arial", 12, KVTextAlignmentLeft, false, 0, 0);
     context()->releaseCurrent();
     testing::internal::CaptureStderr();
-    const SGImage image = KVImageFromString("No context", "Arial", 12, KVTextAlignmentLeft, false, 0, 0);
+    const KVTextureImage image = KVImageFromString("No context", "Arial", 12, KVTextAlignmentLeft, false, 0, 0);
     const std::string err = testing::internal::GetCapturedStderr();
     ASSERT_TRUE(context()->makeCurrent());
     EXPECT_EQ(err, "StringTexture -genTexture: Failure to get current OpenGL context\n");
     EXPECT_EQ(image.texture, 0u);
-    EXPECT_EQ(image.textureWidth, withContext.textureWidth);
+    EXPECT_EQ(image.width, withContext.width);
     EXPECT_EQ(image.height, withContext.height);
     deleteTexture(withContext.texture);
 }

@@ -27,7 +27,7 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaks)
         node->text.setValue(text);
         const SGImage same = node->image.imageValue();
         EXPECT_EQ(same.texture, first.texture) << text;
-        const SGImage fresh = KVImageFromString(text, "LucidaGrande", 24, KVTextAlignmentCenter, false, 0, 0);
+        const KVTextureImage fresh = KVImageFromString(text, "LucidaGrande", 24, KVTextAlignmentCenter, false, 0, 0);
         EXPECT_EQ(readTexture(same.texture).rgba, readTexture(fresh.texture).rgba) << text;
         deleteTexture(fresh.texture);
     }
