@@ -274,20 +274,3 @@ TEST_F(SGSoundTest, ADamagedOggKeepsWhatCouldBeDecoded)
     EXPECT_LT(decoded, 44100 * 2);
     sound.freeSound();
 }
-
-TEST_F(SGSoundTest, FreeSoundDeletesTheBufferAndEmptiesTheSound)
-{
-    SGSound none = SGSoundNull;
-    none.freeSound();
-    EXPECT_EQ(alGetError(), AL_NO_ERROR);
-
-    SGSound sound;
-    sound.loadFromFile(tone("free.wav").c_str());
-    const ALuint buffer = sound.buffers[0];
-    ASSERT_TRUE(alIsBuffer(buffer));
-    sound.freeSound();
-    EXPECT_FALSE(alIsBuffer(buffer));
-    EXPECT_EQ(sound.bufferCount, 0);
-    EXPECT_EQ(sound.buffers, nullptr);
-    EXPECT_EQ(alGetError(), AL_NO_ERROR);
-}
