@@ -82,8 +82,8 @@ protected:
         const std::vector<float> expected = playAlone(reference, frames);
         alDeleteBuffers(1, &reference);
         const size_t begin = frames / 4, end = frames * 3 / 4;
-        EXPECT_NEAR(frequencyOf(played, begin, end, kSoundTestRate), kTone, kTone * 0.01);
-        return rmsOf(played, begin, end) / rmsOf(expected, begin, end);
+        EXPECT_NEAR(frequency(played, begin, end, kSoundTestRate), kTone, kTone * 0.01);
+        return rms(played, begin, end) / rms(expected, begin, end);
     }
 
     TempDir dir;
