@@ -1,6 +1,5 @@
 #include "player/standalone/KelvanePlayerAppDelegate.h"
 
-#include <SDL2/SDL.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -163,13 +162,7 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
     }
 
     // Game controllers, when their subsystem is up (windowed runs, tests).
-    if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) {
-        controllers_.setMapping(KVControllerMapping::load(XdgPaths::configHome() + "/kelvane-player", bundleName()));
-        controllers_.setPromptSource([this]() -> KVKeyboardInputViewController* {
-            return isShowingPrompt() ? &keyboardInputSupport_->keyboardInputViewController() : nullptr;
-        });
-        controllers_.setWindow(sdlWindow_ ? sdlWindow_->window() : nullptr);
-    }
+    router_.startControllers(bundleName(), sdlWindow_);
 
     gamePath_ = bundle_.projectPath();
     fullScreenObserver_ = KVNotificationCenter::defaultCenter().addObserver(
@@ -261,7 +254,7 @@ void KelvanePlayerAppDelegate::createGameView()
     frames.backToBack = options_.headless || options_.noVsync;
     if (scriptedInput_) {
         // A shown prompt takes the events that follow (servePrompt).
-        scriptedInput_->setHold([this] { return isShowingPrompt(); });
+        scriptedInput_->setHold([this] { return router_.shownPrompt() != nullptr; });
         frames.beforeFrame = [this](long frame) { scriptedInput_->deliver(frame, *gameView_); };
     }
     frames.afterFrame = [this](long frame, double ms) { afterFrame(frame, ms); };
@@ -399,81 +392,24 @@ void KelvanePlayerAppDelegate::actuallyStartGame()
     fadeStartedAt_ = KVApplication::now();
 }
 
-bool KelvanePlayerAppDelegate::isShowingPrompt() const
-{
-    return keyboardInputSupport_ && keyboardInputSupport_->isShowingPrompt();
-}
-
 void KelvanePlayerAppDelegate::servePrompt()
 {
-    if (!isShowingPrompt()) {
-        promptServed_ = false;
+    KVKeyboardInputViewController* prompt = router_.shownPrompt();
+    if (!prompt)
         return;
-    }
-    KVKeyboardInputViewController& prompt = keyboardInputSupport_->keyboardInputViewController();
-    if (!promptServed_) {
-        promptServed_ = true;
-        // Input methods put their candidates by the field.
-        const KVPromptRect field = KVKeyboardInputViewController::layout(window_->contentSize()).field;
-        window_->setTextInputArea({field.x, field.y}, {field.width, field.height});
-    }
-    if (scriptedInput_ && scriptedInput_->answerPrompt(prompt))
+    if (scriptedInput_ && scriptedInput_->answerPrompt(*prompt))
         return;
     // A controller can answer it; otherwise a headless run never waits.
-    if (options_.headless && !controllers_.hasControllers()) {
+    if (options_.headless && !router_.controllers().hasControllers()) {
         KVLogLine("KeyboardInput: no scripted answer (text, then keydown return); confirming \"%s\"",
-                  prompt.text().c_str());
-        prompt.finishedEnteringText();
-    }
-}
-
-bool KelvanePlayerAppDelegate::promptEvent(const SDL_Event& event)
-{
-    if (!isShowingPrompt())
-        return false;
-    KVKeyboardInputViewController& prompt = keyboardInputSupport_->keyboardInputViewController();
-    switch (event.type) {
-    case SDL_TEXTINPUT:
-        prompt.insertText(event.text.text);
-        return true;
-    case SDL_TEXTEDITING:
-        prompt.setMarkedText(event.edit.text);
-        return true;
-    case SDL_KEYDOWN: {
-        const SDL_Keycode key = event.key.keysym.sym;
-        const bool paste = (key == SDLK_v && (event.key.keysym.mod & KMOD_CTRL)) ||
-                           (key == SDLK_INSERT && (event.key.keysym.mod & KMOD_SHIFT));
-        if (key == SDLK_RETURN || key == SDLK_KP_ENTER) {
-            if (!event.key.repeat)
-                prompt.finishedEnteringText();
-        } else if (key == SDLK_ESCAPE) {
-            if (!event.key.repeat)
-                prompt.cancel();
-        } else if (key == SDLK_BACKSPACE) {
-            if (prompt.markedText().empty())
-                prompt.deleteBackward();
-        } else if (paste && SDL_HasClipboardText()) {
-            char* text = SDL_GetClipboardText();
-            prompt.insertText(text ? text : "");
-            SDL_free(text);
-        }
-        return true;
-    }
-    case SDL_MOUSEBUTTONDOWN:
-        if (event.button.button == SDL_BUTTON_LEFT)
-            prompt.clickAt({static_cast<double>(event.button.x), window_->contentSize().height - event.button.y});
-        return true;
-    case SDL_MOUSEBUTTONUP:
-    case SDL_MOUSEMOTION:
-        return true;
-    default:
-        return false;
+                  prompt->text().c_str());
+        prompt->finishedEnteringText();
     }
 }
 
 void KelvanePlayerAppDelegate::tick(double now)
 {
-    controllers_.update(now);
+    router_.update(now);
     servePrompt();
     if (!contextOnMainThread_ || !introViewController_ || !sdlWindow_)
         return;
@@ -534,7 +470,7 @@ void KelvanePlayerAppDelegate::playGame()
     // input) sees the window size in between.
     if (startFullScreen_)
         gameView_->setFullScreen(true);
-    controllers_.setGameView(gameView_.get());
+    router_.setControllerGameView(gameView_.get());
     gameView_->playWaitUntilDone(false);
 }
 
@@ -565,7 +501,7 @@ void KelvanePlayerAppDelegate::applicationWillTerminate()
     if (terminated_)
         return;
     terminated_ = true;
-    controllers_.setGameView(nullptr);
+    router_.setControllerGameView(nullptr);
     if (fullScreenObserver_) {
         KVNotificationCenter::defaultCenter().removeObserver(*fullScreenObserver_);
         fullScreenObserver_.reset();
@@ -594,126 +530,4 @@ void KelvanePlayerAppDelegate::applicationWillTerminate()
         keptAtExit().push_back(luaState_.leak());
     }
     std::fflush(stdout);
-}
-
-void KelvanePlayerAppDelegate::keyEvent(const SDL_Event& event)
-{
-    const SDL_KeyboardEvent& key = event.key;
-    const bool down = event.type == SDL_KEYDOWN;
-    if (KVSDLInputTranslator::isModifierKey(key.keysym.scancode)) {
-        // Modifiers typed into the prompt stay there; the game sees the
-        // change with its next modifier event.
-        if (!key.repeat && !isShowingPrompt())
-            gameView_->flagsChanged(KVSDLInputTranslator::modifierFlags(key.keysym.mod) | controllers_.modifierFlags());
-        return;
-    }
-    // F11 and Alt+Enter belong to the player, not the game.
-    // Their releases stay with the player too, even once Alt is up.
-    const int scancode = key.keysym.scancode;
-    if (!down && playerKeysDown_.erase(scancode))
-        return;
-    const bool toggle = key.keysym.sym == SDLK_F11 ||
-                        ((key.keysym.sym == SDLK_RETURN || key.keysym.sym == SDLK_KP_ENTER) && (key.keysym.mod & KMOD_ALT));
-    if (toggle) {
-        if (down && !key.repeat) {
-            playerKeysDown_.insert(scancode);
-            toggleFullScreen();
-        }
-        return;
-    }
-    // The prompt takes the keys pressed while it is shown, releases too.
-    if (down && isShowingPrompt()) {
-        playerKeysDown_.insert(scancode);
-        promptEvent(event);
-        return;
-    }
-    if (!down) {
-        gameView_->keyUp(translator_.keyUp(key));
-        return;
-    }
-    // The text this very press typed is the next event, when there is one.
-    std::string typed;
-    SDL_Event next;
-    SDL_PumpEvents();
-    if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) == 1 && next.type == SDL_TEXTINPUT) {
-        SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
-        typed = next.text.text;
-    }
-    gameView_->keyDown(translator_.keyDown(key, typed.empty() ? nullptr : typed.c_str()));
-}
-
-void KelvanePlayerAppDelegate::handleEvent(const SDL_Event& event)
-{
-    if (event.type == SDL_QUIT) {
-        windowWillClose();
-        return;
-    }
-    if (event.type == SDL_WINDOWEVENT) {
-        switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE:
-            windowWillClose();
-            break;
-        case SDL_WINDOWEVENT_SIZE_CHANGED:
-            if (gameView_ && playing_)
-                gameView_->reshape();
-            if (isShowingPrompt()) {
-                keyboardInputSupport_->keyboardInputViewController().updateViewSize();
-                promptServed_ = false;
-            }
-            break;
-        case SDL_WINDOWEVENT_MINIMIZED:
-            // Under the keyboard prompt the game is paused already, and the
-            // prompt's answer resumes it, not the window's restoring.
-            if (gameView_ && playing_ && !pausedByMinimise_ && !isShowingPrompt()) {
-                pausedByMinimise_ = true;
-                gameView_->pauseWaitUntilDone(false, true);
-            }
-            break;
-        case SDL_WINDOWEVENT_RESTORED:
-        case SDL_WINDOWEVENT_MAXIMIZED:
-            if (gameView_ && pausedByMinimise_) {
-                pausedByMinimise_ = false;
-                gameView_->playWaitUntilDone(false);
-            }
-            break;
-        case SDL_WINDOWEVENT_EXPOSED:
-            if (gameView_ && playing_)
-                gameView_->drawRect();
-            if (isShowingPrompt())
-                gameView_->setNeedsOverlayDisplay();
-            break;
-        default:
-            break;
-        }
-        return;
-    }
-    if (controllers_.handleEvent(event))
-        return;
-    // Input reaches the game once it plays.
-    if (!gameView_ || !playing_)
-        return;
-    if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP && promptEvent(event))
-        return;
-    switch (event.type) {
-    case SDL_KEYDOWN:
-    case SDL_KEYUP:
-        keyEvent(event);
-        break;
-    case SDL_MOUSEBUTTONDOWN:
-        if (event.button.button == SDL_BUTTON_LEFT)
-            gameView_->mouseDown({static_cast<double>(event.button.x), static_cast<double>(event.button.y)});
-        break;
-    case SDL_MOUSEBUTTONUP:
-        if (event.button.button == SDL_BUTTON_LEFT)
-            gameView_->mouseUp({static_cast<double>(event.button.x), static_cast<double>(event.button.y)});
-        break;
-    case SDL_MOUSEMOTION:
-        if (event.motion.state & SDL_BUTTON_LMASK)
-            gameView_->mouseDragged({static_cast<double>(event.motion.x), static_cast<double>(event.motion.y)});
-        else
-            gameView_->mouseMoved({static_cast<double>(event.motion.x), static_cast<double>(event.motion.y)});
-        break;
-    default:
-        break;
-    }
 }

@@ -1,12 +1,12 @@
 // The player application: opens the window, shows the intro, creates the
-// game's Lua state and view, fades into the game, routes window events and
-// input, and tears everything down at the end. Headless runs take the same
-// path with an offscreen window, no intro and frames back to back.
+// game's Lua state and view, fades into the game, and tears everything down
+// at the end; window events and input go through its event router. Headless
+// runs take the same path with an offscreen window, no intro and frames back
+// to back.
 #pragma once
 
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 
 #include "platform/notify/KVNotificationCenter.h"
@@ -19,17 +19,16 @@
 #include "player/common/KVThreadedGameView.h"
 #include "player/standalone/CommandLine.h"
 #include "player/standalone/KVApplication.h"
-#include "player/standalone/KVControllerRouter.h"
 #include "player/standalone/KVFrameStats.h"
 #include "player/standalone/KVInputRecorder.h"
 #include "player/standalone/KVIntroViewController.h"
-#include "player/standalone/KVSDLInputTranslator.h"
+#include "player/standalone/KVSDLEventRouter.h"
 #include "player/standalone/KVScriptedInput.h"
 #include "player/standalone/KVVideoRecorder.h"
 
 class KVSDLGameWindow;
 
-class KelvanePlayerAppDelegate : public KVApplication::Delegate {
+class KelvanePlayerAppDelegate : public KVApplication::Delegate, private KVSDLEventRouter::Client {
 public:
     static constexpr const char* ShouldExitFullscreenNotification = "KVShouldExitFullscreenNotification";
     static constexpr double FadeSeconds = 1.0;
@@ -41,12 +40,12 @@ public:
 
     bool applicationDidFinishLaunching() override;
     void applicationWillTerminate() override;
-    void handleEvent(const SDL_Event& event) override;
+    void handleEvent(const SDL_Event& event) override { router_.handleEvent(event); }
     void tick(double now) override;
 
-    void windowWillClose();
+    void windowWillClose() override;
     void shouldExitFullscreen();
-    void toggleFullScreen();
+    void toggleFullScreen() override;
 
     bool introFinished() const { return introFinished_; }
     void setIntroFinished(bool finished);
@@ -71,12 +70,12 @@ public:
     void setCenteredWindowFrameWithSize(KVSize size);
     void animationDidStop(bool finished);
 
-    KVGameWindow* window() const { return window_.get(); }
-    KVThreadedGameView* gameView() const { return gameView_.get(); }
+    KVGameWindow* window() const override { return window_.get(); }
+    KVThreadedGameView* gameView() const override { return gameView_.get(); }
     KVLuaState* luaState() const { return luaState_.get(); }
-    bool isPlaying() const { return playing_; }
-    KVKeyboardInputSupport* keyboardInputSupport() const { return keyboardInputSupport_.get(); }
-    const KVControllerRouter& controllers() const { return controllers_; }
+    bool isPlaying() const override { return playing_; }
+    KVKeyboardInputSupport* keyboardInputSupport() const override { return keyboardInputSupport_.get(); }
+    const KVControllerRouter& controllers() const { return router_.controllers(); }
 
 private:
     void gameDidEnd();
@@ -84,13 +83,9 @@ private:
     bool writeScreenshot();
     // The recording and the film completed, their failures reported.
     void finishRecordings();
-    void keyEvent(const SDL_Event& event);
-    bool isShowingPrompt() const;
-    // The keyboard prompt's share of the main loop: its text-input area,
-    // and its answer from scripted input (headless runs never wait).
+    // The shown keyboard prompt's answer from scripted input (headless
+    // runs never wait).
     void servePrompt();
-    // Window input while the prompt is shown; true when the prompt took it.
-    bool promptEvent(const SDL_Event& event);
 
     KVApplication& app_;
     const GameBundle& bundle_;
@@ -110,11 +105,9 @@ private:
     Ref<KVKeyboardInputSupport> keyboardInputSupport_;
     Ref<KVOpenURLSupport> openUrlSupport_;
     Ref<KVMetricsSupport> metricsSupport_;
-    bool promptServed_ = false;  // the shown prompt has its text-input area
 
     bool contextOnMainThread_ = false;
     bool playing_ = false;
-    bool pausedByMinimise_ = false;
     bool screenshotTaken_ = false;
     bool terminated_ = false;
     std::optional<KVNotificationCenter::Token> fullScreenObserver_;
@@ -122,7 +115,5 @@ private:
     std::unique_ptr<KVInputRecorder> inputRecorder_;
     std::unique_ptr<KVVideoRecorder> videoRecorder_;
     KVFrameStats stats_;
-    KVSDLInputTranslator translator_;
-    KVControllerRouter controllers_;
-    std::set<int> playerKeysDown_;  // scancodes of presses the player kept for itself
+    KVSDLEventRouter router_{*this};
 };
