@@ -18,7 +18,7 @@ TEST(SGScene, RendersTheDefaultSpaceThenEachSpaceInOrder)
     EXPECT_NE(dynamic_cast<SGOrtho2DSpace*>(s1), nullptr);
     EXPECT_TRUE(s1->isKindOf(SGNodeClass::ortho2DSpace));
     ASSERT_EQ(scene.spaces().size(), 2u);
-    EXPECT_EQ(scene.spaces()[0], s0);
+    EXPECT_EQ(scene.spaces()[0].get(), s0);
 
     scene.render();
     EXPECT_EQ(log, (Log{"default", "s0", "s1"}));
