@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/assets/CheckGLError.h"
+#include "platform/gl/CheckGLError.h"
 #include "platform/image/KVBitmap.h"
 #include "platform/objects/KVLogLine.h"
 

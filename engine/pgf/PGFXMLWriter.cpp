@@ -1,10 +1,10 @@
 #include "engine/pgf/PGFXMLWriter.h"
 
-#include "engine/pgf/PGFUTF8.h"
-
 #include <cstdio>
 #include <cstring>
 #include <libxml/chvalid.h>
+
+#include "platform/text/KVUnicode.h"
 
 namespace {
 
@@ -40,9 +40,10 @@ bool isNameChar(int c)
 bool isValidName(const char* what, const char* name)
 {
     const unsigned char* at = reinterpret_cast<const unsigned char*>(name);
-    bool valid = *at != 0;
-    for (bool first = true; valid && *at; first = false) {
-        int c = PGFNextCodePoint(at);
+    const unsigned char* end = at + strlen(name);
+    bool valid = at != end;
+    for (bool first = true; valid && at != end; first = false) {
+        int c = KVNextCodePoint(at, end);
         valid = c >= 0 && (first ? isNameStartChar(c) : isNameChar(c));
     }
     if (!valid)
@@ -55,9 +56,10 @@ bool isValidName(const char* what, const char* name)
 bool isWritableText(const char* what, const char* text)
 {
     const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
-    while (*at) {
+    const unsigned char* end = at + strlen(text);
+    while (at != end) {
         const unsigned char* start = at;
-        int c = PGFNextCodePoint(at);
+        int c = KVNextCodePoint(at, end);
         if (c < 0 || !xmlIsCharQ(c)) {
             fprintf(stderr, "pgf: %s holds a character XML cannot carry (byte %td): refused\n", what,
                     reinterpret_cast<const char*>(start) - text);

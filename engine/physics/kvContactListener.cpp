@@ -1,8 +1,8 @@
 #include "engine/physics/kvContactListener.h"
 
-#include <cstdio>
 #include <string>
 
+#include "engine/host/KVScriptMisuse.h"
 #include "engine/physics/kvFixtureUserData.h"
 #include "engine/physics/kvLiveSet.h"
 #include "engine/physics/kvPhysicsUserdata.h"
@@ -30,6 +30,10 @@ bool qualifies(b2Fixture* fixture)
 
 const char* const kBegan = "fixtureCollisionBegan";
 const char* const kEnded = "fixtureCollisionEnded";
+// What their failures are told under: the step or destroy that ran them is
+// not known here.
+const char* const kBeganName = "physics.fixtureCollisionBegan";
+const char* const kEndedName = "physics.fixtureCollisionEnded";
 
 // The registry key of the closure that makes the call.
 char callerKey;
@@ -93,9 +97,9 @@ void kvContactListener::fixturesBegan(b2Fixture* a, b2Fixture* b)
         callScript(false, a, b);
         m_pairs.insert(a, b);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "physics: collision begin dropped: %s\n", e.what());
+        KVReportMisuse(kBeganName, "not called: %s", e.what());
     } catch (...) {
-        std::fprintf(stderr, "physics: collision begin dropped\n");
+        KVReportMisuse(kBeganName, "not called");
     }
 }
 
@@ -115,9 +119,9 @@ void kvContactListener::fixturesEnded(b2Fixture* a, b2Fixture* b)
         m_pairs.erase(entry);
         callScript(true, first, second);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "physics: collision end dropped: %s\n", e.what());
+        KVReportMisuse(kEndedName, "not called: %s", e.what());
     } catch (...) {
-        std::fprintf(stderr, "physics: collision end dropped\n");
+        KVReportMisuse(kEndedName, "not called");
     }
 }
 
@@ -139,10 +143,10 @@ void kvContactListener::callScript(bool ended, b2Fixture* a, b2Fixture* b)
 {
     if (!m_L)
         return;
-    const char* function = ended ? kEnded : kBegan;
+    const char* function = ended ? kEndedName : kBeganName;
     ScriptCall call{ended, a, b, m_live, {}};
     if (!lua_checkstack(m_L, 2)) {
-        std::fprintf(stderr, "physics: %s not called: the Lua stack is full\n", function);
+        KVReportMisuse(function, "not called: the Lua stack is full");
         return;
     }
     int top = lua_gettop(m_L);
@@ -158,5 +162,5 @@ void kvContactListener::callScript(bool ended, b2Fixture* a, b2Fixture* b)
     // A failing collision function must not stop the step, but it should not
     // fail in silence either.
     if (!call.error.empty())
-        std::fprintf(stderr, "physics: %s failed: %s\n", function, call.error.c_str());
+        KVReportMisuse(function, "failed: %s", call.error.c_str());
 }

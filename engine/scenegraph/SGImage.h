@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/scenegraph/SGTextureRect.h"
+#include "platform/gl/KVTextureImage.h"
 
 struct SGImage {
     uint32_t width = 0;   // pixels; getWidth() when the image was built
@@ -20,6 +21,11 @@ struct SGImage {
     int getHeight() const;
     // Deletes the texture (needs the context current); the fields stay.
     void freeImage();
+
+    // The whole of a platform picture, straight alpha; the null image for
+    // one of no size. And back, for handing a texture to be drawn into again.
+    static SGImage wholeTexture(const KVTextureImage& picture);
+    KVTextureImage textureImage() const { return {texture, textureWidth, textureHeight}; }
 };
 
 // The image with no texture: the empty value of image ports.

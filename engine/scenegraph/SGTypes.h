@@ -1,122 +1,61 @@
 // The scene graph's vocabulary: value types, port ids, node classes, colour.
-// The script addresses ports and classes by these names and values.
 #pragma once
 
 #include <cstdint>
 
+// The lists below are the one place each vocabulary is written: they make
+// the enums, the port names and the scenegraph module's constants. Scripts
+// see every name and value, so none may change.
+
+// X(name, value): what a port holds. ASSETNAME is a string that names an asset.
+#define SG_PORT_VALUE_TYPES(X) \
+    X(NIL, 0) X(STRING, 1) X(NUMBER, 2) X(INTEGER, 3) X(BOOLEAN, 4) \
+    X(COLOR, 5) X(SOUND, 6) X(IMAGE, 7) X(ASSETNAME, 8)
+
 enum class SGPortValueType : int32_t {
-    NIL = 0,
-    STRING = 1,
-    NUMBER = 2,
-    INTEGER = 3,
-    BOOLEAN = 4,
-    COLOR = 5,
-    SOUND = 6,
-    IMAGE = 7,
-    ASSETNAME = 8,  // a string that names an asset
+#define SG_ENUM_ENTRY(name, value) name = value,
+    SG_PORT_VALUE_TYPES(SG_ENUM_ENTRY)
 };
 
-// Identifies a port within its node; the same id is the same role on every
-// node class that has it.
+// X(name, id): identifies a port within its node; the same id is the same
+// role on every node class that has it. The name is the script's key.
+#define SG_PORT_IDS(X) \
+    X(value, 0) X(input1, 1) X(input2, 2) X(operation, 3) X(output, 4) \
+    X(name, 5) X(asset, 6) X(color, 7) X(r, 8) X(g, 9) \
+    X(b, 10) X(a, 11) X(flipHorizontal, 12) X(flipVertical, 13) X(input, 14) \
+    X(near, 15) X(far, 16) X(viewRotation, 17) X(modelRotation, 18) X(time, 19) \
+    X(spawnParticles, 20) X(numParticles, 21) X(image, 22) X(direction, 23) X(lifetime, 24) \
+    X(lifestart, 25) X(colorTarget, 26) X(colorTransitionTime, 27) X(x, 28) X(y, 29) \
+    X(rotation, 30) X(size, 31) X(sizeTarget, 32) X(sizeTransitionTime, 33) X(gravityX, 34) \
+    X(gravityY, 35) X(speed, 36) X(angularVelocity, 37) X(blendingMode, 38) X(angle, 39) \
+    X(spacing, 40) X(copies, 41) X(gain, 42) X(sound, 43) X(dx, 44) \
+    X(dy, 45) X(sourceRelative, 46) X(volume, 47) X(pitch, 48) X(loop, 49) \
+    X(trigger, 50) X(stop, 51) X(pause, 52) X(resume, 53) X(playing, 54) \
+    X(width, 55) X(height, 56) X(horizontalWrapping, 57) X(verticalWrapping, 58) X(horizontalAnchor, 59) \
+    X(verticalAnchor, 60) X(tileWidth, 61) X(tileHeight, 62) X(text, 63) X(font, 64) \
+    X(fontSize, 65) X(alignment, 66) X(wrapX, 67) X(wrapY, 68) X(wrapWidth, 69) \
+    X(wrapHeight, 70) X(wrap, 71)
+
 enum class SGPortID : int32_t {
-    value = 0,
-    input1 = 1,
-    input2 = 2,
-    operation = 3,
-    output = 4,
-    name = 5,
-    asset = 6,
-    color = 7,
-    r = 8,
-    g = 9,
-    b = 10,
-    a = 11,
-    flipHorizontal = 12,
-    flipVertical = 13,
-    input = 14,
-    near = 15,
-    far = 16,
-    viewRotation = 17,
-    modelRotation = 18,
-    time = 19,
-    spawnParticles = 20,
-    numParticles = 21,
-    image = 22,
-    direction = 23,
-    lifetime = 24,
-    lifestart = 25,
-    colorTarget = 26,
-    colorTransitionTime = 27,
-    x = 28,
-    y = 29,
-    rotation = 30,
-    size = 31,
-    sizeTarget = 32,
-    sizeTransitionTime = 33,
-    gravityX = 34,
-    gravityY = 35,
-    speed = 36,
-    angularVelocity = 37,
-    blendingMode = 38,
-    angle = 39,
-    spacing = 40,
-    copies = 41,
-    gain = 42,
-    sound = 43,
-    dx = 44,
-    dy = 45,
-    sourceRelative = 46,
-    volume = 47,
-    pitch = 48,
-    loop = 49,
-    trigger = 50,
-    stop = 51,
-    pause = 52,
-    resume = 53,
-    playing = 54,
-    width = 55,
-    height = 56,
-    horizontalWrapping = 57,
-    verticalWrapping = 58,
-    horizontalAnchor = 59,
-    verticalAnchor = 60,
-    tileWidth = 61,
-    tileHeight = 62,
-    text = 63,
-    font = 64,
-    fontSize = 65,
-    alignment = 66,
-    wrapX = 67,
-    wrapY = 68,
-    wrapWidth = 69,
-    wrapHeight = 70,
-    wrap = 71,
+    SG_PORT_IDS(SG_ENUM_ENTRY)
 };
 
 // The script's name of a port id ("x", "colorTarget"), or null for an id
 // that names no port.
 const char* SGPortIDName(int32_t id);
 
-// One bit per node class; a node's flags are its class's bit ORed with its
-// bases' bits. Bit 1 marks render nodes.
+// X(name, bit): one bit per node class; a node's flags are its class's bit
+// ORed with its bases' bits. Bit 1 marks render nodes.
+#define SG_NODE_CLASSES(X) \
+    X(attributeNode, 2) X(arithmeticNode, 4) X(assetLoaderNode, 8) X(clearNode, 16) \
+    X(colorNode, 32) X(imageLoaderNode, 64) X(ortho2DSpace, 128) X(particleSystemNode, 256) \
+    X(replicatorSpace, 512) X(space, 1024) X(spriteNode, 2048) X(soundListenerNode, 4096) \
+    X(soundLoaderNode, 8192) X(soundPlayerNode, 16384) X(stringToImageNode, 32768) X(wrapSpace, 65536) \
+    X(imageFlipNode, 131072)
+
 enum class SGNodeClass : uint32_t {
-    attributeNode = 2,
-    arithmeticNode = 4,
-    assetLoaderNode = 8,
-    clearNode = 16,
-    colorNode = 32,
-    imageLoaderNode = 64,
-    ortho2DSpace = 128,
-    particleSystemNode = 256,
-    replicatorSpace = 512,
-    space = 1024,
-    spriteNode = 2048,
-    soundListenerNode = 4096,
-    soundLoaderNode = 8192,
-    soundPlayerNode = 16384,
-    stringToImageNode = 32768,
-    wrapSpace = 65536,
-    imageFlipNode = 131072,
+    SG_NODE_CLASSES(SG_ENUM_ENTRY)
+#undef SG_ENUM_ENTRY
 };
 
 // Marks render nodes; no class of its own.

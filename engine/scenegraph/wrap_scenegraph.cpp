@@ -24,66 +24,11 @@ extern const luaL_Reg sg_spaceCounts[];
 
 namespace {
 
-const SGConst_reg typeAndClassConstants[] = {
-    {"NIL", static_cast<int>(SGPortValueType::NIL)},
-    {"STRING", static_cast<int>(SGPortValueType::STRING)},
-    {"NUMBER", static_cast<int>(SGPortValueType::NUMBER)},
-    {"INTEGER", static_cast<int>(SGPortValueType::INTEGER)},
-    {"BOOLEAN", static_cast<int>(SGPortValueType::BOOLEAN)},
-    {"COLOR", static_cast<int>(SGPortValueType::COLOR)},
-    {"SOUND", static_cast<int>(SGPortValueType::SOUND)},
-    {"IMAGE", static_cast<int>(SGPortValueType::IMAGE)},
-    {"ASSETNAME", static_cast<int>(SGPortValueType::ASSETNAME)},
-    {"attributeNode", static_cast<int>(SGNodeClass::attributeNode)},  // replaced by the class table below
-    {"arithmeticNode", static_cast<int>(SGNodeClass::arithmeticNode)},
-    {"assetLoaderNode", static_cast<int>(SGNodeClass::assetLoaderNode)},
-    {"clearNode", static_cast<int>(SGNodeClass::clearNode)},
-    {"colorNode", static_cast<int>(SGNodeClass::colorNode)},
-    {"imageFlipNode", static_cast<int>(SGNodeClass::imageFlipNode)},
-    {"imageLoaderNode", static_cast<int>(SGNodeClass::imageLoaderNode)},
-    {"ortho2DSpace", static_cast<int>(SGNodeClass::ortho2DSpace)},
-    {"particleSystemNode", static_cast<int>(SGNodeClass::particleSystemNode)},
-    {"replicatorSpace", static_cast<int>(SGNodeClass::replicatorSpace)},
-    {"space", static_cast<int>(SGNodeClass::space)},
-    {"spriteNode", static_cast<int>(SGNodeClass::spriteNode)},
-    {"soundListenerNode", static_cast<int>(SGNodeClass::soundListenerNode)},
-    {"soundLoaderNode", static_cast<int>(SGNodeClass::soundLoaderNode)},
-    {"soundPlayerNode", static_cast<int>(SGNodeClass::soundPlayerNode)},
-    {"stringToImageNode", static_cast<int>(SGNodeClass::stringToImageNode)},
-    {"wrapSpace", static_cast<int>(SGNodeClass::wrapSpace)},
-    {nullptr, 0},
-};
-
-// The keys by which scripts address ports (a few names repeat; the later
-// write changes nothing).
-const SGConst_reg nodeConstants[] = {
-    {"value", static_cast<int>(SGPortID::value)}, {"input1", static_cast<int>(SGPortID::input1)}, {"input2", static_cast<int>(SGPortID::input2)},
-    {"operation", static_cast<int>(SGPortID::operation)}, {"output", static_cast<int>(SGPortID::output)}, {"asset", static_cast<int>(SGPortID::asset)}, {"name", static_cast<int>(SGPortID::name)},
-    {"r", static_cast<int>(SGPortID::r)}, {"g", static_cast<int>(SGPortID::g)}, {"b", static_cast<int>(SGPortID::b)}, {"a", static_cast<int>(SGPortID::a)},
-    {"flipHorizontal", static_cast<int>(SGPortID::flipHorizontal)}, {"flipVertical", static_cast<int>(SGPortID::flipVertical)}, {"input", static_cast<int>(SGPortID::input)},
-    {"near", static_cast<int>(SGPortID::near)}, {"far", static_cast<int>(SGPortID::far)}, {"viewRotation", static_cast<int>(SGPortID::viewRotation)},
-    {"modelRotation", static_cast<int>(SGPortID::modelRotation)}, {"time", static_cast<int>(SGPortID::time)}, {"spawnParticles", static_cast<int>(SGPortID::spawnParticles)},
-    {"numParticles", static_cast<int>(SGPortID::numParticles)}, {"image", static_cast<int>(SGPortID::image)}, {"direction", static_cast<int>(SGPortID::direction)},
-    {"lifetime", static_cast<int>(SGPortID::lifetime)}, {"lifestart", static_cast<int>(SGPortID::lifestart)}, {"color", static_cast<int>(SGPortID::color)},
-    {"colorTarget", static_cast<int>(SGPortID::colorTarget)}, {"colorTransitionTime", static_cast<int>(SGPortID::colorTransitionTime)}, {"x", static_cast<int>(SGPortID::x)},
-    {"y", static_cast<int>(SGPortID::y)}, {"rotation", static_cast<int>(SGPortID::rotation)}, {"size", static_cast<int>(SGPortID::size)}, {"sizeTarget", static_cast<int>(SGPortID::sizeTarget)},
-    {"sizeTransitionTime", static_cast<int>(SGPortID::sizeTransitionTime)}, {"gravityX", static_cast<int>(SGPortID::gravityX)},
-    {"gravityY", static_cast<int>(SGPortID::gravityY)}, {"speed", static_cast<int>(SGPortID::speed)}, {"angularVelocity", static_cast<int>(SGPortID::angularVelocity)},
-    {"blendingMode", static_cast<int>(SGPortID::blendingMode)}, {"angle", static_cast<int>(SGPortID::angle)}, {"spacing", static_cast<int>(SGPortID::spacing)},
-    {"copies", static_cast<int>(SGPortID::copies)}, {"gain", static_cast<int>(SGPortID::gain)}, {"sound", static_cast<int>(SGPortID::sound)}, {"dx", static_cast<int>(SGPortID::dx)},
-    {"dy", static_cast<int>(SGPortID::dy)}, {"sourceRelative", static_cast<int>(SGPortID::sourceRelative)}, {"volume", static_cast<int>(SGPortID::volume)},
-    {"pitch", static_cast<int>(SGPortID::pitch)}, {"loop", static_cast<int>(SGPortID::loop)}, {"trigger", static_cast<int>(SGPortID::trigger)}, {"stop", static_cast<int>(SGPortID::stop)},
-    {"pause", static_cast<int>(SGPortID::pause)}, {"resume", static_cast<int>(SGPortID::resume)}, {"playing", static_cast<int>(SGPortID::playing)}, {"color", static_cast<int>(SGPortID::color)},
-    {"image", static_cast<int>(SGPortID::image)}, {"width", static_cast<int>(SGPortID::width)}, {"height", static_cast<int>(SGPortID::height)}, {"angle", static_cast<int>(SGPortID::angle)},
-    {"blendingMode", static_cast<int>(SGPortID::blendingMode)}, {"horizontalWrapping", static_cast<int>(SGPortID::horizontalWrapping)},
-    {"verticalWrapping", static_cast<int>(SGPortID::verticalWrapping)}, {"horizontalAnchor", static_cast<int>(SGPortID::horizontalAnchor)},
-    {"verticalAnchor", static_cast<int>(SGPortID::verticalAnchor)}, {"tileWidth", static_cast<int>(SGPortID::tileWidth)},
-    {"tileHeight", static_cast<int>(SGPortID::tileHeight)}, {"text", static_cast<int>(SGPortID::text)}, {"font", static_cast<int>(SGPortID::font)},
-    {"fontSize", static_cast<int>(SGPortID::fontSize)}, {"alignment", static_cast<int>(SGPortID::alignment)}, {"wrapX", static_cast<int>(SGPortID::wrapX)},
-    {"wrapY", static_cast<int>(SGPortID::wrapY)}, {"wrapWidth", static_cast<int>(SGPortID::wrapWidth)}, {"wrapHeight", static_cast<int>(SGPortID::wrapHeight)},
-    {"wrap", static_cast<int>(SGPortID::wrap)},
-    {nullptr, 0},
-};
+// table[name] = value for each entry of an SGTypes.h list, into the table on
+// top of the stack.
+#define SG_SET_CONSTANT(name, value)                  \
+    lua_pushinteger(L, static_cast<lua_Integer>(value)); \
+    lua_setfield(L, -2, #name);
 
 const char* const nodeMetatables[] = {SG_NODE_MT, SG_ATTRIBUTE_NODE_MT, SG_RENDER_NODE_MT, SG_SPACE_MT};
 
@@ -150,14 +95,6 @@ void newNodeMetatable(lua_State* L, const char* name, const char* parent, const 
 }
 
 }  // namespace
-
-void lua_loadConstants_ext(lua_State* L, const SGConst_reg* constants)
-{
-    for (; constants->name; ++constants) {
-        lua_pushinteger(L, constants->value);
-        lua_setfield(L, -2, constants->name);
-    }
-}
 
 int sg_argFromTop(lua_State* L, int k, int count)
 {
@@ -331,8 +268,9 @@ bool sg_storeScalar(lua_State* L, SGPort* port, int index, bool notify)
 
 int luaopen_scenegraph(lua_State* L)
 {
-    lua_newtable(L);  // the module
-    lua_loadConstants_ext(L, typeAndClassConstants);
+    lua_newtable(L);  // the module; its attributeNode becomes the class table below
+    SG_PORT_VALUE_TYPES(SG_SET_CONSTANT)
+    SG_NODE_CLASSES(SG_SET_CONSTANT)
 
     luaL_newmetatable(L, SG_SCENE_MT);
     kvSetFunctions(L, kScene, sg_sceneFunctions);
@@ -346,8 +284,9 @@ int luaopen_scenegraph(lua_State* L)
     lua_setfield(L, -2, "__index");
     lua_pop(L, 1);
 
+    // The keys by which scripts address ports.
     luaL_newmetatable(L, SG_NODE_CONSTANTS);
-    lua_loadConstants_ext(L, nodeConstants);
+    SG_PORT_IDS(SG_SET_CONSTANT)
     lua_pop(L, 1);
 
     newNodeMetatable(L, SG_NODE_MT, nullptr, kNode, sg_nodeFunctions);

@@ -12,15 +12,6 @@ class SGScene;
 // Opens the module as the global `scenegraph`; returns no values.
 int luaopen_scenegraph(lua_State* L);
 
-// A named integer for a constants table; a null name ends a list.
-struct SGConst_reg {
-    const char* name;
-    int value;
-};
-
-// table[name] = value for each record, into the table on top of the stack.
-void lua_loadConstants_ext(lua_State* L, const SGConst_reg* constants);
-
 // Registry names of the module's metatables.
 #define SG_SCENE_MT "scenegraph.sceneMT"
 #define SG_PORT_MT "scenegraph.portMT"

@@ -13,52 +13,21 @@
 #include "platform/bundle/KVPlistDictionary.h"
 #include "platform/files/KVFileLookup.h"
 #include "platform/objects/KVLogLine.h"
+#include "platform/text/KVUnicode.h"
 
 namespace {
 
-constexpr uint32_t kReplacement = 0xFFFD;
-
-void appendUTF8(std::string& out, uint32_t cp)
-{
-    if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = kReplacement;
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-bool isHighSurrogate(uint32_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(uint32_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-// UTF-16 text after its byte-order mark; a lone surrogate becomes U+FFFD.
+// UTF-16 text after its byte-order mark; false for an odd number of bytes.
 bool utf16ToUTF8(const std::string& bytes, bool bigEndian, std::string& out)
 {
     if (bytes.size() % 2 != 0)
         return false;
-    auto unit = [&](size_t i) {
-        const auto a = static_cast<uint8_t>(bytes[i]), b = static_cast<uint8_t>(bytes[i + 1]);
-        return bigEndian ? static_cast<uint32_t>(a << 8 | b) : static_cast<uint32_t>(b << 8 | a);
-    };
+    std::u16string units;
     for (size_t i = 2; i < bytes.size(); i += 2) {
-        uint32_t u = unit(i);
-        if (isHighSurrogate(u) && i + 3 < bytes.size() && isLowSurrogate(unit(i + 2))) {
-            u = 0x10000 + ((u - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
-            i += 2;
-        }
-        appendUTF8(out, u);
+        const auto a = static_cast<uint8_t>(bytes[i]), b = static_cast<uint8_t>(bytes[i + 1]);
+        units += static_cast<char16_t>(bigEndian ? a << 8 | b : b << 8 | a);
     }
+    out = KVUTF16ToUTF8(units);
     return true;
 }
 
@@ -174,21 +143,20 @@ private:
     {
         const int startLine = line_;
         ++pos_;
-        uint32_t pendingHigh = 0;  // a \U high surrogate waiting for its low half
-        auto flushHigh = [&] {
-            if (pendingHigh)
-                appendUTF8(token, kReplacement);
-            pendingHigh = 0;
+        std::u16string escaped;  // \U units in a row, so that a surrogate pair joins
+        auto flushEscaped = [&] {
+            token += KVUTF16ToUTF8(escaped);
+            escaped.clear();
         };
         while (pos_ < text_.size()) {
             const char c = text_[pos_];
             if (c == '"') {
                 ++pos_;
-                flushHigh();
+                flushEscaped();
                 return true;
             }
             if (c != '\\') {
-                flushHigh();
+                flushEscaped();
                 token += c;
                 advance();
                 continue;
@@ -202,24 +170,15 @@ private:
                 uint32_t unit = 0;
                 if (!readHex(4, unit))
                     return fail(error, "bad \\U escape");
-                if (pendingHigh && isLowSurrogate(unit)) {
-                    appendUTF8(token, 0x10000 + ((pendingHigh - 0xD800) << 10) + (unit - 0xDC00));
-                    pendingHigh = 0;
-                } else {
-                    flushHigh();
-                    if (isHighSurrogate(unit))
-                        pendingHigh = unit;
-                    else
-                        appendUTF8(token, unit);
-                }
+                escaped += static_cast<char16_t>(unit);
                 continue;
             }
-            flushHigh();
+            flushEscaped();
             if (e >= '0' && e <= '7') {
                 uint32_t value = 0;
                 for (int n = 0; n < 3 && pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '7'; ++n, ++pos_)
                     value = value * 8 + static_cast<uint32_t>(text_[pos_] - '0');
-                appendUTF8(token, value);
+                KVAppendUTF8(token, value);
                 continue;
             }
             switch (e) {

@@ -1,7 +1,6 @@
 #include "platform/clock/KVDate.h"
 
 #include <unicode/udat.h>
-#include <unicode/ustring.h>
 
 #include <chrono>
 #include <cmath>
@@ -11,36 +10,17 @@
 
 #include "platform/bundle/KVLocalizedStrings.h"
 #include "platform/objects/KVLogLine.h"
+#include "platform/text/KVUnicode.h"
 
 namespace {
-
-std::u16string toUTF16(const std::string& text)
-{
-    std::u16string out(text.size() + 1, u'\0');
-    int32_t length = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &length, text.data(),
-                  static_cast<int32_t>(text.size()), &status);
-    out.resize(U_SUCCESS(status) ? static_cast<size_t>(length) : 0);
-    return out;
-}
-
-std::string toUTF8(const UChar* text, int32_t length)
-{
-    std::string out(static_cast<size_t>(length) * 3 + 1, '\0');
-    int32_t written = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &written, text, length, &status);
-    out.resize(U_SUCCESS(status) ? static_cast<size_t>(written) : 0);
-    return out;
-}
 
 // The date in the locale's style for the time and the date ("" on failure,
 // logged).
 std::string formatWithStyles(KVDate::SystemClock::time_point date, UDateFormatStyle timeStyle,
                              UDateFormatStyle dateStyle, const KVDate::SoftFormat& format)
 {
-    const std::u16string zone = toUTF16(format.timeZone);
+    std::u16string zone;
+    KVUTF8ToUTF16(format.timeZone, zone);
     UErrorCode status = U_ZERO_ERROR;
     UDateFormat* formatter =
         udat_open(timeStyle, dateStyle, format.locale.empty() ? nullptr : format.locale.c_str(),
@@ -58,7 +38,7 @@ std::string formatWithStyles(KVDate::SystemClock::time_point date, UDateFormatSt
     const int32_t length = udat_format(formatter, milliseconds, buffer, 256, nullptr, &status);
     if (U_FAILURE(status))
         return "";
-    return toUTF8(buffer, length);
+    return KVUTF16ToUTF8({reinterpret_cast<const char16_t*>(buffer), static_cast<size_t>(length)});
 }
 
 // The format with each "%@" or "%d" (also "%1$@", "%ld", ...) replaced by the

@@ -5,12 +5,12 @@
 #include <time.h>
 #include <unicode/uchar.h>
 #include <unicode/unorm2.h>
-#include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
 #include <algorithm>
 
 #include "platform/objects/KVLogLine.h"
+#include "platform/text/KVUnicode.h"
 
 namespace {
 
@@ -51,9 +51,9 @@ bool sameTime(const timespec& a, const timespec& b)
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-std::vector<UChar> normalized(const UNormalizer2* form, const std::vector<UChar>& text, UErrorCode* status)
+std::u16string normalized(const UNormalizer2* form, const std::u16string& text, UErrorCode* status)
 {
-    std::vector<UChar> out(text.size() * 3 + 8);
+    std::u16string out(text.size() * 3 + 8, u'\0');
     const int32_t length = unorm2_normalize(form, text.data(), static_cast<int32_t>(text.size()), out.data(),
                                             static_cast<int32_t>(out.size()), status);
     out.resize(U_SUCCESS(*status) ? static_cast<size_t>(length) : 0);
@@ -73,47 +73,32 @@ std::string KVFileLookup::foldedName(const std::string& name)
     // Names that are not UTF-8 match only byte for byte: their key holds
     // a byte no UTF-8 text has.
     const std::string raw = "\xff" + name;
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8(nullptr, 0, &length, name.data(), static_cast<int32_t>(name.size()), &status);
-    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status))
+    std::u16string text;
+    if (!KVUTF8ToUTF16(name, text))
         return raw;
-    std::vector<UChar> text(static_cast<size_t>(length) + 1);
-    status = U_ZERO_ERROR;
-    u_strFromUTF8(text.data(), length + 1, &length, name.data(), static_cast<int32_t>(name.size()), &status);
-    if (U_FAILURE(status))
-        return raw;
-    text.resize(static_cast<size_t>(length));
 
+    UErrorCode status = U_ZERO_ERROR;
     const UNormalizer2* nfd = unorm2_getNFDInstance(&status);
     const UNormalizer2* nfc = unorm2_getNFCInstance(&status);
     if (U_FAILURE(status))
         return raw;
     // Decomposed first, so that a folded base letter keeps its marks; the
     // fold may leave marks out of order, which NFC puts right.
-    const std::vector<UChar> decomposed = normalized(nfd, text, &status);
-    std::vector<UChar> folded;
+    const std::u16string decomposed = normalized(nfd, text, &status);
+    std::u16string folded;
     for (size_t i = 0; i < decomposed.size();) {
         UChar32 c;
         U16_NEXT(decomposed.data(), i, decomposed.size(), c);
         c = u_foldCase(c, U_FOLD_CASE_DEFAULT);
         if (U_IS_BMP(c)) {
-            folded.push_back(static_cast<UChar>(c));
+            folded.push_back(static_cast<char16_t>(c));
         } else {
             folded.push_back(U16_LEAD(c));
             folded.push_back(U16_TRAIL(c));
         }
     }
-    const std::vector<UChar> key = normalized(nfc, folded, &status);
-    if (U_FAILURE(status))
-        return raw;
-    std::string out(key.size() * 3 + 1, '\0');
-    u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &length, key.data(), static_cast<int32_t>(key.size()),
-                &status);
-    if (U_FAILURE(status))
-        return raw;
-    out.resize(static_cast<size_t>(length));
-    return out;
+    const std::u16string key = normalized(nfc, folded, &status);
+    return U_SUCCESS(status) ? KVUTF16ToUTF8(key) : raw;
 }
 
 std::string KVFileLookup::matchInFolder(const std::string& folder, const std::string& name)

@@ -10,6 +10,7 @@
 #include "platform/objects/KVInvocation.h"
 #include "platform/objects/KVNumber.h"
 #include "platform/objects/KVObjectException.h"
+#include "platform/text/KVUnicode.h"
 
 Ref<KVString> KVString::withString(std::string utf8)
 {
@@ -19,18 +20,10 @@ Ref<KVString> KVString::withString(std::string utf8)
 uint32_t KVString::length() const
 {
     uint32_t units = 0;
-    const char* p = text_.data();
-    const char* end = p + text_.size();
-    while (p < end) {
-        gunichar c = g_utf8_get_char_validated(p, end - p);
-        if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
-            ++units;  // a stray byte
-            ++p;
-            continue;
-        }
-        units += (c >= 0x10000) ? 2 : 1;
-        p = g_utf8_next_char(p);
-    }
+    const auto* at = reinterpret_cast<const unsigned char*>(text_.data());
+    const auto* end = at + text_.size();
+    while (at < end)
+        units += KVNextCodePoint(at, end) >= 0x10000 ? 2 : 1;  // a stray byte counts one
     return units;
 }
 

@@ -9,10 +9,10 @@
 
 #include <EGL/egl.h>
 #include <GL/gl.h>
-#include <GL/glu.h>
 #include <GL/glx.h>
 #include <pango/pangocairo.h>
 
+#include "platform/gl/CheckGLError.h"
 #include "platform/gl/KVQuadBatch.h"
 #include "platform/text/KVTextTypesetter.h"
 
@@ -39,13 +39,6 @@ void* currentGLContext()
     if (EGLContext egl = eglGetCurrentContext(); egl != EGL_NO_CONTEXT)
         return egl;
     return glXGetCurrentContext();
-}
-
-void checkGLError(const char* label)
-{
-    const GLenum error = glGetError();
-    if (error != GL_NO_ERROR)
-        fprintf(stderr, "OpenGL Error in %s : %s\n", label, reinterpret_cast<const char*>(gluErrorString(error)));
 }
 
 // Pango's width for a wrapping width in points.
@@ -390,7 +383,7 @@ public:
         glBindTexture(GL_TEXTURE_2D, texture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
         glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        checkGLError("glPixelStorei");
+        CheckGLError("glPixelStorei");
     }
     ~UnpackScope()
     {
@@ -422,7 +415,7 @@ bool StringTexture::upload(const unsigned char* rgba, int width, int height)
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    checkGLError("glTexParameteri");
+    CheckGLError("glTexParameteri");
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     texName_ = name;
     texWidth_ = width;

@@ -1,7 +1,10 @@
-// What the game view needs from the window it draws in: its OpenGL context,
-// its sizes, centred resizing and full screen. The SDL window and the
-// offscreen surface of headless runs implement it.
+// What the game view and the application need from the window: its OpenGL
+// context, its sizes, centred resizing, full screen, showing it and taking
+// typed text. The SDL window and the offscreen surface of headless runs
+// implement it; offscreen, showing and text input do nothing.
 #pragma once
+
+#include <string>
 
 #include "platform/gl/GLContext.h"
 #include "player/common/KVViewGeometry.h"
@@ -23,6 +26,17 @@ public:
     // The content fills the screen, or returns to a window.
     virtual void setFullScreen(bool fullScreen) = 0;
     virtual bool isFullScreen() const = 0;
+
+    // Shows the window in front of the others.
+    virtual void show() = 0;
+    // Takes typed text and an input method's composition from now on.
+    virtual void startTextInput() = 0;
+    // Where an input method puts its candidates: the text field, in points
+    // from the content's bottom left.
+    virtual void setTextInputArea(KVPoint origin, KVSize size) = 0;
+    // A message the user must see before the run ends; offscreen, standard
+    // error has already told it.
+    virtual void showError(const std::string& title, const std::string& text) = 0;
 
     // Called on the drawing thread with the context current and locked,
     // before each frame: lets the surface catch up with size changes made

@@ -22,6 +22,10 @@ public:
     void setCenteredContentSize(KVSize size) override;
     void setFullScreen(bool fullScreen) override;
     bool isFullScreen() const override { return fullScreen_; }
+    void show() override {}
+    void startTextInput() override {}
+    void setTextInputArea(KVPoint, KVSize) override {}
+    void showError(const std::string&, const std::string&) override {}
     void prepareForDrawing() override;
 
     void setScreenSize(KVSize size) { screen_ = size; }

@@ -59,3 +59,27 @@ void KVSDLGameWindow::prepareDrawingThread()
     if (!SDLWindowContext::setSwapInterval(swapInterval_))
         KVLogLine("Window: no swap interval %d: %s", swapInterval_, SDL_GetError());
 }
+
+void KVSDLGameWindow::show()
+{
+    SDL_ShowWindow(window());
+    SDL_RaiseWindow(window());
+}
+
+void KVSDLGameWindow::startTextInput()
+{
+    SDL_StartTextInput();
+}
+
+void KVSDLGameWindow::setTextInputArea(KVPoint origin, KVSize size)
+{
+    // SDL counts from the top left.
+    SDL_Rect area{static_cast<int>(origin.x), static_cast<int>(contentSize().height - origin.y - size.height),
+                  static_cast<int>(size.width), static_cast<int>(size.height)};
+    SDL_SetTextInputRect(&area);
+}
+
+void KVSDLGameWindow::showError(const std::string& title, const std::string& text)
+{
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title.c_str(), text.c_str(), window());
+}

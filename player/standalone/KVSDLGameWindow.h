@@ -23,6 +23,10 @@ public:
     void setCenteredContentSize(KVSize size) override;
     void setFullScreen(bool fullScreen) override;
     bool isFullScreen() const override;
+    void show() override;
+    void startTextInput() override;
+    void setTextInputArea(KVPoint origin, KVSize size) override;
+    void showError(const std::string& title, const std::string& text) override;
     // 1 (the default) waits for the screen's refresh at each swap; 0 does
     // not. Applies from the next prepareDrawingThread.
     void setSwapInterval(int interval) { swapInterval_ = interval; }

@@ -158,9 +158,8 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
                 KVLogLine("%s", error.c_str());
             introViewController_ = std::move(controller);
         }
-        SDL_ShowWindow(sdlWindow_->window());
-        SDL_RaiseWindow(sdlWindow_->window());
-        SDL_StartTextInput();
+        window_->show();
+        window_->startTextInput();
     }
 
     // Game controllers, when their subsystem is up (windowed runs, tests).
@@ -385,10 +384,8 @@ void KelvanePlayerAppDelegate::cannotStart(const std::string& reason)
         why.erase(0, why.find_first_not_of(": ", path.size()));
     const std::string where = reason.compare(0, path.size(), path) == 0 ? reason : path + ": " + reason;
     std::fprintf(stderr, "kelvane-player: cannot start the game: %s\n", where.c_str());
-    if (sdlWindow_) {
-        const std::string shown = "The game cannot start.\n\n" + path + "\n" + why;
-        SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, bundleName().c_str(), shown.c_str(), sdlWindow_->window());
-    }
+    if (window_)
+        window_->showError(bundleName(), "The game cannot start.\n\n" + path + "\n" + why);
     app_.terminate(1);
 }
 
@@ -416,14 +413,9 @@ void KelvanePlayerAppDelegate::servePrompt()
     KVKeyboardInputViewController& prompt = keyboardInputSupport_->keyboardInputViewController();
     if (!promptServed_) {
         promptServed_ = true;
-        if (sdlWindow_) {
-            // Input methods put their candidates by the field.
-            const KVSize content = window_->contentSize();
-            const KVPromptRect field = KVKeyboardInputViewController::layout(content).field;
-            SDL_Rect area{static_cast<int>(field.x), static_cast<int>(content.height - field.y - field.height),
-                          static_cast<int>(field.width), static_cast<int>(field.height)};
-            SDL_SetTextInputRect(&area);
-        }
+        // Input methods put their candidates by the field.
+        const KVPromptRect field = KVKeyboardInputViewController::layout(window_->contentSize()).field;
+        window_->setTextInputArea({field.x, field.y}, {field.width, field.height});
     }
     if (scriptedInput_ && scriptedInput_->answerPrompt(prompt))
         return;

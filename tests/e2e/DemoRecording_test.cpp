@@ -7,9 +7,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tests/support/PngImage.h"
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestSounds.h"
 
 namespace {
 
@@ -19,14 +20,14 @@ const std::string kSession = std::string(KV_TEST_DATA_DIR) + "/../e2e/record-ses
 
 // The peak signal-to-noise ratio of b against a in dB (RGB); -1 when the
 // sizes differ, infinity when they are the same.
-double psnr(const PngImage& a, const PngImage& b)
+double psnr(const Picture& a, const Picture& b)
 {
     if (a.width() == 0 || a.width() != b.width() || a.height() != b.height())
         return -1;
     double sum = 0;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
-            const Rgb p = a.at(x, y), q = b.at(x, y);
+            const Rgba p = a.at(x, y), q = b.at(x, y);
             sum += (p.r - q.r) * (p.r - q.r) + (p.g - q.g) * (p.g - q.g) + (p.b - q.b) * (p.b - q.b);
         }
     const double mse = sum / (3.0 * a.width() * a.height());
@@ -56,7 +57,7 @@ TEST(DemoRecording, RecordedInAWindowReplaysHeadlessFrameForFrame)
                                        dir.file("save"), kDemo});
     ASSERT_EQ(replay.status, 0) << replay.err;
     EXPECT_EQ(replay.out, played);
-    EXPECT_EQ(psnr(PngImage(out + "/window.png"), PngImage(dir.file("replay.png"))), INFINITY)
+    EXPECT_EQ(psnr(Picture(out + "/window.png"), Picture(dir.file("replay.png"))), INFINITY)
         << "the last frames differ";
 
     // A recording spoilt by hand is refused, the bad line named.
@@ -66,18 +67,6 @@ TEST(DemoRecording, RecordedInAWindowReplaysHeadlessFrameForFrame)
     EXPECT_EQ(spoilt.status, 1);
     EXPECT_NE(spoilt.err.find("spoilt:" + std::to_string(lineCount(recording) + 1) + ": "), std::string::npos)
         << spoilt.err;
-}
-
-// The RMS level (0 to 1) of a film's sound, as sox measures it; -1 when
-// there is none.
-double soundLevel(const TempDir& dir, const std::string& film)
-{
-    const std::string wav = dir.file("sound.wav");
-    if (runProgram({"/usr/bin/ffmpeg", "-v", "error", "-y", "-i", film, "-vn", wav}).status != 0)
-        return -1;
-    const ProgramResult stat = runProgram({"/usr/bin/sox", wav, "-n", "stat"});
-    const size_t at = stat.err.find("RMS     amplitude:");
-    return at == std::string::npos ? -1 : std::strtod(stat.err.c_str() + at + 18, nullptr);
 }
 
 TEST(DemoRecording, FilmedWithEveryFrameAndTheSound)
@@ -100,7 +89,8 @@ TEST(DemoRecording, FilmedWithEveryFrameAndTheSound)
         ProgramResult probe = runProgram({"/usr/bin/ffprobe", "-v", "error", "-count_frames", "-select_streams", "v",
                                           "-show_entries", "stream=r_frame_rate,nb_read_frames", "-of", "csv=p=0", film});
         EXPECT_EQ(probe.out, "60/1,120\n") << probe.err;
-        EXPECT_GT(soundLevel(dir, film), 0.01) << "the music is heard";
+        const std::vector<float> sound = readSound(film, 22050);
+        EXPECT_GT(rms(sound, 0, sound.size()), 0.01) << "the music is heard";
 
         // Frame 60 (the 59th from 0) is the one a run of 60 frames ends with.
         const std::string frame = dir.file("film60.png");
@@ -108,7 +98,7 @@ TEST(DemoRecording, FilmedWithEveryFrameAndTheSound)
                               "-frames:v", "1", frame})
                       .status,
                   0);
-        EXPECT_GT(psnr(PngImage(dir.file("frame60.png")), PngImage(frame)), 35);
+        EXPECT_GT(psnr(Picture(dir.file("frame60.png")), Picture(frame)), 35);
     }
 }
 

@@ -1,10 +1,8 @@
 // The demo game played headless by scripted input, as a user would play it:
-// its screens checked by pixels, its high score kept between two runs.
+// its high score and the name typed for it kept between two runs. (What its
+// screens look like is compared with reference screenshots.)
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include "tests/support/PngImage.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -13,9 +11,8 @@ namespace {
 const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
 const std::string kDemo = std::string(KV_BUILD_DIR) + "/examples/Demo.app";
 
-// Level 1 has its basket at x 360 (120 wide), level 2 at 130. The crane
-// starts at 240 and moves 220 points a second; it can drop again 0.8 s
-// after a drop.
+// Level 1 has its basket at x 360, level 2 at 130. The crane starts at 240
+// and moves 220 points a second; it can drop again 0.8 s after a drop.
 const char* const kPlay =
     "# start, then a box dropped by the mouse into the basket\n"
     "10 keydown space\n"
@@ -43,145 +40,39 @@ const char* const kPlay =
     "431 keydown return\n"
     "432 keyup return\n";
 
-struct DemoRun {
-    ProgramResult result;
-    PngImage shot;
-};
-
-// A headless run of the demo for the given frames, with its save folder and
-// scripted input ("" for none); the last frame comes back as a picture.
-DemoRun playDemo(const TempDir& dir, const std::string& save, const std::string& input, int frames,
-             const std::vector<std::string>& env = {})
+// A headless run of the demo for the given frames with its save folder and
+// scripted input ("" for none).
+ProgramResult playDemo(const TempDir& dir, const std::string& input, int frames)
 {
-    const std::string shot = dir.file("shot" + std::to_string(frames) + ".png");
     std::vector<std::string> argv = {kPlayer, "--headless", "--fixed-step", "--frames", std::to_string(frames),
-                                     "--save-dir", save, "--screenshot", shot};
+                                     "--save-dir", dir.file("save")};
     if (!input.empty()) {
         writeFile(dir.file("input"), input);
         argv.insert(argv.end(), {"--input", dir.file("input")});
     }
     argv.push_back(kDemo);
-    ProgramResult result = runProgram(argv, env);
+    ProgramResult result = runProgram(argv);
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out.find("Lua Error"), std::string::npos) << result.out;
     EXPECT_EQ(result.err.find("Lua Error"), std::string::npos) << result.err;
-    return {result, PngImage(shot)};
+    return result;
 }
-
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
-}
-
-// Colours of the game's pictures, loosely: the screenshots are blended and
-// filtered.
-bool sky(const Rgb& c) { return c.b > 200 && c.b > c.r + 40; }
-bool grass(const Rgb& c) { return c.g > 120 && c.g > c.r + 50 && c.g > c.b + 50; }
-bool wood(const Rgb& c) { return c.r > 140 && c.r > c.g + 30 && c.g > c.b + 20; }
-bool white(const Rgb& c) { return c.r > 230 && c.g > 230 && c.b > 230; }
-bool yellow(const Rgb& c) { return c.r > 200 && c.g > 180 && c.b < 120; }
-bool warm(const Rgb& c) { return c.r > 200 && c.b < 150 && c.r > c.g + 30; }
 
 }  // namespace
 
-TEST(Demo, TitleScreen)
+TEST(Demo, PlayedByKeysAndTheMouseItsHighScoreAndNameSurviveASecondRun)
 {
     TempDir dir;
-    DemoRun title = playDemo(dir, dir.file("save"), "", 30);
-    EXPECT_EQ(title.result.out, "Box Drop: no high score yet\n");
-    ASSERT_EQ(title.shot.width(), 480);
-    ASSERT_EQ(title.shot.height(), 320);
-    EXPECT_TRUE(sky(title.shot.at(20, 150)));
-    EXPECT_TRUE(grass(title.shot.at(240, 310)));
-    // The title in yellow on the darkened panel.
-    EXPECT_GT(title.shot.count(150, 75, 180, 40, yellow), 200);
-    EXPECT_FALSE(sky(title.shot.at(240, 240))) << "the panel darkens the sky";
-}
+    const ProgramResult first = playDemo(dir, kPlay, 460);
+    // Boxes dropped where the mouse and the keys took the crane.
+    EXPECT_EQ(first.out, "Box Drop: no high score yet\nlevel 1\ndrop 1 at 360\nscore 1\ndrop 2 at 250\n"
+                         "drop 3 at 360\nscore 2\nlevel 2\ndrop 4 at 130\nscore 3\ngame over: score 3\n"
+                         "high score 3\nname Ada\n");
 
-TEST(Demo, PlayedByKeysAndTheMouse)
-{
-    TempDir dir;
-    DemoRun playing = playDemo(dir, dir.file("save"), kPlay, 200);
-    EXPECT_EQ(playing.result.out, "Box Drop: no high score yet\nlevel 1\n"
-                                  "drop 1 at 360\nscore 1\ndrop 2 at 250\ndrop 3 at 360\n");
-    const PngImage& shot = playing.shot;
-    // The first box in the basket between its walls, the second on the
-    // grass where the keys took the crane, the third falling.
-    EXPECT_TRUE(wood(shot.at(370, 254)));
-    EXPECT_TRUE(wood(shot.at(303, 260)));
-    EXPECT_TRUE(wood(shot.at(416, 260)));
-    EXPECT_TRUE(wood(shot.at(260, 258)));
-    EXPECT_GT(shot.count(340, 70, 40, 60, wood), 400);
-    // Every other box is mirrored: its brace runs the other way.
-    EXPECT_FALSE(wood(shot.at(352, 250)));
-    EXPECT_TRUE(wood(shot.at(368, 250)));
-    EXPECT_TRUE(wood(shot.at(242, 256)));
-    EXPECT_FALSE(wood(shot.at(258, 256)));
-    EXPECT_TRUE(sky(shot.at(330, 200)));
-    EXPECT_TRUE(grass(shot.at(100, 310)));
-    // "Score 1" in the top left corner.
-    EXPECT_GT(shot.count(8, 5, 90, 22, white), 20);
-}
-
-TEST(Demo, StarsWhenABoxScoresAndCloudsThatWrapAround)
-{
-    TempDir dir;
-    // The first box scores at about frame 85; the stars rise over the
-    // basket for a second.
-    DemoRun celebrating = playDemo(dir, dir.file("save"), kPlay, 110);
-    DemoRun later = playDemo(dir, dir.file("save2"), kPlay, 200);
-    auto stars = [](const PngImage& shot) { return shot.count(290, 110, 140, 126, warm); };
-    EXPECT_GT(stars(celebrating.shot), 50);
-    EXPECT_EQ(stars(later.shot), 0);
-
-    // Three clouds 160 apart drift right at 12 points a second. At frame
-    // 110 the first is at x 22, and its copy one screen width on shows at
-    // the right edge; by frame 200 that copy has moved off.
-    EXPECT_TRUE(white(celebrating.shot.at(22, 105)));
-    EXPECT_TRUE(white(celebrating.shot.at(182, 105)));
-    EXPECT_TRUE(sky(celebrating.shot.at(100, 105)));
-    EXPECT_TRUE(white(celebrating.shot.at(475, 105)));
-    EXPECT_TRUE(sky(later.shot.at(475, 105)));
-}
-
-TEST(Demo, HighScoreAndItsNameSurviveASecondRun)
-{
-    TempDir dir;
-    const std::string save = dir.file("save");
-    DemoRun first = playDemo(dir, save, kPlay, 460);
-    EXPECT_TRUE(contains(first.result.out, "level 2\ndrop 4 at 130\nscore 3\ngame over: score 3\nhigh score 3\n"
-                                           "name Ada\n"))
-        << first.result.out;
-    // The game-over screen's title.
-    EXPECT_GT(first.shot.count(150, 75, 180, 40, yellow), 200);
-
-    DemoRun second = playDemo(dir, save, "", 30);
-    EXPECT_EQ(second.result.out, "Box Drop: best 3 by Ada\n");
+    EXPECT_EQ(playDemo(dir, "", 30).out, "Box Drop: best 3 by Ada\n");
     // The recent games are a saved table beside the saved values.
-    const std::string table = readFile(save + "/save.datascores.xml");
-    EXPECT_TRUE(contains(table, ">Ada</column>")) << table;
-    EXPECT_TRUE(contains(table, ">3</column>")) << table;
-    EXPECT_TRUE(fileExists(save + "/save.datapersistent.save"));
-}
-
-TEST(Demo, InAWindowAfterItsLoadingImage)
-{
-    if (access("/usr/bin/xvfb-run", X_OK) != 0)
-        GTEST_SKIP() << "xvfb-run is not installed";
-    TempDir dir;
-    // Default.png first sizes the window to itself; the game then takes the
-    // size its description gives, which happens to be the same.
-    PngImage loading(kDemo + "/Contents/Resources/Default.png");
-    EXPECT_EQ(loading.width(), 480);
-    EXPECT_EQ(loading.height(), 320);
-    ProgramResult run = runProgram({"/usr/bin/xvfb-run", "-a", "-s", "-screen 0 1024x768x24", kPlayer, "--frames",
-                                    "60", "--screenshot", dir.file("window.png"), "--save-dir", dir.file("save"), kDemo},
-                                   {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Box Drop: no high score yet\n");
-    EXPECT_EQ(run.err.find("Lua Error"), std::string::npos) << run.err;
-    PngImage shot(dir.file("window.png"));
-    ASSERT_EQ(shot.width(), 480);
-    EXPECT_TRUE(sky(shot.at(20, 150)));
-    EXPECT_GT(shot.count(150, 75, 180, 40, yellow), 200);
+    const std::string table = readFile(dir.file("save/save.datascores.xml"));
+    EXPECT_NE(table.find(">Ada</column>"), std::string::npos) << table;
+    EXPECT_NE(table.find(">3</column>"), std::string::npos) << table;
+    EXPECT_TRUE(fileExists(dir.file("save/save.datapersistent.save")));
 }

@@ -19,6 +19,7 @@
 
 #include "engine/tables/KVTable.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestBundle.h"
 
 extern char** environ;
 
@@ -118,12 +119,7 @@ std::string savedValue(const std::string& database, const char* key)
 TEST(KillDuringSave, EveryFileIsAnOldOrTheNewCompleteVersion)
 {
     TempDir dir;
-    const std::string bundle = dir.file("Saver.app");
-    std::filesystem::create_directories(bundle + "/Contents/Resources/A.gameproj");
-    writeFile(bundle + "/Contents/Info.plist",
-              "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><dict><key>CFBundleName</key>"
-              "<string>Saver</string></dict></plist>\n");
-    writeFile(bundle + "/Contents/Resources/engine64.luo", kEngine);
+    const std::string bundle = writeBundle(dir.path(), "Saver", kEngine);
     const std::string saves = dir.file("saves");
     std::mt19937 random(std::random_device{}());
 

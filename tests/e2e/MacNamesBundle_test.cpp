@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "platform/image/KVBitmap.h"
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestSounds.h"
@@ -89,10 +89,9 @@ TEST(MacNamesBundle, FindsEveryFileItNamesAndReplacesWhatItSaves)
     // Nothing failed to open or decode.
     EXPECT_EQ(run.err, "");
 
-    const KVBitmap picture = KVBitmap::loadFile(shot);
+    const Picture picture(shot);
     ASSERT_EQ(picture.width(), 64);
-    const uint8_t* topLeft = picture.pixelAt(8, 8);
-    EXPECT_EQ((std::vector<int>{topLeft[0], topLeft[1], topLeft[2]}), (std::vector<int>{255, 0, 0}));
+    EXPECT_EQ(picture.at(8, 8), (Rgba{255, 0, 0, 255}));
 
     // The saves replaced the files of their names.
     std::vector<std::string> saved;

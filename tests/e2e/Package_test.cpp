@@ -1,14 +1,15 @@
 // The Debian package made from this build: what it holds, what it depends
-// on, and the player run from its unpacked tree as an installed one runs.
+// on, and the player and kvluac run from its unpacked tree as installed
+// ones run, finding their resources beside them.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "tests/support/PngImage.h"
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
-TEST(Package, HoldsThePlayerItsResourcesAndManualPageAndRunsUnpacked)
+TEST(Package, HoldsThePlayerItsResourcesMenuEntryAndIconAndRunsUnpacked)
 {
     TempDir dir;
     ProgramResult pack = runProgram(
@@ -33,13 +34,26 @@ TEST(Package, HoldsThePlayerItsResourcesAndManualPageAndRunsUnpacked)
     for (const char* package : {"libsdl2-2.0-0", "libopenal1", "libgl1-mesa-dri", "libegl-mesa0", "fonts-dejavu-core"})
         EXPECT_NE(depends.find(package), std::string::npos) << package << " in " << depends;
 
-    const std::string root = dir.file("root");
-    ASSERT_EQ(runProgram({"/usr/bin/dpkg-deb", "--extract", deb, root}).status, 0);
-    ProgramResult run = runProgram({root + "/usr/bin/kelvane-player", "--headless", "--frames", "60", "--screenshot",
+    const std::string usr = dir.file("root/usr");
+    ASSERT_EQ(runProgram({"/usr/bin/dpkg-deb", "--extract", deb, dir.file("root")}).status, 0);
+    const std::string entry = readFile(usr + "/share/applications/kelvane-player.desktop");
+    EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u) << entry;
+    EXPECT_NE(entry.find("\nExec=kelvane-player %f\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nIcon=kelvane-player\n"), std::string::npos) << entry;
+    const Picture icon(usr + "/share/icons/hicolor/128x128/apps/kelvane-player.png");
+    EXPECT_EQ(icon.width(), 128);
+    EXPECT_EQ(icon.height(), 128);
+
+    ProgramResult run = runProgram({usr + "/bin/kelvane-player", "--headless", "--frames", "60", "--screenshot",
                                     dir.file("shot.png"), "--save-dir", dir.file("save"),
-                                    root + "/usr/share/kelvane-player/examples/Demo.app"});
+                                    usr + "/share/kelvane-player/examples/Demo.app"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("Lua Error"), std::string::npos) << run.err;
-    PngImage shot(dir.file("shot.png"));
-    EXPECT_EQ(shot.width(), 480);
+    EXPECT_EQ(Picture(dir.file("shot.png")).width(), 480);
+
+    // kvluac precompiles a script for the player's Lua.
+    writeFile(dir.file("hello.lua"), "function initEngine() print('precompiled ' .. 0.5) end\n");
+    ProgramResult luac = runProgram({usr + "/bin/kvluac", "-o", dir.file("engine64.luo"), dir.file("hello.lua")});
+    ASSERT_EQ(luac.status, 0) << luac.err;
+    EXPECT_EQ(readFile(dir.file("engine64.luo")).substr(0, 12), std::string("\x1bLuaQ\0\1\4\x08\4\4\0", 12));
 }

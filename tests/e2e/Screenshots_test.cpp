@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/image/KVBitmap.h"
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 
 namespace {
@@ -76,11 +76,9 @@ TEST_P(Screenshots, LastFrameLooksLikeTheReference)
     const ProgramResult run = runProgram(argv);
     ASSERT_EQ(run.status, 0) << run.err;
 
-    std::string error;
-    const KVBitmap shot = KVBitmap::loadFile(shotPath, &error);
-    ASSERT_FALSE(shot.empty()) << error;
-    const KVBitmap reference = KVBitmap::loadFile(kShots + e.name + ".png", &error);
-    ASSERT_FALSE(reference.empty()) << error;
+    const Picture shot(shotPath), reference(kShots + e.name + ".png");
+    ASSERT_FALSE(shot.empty()) << shotPath;
+    ASSERT_FALSE(reference.empty()) << e.name;
     ASSERT_EQ(shot.width(), reference.width());
     ASSERT_EQ(shot.height(), reference.height());
 
@@ -88,11 +86,8 @@ TEST_P(Screenshots, LastFrameLooksLikeTheReference)
     std::string first;
     for (int y = 0; y < shot.height(); ++y)
         for (int x = 0; x < shot.width(); ++x) {
-            const uint8_t* a = shot.pixelAt(x, y);
-            const uint8_t* b = reference.pixelAt(x, y);
-            int most = 0;
-            for (int c = 0; c < 3; ++c)
-                most = std::max(most, std::abs(a[c] - b[c]));
+            const Rgba a = shot.at(x, y), b = reference.at(x, y);
+            const int most = std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
             if (most > 1 && differing++ < 5)
                 first += " (" + std::to_string(x) + ", " + std::to_string(y) + ") by " + std::to_string(most);
         }

@@ -4,12 +4,12 @@
 
 #include <unistd.h>
 
-#include <SDL2/SDL_image.h>
-
 #include <filesystem>
 
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestBundle.h"
 
 namespace {
 
@@ -58,39 +58,10 @@ Session runSession(const TempDir& dir, const std::string& mode)
     return s;
 }
 
-// "r g b" of the pixel at (x, y) of a PNG, from the top left.
-std::string pixelAt(const std::string& png, int x, int y)
+// Pixels darker than mid grey.
+bool dark(const Rgba& c)
 {
-    SDL_Surface* loaded = IMG_Load(png.c_str());
-    if (!loaded)
-        return "unreadable";
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
-    SDL_FreeSurface(loaded);
-    std::string result = "outside";
-    if (x < rgba->w && y < rgba->h) {
-        const auto* p = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch + x * 4;
-        result = std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]);
-    }
-    SDL_FreeSurface(rgba);
-    return result;
-}
-
-// How many pixels of the rectangle (from the top left) are darker than mid grey.
-int darkPixelsIn(const std::string& png, int x0, int y0, int width, int height)
-{
-    SDL_Surface* loaded = IMG_Load(png.c_str());
-    if (!loaded)
-        return -1;
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
-    SDL_FreeSurface(loaded);
-    int dark = 0;
-    for (int y = y0; y < y0 + height && y < rgba->h; ++y)
-        for (int x = x0; x < x0 + width && x < rgba->w; ++x) {
-            const auto* p = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch + x * 4;
-            dark += p[0] + p[1] + p[2] < 384;
-        }
-    SDL_FreeSurface(rgba);
-    return dark;
+    return c.r + c.g + c.b < 384;
 }
 
 bool contains(const std::string& text, const std::string& part)
@@ -125,9 +96,9 @@ TEST(WindowE2E, KeysClicksFullScreenAndClosing)
     EXPECT_EQ(out.substr(out.size() - 5), "stop\n") << out;
 
     // The intro's orange, then the game cleared to the click's colour.
-    const std::string shots = dir.file("full/");
-    EXPECT_EQ(pixelAt(shots + "clicked.png", 640, 400), "53 215 255") << "the game in the centre of the screen";
-    EXPECT_EQ(pixelAt(shots + "fullscreen.png", 5, 5), "53 215 255");
+    const Rgba clicked{53, 215, 255, 255};
+    EXPECT_EQ(Picture(dir.file("full/clicked.png")).at(640, 400), clicked) << "the game in the centre of the screen";
+    EXPECT_EQ(Picture(dir.file("full/fullscreen.png")).at(5, 5), clicked);
 }
 
 TEST(WindowE2E, AnIntroMovieOrABrokenOneLeadsIntoTheGame)
@@ -143,23 +114,6 @@ TEST(WindowE2E, AnIntroMovieOrABrokenOneLeadsIntoTheGame)
     EXPECT_EQ(broken.status, "0\n") << broken.log;
     EXPECT_TRUE(contains(broken.out, "play\n")) << broken.out;
     EXPECT_TRUE(contains(broken.log, "intro-mac.mov")) << "the unplayable movie is named";
-}
-
-// --no-vsync: a windowed game runs unpaced to its frame count and reports
-// its frame times, the same as a headless one.
-TEST(WindowE2E, UnsynchronisedWindowedRunEndsAfterItsFrames)
-{
-    if (!haveXvfb())
-        GTEST_SKIP() << "xvfb-run is not installed";
-    TempDir dir;
-    const int display = 200 + (static_cast<int>(getpid()) % 300) * 8 + 7;
-    ProgramResult run = runProgram({xvfbRun(), "-a", "-n", std::to_string(display), "-s", "-screen 0 1024x768x24",
-                                    kPlayer, "--no-vsync", "--frames", "30", "--stats", "--save-dir",
-                                    dir.file("save"), kBundle},
-                                   {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1", "ALSOFT_DRIVERS=null"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(contains(run.out, "\nframes 30, median ")) << run.out;
-    EXPECT_FALSE(contains(run.err, "Lua Error")) << run.err;
 }
 
 TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
@@ -181,11 +135,12 @@ TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
 
     // The prompt over the 480 x 320 window centred on the 1280 x 800
     // screen: its background, its button, and the field white until typed.
-    const std::string shots = dir.file("prompt/");
-    EXPECT_EQ(pixelAt(shots + "prompt.png", 400 + 5, 240 + 315), "235 235 240");
-    EXPECT_EQ(pixelAt(shots + "prompt.png", 400 + 370, 240 + 130), "41 112 230");
-    EXPECT_EQ(darkPixelsIn(shots + "prompt.png", 400 + 34, 240 + 72, 100, 32), 0) << "an empty field (the caret left of it)";
-    EXPECT_GT(darkPixelsIn(shots + "typed.png", 400 + 34, 240 + 72, 100, 32), 40) << "the typed name shows";
+    const Picture prompt(dir.file("prompt/prompt.png"));
+    EXPECT_EQ(prompt.at(400 + 5, 240 + 315), (Rgba{235, 235, 240, 255}));
+    EXPECT_EQ(prompt.at(400 + 370, 240 + 130), (Rgba{41, 112, 230, 255}));
+    EXPECT_EQ(prompt.count(400 + 34, 240 + 72, 100, 32, dark), 0) << "an empty field (the caret left of it)";
+    EXPECT_GT(Picture(dir.file("prompt/typed.png")).count(400 + 34, 240 + 72, 100, 32, dark), 40)
+        << "the typed name shows";
 }
 
 // A 480 x 320 game filled by a picture with red, green, blue and yellow
@@ -226,11 +181,12 @@ TEST(WindowE2E, FullScreenFillsTheScreenWithOrWithoutAWindowManager)
 {
     if (!haveXvfb())
         GTEST_SKIP() << "xvfb-run is not installed";
-    const std::string grey = "64 64 64", red = "255 0 0", green = "0 255 0", blue = "0 0 255", yellow = "255 255 0";
+    const Rgba grey{64, 64, 64, 255}, red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
+        yellow{255, 255, 0, 255};
     struct Case {
         const char* wm;
         bool overscan;
-        std::vector<std::pair<std::pair<int, int>, std::string>> pixels;
+        std::vector<std::pair<std::pair<int, int>, Rgba>> pixels;
     };
     const Case cases[] = {
         {"none", false, {{{640, 40}, grey}, {{640, 984}, grey}, {{10, 95}, red}, {{1270, 95}, green},
@@ -241,24 +197,21 @@ TEST(WindowE2E, FullScreenFillsTheScreenWithOrWithoutAWindowManager)
     int session = 0;
     for (const Case& c : cases) {
         const std::string name = std::string(c.wm) + (c.overscan ? "-crop" : "-letterbox");
-        const std::string bundle = dir.file(name + "/Quadrants.app");
-        std::filesystem::create_directories(bundle + "/Contents/Resources/Quadrants.gameproj/images");
-        std::filesystem::copy_file(std::string(KV_TEST_DATA_DIR) +
-                                       "/bundles/Sprites.app/Contents/Resources/Sprites.gameproj/images/quad64.png",
-                                   bundle + "/Contents/Resources/Quadrants.gameproj/images/quad64.png");
-        writeFile(bundle + "/Contents/Resources/engine64.luo", kQuadrantsScript);
-        writeFile(bundle + "/Contents/Info.plist",
-                  std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleName</key>"
-                              "<string>Quadrants</string><key>KVOverscan</key><") +
-                      (c.overscan ? "true" : "false") + "/></dict></plist>");
+        const std::string bundle = writeBundle(dir.file(name), "Quadrants", kQuadrantsScript,
+                                               std::string("<key>KVOverscan</key><") +
+                                                   (c.overscan ? "true" : "false") + "/>");
+        const std::string images = bundleResources(bundle) + "/Quadrants.gameproj/images";
+        std::filesystem::create_directories(images);
+        std::filesystem::copy_file(std::string(KV_TEST_DATA_DIR) + "/images/quad64.png", images + "/quad64.png");
         const int display = 200 + (static_cast<int>(getpid()) % 300) * 8 + 4 + session++;
         const std::string out = dir.file(name);
         ProgramResult run = runProgram({xvfbRun(), "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x1024x24",
                                         "/bin/bash", kFullScreenSession, kPlayer, bundle, out, c.wm},
                                        {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
         ASSERT_EQ(readFile(out + "/status"), "0\n") << name << run.err << readFile(out + "/stderr");
+        const Picture screen(out + "/screen.png");
         for (const auto& [at, rgb] : c.pixels)
-            EXPECT_EQ(pixelAt(out + "/screen.png", at.first, at.second), rgb)
+            EXPECT_EQ(screen.at(at.first, at.second), rgb)
                 << name << " at " << at.first << "," << at.second;
     }
 }

@@ -77,15 +77,12 @@ done
 [ -n "$wid" ] || { log "no window"; exit 1; }
 # The loading image (or movie) and its fade last over a second.
 sleep 0.3
-# The size first: a slow screen grab must not outlast the loading image.
 xdotool getwindowgeometry "$wid" > "$out/geometry-intro.txt" 2>&1
-import -window root "$out/intro.png"
 
 waitfor play || exit 1
 sleep 0.3
 xdotool getwindowgeometry "$wid" > "$out/geometry-game.txt" 2>&1
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
-import -window root "$out/game.png"
 
 if [ "$mode" = full ]; then
   xdotool key --window "$wid" a
@@ -110,7 +107,6 @@ if [ "$mode" = full ]; then
   waitfor "keyDown esc"
   waitfor "screen 480x320"
   sleep 0.5
-  import -window root "$out/windowed.png"
   # Alt+Enter toggles too and is not passed on.
   xdotool key alt+Return
   waitfor "screen 1280x800"

@@ -8,8 +8,10 @@ HeadlessShot runBundleHeadless(const std::string& bundleName, int frames, const 
     HeadlessShot result;
     result.run = runProgram({player, "--headless", "--fixed-step", "--frames", std::to_string(frames), "--save-dir",
                              dir.path(), "--screenshot", path, bundle});
-    if (result.run.status == 0)
+    if (result.run.status == 0) {
+        result.picture = Picture(path);
         result.shot = KVBitmap::loadFile(path, &result.error);
+    }
     return result;
 }
 

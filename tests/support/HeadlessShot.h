@@ -6,18 +6,22 @@
 #include <string>
 
 #include "platform/image/KVBitmap.h"
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
 struct HeadlessShot {
     ProgramResult run;
-    KVBitmap shot;      // empty when the player wrote none
-    std::string error;  // why the picture could not be read
+    Picture picture;  // empty when the player wrote none
+    // The same frame read by the player's own loader, and why it could not
+    // be read; kept until the last users read `picture` instead.
+    KVBitmap shot;
+    std::string error;
 };
 
 // Saves go to `dir`, and the screenshot is written there.
 HeadlessShot runBundleHeadless(const std::string& bundleName, int frames, const TempDir& dir);
 
 // The pixel at (x, y), counted from the top left as the picture is seen,
-// as 0xRRGGBB.
+// as 0xRRGGBB. (Picture::at replaces it.)
 uint32_t rgbAt(const KVBitmap& picture, int x, int y);

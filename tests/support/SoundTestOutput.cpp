@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/media/KVSoundOutput.h"
+#include "tests/support/TestSounds.h"
 
 namespace {
 
@@ -34,11 +35,7 @@ float peak(const std::vector<float>& samples, size_t begin, size_t end)
 
 double leftRms(const std::vector<float>& samples, size_t beginFrame, size_t endFrame)
 {
-    double sum = 0;
-    size_t n = 0;
-    for (size_t f = beginFrame; f < endFrame && f * kSoundTestChannels < samples.size(); ++f, ++n)
-        sum += static_cast<double>(samples[f * kSoundTestChannels]) * samples[f * kSoundTestChannels];
-    return n ? std::sqrt(sum / static_cast<double>(n)) : 0;
+    return rms(samples, beginFrame * kSoundTestChannels, endFrame * kSoundTestChannels, kSoundTestChannels);
 }
 
 ALuint makeMonoBuffer(const std::vector<int16_t>& samples)

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -65,11 +67,28 @@ bool encodeSound(const std::string& input, const std::string& output, const std:
     return runProgram(argv).status == 0;
 }
 
-double rms(const std::vector<int16_t>& samples, size_t begin, size_t end, size_t stride, size_t offset)
+std::vector<float> readSound(const std::string& path, int rate)
 {
-    double sum = 0;
-    size_t n = 0;
-    for (size_t i = begin + offset; i < end && i < samples.size(); i += stride, ++n)
-        sum += static_cast<double>(samples[i]) * samples[i];
-    return n ? std::sqrt(sum / static_cast<double>(n)) : 0;
+    TempDir dir;
+    const std::string raw = dir.file("sound.f32");
+    if (!encodeSound(path, raw, {"-vn", "-ac", "1", "-ar", std::to_string(rate), "-f", "f32le"}))
+        return {};
+    const std::string bytes = readFile(raw);
+    std::vector<float> samples(bytes.size() / sizeof(float));
+    std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+    return samples;
+}
+
+double frequency(const std::vector<float>& samples, size_t begin, size_t end, int rate)
+{
+    long first = -1, last = -1, crossings = 0;
+    for (size_t i = begin + 1; i < end && i < samples.size(); ++i)
+        if (samples[i - 1] < 0 && samples[i] >= 0) {
+            if (first < 0)
+                first = static_cast<long>(i);
+            else
+                ++crossings;
+            last = static_cast<long>(i);
+        }
+    return crossings > 0 ? crossings * static_cast<double>(rate) / static_cast<double>(last - first) : 0.0;
 }

@@ -87,9 +87,9 @@ void SGStringToImageNode::compute()
         // The old texture is handed over: a text of the same size is drawn
         // into it rather than into a new one.
         const SGImage previous = image.storedValue();
-        result = KVImageFromString(text_.c_str(), font_.c_str(), fontSize_, static_cast<KVTextAlignment>(alignment_),
-                                   wrap_, wrapWidth_, wrapHeight_,
-                                   previous.textureWidth > 0 ? previous : SGImageNull);
+        result = SGImage::wholeTexture(KVImageFromString(
+            text_.c_str(), font_.c_str(), fontSize_, static_cast<KVTextAlignment>(alignment_), wrap_, wrapWidth_,
+            wrapHeight_, previous.textureWidth > 0 ? previous.textureImage() : KVTextureImage{}));
     } else {
         deleteTexture();
     }

@@ -151,25 +151,3 @@ TEST_F(SoundAssetTest, ScriptsLoadAndCleanUpSoundsByList)
     EXPECT_EQ(lua.manager->getSounds().size(), 1u);
     EXPECT_EQ(lua.asked("beep"), 2);
 }
-
-TEST_F(SoundAssetTest, ALoadedSoundPlaysThroughASoundPlayer)
-{
-    SoundManager sounds;
-    SGScene playing(&sounds, lua.manager);
-    SGSpace* view = playing.createSpace(SGNodeClass::ortho2DSpace);
-    auto* named = static_cast<SGSoundLoaderNode*>(view->createNode(SGNodeClass::soundLoaderNode));
-    named->name.setValue("beep");
-    auto* player = static_cast<SGSoundPlayerNode*>(view->createNode(SGNodeClass::soundPlayerNode));
-    player->sound.setValue(&named->asset);
-    player->trigger.setValue(true);
-    EXPECT_TRUE(player->playing.boolValue());
-
-    // A tenth of a second of the 441 Hz tone.
-    std::vector<float> left;
-    const std::vector<float> mix = renderSound(kSoundTestRate / 10);
-    for (size_t i = 0; i < mix.size(); i += kSoundTestChannels)
-        left.push_back(mix[i]);
-    EXPECT_GT(rmsOf(left, 0, left.size()), 0.1);
-    EXPECT_NEAR(frequencyOf(left, 0, left.size(), kSoundTestRate), 441.0, 5.0);
-    EXPECT_EQ(asset("beep")->getReferenceCount(), 1u);
-}

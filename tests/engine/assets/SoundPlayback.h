@@ -4,7 +4,6 @@
 
 #include <AL/al.h>
 
-#include <cmath>
 #include <vector>
 
 #include "engine/audio/SoundManager.h"
@@ -45,27 +44,4 @@ inline ALuint sineBuffer(int channels, int rate, long frames, double hz, double 
     alBufferData(buffer, channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, samples.data(),
                  static_cast<ALsizei>(samples.size() * sizeof(int16_t)), rate);
     return buffer;
-}
-
-inline double rmsOf(const std::vector<float>& samples, size_t begin, size_t end)
-{
-    double sum = 0;
-    for (size_t i = begin; i < end; ++i)
-        sum += static_cast<double>(samples[i]) * samples[i];
-    return end > begin ? std::sqrt(sum / static_cast<double>(end - begin)) : 0.0;
-}
-
-// A tone's frequency from its rising zero crossings over [begin, end).
-inline double frequencyOf(const std::vector<float>& samples, size_t begin, size_t end, int rate)
-{
-    long first = -1, last = -1, crossings = 0;
-    for (size_t i = begin + 1; i < end; ++i)
-        if (samples[i - 1] < 0 && samples[i] >= 0) {
-            if (first < 0)
-                first = static_cast<long>(i);
-            else
-                ++crossings;
-            last = static_cast<long>(i);
-        }
-    return crossings > 0 ? crossings * static_cast<double>(rate) / static_cast<double>(last - first) : 0.0;
 }

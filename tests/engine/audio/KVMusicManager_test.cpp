@@ -1,4 +1,4 @@
-// The music manager's state machine, cell by cell, and the plain music
+// The music manager's state machine, every state and call, and the plain music
 // functions, heard through the loopback device.
 #include <gtest/gtest.h>
 
@@ -52,96 +52,59 @@ protected:
     const std::string bad_ = dir_.file("bad.m4a");
 };
 
-TEST_F(KVMusicManagerTest, StoppedRow)
+TEST_F(KVMusicManagerTest, EveryStateAndCall)
 {
+    const struct {
+        int from;
+        const char* call;  // "play", "pause" or "stop"
+        std::string path;  // for play
+        int to;
+        float level;       // of what is heard afterwards
+    } cases[] = {
+        {kStopped, "pause", "", kStopped, 0},
+        {kStopped, "stop", "", kStopped, 0},
+        {kStopped, "play", "", kStopped, 0},  // no path: nothing
+        {kStopped, "play", bad_, kStopped, 0},
+        {kStopped, "play", a_, kPlaying, 0.49f},
+        {kPlaying, "play", "", kPlaying, 0.49f},  // no path: plays on
+        {kPlaying, "play", b_, kPlaying, 0.12f},  // another piece replaces it
+        {kPlaying, "pause", "", kPaused, 0},
+        {kPlaying, "stop", "", kStopped, 0},
+        // A file that cannot be played stops the old music.
+        {kPlaying, "play", bad_, kStopped, 0},
+        {kPaused, "pause", "", kPaused, 0},
+        {kPaused, "play", "", kPlaying, 0.49f},  // resumes
+        {kPaused, "play", b_, kPlaying, 0.12f},  // a new piece from its start
+        {kPaused, "stop", "", kStopped, 0},
+        {kPaused, "play", bad_, kStopped, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.from) + " " + c.call + " " + c.path);
+        KVMusicManager m;
+        reach(m, c.from);
+        testing::internal::CaptureStderr();
+        if (std::string(c.call) == "play")
+            m.playMusic(c.path, true);
+        else if (std::string(c.call) == "pause")
+            m.pauseMusic();
+        else
+            m.stopMusic();
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(m.currentStateNumber(), c.to);
+        EXPECT_EQ(m.isPlaying(), c.to == kPlaying);
+        EXPECT_NEAR(level(), c.level, c.level == 0 ? 0.0f : 0.02f);
+        // A file that cannot be played: one line naming it.
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.path == bad_ ? 1 : 0) << err;
+        if (c.path == bad_) {
+            EXPECT_NE(err.find("bad.m4a"), std::string::npos) << err;
+        }
+    }
+
+    // Pausing or resuming without a piece loaded (its load failed) stops.
     KVMusicManager m;
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    m.pauseMusic();
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    m.stopMusic();
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    m.playMusic("", true);  // no path: nothing
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    EXPECT_FALSE(m.isPlaying());
-    EXPECT_EQ(level(), 0.0f);
-
-    testing::internal::CaptureStderr();
-    m.playMusic(bad_, true);
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    EXPECT_NE(err.find("bad.m4a"), std::string::npos) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-
-    m.playMusic(a_, true);
-    EXPECT_EQ(m.currentStateNumber(), kPlaying);
-    EXPECT_TRUE(m.isPlaying());
-    EXPECT_NEAR(level(), 0.49f, 0.02f);
-}
-
-TEST_F(KVMusicManagerTest, PlayingRow)
-{
-    KVMusicManager m;
-    reach(m, kPlaying);
-    m.playMusic("", false);  // no path: plays on
-    EXPECT_EQ(m.currentStateNumber(), kPlaying);
-    EXPECT_NEAR(level(), 0.49f, 0.02f);
-
-    m.playMusic(b_, true);  // another piece replaces it
-    EXPECT_EQ(m.currentStateNumber(), kPlaying);
-    EXPECT_NEAR(level(), 0.12f, 0.02f);
-
-    m.pauseMusic();
-    EXPECT_EQ(m.currentStateNumber(), kPaused);
-    EXPECT_FALSE(m.isPlaying());
-    EXPECT_EQ(level(), 0.0f);
-
-    reach(m, kPlaying);
-    m.stopMusic();
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    EXPECT_EQ(level(), 0.0f);
-
-    // A file that cannot be played stops the old music and leaves it stopped.
-    reach(m, kPlaying);
-    testing::internal::CaptureStderr();
-    m.playMusic(bad_, true);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    EXPECT_EQ(level(), 0.0f);
-
-    // Pausing without a piece loaded (the load failed) goes to stopped.
     m.transitionToNewState(kPlaying);
     m.pauseMusic();
     EXPECT_EQ(m.currentStateNumber(), kStopped);
-}
-
-TEST_F(KVMusicManagerTest, PausedRow)
-{
-    KVMusicManager m;
-    reach(m, kPaused);
-    m.pauseMusic();
-    EXPECT_EQ(m.currentStateNumber(), kPaused);
-    m.playMusic("", false);  // resumes
-    EXPECT_EQ(m.currentStateNumber(), kPlaying);
-    EXPECT_NEAR(level(), 0.49f, 0.02f);
-
-    m.pauseMusic();
-    m.playMusic(b_, false);  // a new piece from its start
-    EXPECT_EQ(m.currentStateNumber(), kPlaying);
-    EXPECT_NEAR(level(), 0.12f, 0.02f);
-
-    reach(m, kPaused);
-    m.stopMusic();
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    EXPECT_EQ(level(), 0.0f);
-
-    reach(m, kPaused);
-    testing::internal::CaptureStderr();
-    m.playMusic(bad_, false);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(m.currentStateNumber(), kStopped);
-    EXPECT_EQ(level(), 0.0f);
-
-    // Paused with no piece: play without a path goes to stopped.
     m.transitionToNewState(kPaused);
     m.playMusic("", false);
     EXPECT_EQ(m.currentStateNumber(), kStopped);

@@ -1,4 +1,5 @@
-// The source pool on the loopback device: reservation, play, return.
+// The source pool on the loopback device: reservation and return (the sound
+// player nodes show playing, pausing and recycling).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -69,59 +70,6 @@ TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsTheLowestFreeSource)
     KVAudioSource* other = second.reserveSource();
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(names.count(other->source()), 0u);
-}
-
-TEST_F(SoundManagerTest, AFinishedSourceReturnsAtTheFirstUpdateAfterItsEnd)
-{
-    KVAudioSource* source = manager_->reserveSource();
-    int stops = 0;
-    source->owner = &stops;
-    source->stopCallback = countStop;
-    source->queueBuffers(sound_);
-    manager_->playSource(source);
-    EXPECT_TRUE(source->isPlaying());
-
-    std::vector<float> first = renderSound(kSoundTestRate / 8);
-    EXPECT_GT(peak(first), 0.2f);
-    manager_->update();
-    EXPECT_EQ(manager_->playingSources().count(source), 1u);
-    EXPECT_EQ(stops, 0);
-
-    // Past its end OpenAL reports it stopped, but only update takes it back.
-    std::vector<float> rest = renderSound(kSoundTestRate / 4);
-    EXPECT_EQ(peak(rest, (kSoundTestRate / 8 + 64) * 2), 0.0f);
-    EXPECT_TRUE(source->isStopped());
-    EXPECT_EQ(manager_->reservedSources().count(source), 1u);
-    manager_->update();
-    EXPECT_EQ(stops, 1);
-    EXPECT_EQ(manager_->freeSources().count(source), 1u);
-    EXPECT_EQ(manager_->reservedSources().count(source), 0u);
-    EXPECT_TRUE(manager_->playingSources().empty());
-    ALint queued = -1;
-    alGetSourcei(source->source(), AL_BUFFERS_QUEUED, &queued);
-    EXPECT_EQ(queued, 0);
-    manager_->update();
-    EXPECT_EQ(stops, 1);
-}
-
-TEST_F(SoundManagerTest, APausedSourceIsNotRecycled)
-{
-    KVAudioSource* source = manager_->reserveSource();
-    source->queueBuffers(sound_);
-    manager_->playSource(source);
-    renderSound(kSoundTestRate / 16);
-    manager_->pauseSource(source);
-    EXPECT_EQ(peak(renderSound(kSoundTestRate / 2)), 0.0f);
-    manager_->update();
-    EXPECT_EQ(manager_->playingSources().count(source), 1u);
-    EXPECT_EQ(source->state(), AL_PAUSED);
-
-    // Restarting plays the rest, then it ends and comes back.
-    manager_->restartSource(source);
-    std::vector<float> rest = renderSound(kSoundTestRate / 2);
-    EXPECT_GT(peak(rest, 0, 2000), 0.2f);
-    manager_->update();
-    EXPECT_EQ(manager_->freeSources().count(source), 1u);
 }
 
 TEST_F(SoundManagerTest, DestructionStopsPlayingSourcesAndTellsEveryOwner)

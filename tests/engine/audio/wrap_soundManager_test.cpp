@@ -13,9 +13,6 @@ TEST_F(ScriptModules, SoundManagerModule)
     ASSERT_TRUE(soundTestOutputReady());
     EXPECT_EQ(SoundManager_FromLuaState(L), nullptr);
     EXPECT_EQ(run("sharedSoundManager = soundManager.new()"), "");
-    EXPECT_EQ(eval("type(sharedSoundManager)"), "userdata");
-    EXPECT_EQ(eval("getmetatable(sharedSoundManager) == debug.getregistry()['SoundManager.MT']"), "true");
-    EXPECT_EQ(eval("getmetatable(sharedSoundManager).__index == soundManager"), "true");
     const int top = lua_gettop(L);
     void* block = SoundManager_FromLuaState(L);
     EXPECT_EQ(lua_gettop(L), top);

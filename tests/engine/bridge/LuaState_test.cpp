@@ -202,14 +202,17 @@ TEST(LuaState, DoFileGivesStringsNothingForNilAndAMarkerOtherwise)
     t.lua->unlockState();
 }
 
-TEST(LuaState, DoStringRunsChunksAndReportsTheirErrors)
+TEST(LuaState, TextChunksExpressionsAndMethods)
 {
     BridgeTestState t;
     EXPECT_EQ(t.lua->doString("value = 5 return 'ignored'"), std::nullopt);
-    EXPECT_EQ(t.lua->evaluateExpression("value"), "5");
+    EXPECT_EQ(t.lua->evaluateExpression("value + 1"), "6");
+    EXPECT_EQ(t.lua->evaluateExpression("''"), "");
+    EXPECT_EQ(t.lua->evaluateExpression("nil"), "nil");
     EXPECT_TRUE(t.lua->syntaxCheck("return 1"));
     EXPECT_FALSE(t.lua->syntaxCheck("return +"));
     EXPECT_THROW(t.lua->doString("error('boom')"), LuaErrorException);
+    EXPECT_THROW(t.lua->evaluateExpression("nosuch.field"), LuaErrorException);
     try {
         t.lua->doString("local = 1");
         FAIL() << "no exception";
@@ -217,29 +220,15 @@ TEST(LuaState, DoStringRunsChunksAndReportsTheirErrors)
         EXPECT_EQ(e.luaError().find("attempt to call"), std::string::npos) << e.luaError();
         EXPECT_NE(e.luaError().find("'<name>' expected near '='"), std::string::npos) << e.luaError();
     }
-}
 
-TEST(LuaState, EvaluateExpressionGivesTextOfTheValue)
-{
-    BridgeTestState t;
-    EXPECT_EQ(t.lua->evaluateExpression("1 + 1"), "2");
-    EXPECT_EQ(t.lua->evaluateExpression("''"), "");
-    EXPECT_EQ(t.lua->evaluateExpression("nil"), "nil");
-    EXPECT_EQ(t.lua->evaluateExpression("'a' .. 'b'"), "ab");
-    EXPECT_THROW(t.lua->evaluateExpression("nosuch.field"), LuaErrorException);
-    t.lua->close();
-    EXPECT_EQ(t.lua->evaluateExpression("1"), "");
-}
-
-TEST(LuaState, CallMethodPassesTheObjectFirst)
-{
-    BridgeTestState t;
     t.lua->doString("game = { scale = 3 } function game.times(self, n) return self.scale * n end");
     Ref<KVObject> r = t.lua->callSimpleMethod("times", "game", {KVNumber::withFloat(4)});
     ASSERT_TRUE(number(r));
     EXPECT_EQ(number(r)->floatValue(), 12);
     EXPECT_THROW(t.lua->callMethod("nosuch", "game"), LuaErrorException);
     EXPECT_THROW(t.lua->callFunction("nosuch"), LuaErrorException);
+    t.lua->close();
+    EXPECT_EQ(t.lua->evaluateExpression("1"), "");
 }
 
 TEST(LuaState, PrimitivesCheckTheirPreconditions)

@@ -1,19 +1,18 @@
-// Helpers shared by the document tests: a Lua state with the pgf module,
-// a canonical text form of loaded tables, and a scratch folder.
+// Helpers shared by the document tests: a Lua state with the pgf module and
+// a canonical text form of loaded tables.
 #pragma once
 
 #include "engine/host/kv_lua.h"
 #include "engine/pgf/wrap_pgf.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <dirent.h>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
+
+#include "tests/support/TempDir.h"
 
 namespace pgftest {
 
@@ -89,51 +88,6 @@ inline std::string describe(lua_State* L, int index)
         out += (i ? "," : "") + shown + "=" + entries[i].second;
     }
     return out + "}";
-}
-
-// A fresh folder under the system's temporary folder, removed afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder()
-    {
-        char pattern[] = "/tmp/kv-pgf-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        path_ = made ? made : "";
-        EXPECT_FALSE(path_.empty());
-    }
-    ~ScratchFolder()
-    {
-        std::string command = "rm -rf '" + path_ + "'";
-        if (system(command.c_str()) != 0)
-            ADD_FAILURE() << "could not remove " << path_;
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-inline std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-inline void writeFile(const std::string& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-inline bool fileExists(const std::string& path)
-{
-    return access(path.c_str(), F_OK) == 0;
 }
 
 // Names in `folder` other than `.` and `..`, sorted.

@@ -29,33 +29,7 @@ protected:
     lua_State* L;
 };
 
-TEST_F(PGFXMLParserTest, ElementsAttributesChildrenAndText)
-{
-    EXPECT_EQ("{0=\"r\",1={0=\"a\",1=\"hi\"},2={0=\"b\"},v=\"1\"}",
-              load("<r v=\"1\"><a>hi</a><b/></r>"));
-    // Children keep document order; attributes are always strings.
-    EXPECT_EQ("{0=\"list\",1={0=\"i\",n=\"1\"},2={0=\"i\",n=\"2\"},3={0=\"i\",n=\"3\"},count=\"3\"}",
-              load("<?xml version=\"1.0\"?><list count='3'><i n='1'/><i n='2'/><i n='3'/></list>"));
-}
-
-TEST_F(PGFXMLParserTest, TextIsKeptOnlyByElementsWithoutChildren)
-{
-    EXPECT_EQ("{0=\"r\",1={0=\"c\"}}", load("<r>lost<c/>also lost</r>"));
-    EXPECT_EQ("{0=\"r\",1=\"a&b<c> \xC3\xA9\"}", load("<r>a&amp;b&lt;c&gt; &#233;</r>"));
-    EXPECT_EQ("{0=\"r\",1=\"  \"}", load("<r>  </r>"));
-    EXPECT_EQ("{0=\"r\",1=\"<raw> & text\"}", load("<r><![CDATA[<raw> & text]]></r>"));
-    // Pretty-printed documents: the blanks between children are dropped.
-    EXPECT_EQ("{0=\"r\",1={0=\"a\",1=\"x\"},2={0=\"b\"}}", load("<r>\n  <a>x</a>\n  <b/>\n</r>\n"));
-}
-
-TEST_F(PGFXMLParserTest, EscapedAmpersandsInAttributeValuesArriveAsAmpersands)
-{
-    EXPECT_EQ("{0=\"r\",v=\"a&b&&c\"}", load("<r v=\"a&amp;b&amp;&#38;c\"/>"));
-    // A literal "&#38;" (written escaped) stays as it was written.
-    EXPECT_EQ("{0=\"r\",v=\"&#38;\"}", load("<r v=\"&amp;#38;\"/>"));
-    EXPECT_EQ("{0=\"r\",v=\"<'\">\"}", load("<r v=\"&lt;&apos;&quot;&gt;\"/>"));
-}
-
+// Text, entities and attributes: the documents in tests/data/pgf.
 TEST_F(PGFXMLParserTest, LongTextIsKeptWhole)
 {
     std::string text;

@@ -6,7 +6,6 @@
 
 using pgftest::describe;
 using pgftest::LuaWithPGF;
-using pgftest::ScratchFolder;
 
 namespace {
 
@@ -16,53 +15,19 @@ std::string luaString(const std::string& text)
     return "[==[" + text + "]==]";
 }
 
-TEST(PGFModule, TablesAndSharedFunctions)
+// What the parser and the writers make of a document is theirs to show; here
+// what the module adds: its answers, formats and argument conversions.
+TEST(PGFModule, AnswersFormatsAndConversions)
 {
     LuaWithPGF lua;
     EXPECT_EQ("", lua.run(R"(
-        assert(type(pgf.loadFile) == "function" and type(pgf.loadString) == "function")
-        assert(rawequal(pgf.parser.loadFile, pgf.loadFile))
-        assert(rawequal(pgf.parser.loadString, pgf.loadString))
-        local names = {}
-        for name, f in pairs(pgf.writer) do assert(type(f) == "function"); names[#names + 1] = name end
-        table.sort(names)
-        assert(table.concat(names, " ") == "close endDocument endElement getString newToFile newToString " ..
-            "startDocument startElement writeAttribute writeTextValue", table.concat(names, " "))
-        local mt = debug.getregistry()["pgf.writerMT"]
-        assert(rawequal(mt.__index, pgf.writer))
-        local w = pgf.writer.newToString()
-        assert(rawequal(getmetatable(w), mt))
-        assert(package.loaded.pgf == pgf)
-    )"));
-}
-
-TEST(PGFModule, LoadStringExamples)
-{
-    LuaWithPGF lua;
-    EXPECT_EQ("", lua.run(R"(
-        local t = pgf.loadString('<r v="1"><a>hi</a><b/></r>')
-        assert(t[0] == "r" and t.v == "1" and type(t.v) == "string")
-        assert(t[1][0] == "a" and t[1][1] == "hi")
-        assert(t[2][0] == "b" and t[2][1] == nil and t[3] == nil)
-        local mixed = pgf.loadString('<r>text<c/></r>')
-        assert(mixed[1][0] == "c" and mixed[2] == nil)
-        assert(pgf.loadString('<r v="Tom &amp; Jerry"/>').v == "Tom & Jerry")
+        assert(rawequal(pgf.parser.loadString, pgf.loadString) and rawequal(pgf.parser.loadFile, pgf.loadFile))
+        assert(pgf.loadString('<r v="1"/>').v == "1")
         assert(select("#", pgf.loadString("")) == 0)
         assert(select("#", pgf.loadString("<r>")) == 0)
         assert(select("#", pgf.parser.loadString("<r/>")) == 1)
         -- Numbers are taken as their text.
         assert(select("#", pgf.loadString(12)) == 0)
-    )"));
-}
-
-TEST(PGFModule, WriterExamplesThroughTheScriptInterface)
-{
-    LuaWithPGF lua;
-    EXPECT_EQ("", lua.run(R"(
-        local w = pgf.writer.newToString()
-        w:startDocument(); w:startElement("a"); w:endElement(); w:endDocument()
-        assert(w:getString() == '<?xml version="1.0" encoding="UTF-8"?>\n<a/>\n', w:getString())
-        w:close()
 
         local j = pgf.writer.newToString("json")
         assert(j:startDocument() == 0)
@@ -88,7 +53,7 @@ TEST(PGFModule, WriterExamplesThroughTheScriptInterface)
 
 TEST(PGFModule, GetStringOnFileWriters)
 {
-    ScratchFolder folder;
+    TempDir folder;
     LuaWithPGF lua;
     testing::internal::CaptureStdout();
     std::string error = lua.run("local x = pgf.writer.newToFile(" + luaString(folder.file("a.xml")) + ")\n"
@@ -168,7 +133,7 @@ TEST(PGFModule, UnopenableFileGivesNil)
 
 TEST(PGFModule, FileWrittenByTheXMLWriterReadsBackIntoTheSameStructure)
 {
-    ScratchFolder folder;
+    TempDir folder;
     LuaWithPGF lua;
     std::string path = folder.file("game.xml");
     ASSERT_EQ("", lua.run("local w = pgf.writer.newToFile(" + luaString(path) + ")\n" + R"(
@@ -195,24 +160,11 @@ TEST(PGFModule, FileWrittenByTheXMLWriterReadsBackIntoTheSameStructure)
               describe(lua.L, -1));
 }
 
-TEST(PGFModule, WriterNeverClosedIsCompletedWhenTheStateCloses)
-{
-    ScratchFolder folder;
-    std::string path = folder.file("late.json");
-    {
-        LuaWithPGF lua;
-        ASSERT_EQ("", lua.run("local w = pgf.writer.newToFile(" + luaString(path) + ", 'json')\n"
-                              "w:startElement('a'); w:endElement()"));
-        EXPECT_FALSE(pgftest::fileExists(path));
-    }
-    EXPECT_EQ("{\"_type\":\"a\"}", pgftest::readFile(path));
-}
-
 // A writer left unclosed never puts its older document over one another
 // writer finished since it opened the file; its text is kept beside it.
 TEST(PGFModule, AnUnclosedWriterNeverReplacesANewerFile)
 {
-    ScratchFolder folder;
+    TempDir folder;
     const std::string path = folder.file("doc.json");
     LuaWithPGF lua;
     testing::internal::CaptureStderr();
@@ -222,12 +174,12 @@ TEST(PGFModule, AnUnclosedWriterNeverReplacesANewerFile)
                           "w:startElement('new'); w:endElement(); w:close()\n"
                           "late = nil; collectgarbage(); collectgarbage()"));
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ("{\"_type\":\"new\"}", pgftest::readFile(path));
+    EXPECT_EQ("{\"_type\":\"new\"}", readFile(path));
     const std::string kept = "kept in \"";
     const size_t at = err.find(kept);
     ASSERT_NE(at, std::string::npos) << err;
     const std::string keptPath = err.substr(at + kept.size(), err.find('"', at + kept.size()) - at - kept.size());
-    EXPECT_EQ("{\"_type\":\"old\"}", pgftest::readFile(keptPath));
+    EXPECT_EQ("{\"_type\":\"old\"}", readFile(keptPath));
     EXPECT_NE(err.find(path), std::string::npos) << err;
 }
 
@@ -239,8 +191,8 @@ protected:
     {
         // Malformed on purpose: had the reader opened either file, its
         // parse would have failed.
-        pgftest::writeFile(folder.file("outside.dtd"), "<!ENTITY secret \"SECRET\"> <!ELEMENT broken");
-        pgftest::writeFile(folder.file("outside.xml"), "SECRET <unclosed>");
+        writeFile(folder.file("outside.dtd"), "<!ENTITY secret \"SECRET\"> <!ELEMENT broken");
+        writeFile(folder.file("outside.xml"), "SECRET <unclosed>");
         testing::internal::CaptureStderr();
     }
     void TearDown() override { testing::internal::GetCapturedStderr(); }
@@ -257,7 +209,7 @@ protected:
         return lua_gettop(lua.L) == 1 ? "nothing" : describe(lua.L, -1);
     }
 
-    ScratchFolder folder;
+    TempDir folder;
     LuaWithPGF lua;
 };
 
@@ -297,7 +249,7 @@ TEST_F(PGFReadingIsolation, EntityExpansionBombIsNotExpanded)
 
 TEST_F(PGFReadingIsolation, LoadFileTakesItsArgumentAsAPlainPath)
 {
-    pgftest::writeFile(folder.file("plain.xml"), "<r/>");
+    writeFile(folder.file("plain.xml"), "<r/>");
     lua_settop(lua.L, 0);
     EXPECT_EQ("", lua.run("assert(pgf.loadFile(" + luaString(folder.file("plain.xml")) + ")[0] == 'r')\n"
                           "assert(select('#', pgf.loadFile(" + luaString("file://" + folder.file("plain.xml")) + ")) == 0)\n"
@@ -321,7 +273,7 @@ TEST(PGFModule, DataDocumentsLoadAsExpected)
         LuaWithPGF lua;
         ASSERT_EQ("", lua.run("loaded = pgf.loadFile(" + luaString(base + ".xml") + ")"));
         lua_getglobal(lua.L, "loaded");
-        EXPECT_EQ(pgftest::readFile(base + ".expected"), describe(lua.L, -1)) << name;
+        EXPECT_EQ(readFile(base + ".expected"), describe(lua.L, -1)) << name;
         ++checked;
     }
     EXPECT_GE(checked, 5);

@@ -17,8 +17,13 @@ public:
         luaL_openlibs(L);
         lua_pushcfunction(L, luaopen_physics);
         lua_call(L, 0, 0);
-        // Comparing float results needs a tolerance.
-        run("function near(a, b, eps) return math.abs(a - b) <= (eps or 1e-3) end");
+        // Comparing float results needs a tolerance. expect() gathers what
+        // failed; done() raises it, so one chunk checks many things.
+        run("function near(a, b, eps) return math.abs(a - b) <= (eps or 1e-3) end "
+            "failed = '' "
+            "function expect(ok, what, ...) if not ok then "
+            "  failed = failed .. what .. ' (' .. table.concat({...}, ' ') .. '); ' end end "
+            "function done() local f = failed failed = '' if f ~= '' then error(f, 0) end end");
     }
     ~PhysicsLua() { lua_close(L); }
     PhysicsLua(const PhysicsLua&) = delete;

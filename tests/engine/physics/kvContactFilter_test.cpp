@@ -48,19 +48,30 @@ protected:
     b2PolygonShape shape;
 };
 
-TEST_F(ContactFilter, DifferentFixtureIDsNeverCollide)
+// Fixture ids must agree, and either fixture's masks must meet the other
+// body's categories.
+TEST_F(ContactFilter, FixtureIDsAndMasksAgainstTheOtherBodysCategories)
 {
-    EXPECT_FALSE(collide(fixture(1, {5}, {5}), fixture(2, {5}, {5})));
-    EXPECT_TRUE(collide(fixture(2, {5}, {5}), fixture(2, {5}, {5})));
-}
+    const struct {
+        int32_t idA;
+        std::initializer_list<int32_t> masksA, bodyA;
+        int32_t idB;
+        std::initializer_list<int32_t> masksB, bodyB;
+        bool collide;
+    } cases[] = {
+        {1, {5}, {5}, 2, {5}, {5}, false},
+        {2, {5}, {5}, 2, {5}, {5}, true},
+        {1, {5}, {}, 1, {}, {5}, true},
+        {1, {}, {7}, 1, {3, 7}, {}, true},
+        // A mask naming a category of its own body only does not count.
+        {1, {5}, {5}, 1, {}, {6}, false},
+        {1, {}, {}, 1, {}, {}, false},
+        {1, {1, 2}, {}, 1, {3}, {}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(collide(fixture(c.idA, c.masksA, c.bodyA), fixture(c.idB, c.masksB, c.bodyB)), c.collide)
+            << c.idA << " " << c.idB;
 
-TEST_F(ContactFilter, EitherMaskMeetsTheOtherBodysCategories)
-{
-    // Mask of A against B's body, and the other way round.
-    EXPECT_TRUE(collide(fixture(1, {5}, {}), fixture(1, {}, {5})));
-    EXPECT_TRUE(collide(fixture(1, {}, {7}), fixture(1, {3, 7}, {})));
-    // A mask naming a category of its own body only does not count.
-    EXPECT_FALSE(collide(fixture(1, {5}, {5}), fixture(1, {}, {6})));
     // Box2D's own bits are not consulted: group -1 would forbid this pair.
     b2Fixture* a = fixture(1, {4}, {});
     b2Fixture* b = fixture(1, {}, {4});
@@ -69,12 +80,6 @@ TEST_F(ContactFilter, EitherMaskMeetsTheOtherBodysCategories)
     a->SetFilterData(noGroup);
     b->SetFilterData(noGroup);
     EXPECT_TRUE(collide(a, b));
-}
-
-TEST_F(ContactFilter, EmptyListsMatchNothing)
-{
-    EXPECT_FALSE(collide(fixture(1, {}, {}), fixture(1, {}, {})));
-    EXPECT_FALSE(collide(fixture(1, {1, 2}, {}), fixture(1, {3}, {})));
 }
 
 TEST_F(ContactFilter, FixtureWithoutRecordMeetsNothing)
@@ -105,16 +110,7 @@ TEST(CollisionRecords, RemovingTakesOnlyTheFirstEqualEntry)
     fixture->removeCollisionMaskCategory(2);
     EXPECT_EQ(fixture->collisionMaskCategories, (std::vector<int32_t>{2, 5}));
 
-    auto* copy = new kvFixtureUserData(fixture);
-    fixture->addCollisionMaskCategory(8);
     fixture->release();
-    EXPECT_EQ(copy->fixtureID, 3);
-    EXPECT_EQ(copy->collisionMaskCategories, (std::vector<int32_t>{2, 5}));
-    copy->release();
-    auto* fresh = new kvFixtureUserData(nullptr);
-    EXPECT_EQ(fresh->fixtureID, 0);
-    EXPECT_TRUE(fresh->collisionMaskCategories.empty());
-    fresh->release();
 }
 
 }  // namespace

@@ -23,6 +23,14 @@ function fixtureCollisionEnded(a, b)
   calls[#calls + 1] = "ended " .. name(a) .. " " .. name(b)
 end
 function callList() return table.concat(calls, ", ") end
+-- A box (actor 2) over a floor (actor 1), both of fixture id `id`.
+function floorAndBox(id)
+  w = P.World.new(0, -500, true)
+  floor = makeBody(w, 0, 0, 0, 1)
+  floorFixture = addBox(floor, 300, 10, id)
+  box = makeBody(w, 2, 0, 40, 2)
+  boxFixture = addBox(box, 10, 10, id)
+end
 )lua";
 
 class ContactListener : public ::testing::Test {
@@ -63,11 +71,7 @@ protected:
 TEST_F(ContactListener, OneBeganAndOneEndedPerPairInTheSameOrder)
 {
     ASSERT_EQ(lua.run(R"(
-        w = P.World.new(0, -500, true)
-        floor = makeBody(w, 0, 0, 0, 1)
-        addBox(floor, 300, 10)
-        box = makeBody(w, 2, 0, 40, 2)
-        addBox(box, 10, 10)
+        floorAndBox()
         stepMany(w, 120)
     )"), "");
     std::string landed = calls();
@@ -83,11 +87,7 @@ TEST_F(ContactListener, PairsWithoutSensorsAreNotReported)
 {
     // Fixture id 1 everywhere: the bodies collide but carry no sensor.
     ASSERT_EQ(lua.run(R"(
-        w = P.World.new(0, -500, true)
-        floor = makeBody(w, 0, 0, 0, 1)
-        addBox(floor, 300, 10, 1)
-        box = makeBody(w, 2, 0, 40, 2)
-        addBox(box, 10, 10, 1)
+        floorAndBox(1)
         stepMany(w, 120)
         _, restY = box:position()
         box:setPositionAndAngle(0, 400, 0)
@@ -142,11 +142,7 @@ TEST_F(ContactListener, RepeatedBeginsAreCountedAndTheFirstOrderKept)
 TEST_F(ContactListener, DestroyedBodyReadsActorMinusOneInsideEnded)
 {
     ASSERT_EQ(lua.run(R"(
-        w = P.World.new(0, -500, true)
-        floor = makeBody(w, 0, 0, 0, 1)
-        addBox(floor, 300, 10)
-        box = makeBody(w, 2, 0, 40, 2)
-        addBox(box, 10, 10, 2)
+        floorAndBox(2)
         stepMany(w, 120)
         seen = {}
         function fixtureCollisionEnded(a, b)
@@ -172,11 +168,7 @@ TEST_F(ContactListener, DestroyedBodyReadsActorMinusOneInsideEnded)
 TEST_F(ContactListener, ChangesFromCollisionFunctionsAreReportedAndTheWorldKeepsStepping)
 {
     ASSERT_EQ(lua.run(R"(
-        w = P.World.new(0, -500, true)
-        floor = makeBody(w, 0, 0, 0, 1)
-        floorFixture = addBox(floor, 300, 10)
-        box = makeBody(w, 2, 0, 40, 2)
-        boxFixture = addBox(box, 10, 10)
+        floorAndBox()
         faller = makeBody(w, 2, 1000, 0, 3)
         function fixtureCollisionBegan(a, b)
           made = w:createBody(P.BodyDefinition.new())
@@ -212,11 +204,7 @@ TEST_F(ContactListener, MissingOrFailingCollisionFunctionsDoNotStopTheStep)
     ASSERT_EQ(lua.run(R"(
         fixtureCollisionBegan = nil
         fixtureCollisionEnded = nil
-        w = P.World.new(0, -500, true)
-        floor = makeBody(w, 0, 0, 0, 1)
-        addBox(floor, 300, 10)
-        box = makeBody(w, 2, 0, 40, 2)
-        addBox(box, 10, 10)
+        floorAndBox()
         stepMany(w, 120)
         _, restY = box:position()
         box:setPositionAndAngle(0, 400, 0)
@@ -245,7 +233,7 @@ TEST_F(ContactListener, MissingOrFailingCollisionFunctionsDoNotStopTheStep)
     EXPECT_EQ(lua.number("count"), 2.0);
     EXPECT_NEAR(lua.number("otherY"), 20.0, 1.0);
     EXPECT_NEAR(lua.number("boxY"), 20.0, 1.0);
-    EXPECT_NE(err.find("physics: fixtureCollisionBegan failed:"), std::string::npos) << err;
+    EXPECT_NE(err.find("physics.fixtureCollisionBegan: failed:"), std::string::npos) << err;
     EXPECT_NE(err.find("boom in began"), std::string::npos) << err;
     EXPECT_EQ(lua_gettop(lua.L), 0);
 }

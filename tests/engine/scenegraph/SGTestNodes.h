@@ -1,5 +1,5 @@
 // Small node classes for the scene-graph tests: one that counts its
-// computes, one that records when it draws, both able to report their death,
+// computes, one that logs when it draws, both able to report their death,
 // and one that records where it draws.
 #pragma once
 
@@ -27,35 +27,25 @@ public:
         if (destroyed_)
             *destroyed_ = true;
     }
-
     void compute() override
     {
         ++computes;
         output.setStoredValue(input1.numberValue() + input2.numberValue() + 1.0f);
     }
-    SGPort* portForID(SGPortID id) override
-    {
-        switch (id) {
-        case SGPortID::output: return &output;
-        case SGPortID::input1: return &input1;
-        case SGPortID::input2: return &input2;
-        default: return nullptr;
-        }
-    }
 
-    SGNumberPort output;
-    SGNumberPort input1;
-    SGNumberPort input2;
+    SGNumberPort output, input1, input2;
     int computes = 0;
 
 private:
     bool* destroyed_;
 };
 
+using Log = std::vector<std::string>;
+
 // Appends "name" (and the alpha factor when it is not 1) to a log when drawn.
 class RecordingRenderNode : public SGRenderNode {
 public:
-    RecordingRenderNode(std::string name, std::vector<std::string>* log, int layer = 0, bool* destroyed = nullptr)
+    RecordingRenderNode(std::string name, Log* log, int layer = 0, bool* destroyed = nullptr)
         : SGRenderNode(SGNodeClass::spriteNode), name_(std::move(name)), log_(log), destroyed_(destroyed)
     {
         setLayer(layer);
@@ -66,26 +56,20 @@ public:
         if (destroyed_)
             *destroyed_ = true;
     }
-
     void compute() override
     {
         setDirty(false);
-        if (SGAlphaScaleFactor != 1.0f)
-            log_->push_back(name_ + "@" + std::to_string(SGAlphaScaleFactor).substr(0, 3));
-        else
-            log_->push_back(name_);
+        const bool faded = SGAlphaScaleFactor != 1.0f;
+        log_->push_back(faded ? name_ + "@" + std::to_string(SGAlphaScaleFactor).substr(0, 3) : name_);
     }
-    SGPort* portForID(SGPortID id) override { return id == SGPortID::input ? &input : nullptr; }
 
     SGNumberPort input;
 
 private:
     std::string name_;
-    std::vector<std::string>* log_;
+    Log* log_;
     bool* destroyed_;
 };
-
-using Log = std::vector<std::string>;
 
 // Records the model-view translation at which it is drawn.
 class OffsetRecordingNode : public SGRenderNode {
@@ -96,7 +80,6 @@ public:
     };
 
     OffsetRecordingNode() : SGRenderNode(SGNodeClass::spriteNode) {}
-
     void compute() override
     {
         setDirty(false);

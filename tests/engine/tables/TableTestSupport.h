@@ -3,6 +3,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <dirent.h>
 
@@ -26,6 +27,14 @@ inline int countEntries(const std::string& dir)
         ::closedir(d);
     }
     return n;
+}
+
+inline std::vector<std::string> columnValues(KVTable& t, int c)
+{
+    std::vector<std::string> out;
+    for (int r = 0; r < t.numberOfRows(); ++r)
+        out.push_back(t.cellValue(r, c));
+    return out;
 }
 
 // Every cell, title and property that a file can carry, as one text, so two

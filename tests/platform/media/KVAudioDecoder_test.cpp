@@ -133,35 +133,6 @@ TEST(KVAudioDecoder, CompressedFormatsKeepTheirLengthAndLevel)
     }
 }
 
-TEST(KVAudioDecoder, PiecewiseReadsAndRewindGiveTheSameFrames)
-{
-    TempDir dir;
-    writeWav(dir.file("tone.wav"), 32000, 1, sineSamples(32000, 1, 20000, 300, 8000));
-    ASSERT_TRUE(encodeSound(dir.file("tone.wav"), dir.file("tone.mp3"), {"-c:a", "libmp3lame"}));
-    for (const char* name : {"tone.wav", "tone.mp3"}) {
-        SCOPED_TRACE(name);
-        const std::vector<int16_t> whole = decodeAll(dir.file(name), 2);
-        ASSERT_FALSE(whole.empty());
-        std::string error;
-        auto decoder = KVAudioDecoder::open(dir.file(name), 2, &error);
-        ASSERT_TRUE(decoder) << error;
-        for (int pass = 0; pass < 2; ++pass) {
-            std::vector<int16_t> pieces;
-            int16_t buffer[2 * 1237];
-            long sizes[] = {1, 7, 1237, 333, 1000};
-            for (int i = 0;; ++i) {
-                const long want = sizes[i % 5];
-                const long got = decoder->read(buffer, want);
-                pieces.insert(pieces.end(), buffer, buffer + got * 2);
-                if (got < want)
-                    break;
-            }
-            EXPECT_EQ(pieces, whole) << "pass " << pass;
-            ASSERT_TRUE(decoder->rewind()) << decoder->error();
-        }
-    }
-}
-
 TEST(KVAudioDecoder, BadFilesAreRefusedWithOneLineNamingThem)
 {
     TempDir dir;

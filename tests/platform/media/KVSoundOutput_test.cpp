@@ -1,5 +1,4 @@
-// Which OpenAL back end a headless run asks for, and the test process's own
-// loopback output.
+// Which OpenAL back end a headless run asks for.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +6,6 @@
 #include <string>
 
 #include "platform/media/KVSoundOutput.h"
-#include "tests/support/SoundTestOutput.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -74,21 +72,6 @@ TEST(KVSoundOutput, HeadlessRunsPickTheNullBackEndUnlessTheUserChose)
     writeFile(dir.file(".alsoftrc"), "# mine\n[general]\n  drivers = wave  \n[wave]\nfile = /dev/null\n");
     KVSoundOutput::chooseHeadlessDriver();
     EXPECT_EQ(drivers(), "<unset>");
-}
-
-TEST(KVSoundOutput, TheTestProcessRendersItsOwnLoopbackDevice)
-{
-    ASSERT_TRUE(soundTestOutputReady());
-    EXPECT_TRUE(KVSoundOutput::isLoopback());
-    EXPECT_FALSE(KVSoundOutput::isMonoOutput());
-    ASSERT_NE(KVSoundOutput::device(), nullptr);
-    EXPECT_EQ(KVSoundOutput::device(), KVSoundOutput::device());
-    EXPECT_NE(KVSoundOutput::contextAttributes(), nullptr);
-    // Too late for another device.
-    EXPECT_FALSE(KVSoundOutput::useManualLoopback(22050, 1));
-    float frames[8] = {1, 1, 1, 1, 1, 1, 1, 1};
-    EXPECT_TRUE(KVSoundOutput::render(frames, 4));
-    EXPECT_EQ(frames[0], 0.0f);  // nothing plays
 }
 
 }  // namespace

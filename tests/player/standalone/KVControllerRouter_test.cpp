@@ -9,6 +9,7 @@
 #include "player/common/KVKeyboardInputViewController.h"
 #include "player/standalone/KelvanePlayerAppDelegate.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestBundle.h"
 
 namespace {
 
@@ -35,13 +36,8 @@ class ControllerRun {
 public:
     explicit ControllerRun(const std::string& defaultMapping = "", const std::string& gameMapping = "")
     {
-        const std::string path = dir_.file("Pad.app");
-        std::filesystem::create_directories(path + "/Contents/Resources/Pad.gameproj");
+        const std::string path = writeBundle(dir_.path(), "Pad", kGameScript);
         std::filesystem::create_directories(dir_.file("config/kelvane-player"));
-        writeFile(path + "/Contents/Info.plist",
-                  "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleName</key><string>Pad</string>"
-                  "</dict></plist>");
-        writeFile(path + "/Contents/Resources/engine64.luo", kGameScript);
         if (!defaultMapping.empty())
             writeFile(dir_.file("config/kelvane-player/default.controller"), defaultMapping);
         if (!gameMapping.empty())

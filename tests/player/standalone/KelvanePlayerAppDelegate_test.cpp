@@ -11,6 +11,7 @@
 #include "platform/runloop/KVThreadWait.h"
 #include "player/standalone/KelvanePlayerAppDelegate.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestBundle.h"
 
 namespace {
 
@@ -31,12 +32,7 @@ function shutdownEngine() print("shutdownEngine") end
 // A bundle Name.app holding the script, opened.
 std::optional<GameBundle> openBundle(const TempDir& dir, const std::string& name, const char* script)
 {
-    const std::string path = dir.file(name + ".app");
-    std::filesystem::create_directories(path + "/Contents/Resources/" + name + ".gameproj");
-    writeFile(path + "/Contents/Info.plist",
-              "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleName</key><string>" + name +
-                  "</string></dict></plist>");
-    writeFile(path + "/Contents/Resources/engine64.luo", script);
+    const std::string path = writeBundle(dir.path(), name, script);
     std::string error;
     auto bundle = GameBundle::open(path, &error);
     EXPECT_TRUE(bundle) << error;

@@ -10,33 +10,19 @@
 #include <sstream>
 #include <thread>
 
-#include <SDL2/SDL_image.h>
-
+#include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestBundle.h"
 
 namespace {
 
 const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
 
-// Writes a bundle whose engine script is the given Lua source.
-std::string makeBundle(const TempDir& dir, const std::string& script, const std::string& name = "Saver")
-{
-    const std::string bundle = dir.file(name + ".app");
-    const std::string resources = bundle + "/Contents/Resources";
-    std::filesystem::create_directories(resources + "/B.gameproj");
-    std::filesystem::create_directories(resources + "/A.gameproj");
-    writeFile(bundle + "/Contents/Info.plist",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-              "<key>CFBundleName</key><string>" + name + "</string></dict></plist>\n");
-    writeFile(resources + "/engine64.luo", script);
-    return bundle;
-}
-
 TEST(Player, SavedValuesSurviveTwoRuns)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, R"(
+    const std::string bundle = writeBundle(dir.path(), "Saver", R"(
         Project = {new = function() return {load = function(self, path) print("project " .. path:match("[^/]+$")) end} end}
         function play()
             local runs = tonumber(database.loadValueForKey("runs")) or 0
@@ -48,6 +34,8 @@ TEST(Player, SavedValuesSurviveTwoRuns)
         end
         -- The state is not destroyed at exit.
         function shutdownEngine() print("shutdownEngine") end)");
+    for (const char* project : {"B.gameproj", "A.gameproj"})
+        std::filesystem::create_directories(bundleResources(bundle) + "/" + project);
     const std::vector<std::string> env = {"XDG_DATA_HOME=" + dir.file("data")};
     ProgramResult first = runProgram({kPlayer, "--headless", "--frames", "1", bundle}, env);
     EXPECT_EQ(first.status, 0) << first.err;
@@ -72,18 +60,6 @@ TEST(Player, SavedValuesSurviveTwoRuns)
     EXPECT_NE(blocked.err.find("Cannot create the save folder " + dir.file("plain/x")), std::string::npos) << blocked.err;
 }
 
-TEST(Player, RunsUntilTheScriptEndsTheGame)
-{
-    TempDir dir;
-    const std::string bundle = makeBundle(dir, R"(
-        frames = 0
-        function update(dt) frames = frames + 1 if frames == 5 then callbacks.gameDidEnd() end end
-        function stop() print("stopped after " .. frames) end)");
-    ProgramResult result = runProgram({kPlayer, "--headless", bundle}, {"XDG_DATA_HOME=" + dir.file("data")});
-    EXPECT_EQ(result.status, 0);
-    EXPECT_EQ(result.out, "stopped after 5\n");
-}
-
 TEST(Player, MissingPartsOfABundleAreNamed)
 {
     TempDir dir;
@@ -91,15 +67,14 @@ TEST(Player, MissingPartsOfABundleAreNamed)
     EXPECT_EQ(none.status, 1);
     EXPECT_NE(none.err.find(dir.file("Nothing.app")), std::string::npos) << none.err;
 
-    const std::string bundle = makeBundle(dir, "");
+    const std::string bundle = writeBundle(dir.path(), "Saver", "");
     std::filesystem::remove(bundle + "/Contents/Resources/engine64.luo");
     ProgramResult noEngine = runProgram({kPlayer, "--headless", bundle});
     EXPECT_EQ(noEngine.status, 1);
     EXPECT_NE(noEngine.err.find("engine64.luo"), std::string::npos);
 
     writeFile(bundle + "/Contents/Resources/engine64.luo", "");
-    std::filesystem::remove_all(bundle + "/Contents/Resources/A.gameproj");
-    std::filesystem::remove_all(bundle + "/Contents/Resources/B.gameproj");
+    std::filesystem::remove_all(bundleResources(bundle) + "/Saver.gameproj");
     ProgramResult noProject = runProgram({kPlayer, "--headless", bundle});
     EXPECT_EQ(noProject.status, 1);
     EXPECT_NE(noProject.err.find("gameproj"), std::string::npos);
@@ -131,7 +106,7 @@ TEST(Player, AnEngineScriptThatCannotBeLoadedEndsTheRunWithItsReason)
         {"x = = 1", "engine64.luo:1: unexpected symbol near '='"},
     };
     for (const auto& c : cases) {
-        const std::string bundle = makeBundle(dir, c.script);
+        const std::string bundle = writeBundle(dir.path(), "Saver", c.script);
         const ProgramResult run = runProgram({kPlayer, "--headless", "--frames", "3", bundle},
                                              {"XDG_DATA_HOME=" + dir.file("data"),
                                               "ASAN_OPTIONS=allocator_may_return_null=1:detect_leaks=1"});
@@ -152,17 +127,18 @@ TEST(Player, AnEngineScriptThatCannotBeLoadedEndsTheRunWithItsReason)
 
 TEST(Player, OptionsAreCheckedAndExplained)
 {
-    EXPECT_EQ(runProgram({kPlayer, "--frobnicate", "x.app"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--headless", "--frames", "many", "x.app"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--headless", "--frames"}).status, 2);
+    const std::vector<std::string> misuses[] = {
+        {"--frobnicate", "x.app"}, {"--headless", "--frames", "many", "x.app"}, {"--headless", "--frames"},
+        {"--fullscreen", "--windowed", "x.app"}, {"--input", "", "x.app"}, {"--video", "run.avi", "x.app"}};
+    for (const auto& misuse : misuses) {
+        std::vector<std::string> argv = {kPlayer};
+        argv.insert(argv.end(), misuse.begin(), misuse.end());
+        EXPECT_EQ(runProgram(argv).status, 2) << misuse[0] << " " << misuse[1];
+    }
+    EXPECT_NE(runProgram({kPlayer, "--bad"}).err.find("Usage: kelvane-player"), std::string::npos);
     ProgramResult noBundle = runProgram({kPlayer, "--headless"});
     EXPECT_EQ(noBundle.status, 1) << "the program does not lie inside a bundle";
     EXPECT_EQ(std::count(noBundle.err.begin(), noBundle.err.end(), '\n'), 1) << noBundle.err;
-    EXPECT_EQ(runProgram({kPlayer, "--fullscreen", "--windowed", "x.app"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--input", "", "x.app"}).status, 2);
-    EXPECT_EQ(runProgram({kPlayer, "--video", "run.avi", "x.app"}).status, 2) << "films are .mp4 or .webm";
-    ProgramResult usage = runProgram({kPlayer, "--bad"});
-    EXPECT_NE(usage.err.find("Usage: kelvane-player"), std::string::npos);
 
     ProgramResult help = runProgram({kPlayer, "--help"});
     EXPECT_EQ(help.status, 0);
@@ -174,24 +150,6 @@ TEST(Player, OptionsAreCheckedAndExplained)
 }
 
 const std::string kInputBundle = std::string(KV_TEST_DATA_DIR) + "/bundles/PlayerInput.app";
-
-// The colour of one pixel of a PNG file (x, y from the top left), as "r g b".
-std::string pixelAt(const std::string& png, int x, int y, int* width = nullptr, int* height = nullptr)
-{
-    SDL_Surface* loaded = IMG_Load(png.c_str());
-    if (!loaded)
-        return "unreadable";
-    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA32, 0);
-    SDL_FreeSurface(loaded);
-    if (width)
-        *width = rgba->w;
-    if (height)
-        *height = rgba->h;
-    const auto* p = static_cast<const uint8_t*>(rgba->pixels) + y * rgba->pitch + x * 4;
-    std::string result = std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]);
-    SDL_FreeSurface(rgba);
-    return result;
-}
 
 TEST(Player, ScriptedInputReachesTheGameAndTheScreenshotShowsTheClick)
 {
@@ -212,10 +170,10 @@ TEST(Player, ScriptedInputReachesTheGameAndTheScreenshotShowsTheClick)
                        "keyDown H\nkeyUp H\nkeyDown \xC3\xA9\nkeyUp \xC3\xA9\nkeyDown space\nkeyUp space\n"
                        "mouseMoved 10 310\nstop\n");
     // The click at (120, 240) in game points: red 120/480, green 240/320.
-    int w = 0, h = 0;
-    EXPECT_EQ(pixelAt(dir.file("shot.png"), 5, 5, &w, &h), "64 191 255");
-    EXPECT_EQ(w, 480);
-    EXPECT_EQ(h, 320);
+    const Picture shot(dir.file("shot.png"));
+    EXPECT_EQ(shot.at(5, 5), (Rgba{64, 191, 255, 255}));
+    EXPECT_EQ(shot.width(), 480);
+    EXPECT_EQ(shot.height(), 320);
 }
 
 TEST(Player, FullScreenMapsTheMouseIntoTheVisibleGame)
@@ -230,10 +188,9 @@ TEST(Player, FullScreenMapsTheMouseIntoTheVisibleGame)
     EXPECT_NE(run.out.find("screen 1920x1080\nmouseDown 960 540\nmouseDown 0 0\nmouseUp 1920 1080\n"),
               std::string::npos)
         << run.out;
-    int w = 0, h = 0;
-    pixelAt(dir.file("full.png"), 0, 0, &w, &h);
-    EXPECT_EQ(w, 1920);
-    EXPECT_EQ(h, 1080);
+    const Picture full(dir.file("full.png"));
+    EXPECT_EQ(full.width(), 1920);
+    EXPECT_EQ(full.height(), 1080);
 }
 
 TEST(Player, StatisticsAndBadScriptedInput)
@@ -266,7 +223,7 @@ TEST(Player, StatisticsAndBadScriptedInput)
 TEST(Player, ZippedGamesAndTheBundleAroundTheProgram)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, "function play() print('zipped play') end", "Zipped");
+    const std::string bundle = writeBundle(dir.path(), "Zipped", "function play() print('zipped play') end");
     ProgramResult zip =
         runProgram({"/bin/sh", "-c", "cd '" + dir.path() + "' && zip -qr game.zip Zipped.app"});
     ASSERT_EQ(zip.status, 0) << zip.err;
@@ -302,7 +259,7 @@ TEST(Player, OpensOnlyWebAndMailURLsWithTheDesktopOpener)
     writeFile(dir.file("bin/xdg-open"),
               "#!/bin/sh\nline=$(printf '%s|' \"$#\" \"$@\")\nprintf '%s\\n' \"$line\" >> \"$KV_OPENED\"\n");
     chmod(dir.file("bin/xdg-open").c_str(), 0755);
-    const std::string bundle = makeBundle(dir, R"lua(
+    const std::string bundle = writeBundle(dir.path(), "Opener", R"lua(
         function play()
             for _, url in ipairs({"https://example.test/?q=1&r=$(id)", "HTTP://example.test/page",
                                   "mailto:someone@example.test", "file:///etc/passwd", "javascript:alert(1)",
@@ -312,7 +269,7 @@ TEST(Player, OpensOnlyWebAndMailURLsWithTheDesktopOpener)
             callbacks.callExternalFunction("openURL", nil, false)
             callbacks.callExternalFunction("TrackSceneChange", "menu", "level")
             print("asked")
-        end)lua", "Opener");
+        end)lua");
     const char* path = std::getenv("PATH");
     ProgramResult run = runProgram({kPlayer, "--headless", "--frames", "1", bundle},
                                    {"PATH=" + dir.file("bin") + ":" + (path ? path : "/usr/bin:/bin"),
@@ -342,31 +299,33 @@ TEST(Player, OpensOnlyWebAndMailURLsWithTheDesktopOpener)
 TEST(Player, AHeadlessPromptNeverWaits)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, R"(
+    const std::string bundle = writeBundle(dir.path(), "Asker", R"(
         frames = 0
         function update(dt)
             frames = frames + 1
             if frames == 1 then callbacks.callExternalFunction("KeyboardInput", "Name?", "Guest", false) end
+            if frames == 3 then callbacks.gameDidEnd() end
         end
         function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end
-        function stop() print("stop after " .. frames) end)", "Asker");
+        function stop() print("stop after " .. frames) end)");
     const std::vector<std::string> env = {"XDG_DATA_HOME=" + dir.file("data")};
-    ProgramResult none = runProgram({kPlayer, "--headless", "--frames", "3", bundle}, env);
+    // The script ends the run.
+    ProgramResult none = runProgram({kPlayer, "--headless", bundle}, env);
     EXPECT_EQ(none.status, 0) << none.err;
     EXPECT_EQ(none.out, "keyboardInputEntered Guest\nstop after 3\n");
     EXPECT_NE(none.err.find("no scripted answer"), std::string::npos) << none.err;
 
     // Scripted text without a Return: what the prompt holds by then.
     writeFile(dir.file("input"), "1 text , Ada\n");
-    ProgramResult partial = runProgram({kPlayer, "--headless", "--frames", "3", "--input", dir.file("input"), bundle}, env);
+    ProgramResult partial = runProgram({kPlayer, "--headless", "--input", dir.file("input"), bundle}, env);
     EXPECT_EQ(partial.out, "keyboardInputEntered Guest, Ada\nstop after 3\n") << partial.err;
 
     // A prompt asked for by a key: the frame the key came before is drawn
     // once the prompt is answered, as in a window.
-    const std::string byKey = makeBundle(dir, R"(
+    const std::string byKey = writeBundle(dir.path(), "KeyAsker", R"(
         function update(dt) print("update") end
         function keyDown(k) callbacks.callExternalFunction("KeyboardInput", "Name?", "", false) end
-        function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end)", "KeyAsker");
+        function raiseExternalEvent(name, args) print(name .. " " .. args[1]) end)");
     writeFile(dir.file("keyed"), "0 keydown n\n0 text Bo\n0 keydown return\n");
     ProgramResult keyed = runProgram({kPlayer, "--headless", "--frames", "2", "--input", dir.file("keyed"), byKey}, env);
     EXPECT_EQ(keyed.out, "keyboardInputEntered Bo\nupdate\nupdate\n") << keyed.err;

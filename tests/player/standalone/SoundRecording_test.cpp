@@ -1,86 +1,47 @@
 // What a headless game sounds like, recorded through OpenAL Soft's wave
-// back end and measured with sox.
+// back end and measured.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
 
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestBundle.h"
 #include "tests/support/TestSounds.h"
 
 namespace {
 
 const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
 
-std::string makeBundle(const TempDir& dir, const std::string& script)
-{
-    const std::string bundle = dir.file("Recording.app");
-    const std::string resources = bundle + "/Contents/Resources";
-    std::filesystem::create_directories(resources + "/Recording.gameproj");
-    writeFile(bundle + "/Contents/Info.plist",
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
-              "<key>CFBundleName</key><string>Recording</string></dict></plist>\n");
-    writeFile(resources + "/engine64.luo", script);
-    return bundle;
-}
+constexpr int kRate = 44100;
 
-// The RMS amplitude (0 to 1) of `seconds` of the file from `start`, as sox
-// measures it; -1 when sox fails.
-double soxRms(const std::string& wav, double start, double seconds)
-{
-    const ProgramResult r =
-        runProgram({"/usr/bin/sox", wav, "-n", "trim", std::to_string(start), std::to_string(seconds), "stat"});
-    const size_t at = r.err.find("RMS     amplitude:");
-    if (r.status != 0 || at == std::string::npos)
-        return -1;
-    return std::strtod(r.err.c_str() + at + 18, nullptr);
-}
-
-// sox's rough frequency estimate (Hz) of the same stretch; -1 on failure.
-double soxFrequency(const std::string& wav, double start, double seconds)
-{
-    const ProgramResult r =
-        runProgram({"/usr/bin/sox", wav, "-n", "trim", std::to_string(start), std::to_string(seconds), "stat"});
-    const size_t at = r.err.find("Rough   frequency:");
-    if (r.status != 0 || at == std::string::npos)
-        return -1;
-    return std::strtod(r.err.c_str() + at + 18, nullptr);
-}
-
-// Where the file sounds: stretches of 10 ms blocks whose peak is above the
-// dither of silence, as sox reads the samples (seconds from the start).
+// Where the recording sounds: stretches of 10 ms blocks whose peak is above
+// the dither of silence (sample indices).
 struct Stretch {
-    double start;
-    double end;
+    size_t start;
+    size_t end;
+    double seconds() const { return static_cast<double>(end - start) / kRate; }
 };
 
-std::vector<Stretch> soundingStretches(const std::string& wav)
+std::vector<Stretch> soundingStretches(const std::vector<float>& sound)
 {
-    const std::string raw = wav + ".raw";
-    const ProgramResult r = runProgram({"/usr/bin/sox", wav, "-t", "raw", "-e", "signed-integer", "-b", "16", "-c",
-                                        "1", "-r", "44100", raw});
-    EXPECT_EQ(r.status, 0) << r.err;
-    const std::string bytes = readFile(raw);
-    const size_t count = bytes.size() / 2;
-    constexpr size_t kBlock = 441;
+    constexpr size_t kBlock = kRate / 100;
     std::vector<Stretch> stretches;
     bool sounding = false;
-    for (size_t block = 0; block * kBlock < count; ++block) {
-        int loudest = 0;
-        for (size_t i = block * kBlock; i < std::min(count, (block + 1) * kBlock); ++i) {
-            const auto sample = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
-                                                     static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
-            loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
-        }
-        const double at = static_cast<double>(block) / 100;
-        if (loudest > 100 && !sounding)
-            stretches.push_back({at, at});
-        if (loudest > 100)
-            stretches.back().end = at + 0.01;
-        sounding = loudest > 100;
+    for (size_t block = 0; block * kBlock < sound.size(); ++block) {
+        float loudest = 0;
+        for (size_t i = block * kBlock; i < std::min(sound.size(), (block + 1) * kBlock); ++i)
+            loudest = std::max(loudest, std::fabs(sound[i]));
+        const bool loud = loudest > 100 / 32768.0f;
+        if (loud && !sounding)
+            stretches.push_back({block * kBlock, block * kBlock});
+        if (loud)
+            stretches.back().end = (block + 1) * kBlock;
+        sounding = loud;
     }
     return stretches;
 }
@@ -137,7 +98,7 @@ end
 TEST(SoundRecording, MusicAndAScriptedEffectAreHeardInTurn)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, kMusicAndEffectScript);
+    const std::string bundle = writeBundle(dir.path(), "Recording", kMusicAndEffectScript);
     const std::string project = bundle + "/Contents/Resources/Recording.gameproj/";
     // Music: half a second of a 330 Hz tone, looped. The effect: 0.3 s of
     // 1000 Hz, mono, as sound effects are loaded.
@@ -160,17 +121,19 @@ TEST(SoundRecording, MusicAndAScriptedEffectAreHeardInTurn)
     // 12000 / 32768 / sqrt(2), about 0.26: the effect plays at its own
     // level, right under the listener. Where they fall in the file depends
     // on the machine's pace, so they are found, not assumed.
-    const std::vector<Stretch> sound = soundingStretches(wav);
-    ASSERT_EQ(sound.size(), 2u);
-    const Stretch music = sound[0], effect = sound[1];
-    EXPECT_GT(music.end - music.start, 0.8);
-    EXPECT_LT(music.start, 0.5);  // a loaded machine opens the device late
-    EXPECT_NEAR(soxRms(wav, music.start + 0.05, music.end - music.start - 0.1), 0.26, 0.03);
-    EXPECT_NEAR(soxFrequency(wav, music.start + 0.05, music.end - music.start - 0.1), 330, 15);
-    EXPECT_GT(effect.start - music.end, 0.02);  // in turn: silence between them
-    EXPECT_NEAR(effect.end - effect.start, 0.3, 0.03);
-    EXPECT_NEAR(soxRms(wav, effect.start + 0.05, 0.2), 0.26, 0.03);
-    EXPECT_NEAR(soxFrequency(wav, effect.start + 0.05, 0.2), 1000, 40);
+    const std::vector<float> sound = readSound(wav, kRate);
+    const std::vector<Stretch> stretches = soundingStretches(sound);
+    ASSERT_EQ(stretches.size(), 2u);
+    const Stretch music = stretches[0], effect = stretches[1];
+    EXPECT_GT(music.seconds(), 0.8);
+    EXPECT_LT(music.start, kRate / 2);  // a loaded machine opens the device late
+    const size_t margin = kRate / 20;
+    EXPECT_NEAR(rms(sound, music.start + margin, music.end - margin), 0.26, 0.03);
+    EXPECT_NEAR(frequency(sound, music.start + margin, music.end - margin, kRate), 330, 15);
+    EXPECT_GT(effect.start - music.end, kRate / 50);  // in turn: silence between them
+    EXPECT_NEAR(effect.seconds(), 0.3, 0.03);
+    EXPECT_NEAR(rms(sound, effect.start + margin, effect.end - margin), 0.26, 0.03);
+    EXPECT_NEAR(frequency(sound, effect.start + margin, effect.end - margin, kRate), 1000, 40);
 }
 
 // Music that plays a quarter of a second, then ends by itself; the script
@@ -199,7 +162,7 @@ function shutdownEngine() sharedSoundManager:delete() end
 TEST(SoundRecording, WithoutASoundDeviceTheGamePlaysSilentlyInRealTime)
 {
     TempDir dir;
-    const std::string bundle = makeBundle(dir, kShortMusicScript);
+    const std::string bundle = writeBundle(dir.path(), "Recording", kShortMusicScript);
     writeWav(bundle + "/Contents/Resources/Recording.gameproj/short.wav", 44100, 2,
              sineSamples(44100, 2, 11025, 330, 12000));
     // No back end of that name: no device opens.

@@ -160,74 +160,49 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
     EXPECT_NEAR(levelAt(0, 100, true) / at100, 0.5, 0.01);
 }
 
-TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsWithoutQueueingAgain)
+// A trigger while playing starts the sound again on the same source, with
+// stop in the same compute too; stop alone silences it and frees the source.
+TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
 {
     SGSoundPlayerNode* node = newPlayer();
     trigger(node);
     KVAudioSource* source = node->source();
-    renderSound(kToneFrames / 2);
-    ALint offset = 0;
-    alGetSourcei(source->source(), AL_SAMPLE_OFFSET, &offset);
-    EXPECT_GT(offset, kToneFrames / 4);
-
-    trigger(node);
-    EXPECT_EQ(node->source(), source);
-    EXPECT_EQ(queued(source), 1);
-    alGetSourcei(source->source(), AL_SAMPLE_OFFSET, &offset);
-    EXPECT_LT(offset, 64);
+    for (bool stopToo : {false, true}) {
+        SCOPED_TRACE(stopToo);
+        renderSound(kToneFrames / 2);
+        node->stop.setValue(stopToo);
+        node->trigger.setValue(true);
+        node->update();
+        node->stop.setValue(false);
+        node->trigger.setValue(false);
+        node->update();
+        EXPECT_EQ(node->source(), source);
+        EXPECT_TRUE(node->playing.storedValue());
+        EXPECT_EQ(queued(source), 1);
+        ALint offset = -1;
+        alGetSourcei(source->source(), AL_SAMPLE_OFFSET, &offset);
+        EXPECT_LT(offset, 64);
+    }
     // It plays its whole length again from the restart.
     EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames, 64);
-}
 
-TEST_F(SGSoundNodesTest, StopAndTriggerInOneComputeStartsAgainOnTheLowestFreeSource)
-{
-    SGSoundPlayerNode* node = newPlayer();
     trigger(node);
-    KVAudioSource* first = node->source();
-    renderSound(kToneFrames / 2);
-
     node->stop.setValue(true);
-    node->trigger.setValue(true);
-    node->update();
-    // The stopped source went back to the pool and, being the lowest free
-    // one again, was reserved again with the sound queued afresh.
-    EXPECT_EQ(node->source(), first);
-    EXPECT_TRUE(node->playing.storedValue());
-    EXPECT_EQ(queued(first), 1);
-    ALint offset = -1;
-    alGetSourcei(first->source(), AL_SAMPLE_OFFSET, &offset);
-    EXPECT_LT(offset, 64);
-
-    // Stop alone silences it and frees the source at once.
-    node->trigger.setValue(false);
     node->update();
     EXPECT_FALSE(node->playing.storedValue());
     EXPECT_EQ(node->source(), nullptr);
-    EXPECT_EQ(manager_->freeSources().count(first), 1u);
+    EXPECT_EQ(manager_->freeSources().count(source), 1u);
     EXPECT_EQ(peak(renderSound(2048)), 0.0f);
 }
 
-TEST_F(SGSoundNodesTest, AnExhaustedPoolPlaysNothingUntilASourceComesBack)
+TEST_F(SGSoundNodesTest, AnExhaustedPoolPlaysNothing)
 {
-    std::vector<SGSoundPlayerNode*> nodes;
-    for (int i = 0; i < SoundManager::kSourceCount; ++i) {
-        nodes.push_back(newPlayer());
-        trigger(nodes.back());
-    }
+    for (int i = 0; i < SoundManager::kSourceCount; ++i)
+        trigger(newPlayer());
     SGSoundPlayerNode* late = newPlayer();
-    late->trigger.setValue(true);
-    late->update();
+    trigger(late);
     EXPECT_EQ(late->source(), nullptr);
     EXPECT_FALSE(late->playing.storedValue());
-
-    // One stops; the next compute with trigger still set gets its source.
-    KVAudioSource* freed = nodes[7]->source();
-    nodes[7]->stop.setValue(true);
-    nodes[7]->update();
-    late->setDirty(true);
-    late->update();
-    EXPECT_EQ(late->source(), freed);
-    EXPECT_TRUE(late->playing.storedValue());
 }
 
 TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
@@ -268,25 +243,10 @@ TEST_F(SGSoundNodesTest, ANullSoundStartsAndIsRecycledAtTheNextUpdate)
     EXPECT_EQ(manager_->freeSources().size(), 32u);
 }
 
-TEST_F(SGSoundNodesTest, PortsAndDefaults)
+// While playing each compute copies the inputs to the source.
+TEST_F(SGSoundNodesTest, APlayingNodeHandsItsInputsToItsSource)
 {
     SGSoundPlayerNode* node = newPlayer();
-    EXPECT_EQ(node->classFlags(), 16384u);
-    EXPECT_EQ(listener_->classFlags(), 4097u);
-    EXPECT_EQ(node->portForID(SGPortID::gain), nullptr);
-    EXPECT_EQ(node->portForID(SGPortID::playing), &node->playing);
-    EXPECT_EQ(node->portForID(SGPortID::sound), &node->sound);
-    EXPECT_EQ(node->portForID(SGPortID::resume), &node->resume);
-    EXPECT_EQ(listener_->portForID(SGPortID::gain), &listener_->gain);
-    EXPECT_EQ(listener_->portForID(SGPortID::volume), nullptr);
-    EXPECT_EQ(node->outputPorts().size(), 1u);
-    EXPECT_TRUE(node->sourceRelative.storedValue());
-    EXPECT_EQ(node->volume.storedValue(), 1.0f);
-    EXPECT_EQ(node->pitch.storedValue(), 1.0f);
-    EXPECT_EQ(node->x.storedValue(), 0.0f);
-    EXPECT_FALSE(node->loop.storedValue());
-
-    // While playing each compute copies the inputs to the source.
     trigger(node);
     node->volume.setValue(0.25f);
     node->pitch.setValue(1.5f);

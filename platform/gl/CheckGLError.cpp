@@ -1,4 +1,4 @@
-#include "engine/assets/CheckGLError.h"
+#include "platform/gl/CheckGLError.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>

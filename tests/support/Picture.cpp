@@ -1,8 +1,17 @@
-#include "tests/support/PngImage.h"
+#include "tests/support/Picture.h"
 
 #include <SDL2/SDL_image.h>
 
-PngImage::PngImage(const std::string& path)
+#include <algorithm>
+
+#include "platform/image/KVBitmap.h"
+
+std::ostream& operator<<(std::ostream& out, const Rgba& p)
+{
+    return out << "(" << p.r << ", " << p.g << ", " << p.b << ", " << p.a << ")";
+}
+
+Picture::Picture(const std::string& path)
 {
     SDL_Surface* loaded = IMG_Load(path.c_str());
     if (!loaded)
@@ -21,15 +30,24 @@ PngImage::PngImage(const std::string& path)
     SDL_FreeSurface(rgba);
 }
 
-Rgb PngImage::at(int x, int y) const
+Picture::Picture(const KVBitmap& bitmap) : width_(bitmap.width()), height_(bitmap.height()), rgba_(bitmap.pixels())
+{
+}
+
+Picture Picture::currentFrame(int width, int height)
+{
+    return Picture(KVBitmap::fromFramebuffer(width, height));
+}
+
+Rgba Picture::at(int x, int y) const
 {
     if (x < 0 || y < 0 || x >= width_ || y >= height_)
         return {};
     const uint8_t* p = &rgba_[(static_cast<size_t>(y) * width_ + x) * 4];
-    return {p[0], p[1], p[2]};
+    return {p[0], p[1], p[2], p[3]};
 }
 
-int PngImage::count(int x, int y, int w, int h, const std::function<bool(const Rgb&)>& test) const
+int Picture::count(int x, int y, int w, int h, const std::function<bool(const Rgba&)>& test) const
 {
     int n = 0;
     for (int row = y; row < y + h; ++row)
