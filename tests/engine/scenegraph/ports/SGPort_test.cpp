@@ -59,8 +59,9 @@ TEST(SGPort, ConvertsBetweenTheScalarTypes)
         SGPort& port = *c.port.first;
         SCOPED_TRACE(testing::Message() << "a " << static_cast<int>(port.valueType()) << " port holding '"
                                         << port.stringValue() << "'");
-        if (c.text)
+        if (c.text) {
             EXPECT_EQ(port.stringValue(), c.text);
+        }
         EXPECT_EQ(port.intValue(), c.integer);
         if (std::isnan(c.number))
             EXPECT_TRUE(std::isnan(port.numberValue()));
