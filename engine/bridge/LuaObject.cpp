@@ -66,10 +66,8 @@ Ref<KVObject> firstOf(const Ref<KVArray>& results)
 }  // namespace
 
 LuaObject::LuaObject(LuaState* state, int ref, bool retainsState)
-    : state_(state), retainsState_(retainsState), ref_(ref)
+    : state_(state), heldState_(retainsState ? state : nullptr), ref_(ref)
 {
-    if (retainsState_)
-        state->retain();
 }
 
 LuaObject::~LuaObject()
@@ -91,16 +89,13 @@ LuaObject::~LuaObject()
             KVLogLine("LuaObject: cannot free reference %d: %s", ref, e.what());
         }
     }
-    if (retainsState_)
-        state->release();
 }
 
 void LuaObject::detach()
 {
     ref_.store(-1);
-    LuaState* state = state_.exchange(nullptr);
-    if (state && retainsState_)
-        state->release();
+    if (state_.exchange(nullptr))
+        heldState_ = nullptr;
 }
 
 Ref<KVObject> LuaObject::valueAtIndex(long index)

@@ -77,7 +77,7 @@ private:
     void announceDidChange(const std::string& key);
 
     std::atomic<LuaState*> state_;
-    const bool retainsState_;
+    Ref<LuaState> heldState_;  // the state, when this proxy keeps it open
     std::atomic<int> ref_;
     std::mutex observersMutex_;
     std::vector<LuaObjectObserver*> observers_;

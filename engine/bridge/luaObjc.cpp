@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <new>
 
 #include "platform/objects/KVInvocation.h"
 #include "platform/objects/KVLogLine.h"
@@ -156,13 +157,13 @@ void luaObjc_pushid(lua_State* L, KVObject* object)
         return;
     }
     lua_newtable(L);
-    auto holder = static_cast<KVObject**>(lua_newuserdata(L, sizeof(KVObject*)));
-    *holder = nullptr;
+    // The holder's first word is the object's pointer, as heldPointer reads it.
+    static_assert(sizeof(Ref<KVObject>) == sizeof(KVObject*));
+    auto* holder = new (lua_newuserdata(L, sizeof(Ref<KVObject>))) Ref<KVObject>;
     // The metatables exist once the module is open; make them here when not,
-    // so the retain below is always balanced by a __gc.
+    // so the reference below is always given back by a __gc.
     luaObjc_pushMetatable(L, LuaObjcMetatable::GC);
     lua_setmetatable(L, -2);
-    object->retain();
     *holder = object;
     lua_setfield(L, -2, kObjectField);
     luaObjc_pushMetatable(L, LuaObjcMetatable::Object);

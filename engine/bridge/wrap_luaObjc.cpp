@@ -49,12 +49,8 @@ int w_class_index(lua_State* L)
 int w_gc(lua_State* L)
 {
     // Scripts reach __gc through the holder's metatable and may hand it anything.
-    auto holder = static_cast<KVObject**>(kvToUserdata(L, 1, "luaObjc.gc"));
-    if (holder && *holder) {
-        KVObject* object = *holder;
+    if (auto* holder = static_cast<Ref<KVObject>*>(kvToUserdata(L, 1, "luaObjc.gc")))
         *holder = nullptr;
-        object->release();
-    }
     return 0;
 }
 

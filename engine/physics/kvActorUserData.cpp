@@ -20,9 +20,3 @@ void kvActorUserData::removeCollisionCategory(int32_t category)
     if (it != collisionCategories.end())
         collisionCategories.erase(it);
 }
-
-void kvActorUserData::release()
-{
-    if (--m_references == 0)
-        delete this;
-}

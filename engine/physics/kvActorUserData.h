@@ -1,24 +1,21 @@
 // The game's record on every body the physics module creates: which actor
 // the body belongs to and the collision categories it offers to others.
 // A body definition and the bodies made from it share one record (changing
-// the definition's actor id changes the body's), so the record is counted.
+// the definition's actor id changes the body's), so the record is counted:
+// each Box2D user-data slot that points at it owns one reference.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "platform/objects/KVCounted.h"
+
 class b2Body;
 
-class kvActorUserData {
+class kvActorUserData : public KVCounted<kvActorUserData> {
 public:
     // The creator holds the first reference.
     kvActorUserData() = default;
-    kvActorUserData(const kvActorUserData&) = delete;
-    kvActorUserData& operator=(const kvActorUserData&) = delete;
-
-    void retain() { ++m_references; }
-    // The last release deletes the record.
-    void release();
 
     // The record a body carries, or null (a body being destroyed has none).
     static kvActorUserData* of(b2Body* body);
@@ -31,6 +28,6 @@ public:
     std::vector<int32_t> collisionCategories;
 
 private:
+    friend class KVCounted<kvActorUserData>;
     ~kvActorUserData() = default;
-    int m_references = 1;
 };

@@ -28,9 +28,3 @@ void kvFixtureUserData::removeCollisionMaskCategory(int32_t category)
     if (it != collisionMaskCategories.end())
         collisionMaskCategories.erase(it);
 }
-
-void kvFixtureUserData::release()
-{
-    if (--m_references == 0)
-        delete this;
-}

@@ -1,14 +1,17 @@
 // The game's record on every fixture the physics module creates: the kind of
 // fixture (2 marks a sensor) and the categories it is willing to meet.
-// Shared by a fixture definition and the fixtures made from it, so counted.
+// Shared by a fixture definition and the fixtures made from it, so counted:
+// each Box2D user-data slot that points at it owns one reference.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "platform/objects/KVCounted.h"
+
 class b2Fixture;
 
-class kvFixtureUserData {
+class kvFixtureUserData : public KVCounted<kvFixtureUserData> {
 public:
     static constexpr int32_t kSensorFixtureID = 2;
 
@@ -16,12 +19,6 @@ public:
     kvFixtureUserData() = default;
     // A copy of the source's id and mask list; a null source gives a fresh record.
     explicit kvFixtureUserData(const kvFixtureUserData* source);
-    kvFixtureUserData(const kvFixtureUserData&) = delete;
-    kvFixtureUserData& operator=(const kvFixtureUserData&) = delete;
-
-    void retain() { ++m_references; }
-    // The last release deletes the record.
-    void release();
 
     // The record a fixture carries, or null (a fixture being destroyed has none).
     static kvFixtureUserData* of(b2Fixture* fixture);
@@ -34,6 +31,6 @@ public:
     std::vector<int32_t> collisionMaskCategories;
 
 private:
+    friend class KVCounted<kvFixtureUserData>;
     ~kvFixtureUserData() = default;
-    int m_references = 1;
 };

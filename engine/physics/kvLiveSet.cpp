@@ -30,9 +30,3 @@ void kvLiveSet::worldDestroyed()
     m_world = nullptr;
     m_serials.clear();
 }
-
-void kvLiveSet::release()
-{
-    if (--m_references == 0)
-        delete this;
-}

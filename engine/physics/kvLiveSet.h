@@ -8,18 +8,16 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "platform/objects/KVCounted.h"
+
 class kvPhysicsWorld;
 
-class kvLiveSet {
+// Views outlive the world, so the set is counted: the world and every view
+// hold it with Ref.
+class kvLiveSet : public KVCounted<kvLiveSet> {
 public:
     // The creator holds the first reference.
     explicit kvLiveSet(kvPhysicsWorld* world) : m_world(world) {}
-    kvLiveSet(const kvLiveSet&) = delete;
-    kvLiveSet& operator=(const kvLiveSet&) = delete;
-
-    // Views outlive the world, so the set is counted; the last release deletes it.
-    void retain() { ++m_references; }
-    void release();
 
     // Registers an object and returns its serial (never 0).
     uint32_t add(const void* object);
@@ -36,5 +34,4 @@ private:
     kvPhysicsWorld* m_world;
     std::unordered_map<const void*, uint32_t> m_serials;
     uint32_t m_nextSerial = 1;
-    int m_references = 1;
 };

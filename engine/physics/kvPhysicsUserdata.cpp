@@ -1,6 +1,6 @@
 #include "engine/physics/kvPhysicsUserdata.h"
 
-#include <cstring>
+#include <new>
 
 #include <box2d/box2d.h>
 
@@ -66,8 +66,7 @@ kvOwnedBox* kvNewOwnedBox(lua_State* L, const char* metatable)
 
 kvObjectView* kvNewView(lua_State* L, const char* metatable)
 {
-    auto* view = static_cast<kvObjectView*>(lua_newuserdata(L, sizeof(kvObjectView)));
-    std::memset(view, 0, sizeof(*view));
+    auto* view = new (lua_newuserdata(L, sizeof(kvObjectView))) kvObjectView;
     luaL_getmetatable(L, metatable);
     lua_setmetatable(L, -2);
     return view;
@@ -75,13 +74,9 @@ kvObjectView* kvNewView(lua_State* L, const char* metatable)
 
 void kvFillView(kvObjectView* view, void* object, kvLiveSet* live)
 {
-    if (view->live)
-        view->live->release();
     view->object = object;
     view->serial = live ? live->serialOf(object) : 0;
     view->live = live;
-    if (live)
-        live->retain();
 }
 
 void kvPushBody(lua_State* L, b2Body* body, kvLiveSet* live)
@@ -124,10 +119,7 @@ int kvViewGC(lua_State* L)
     auto* view = static_cast<kvObjectView*>(block ? block : kvToUserdata(L, 1, kvFixtureMT));
     if (!view)
         return 0;
-    if (view->live) {
-        view->live->release();
-        view->live = nullptr;
-        view->object = nullptr;
-    }
+    view->live = nullptr;
+    view->object = nullptr;
     return 0;
 }

@@ -6,10 +6,11 @@
 #include <cstdint>
 
 #include "engine/host/kv_lua.h"
+#include "engine/physics/kvLiveSet.h"
+#include "platform/objects/KVRef.h"
 
 class b2Body;
 class b2Fixture;
-class kvLiveSet;
 class kvPhysicsWorld;
 
 extern const char* const kvWorldMT;
@@ -27,10 +28,11 @@ struct kvOwnedBox {
 
 // A body or fixture as it was when the view was made. The view is stale once
 // the object's serial in the live set changes or the world goes away.
+// Constructed in the userdata's block; __gc lets go of the live set.
 struct kvObjectView {
-    void* object;
-    uint32_t serial;
-    kvLiveSet* live;  // counted reference, released by __gc
+    void* object = nullptr;
+    uint32_t serial = 0;
+    Ref<kvLiveSet> live;
 };
 
 // Push a new userdata with an empty pointer and the metatable set; the

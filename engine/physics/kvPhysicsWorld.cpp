@@ -9,6 +9,7 @@
 #include "engine/physics/kvContactListener.h"
 #include "engine/physics/kvFixtureUserData.h"
 #include "engine/physics/kvLiveSet.h"
+#include "engine/physics/kvRecordSlot.h"
 
 namespace {
 
@@ -30,41 +31,25 @@ private:
 }  // namespace
 
 kvPhysicsWorld::kvPhysicsWorld(const b2Vec2& gravity, bool doSleep, lua_State* L)
+    : m_live(makeRef<kvLiveSet>(this)),
+      m_filter(std::make_unique<kvContactFilter>()),
+      m_listener(std::make_unique<kvContactListener>(L, m_live.get())),
+      m_world(std::make_unique<b2World>(gravity))
 {
-    std::unique_ptr<b2World> world(new b2World(gravity));
-    std::unique_ptr<kvContactFilter> filter(new kvContactFilter);
-    m_live = new kvLiveSet(this);
-    try {
-        m_listener = new kvContactListener(L, m_live);
-    } catch (...) {
-        m_live->release();
-        throw;
-    }
-    m_world = world.release();
-    m_filter = filter.release();
     m_world->SetAllowSleeping(doSleep);
-    m_world->SetContactListener(m_listener);
-    m_world->SetContactFilter(m_filter);
+    m_world->SetContactListener(m_listener.get());
+    m_world->SetContactFilter(m_filter.get());
 }
 
 kvPhysicsWorld::~kvPhysicsWorld()
 {
     // Box2D frees the bodies and fixtures with the world, but not our records.
     for (b2Body* body = m_world->GetBodyList(); body; body = body->GetNext()) {
-        for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext()) {
-            if (kvFixtureUserData* record = kvFixtureUserData::of(fixture))
-                record->release();
-            fixture->GetUserData().pointer = nullptr;
-        }
-        if (kvActorUserData* record = kvActorUserData::of(body))
-            record->release();
-        body->GetUserData().pointer = nullptr;
+        for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
+            kvTakeRecord<kvFixtureUserData>(fixture->GetUserData().pointer);
+        kvTakeRecord<kvActorUserData>(body->GetUserData().pointer);
     }
     m_live->worldDestroyed();
-    delete m_world;
-    delete m_listener;
-    delete m_filter;
-    m_live->release();
 }
 
 bool kvPhysicsWorld::isBusy() const
@@ -92,11 +77,10 @@ void kvPhysicsWorld::giveDefaultMass(b2Body* body)
 b2Body* kvPhysicsWorld::createBody(b2BodyDef* def)
 {
     requireIdle(__LINE__);
-    auto* record = static_cast<kvActorUserData*>(def->userData.pointer);
-    if (!record)
-        def->userData.pointer = record = new kvActorUserData;
+    if (!def->userData.pointer)
+        kvPutRecord(def->userData.pointer, makeRef<kvActorUserData>());
     b2Body* body = m_world->CreateBody(def);
-    record->retain();
+    kvPutRecord(body->GetUserData().pointer, Ref(kvActorUserData::of(body)));
     m_live->add(body);
     giveDefaultMass(body);
     return body;
@@ -111,9 +95,7 @@ void kvPhysicsWorld::destroyBody(b2Body* body, lua_State* L)
     for (b2Fixture* fixture = body->GetFixtureList(); fixture; fixture = fixture->GetNext())
         fixtures.emplace_back(fixture, kvFixtureUserData::of(fixture));
 
-    if (kvActorUserData* record = kvActorUserData::of(body))
-        record->release();
-    body->GetUserData().pointer = nullptr;
+    kvTakeRecord<kvActorUserData>(body->GetUserData().pointer);
     m_listener->setLuaState(L);
     {
         DestroyingScope scope(m_destroying);
@@ -122,10 +104,10 @@ void kvPhysicsWorld::destroyBody(b2Body* body, lua_State* L)
         m_world->DestroyBody(body);
     }
     // Fixture records outlive the contacts' end so collision functions can
-    // still read the fixture ids.
+    // still read the fixture ids; the reference the freed fixture's slot
+    // owned ends now.
     for (const auto& [fixture, record] : fixtures) {
-        if (record)
-            record->release();
+        Ref<kvFixtureUserData>::adopt(record);
         m_listener->forgetFixture(fixture);
         m_live->remove(fixture);
     }
@@ -142,9 +124,9 @@ b2Fixture* kvPhysicsWorld::createFixture(b2Body* body, b2FixtureDef* def, const 
     if (!(def->density >= 0.0f))
         throw b2Exception("def->density >= 0.0f", kSourceName, __LINE__);
 
+    if (!def->userData.pointer)
+        kvPutRecord(def->userData.pointer, makeRef<kvFixtureUserData>());
     auto* record = static_cast<kvFixtureUserData*>(def->userData.pointer);
-    if (!record)
-        def->userData.pointer = record = new kvFixtureUserData;
 
     def->shape = shape;
     b2Fixture* fixture = nullptr;
@@ -156,7 +138,7 @@ b2Fixture* kvPhysicsWorld::createFixture(b2Body* body, b2FixtureDef* def, const 
         // then shares the record like any other fixture.
         for (b2Fixture* f = body->GetFixtureList(); f; f = f->GetNext()) {
             if (kvFixtureUserData::of(f) == record) {
-                record->retain();
+                kvPutRecord(f->GetUserData().pointer, Ref(record));
                 m_live->add(f);
                 break;
             }
@@ -164,7 +146,7 @@ b2Fixture* kvPhysicsWorld::createFixture(b2Body* body, b2FixtureDef* def, const 
         throw;
     }
     def->shape = nullptr;
-    record->retain();
+    kvPutRecord(fixture->GetUserData().pointer, Ref(record));
     m_live->add(fixture);
     giveDefaultMass(body);
     return fixture;
@@ -176,9 +158,7 @@ void kvPhysicsWorld::destroyFixture(b2Body* body, b2Fixture* fixture, lua_State*
     if (fixture->GetBody() != body)
         throw b2Exception("fixture->m_body == this", kSourceName, __LINE__);
 
-    if (kvFixtureUserData* record = kvFixtureUserData::of(fixture))
-        record->release();
-    fixture->GetUserData().pointer = nullptr;
+    kvTakeRecord<kvFixtureUserData>(fixture->GetUserData().pointer);
     m_listener->setLuaState(L);
     {
         DestroyingScope scope(m_destroying);

@@ -5,12 +5,14 @@
 // function that tries them is reported and the world goes on stepping.
 #pragma once
 
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include <box2d/box2d.h>
 
 #include "engine/host/kv_lua.h"
+#include "platform/objects/KVRef.h"
 
 class kvContactFilter;
 class kvContactListener;
@@ -24,10 +26,10 @@ public:
     kvPhysicsWorld(const kvPhysicsWorld&) = delete;
     kvPhysicsWorld& operator=(const kvPhysicsWorld&) = delete;
 
-    b2World* world() const { return m_world; }
-    kvContactListener* listener() const { return m_listener; }
-    kvContactFilter* filter() const { return m_filter; }
-    kvLiveSet* liveSet() const { return m_live; }
+    b2World* world() const { return m_world.get(); }
+    kvContactListener* listener() const { return m_listener.get(); }
+    kvContactFilter* filter() const { return m_filter.get(); }
+    kvLiveSet* liveSet() const { return m_live.get(); }
 
     // True while Box2D is stepping or a destruction is ending contacts.
     bool isBusy() const;
@@ -50,10 +52,13 @@ private:
     // A dynamic body without mass gets mass 1, so it falls as games expect.
     static void giveDefaultMass(b2Body* body);
 
-    b2World* m_world = nullptr;
-    kvContactListener* m_listener = nullptr;
-    kvContactFilter* m_filter = nullptr;
-    kvLiveSet* m_live = nullptr;
+    // Destroyed from the last up: the world before the listener and filter it
+    // calls, those before the live set the listener reads (which views may
+    // keep after the world is gone).
+    Ref<kvLiveSet> m_live;
+    std::unique_ptr<kvContactFilter> m_filter;
+    std::unique_ptr<kvContactListener> m_listener;
+    std::unique_ptr<b2World> m_world;
     int m_destroying = 0;
     // The fixtures of the body being destroyed, with their records.
     std::vector<std::pair<b2Fixture*, kvFixtureUserData*>> m_dyingFixtures;

@@ -21,6 +21,7 @@
 #include "engine/physics/kvPhysicsUserdata.h"
 #include "engine/physics/kvPhysicsWorld.h"
 #include "engine/physics/kvPolygonShape.h"
+#include "engine/physics/kvRecordSlot.h"
 
 namespace {
 
@@ -203,17 +204,16 @@ int bodydef_new(lua_State* L)
 {
     kvOwnedBox* box = kvNewOwnedBox(L, kvBodyDefMT);
     std::unique_ptr<b2BodyDef> def(new b2BodyDef);
-    def->userData.pointer = new kvActorUserData;
+    kvPutRecord(def->userData.pointer, makeRef<kvActorUserData>());
     box->pointer = def.release();
     return 1;
 }
 
 int bodydef_gc(lua_State* L)
 {
-    if (auto* def = static_cast<b2BodyDef*>(takeOwned(L, kvBodyDefMT))) {
-        recordOf(def)->release();
-        delete def;
-    }
+    std::unique_ptr<b2BodyDef> def(static_cast<b2BodyDef*>(takeOwned(L, kvBodyDefMT)));
+    if (def)
+        kvTakeRecord<kvActorUserData>(def->userData.pointer);
     return 0;
 }
 
@@ -489,17 +489,16 @@ int fixturedef_new(lua_State* L)
     lua_newtable(L);
     lua_setfenv(L, -2);
     std::unique_ptr<b2FixtureDef> def(new b2FixtureDef);
-    def->userData.pointer = new kvFixtureUserData(source);
+    kvPutRecord(def->userData.pointer, makeRef<kvFixtureUserData>(source));
     box->pointer = def.release();
     return 1;
 }
 
 int fixturedef_gc(lua_State* L)
 {
-    if (auto* def = static_cast<b2FixtureDef*>(takeOwned(L, kvFixtureDefMT))) {
-        recordOf(def)->release();
-        delete def;
-    }
+    std::unique_ptr<b2FixtureDef> def(static_cast<b2FixtureDef*>(takeOwned(L, kvFixtureDefMT)));
+    if (def)
+        kvTakeRecord<kvFixtureUserData>(def->userData.pointer);
     return 0;
 }
 

@@ -19,7 +19,7 @@ public:
     // An SGOrtho2DSpace for SGNodeClass::ortho2DSpace, a plain space otherwise;
     // appended to the space list, which keeps the creation reference.
     SGSpace* createSpace(SGNodeClass nodeClass);
-    // Releases the first occurrence; absent is ignored.
+    // Lets go of the first occurrence; absent is ignored.
     void removeSpace(SGSpace* space);
 
     // Computes the default space, then each listed space in order.
@@ -30,10 +30,10 @@ public:
     void renderWithInitialState(SGScene& initial);
 
     SGSpace& defaultSpace() { return defaultSpace_; }
-    const std::vector<SGSpace*>& spaces() const { return spaces_; }
+    const std::vector<Ref<SGSpace>>& spaces() const { return spaces_; }
 
 private:
-    std::vector<SGSpace*> spaces_;
+    std::vector<Ref<SGSpace>> spaces_;
     SGSpace defaultSpace_;
     SoundManager* soundManager_;
 };

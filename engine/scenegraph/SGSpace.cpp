@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "engine/assets/KVEngineAssetManager.h"
 #include "engine/scenegraph/SGHeldNodes.h"
@@ -57,8 +58,8 @@ void SGSpace::render()
     // Draws the list as it stood when the frame began, holding every node:
     // a node that calls into the script (a loader asking for a path) may
     // edit this list while it draws.
-    SGHeldNodes<SGRenderNode> held(renderNodes_);
-    for (SGRenderNode* node : held.nodes)
+    const auto held = SGHoldNodes<SGRenderNode>(renderNodes_);
+    for (const Ref<SGRenderNode>& node : held)
         node->compute();
 }
 
@@ -125,7 +126,7 @@ void SGSpace::addNode(SGNode* node)
 {
     if (!node)
         return;
-    nodes_.push_back(node);
+    nodes_.push_back(Ref<SGNode>::adopt(node));
     if (node->isRenderNode())
         if (auto* renderNode = dynamic_cast<SGRenderNode*>(node))
             renderNodes_.push_back(renderNode);
@@ -133,13 +134,14 @@ void SGSpace::addNode(SGNode* node)
 
 void SGSpace::removeNode(SGNode* node)
 {
-    auto it = std::find(nodes_.begin(), nodes_.end(), node);
+    auto it = std::find_if(nodes_.begin(), nodes_.end(), [&](const Ref<SGNode>& n) { return n.get() == node; });
     if (it == nodes_.end())
         return;
     if (auto* renderNode = dynamic_cast<SGRenderNode*>(node))
         removeRenderNode(renderNode);
+    // Out of the list before it goes.
+    Ref<SGNode> removed = std::move(*it);
     nodes_.erase(it);
-    node->release();
 }
 
 void SGSpace::removeRenderNode(SGRenderNode* node)
@@ -157,12 +159,9 @@ void SGSpace::addRenderNode(SGRenderNode* node)
 
 void SGSpace::removeAllNodes()
 {
-    // Emptied before releasing: a dying node must not find itself listed.
-    std::vector<SGNode*> nodes;
-    nodes.swap(nodes_);
+    // Emptied before letting go: a dying node must not find itself listed.
+    auto nodes = std::move(nodes_);
     renderNodes_.clear();
-    for (SGNode* node : nodes)
-        node->release();
 }
 
 void SGSpace::sortRenderNodes()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/scenegraph/SGRenderNode.h"
+#include "platform/objects/KVRef.h"
 
 class SoundManager;
 class KVEngineAssetManager;
@@ -30,7 +31,7 @@ public:
     SGNode* createNode(SGNodeClass nodeClass);
     // Takes over the caller's reference.
     void addNode(SGNode* node);
-    // Releases the space's reference; a node not in the space is ignored.
+    // Lets go of the space's reference; a node not in the space is ignored.
     void removeNode(SGNode* node);
     void removeRenderNode(SGRenderNode* node);
     void addRenderNode(SGRenderNode* node);
@@ -39,14 +40,15 @@ public:
     void sortRenderNodes();
     int countRenderNodes() const { return static_cast<int>(renderNodes_.size()); }
 
-    const std::vector<SGNode*>& nodes() const { return nodes_; }
+    const std::vector<Ref<SGNode>>& nodes() const { return nodes_; }
     const std::vector<SGRenderNode*>& renderNodes() const { return renderNodes_; }
     SoundManager* soundManager() const { return soundManager_; }
     // Null once the script deleted the manager.
     KVEngineAssetManager* assetManager() const { return assetManager_ ? *assetManager_ : nullptr; }
 
 private:
-    std::vector<SGNode*> nodes_;
+    std::vector<Ref<SGNode>> nodes_;
+    // The render nodes of nodes_, in drawing order; nodes_ holds them.
     std::vector<SGRenderNode*> renderNodes_;
     std::shared_ptr<KVEngineAssetManager*> assetManager_;
     SoundManager* soundManager_;

@@ -1,6 +1,7 @@
 // Attribute-node functions of the "scenegraph" module: the class table
 // scenegraph.attributeNode. Its handles own their node.
 #include <cstdio>
+#include <utility>
 
 #include "engine/scenegraph/nodes/SGAttributeNode.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
@@ -10,9 +11,8 @@ namespace {
 int attributeNode_new(lua_State* L)
 {
     const int type = kvToInteger<int>(L, sg_argFromTop(L, 1, 1));
-    auto* node = new SGAttributeNode(static_cast<SGPortValueType>(type));
-    sg_pushNode(L, node);  // the handle takes its own reference
-    node->release();
+    auto node = makeRef<SGAttributeNode>(static_cast<SGPortValueType>(type));
+    sg_pushNode(L, node.get());  // the handle takes its own reference
     return 1;
 }
 
@@ -35,10 +35,9 @@ int attributeNode_gc(lua_State* L)
     auto* handle = static_cast<SGNodeHandle*>(kvToUserdata(L, index, SG_ATTRIBUTE_NODE_MT));
     if (!handle)
         return 0;
-    SGNode* node = handle->node;
-    handle->node = nullptr;
+    SGNode* node = std::exchange(handle->node, nullptr);
     if (node && SGLiveNodes::find(handle->ticket) == node)
-        node->release();
+        Ref<SGNode>::adopt(node);  // the handle's reference ends
     return 0;
 }
 

@@ -67,9 +67,9 @@ int space_removeNode(lua_State* L)
     // Found by address without touching the handle's node, which may be
     // gone already: a node not in this space is ignored.
     const void* pointer = sg_userdataPointer(L, -1);
-    for (SGNode* node : space->nodes())
-        if (node == pointer) {
-            space->removeNode(node);
+    for (const Ref<SGNode>& node : space->nodes())
+        if (node.get() == pointer) {
+            space->removeNode(node.get());
             break;
         }
     return 0;

@@ -1,5 +1,7 @@
 // Scene functions of the "scenegraph" module. Arguments are read from the
 // top of the stack, so they work called with a dot or a colon.
+#include <utility>
+
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
 
@@ -20,12 +22,9 @@ int scene_delete(lua_State* L)
 {
     SGScene** slot = sg_checkSceneSlot(L, sg_argFromTop(L, 1, 1));
     // Cleared so that a second delete, or any later use, cannot reach
-    // the freed scene. Released, not deleted: a scene that is drawing
-    // holds itself until it is done.
-    SGScene* scene = *slot;
-    *slot = nullptr;
-    if (scene)
-        scene->release();
+    // the freed scene. The handle's reference ends, the scene is not
+    // deleted: a scene that is drawing holds itself until it is done.
+    Ref<SGScene>::adopt(std::exchange(*slot, nullptr));
     return 0;
 }
 
@@ -50,9 +49,9 @@ int scene_removeSpace(lua_State* L)
     // Found by address without touching the handle's node, which may be
     // anything: a space that is not listed is ignored.
     const void* pointer = sg_userdataPointer(L, -1);
-    for (SGSpace* space : scene->spaces())
-        if (static_cast<const SGNode*>(space) == pointer) {
-            scene->removeSpace(space);
+    for (const Ref<SGSpace>& space : scene->spaces())
+        if (static_cast<const SGNode*>(space.get()) == pointer) {
+            scene->removeSpace(space.get());
             break;
         }
     return 0;

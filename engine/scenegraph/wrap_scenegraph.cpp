@@ -140,7 +140,7 @@ void sg_pushNode(lua_State* L, SGNode* node)
     // Attribute handles own a reference, which their __gc gives back;
     // every other handle borrows its node from a space.
     if (ownsReference)
-        node->retain();
+        Ref<SGNode>(node).leak();
     luaL_getmetatable(L, metatable);
     lua_setmetatable(L, -2);
 }

@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "engine/scenegraph/SGNode.h"
 
 SGPort::~SGPort()
 {
     // Ports that use this one as their source are not told: a connection
-    // retains this port's node, so while one exists the port cannot die.
+    // holds this port's node, so while one exists the port cannot die.
     disconnect();
 }
 
@@ -61,12 +62,12 @@ void SGPort::setValue(SGPort* source)
         fprintf(stderr, "SGPort: connection refused: a port cannot be its own source, directly or through others\n");
         return;
     }
-    // Retain the new source's node before letting go of the old one: they
+    // Hold the new source's node before letting go of the old one: they
     // may be the same node, whose last reference the old link may hold.
-    if (SGNode* node = source->owner())
-        node->retain();
+    Ref<SGNode> node(source->owner());
     disconnect();
     source_ = source;
+    sourceNode_ = std::move(node);
     source->addDestPort(this);
     noteChanged();
 }
@@ -79,8 +80,8 @@ void SGPort::disconnect()
     source_ = nullptr;
     source->removeDestPort(this);
     noteChanged();
-    if (SGNode* node = source->owner())
-        node->release();
+    // Last: this may free the source's node and what only it held.
+    sourceNode_ = nullptr;
 }
 
 void SGPort::addDestPort(SGPort* destPort)

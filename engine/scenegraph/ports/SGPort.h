@@ -9,6 +9,7 @@
 #include "engine/scenegraph/SGImage.h"
 #include "engine/scenegraph/SGSound.h"
 #include "engine/scenegraph/SGTypes.h"
+#include "platform/objects/KVRef.h"
 
 class SGNode;
 
@@ -30,8 +31,8 @@ public:
     virtual SGSound soundValue();
     virtual SGImage imageValue();
 
-    // Makes `source` this port's source (null disconnects). The source's node
-    // is retained for as long as the connection lasts. Marks nothing dirty.
+    // Makes `source` this port's source (null disconnects). The connection
+    // holds the source's node for as long as it lasts. Marks nothing dirty.
     virtual void setValue(SGPort* source);
     void disconnect();
 
@@ -69,5 +70,6 @@ private:
     uint32_t bit_ = 0;
     std::vector<SGPort*> destinations_;
     SGPort* source_ = nullptr;
+    Ref<SGNode> sourceNode_;  // the owner of source_, kept alive by the connection
     bool marking_ = false;  // set while this port's dirty walk is under way
 };

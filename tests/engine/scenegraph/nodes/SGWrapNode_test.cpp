@@ -73,6 +73,6 @@ TEST_F(SGWrapNodeTest, TakesThePlacesManagersAndForgetsAGoneAssetManager)
         EXPECT_EQ(child->assetManager(), assetManager);
     }
     delete assetManager;
-    for (SGNode* child : parent.nodes())
-        EXPECT_EQ(static_cast<SGSpace*>(child)->assetManager(), nullptr);
+    for (const auto& child : parent.nodes())
+        EXPECT_EQ(static_cast<SGSpace*>(child.get())->assetManager(), nullptr);
 }
