@@ -143,6 +143,12 @@ TEST_F(ScenegraphModule, AttributeNodesCarryScriptValuesAndConnectThroughGetNode
         name.value:setValue(true, true)  -- an asset name has no boolean form
         assert(name.value:value() == "")
 
+        local flag = sg.attributeNode.new(sg.BOOLEAN)
+        local flip = space:createNode(sg.imageFlipNode)
+        flip.flipHorizontal:connectToAttribute({ getNode = function() return flag end })
+        sg.attributeNode.setValue(flag, true, true)
+        assert(flip.flipHorizontal:value() == true)
+
         -- the connection keeps the attribute node alive after its handle goes
         score = nil
         attribute.node = nil
@@ -255,6 +261,7 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         {"reusedPort:value()", "scenegraph.port.value: the node of port 'input1' no longer exists", ""},
         {"reused.input1:setValue(3)", "scenegraph.port.setValue: the node of port 'input1' no longer exists", ""},
         {"n.x:value()", "scenegraph.port.value: the node has no port 'x'", ""},
+        {"n.input1.value({n.input1[1], 9999})", "scenegraph.port.value: the node has no port with id 9999", ""},
         {"n.colorTarget:setValue(1, true)", "scenegraph.port.setValue: the node has no port 'colorTarget'", ""},
         {"n.input1:connectToAttribute({ getNode = function() error('no node here', 0) end })",
          "scenegraph.port.connectToAttribute: getNode failed: no node here", ""},

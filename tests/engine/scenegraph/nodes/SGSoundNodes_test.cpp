@@ -154,8 +154,8 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
     EXPECT_NEAR(levelAt(240, 160, false) / above, 1.0, 0.01);
     EXPECT_LT(levelAt(240, 310, false) / above, 0.6);  // now 300 away
 
-    // The listener's gain scales everything.
-    listener_->gain.setValue(0.5f);
+    // The listener's gain (the port a script finds by name) scales everything.
+    static_cast<SGNumberPort*>(listener_->portForID(SGPortID::gain))->setValue(0.5f);
     space_->compute();
     EXPECT_NEAR(levelAt(0, 100, true) / at100, 0.5, 0.01);
 }
