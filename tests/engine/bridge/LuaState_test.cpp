@@ -17,6 +17,18 @@ namespace {
 KVNumber* number(const Ref<KVObject>& o) { return dynamic_cast<KVNumber*>(o.get()); }
 KVString* string(const Ref<KVObject>& o) { return dynamic_cast<KVString*>(o.get()); }
 
+// The name and reason of what `f` throws.
+template <class F>
+std::string thrown(F f)
+{
+    try {
+        f();
+    } catch (const KVObjectException& e) {
+        return e.name() + ": " + e.reason();
+    }
+    return "no exception";
+}
+
 TEST(LuaState, NativeValuesReachLuaByTheMapping)
 {
     BridgeTestState t;
@@ -184,19 +196,11 @@ TEST(LuaState, DoFileGivesStringsNothingForNilAndAMarkerOtherwise)
     EXPECT_EQ(t.lua->doFile(dir.file("n.lua")), std::optional<std::string>("Result not a string!"));
     EXPECT_EQ(t.lua->doFile(dir.file("none.lua")), std::nullopt);
     // A file that is missing or does not compile reports its own message.
-    try {
-        t.lua->doFile(dir.file("missing.lua"));
-        FAIL() << "no exception";
-    } catch (const LuaErrorException& e) {
-        EXPECT_NE(e.luaError().find("cannot open " + dir.file("missing.lua")), std::string::npos) << e.luaError();
-    }
-    try {
-        t.lua->doFile(dir.file("bad.lua"));
-        FAIL() << "no exception";
-    } catch (const LuaErrorException& e) {
-        EXPECT_NE(e.luaError().find("unexpected symbol"), std::string::npos) << e.luaError();
-        EXPECT_EQ(e.reason(), e.luaError());
-    }
+    EXPECT_NE(thrown([&] { t.lua->doFile(dir.file("missing.lua")); }).find("cannot open " + dir.file("missing.lua")),
+              std::string::npos);
+    const std::string syntax = thrown([&] { t.lua->doFile(dir.file("bad.lua")); });
+    EXPECT_NE(syntax.find("unexpected symbol"), std::string::npos) << syntax;
+    EXPECT_EQ(syntax.find("Stack Trace"), std::string::npos) << syntax;
     ASSERT_TRUE(t.lua->tryLockState());
     EXPECT_EQ(t.lua->getTop(), 0);
     t.lua->unlockState();
@@ -213,13 +217,9 @@ TEST(LuaState, TextChunksExpressionsAndMethods)
     EXPECT_FALSE(t.lua->syntaxCheck("return +"));
     EXPECT_THROW(t.lua->doString("error('boom')"), LuaErrorException);
     EXPECT_THROW(t.lua->evaluateExpression("nosuch.field"), LuaErrorException);
-    try {
-        t.lua->doString("local = 1");
-        FAIL() << "no exception";
-    } catch (const LuaErrorException& e) {
-        EXPECT_EQ(e.luaError().find("attempt to call"), std::string::npos) << e.luaError();
-        EXPECT_NE(e.luaError().find("'<name>' expected near '='"), std::string::npos) << e.luaError();
-    }
+    const std::string syntax = thrown([&] { t.lua->doString("local = 1"); });
+    EXPECT_EQ(syntax.find("attempt to call"), std::string::npos) << syntax;
+    EXPECT_NE(syntax.find("'<name>' expected near '='"), std::string::npos) << syntax;
 
     t.lua->doString("game = { scale = 3 } function game.times(self, n) return self.scale * n end");
     Ref<KVObject> r = t.lua->callSimpleMethod("times", "game", {KVNumber::withFloat(4)});
@@ -237,19 +237,10 @@ TEST(LuaState, PrimitivesCheckTheirPreconditions)
     {
         LuaState::Lock lock(*t.lua);
         lua_newtable(t.L());
-        try {
-            t.lua->getMember("");
-            FAIL();
-        } catch (const KVObjectException& e) {
-            EXPECT_EQ(e.reason(), "name is an empty string");
-            EXPECT_EQ(e.name(), KVObjectException::InternalInconsistency);
-        }
-        try {
-            t.lua->getMember(static_cast<const char*>(nullptr));
-            FAIL();
-        } catch (const KVObjectException& e) {
-            EXPECT_EQ(e.reason(), "member name string is NULL");
-        }
+        const std::string inconsistency = std::string(KVObjectException::InternalInconsistency) + ": ";
+        EXPECT_EQ(thrown([&] { t.lua->getMember(""); }), inconsistency + "name is an empty string");
+        EXPECT_NE(thrown([&] { t.lua->getMember(static_cast<const char*>(nullptr)); }).find(": member name string is NULL"),
+                  std::string::npos);
         // Storing under a nil key is refused instead of raising outside a protected call.
         EXPECT_THROW(t.lua->setMemberValue(KVNumber::withFloat(1).get(), nullptr), KVObjectException);
         t.lua->setMemberValue(KVString::withString("v").get(), KVString::withString("k").get());
@@ -273,12 +264,7 @@ TEST(LuaState, PrimitivesCheckTheirPreconditions)
         lua_settop(t.L(), 0);
     }
     t.lua->close();
-    try {
-        t.lua->getTop();
-        FAIL();
-    } catch (const KVObjectException& e) {
-        EXPECT_EQ(e.reason(), "Lua State is nil");
-    }
+    EXPECT_NE(thrown([&] { t.lua->getTop(); }).find(": Lua State is nil"), std::string::npos);
     EXPECT_EQ(t.lua->callFunction("x")->count(), 0u);
     EXPECT_EQ(t.lua->callSimpleFunction("x"), nullptr);
     EXPECT_EQ(t.lua->doString("x = 1"), std::nullopt);

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/host/wrap_luaExtensions.h"
-#include "tests/engine/host/ScriptModuleTest.h"
+#include "tests/support/LuaChunk.h"
 
 namespace {
 
@@ -12,38 +12,34 @@ int pushLightUserdata(lua_State* L)
     return 1;
 }
 
-TEST_F(ScriptModules, TypeCodeOfEveryType)
+TEST(LuaExtensions, TypeCodeOfEveryType)
 {
-    lua_register(L, "light", pushLightUserdata);
-    EXPECT_EQ(eval("typeCode(nil)"), "0");
-    EXPECT_EQ(eval("typeCode(false)"), "1");
-    EXPECT_EQ(eval("typeCode(light())"), "2");
-    EXPECT_EQ(eval("typeCode(1.5)"), "3");
-    EXPECT_EQ(eval("typeCode('x')"), "4");
-    EXPECT_EQ(eval("typeCode({})"), "5");
-    EXPECT_EQ(eval("typeCode(print)"), "6");
-    EXPECT_EQ(eval("typeCode(io.stdout)"), "7");
-    EXPECT_EQ(eval("typeCode(coroutine.create(function() end))"), "8");
-    EXPECT_EQ(eval("type(typeCode('x'))"), "number");
-    // The last argument counts; none is nil.
-    EXPECT_EQ(eval("typeCode({}, 'x')"), "4");
-    EXPECT_EQ(eval("typeCode()"), "0");
+    LuaTestState s;
+    lua_register(s.L, "light", pushLightUserdata);
+    // The code is the index; the last argument counts and none is nil.
+    const char* values[] = {"nil", "false", "light()", "1.5", "{}, 'x'", "{}", "print", "io.stdout",
+                            "coroutine.create(function() end)"};
+    for (int code = 0; code < 9; ++code)
+        EXPECT_EQ(s.eval("typeCode(" + std::string(values[code]) + ")"), std::to_string(code)) << values[code];
+    EXPECT_EQ(s.eval("type(typeCode('x'))"), "number");
+    EXPECT_EQ(s.eval("typeCode()"), "0");
 }
 
-TEST_F(ScriptModules, CreatedTablesHaveTheAskedCapacities)
+TEST(LuaExtensions, CreatedTablesHaveTheAskedCapacities)
 {
+    LuaTestState s;
     auto capacity = [&](const std::string& expression) {
-        EXPECT_EQ(run("_t = " + expression), "");
-        lua_getglobal(L, "_t");
+        EXPECT_EQ(s.run("_t = " + expression), "");
+        lua_getglobal(s.L, "_t");
         int arraySlots = -1, hashSlots = -1;
-        KVTableCapacity(L, -1, &arraySlots, &hashSlots);
-        lua_pop(L, 1);
+        KVTableCapacity(s.L, -1, &arraySlots, &hashSlots);
+        lua_pop(s.L, 1);
         return std::to_string(arraySlots) + "/" + std::to_string(hashSlots);
     };
     EXPECT_EQ(capacity("createTable(10, 4)"), "10/4");
     // Like a table of 10 array entries and 3 hash entries, but empty.
     EXPECT_EQ(capacity("createTableT({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, a = 1, b = 2, c = 3})"), "10/4");
-    EXPECT_EQ(eval("next(createTable(10, 4)) == nil and next(createTableT({1, a = 2})) == nil"), "true");
+    EXPECT_EQ(s.eval("next(createTable(10, 4)) == nil and next(createTableT({1, a = 2})) == nil"), "true");
 
     // Wrong arguments are Lua errors naming the argument.
     const std::pair<const char*, const char*> errors[] = {
@@ -57,7 +53,7 @@ TEST_F(ScriptModules, CreatedTablesHaveTheAskedCapacities)
         {"createTableT()", "got nothing"},
     };
     for (const auto& [call, message] : errors)
-        EXPECT_NE(run(call).find(message), std::string::npos) << call;
+        EXPECT_NE(s.run(call).find(message), std::string::npos) << call;
 }
 
 }  // namespace

@@ -6,31 +6,33 @@
 
 #include "platform/notify/KVNotificationCenter.h"
 #include "platform/objects/KVString.h"
-#include "tests/engine/host/ScriptModuleTest.h"
+#include "tests/support/LuaChunk.h"
 #include "tests/support/SoundTestOutput.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestSounds.h"
 
 namespace {
 
-TEST_F(ScriptModules, ClockAndSystemTime)
+TEST(PlatformWrappers, ClockAndSystemTime)
 {
+    LuaTestState s;
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    EXPECT_EQ(run("t = platformWrappers.getClockTime()"), "");
-    EXPECT_EQ(eval("t[0]"), std::to_string(local.tm_year + 1900));
-    EXPECT_EQ(eval("t[1]"), std::to_string(local.tm_mon + 1));
-    EXPECT_EQ(eval("t[2] >= 1 and t[2] <= 31 and t[3] < 24 and t[4] < 60 and t[5] <= 60 and t[6] < 1000"), "true");
-    EXPECT_EQ(eval("t[7]"), "nil");
-    EXPECT_EQ(eval("#t"), "6");  // keys 1 to 6 follow key 0
+    EXPECT_EQ(s.run("t = platformWrappers.getClockTime()"), "");
+    EXPECT_EQ(s.eval("t[0]"), std::to_string(local.tm_year + 1900));
+    EXPECT_EQ(s.eval("t[1]"), std::to_string(local.tm_mon + 1));
+    EXPECT_EQ(s.eval("t[2] >= 1 and t[2] <= 31 and t[3] < 24 and t[4] < 60 and t[5] <= 60 and t[6] < 1000"), "true");
+    EXPECT_EQ(s.eval("t[7]"), "nil");
+    EXPECT_EQ(s.eval("#t"), "6");  // keys 1 to 6 follow key 0
 
-    EXPECT_EQ(run("a = platformWrappers.getSystemTime() for i = 1, 1e5 do end b = platformWrappers.getSystemTime()"), "");
-    EXPECT_EQ(eval("type(a) == 'number' and b >= a and a >= 0"), "true");
+    EXPECT_EQ(s.run("a = platformWrappers.getSystemTime() for i = 1, 1e5 do end b = platformWrappers.getSystemTime()"), "");
+    EXPECT_EQ(s.eval("type(a) == 'number' and b >= a and a >= 0"), "true");
 }
 
-TEST_F(ScriptModules, DebugStatementsArePostedAsNotifications)
+TEST(PlatformWrappers, DebugStatementsArePostedAsNotifications)
 {
+    LuaTestState s;
     std::vector<std::string> statements;
     auto& center = KVNotificationCenter::defaultCenter();
     const auto token = center.addObserver("KVLogDebugStatementNotification", nullptr, [&](const KVNotification& n) {
@@ -39,7 +41,7 @@ TEST_F(ScriptModules, DebugStatementsArePostedAsNotifications)
         auto* text = n.userInfo ? dynamic_cast<KVString*>(n.userInfo->objectForKey(key.get())) : nullptr;
         statements.push_back(text ? text->utf8() : "<missing>");
     });
-    EXPECT_EQ(run("platformWrappers.logDebugStatement('ignored', 'score 12') platformWrappers.logDebugStatement(7)"),
+    EXPECT_EQ(s.run("platformWrappers.logDebugStatement('ignored', 'score 12') platformWrappers.logDebugStatement(7)"),
               "");
     center.removeObserver(token);
     ASSERT_EQ(statements.size(), 2u);
@@ -47,32 +49,29 @@ TEST_F(ScriptModules, DebugStatementsArePostedAsNotifications)
     EXPECT_EQ(statements[1], "7");
 }
 
-TEST_F(ScriptModules, MusicFunctionsAnswerAsScriptsExpect)
+TEST(PlatformWrappers, MusicFunctionsAnswerAsScriptsExpect)
 {
-    // A number, not a boolean.
-    EXPECT_EQ(eval("platformWrappers.isMusicPlaying()"), "0");
-    EXPECT_EQ(eval("type(platformWrappers.isMusicPlaying())"), "number");
-    EXPECT_EQ(eval("select('#', platformWrappers.playMusic(nil, 1))"), "0");
-    EXPECT_EQ(eval("select('#', platformWrappers.pauseMusic())"), "0");
-    EXPECT_EQ(eval("select('#', platformWrappers.stopMusic())"), "0");
-    EXPECT_EQ(eval("select('#', platformWrappers.setMusicVolume(0.5))"), "0");
-    EXPECT_EQ(eval("platformWrappers.isMusicPlaying()"), "0");
+    LuaTestState s;
+    ASSERT_EQ(s.run("P = platformWrappers function n(...) return select('#', ...) end"), "");
+    EXPECT_EQ(s.eval("n(P.playMusic(nil, 1)) .. n(P.pauseMusic()) .. n(P.stopMusic()) .. n(P.setMusicVolume(0.5))"),
+              "0000");
+    EXPECT_EQ(s.eval("type(P.isMusicPlaying()) .. P.isMusicPlaying()"), "number0");  // a number, not a boolean
 
     // The flag is taken as a number: true is 0 and plays once, as a lone
     // argument (the path) does; 1 loops. Heard through the loopback device.
     ASSERT_TRUE(soundTestOutputReady());
     TempDir dir;
     writeWav(dir.file("short.wav"), kSoundTestRate, 2, sineSamples(kSoundTestRate, 2, 3000, 441, 16000));
-    ASSERT_EQ(run("path = '" + dir.file("short.wav") + "'"), "");
+    ASSERT_EQ(s.run("path = '" + dir.file("short.wav") + "'"), "");
     for (const auto& [call, loops] : {std::pair{"playMusic(path, true)", false}, std::pair{"playMusic(path)", false},
                                       std::pair{"playMusic(path, 1)", true}}) {
         SCOPED_TRACE(call);
-        ASSERT_EQ(run(std::string("platformWrappers.") + call), "");
+        ASSERT_EQ(s.run(std::string("platformWrappers.") + call), "");
         const std::vector<float> out = renderSound(9000);
         EXPECT_GT(peak(out, 0, 2 * 3000), 0.4f);
         EXPECT_EQ(peak(out, 2 * 3100) > 0.4f, loops);
     }
-    ASSERT_EQ(run("platformWrappers.stopMusic()"), "");
+    ASSERT_EQ(s.run("platformWrappers.stopMusic()"), "");
 }
 
 }  // namespace

@@ -1,48 +1,19 @@
-// Helpers shared by the document tests: a Lua state with the pgf module and
-// a canonical text form of loaded tables.
+// Helpers shared by the document tests: a canonical text form of loaded
+// tables and a folder listing.
 #pragma once
 
 #include "engine/host/kv_lua.h"
-#include "engine/pgf/wrap_pgf.h"
 
 #include <algorithm>
 #include <dirent.h>
-#include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/LuaChunk.h"
 #include "tests/support/TempDir.h"
 
 namespace pgftest {
-
-class LuaWithPGF {
-public:
-    LuaWithPGF() : L(luaL_newstate())
-    {
-        luaL_openlibs(L);
-        lua_pushcfunction(L, luaopen_PGF);
-        lua_pushstring(L, "pgf");
-        if (lua_pcall(L, 1, 0, 0) != 0)
-            ADD_FAILURE() << lua_tostring(L, -1);
-    }
-    ~LuaWithPGF() { lua_close(L); }
-    LuaWithPGF(const LuaWithPGF&) = delete;
-    LuaWithPGF& operator=(const LuaWithPGF&) = delete;
-
-    // Runs `code`; answers "" or the error message.
-    std::string run(const std::string& code)
-    {
-        std::string error;
-        if (luaL_loadbuffer(L, code.data(), code.size(), "test") != 0 || lua_pcall(L, 0, LUA_MULTRET, 0) != 0) {
-            error = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(no message)";
-            lua_settop(L, 0);
-        }
-        return error;
-    }
-
-    lua_State* L;
-};
 
 // Keys sorted (numbers before strings), nested tables in braces:
 // {0="r",1={0="a",1="hi"},v="1"}

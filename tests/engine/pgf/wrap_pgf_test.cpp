@@ -3,9 +3,12 @@
 #include "tests/engine/pgf/PGFTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <iterator>
+#include <sstream>
 
 using pgftest::describe;
-using pgftest::LuaWithPGF;
 
 namespace {
 
@@ -19,7 +22,7 @@ std::string luaString(const std::string& text)
 // what the module adds: its answers, formats and argument conversions.
 TEST(PGFModule, AnswersFormatsAndConversions)
 {
-    LuaWithPGF lua;
+    LuaTestState lua{luaopen_PGF};
     EXPECT_EQ("", lua.run(R"(
         assert(rawequal(pgf.parser.loadString, pgf.loadString) and rawequal(pgf.parser.loadFile, pgf.loadFile))
         assert(pgf.loadString('<r v="1"/>').v == "1")
@@ -51,25 +54,9 @@ TEST(PGFModule, AnswersFormatsAndConversions)
     )"));
 }
 
-TEST(PGFModule, GetStringOnFileWriters)
-{
-    TempDir folder;
-    LuaWithPGF lua;
-    testing::internal::CaptureStdout();
-    std::string error = lua.run("local x = pgf.writer.newToFile(" + luaString(folder.file("a.xml")) + ")\n"
-                                "assert(x ~= nil and x:getString() == nil)\n"
-                                "io.stdout:write('-\\n')\n"
-                                "local j = pgf.writer.newToFile(" + luaString(folder.file("a.json")) + ", 'json')\n"
-                                "assert(j ~= nil and select('#', j:getString()) == 1 and j:getString() == nil)\n"
-                                "x:close(); j:close()");
-    std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ("", error);
-    EXPECT_EQ("-\nno internal buffer\nno internal buffer\n", printed);
-}
-
 TEST(PGFModule, CallsAfterCloseDoNothing)
 {
-    LuaWithPGF lua;
+    LuaTestState lua{luaopen_PGF};
     EXPECT_EQ("", lua.run(R"(
         for _, format in ipairs({"xml", "json"}) do
             local w = pgf.writer.newToString(format)
@@ -84,9 +71,140 @@ TEST(PGFModule, CallsAfterCloseDoNothing)
     )"));
 }
 
+// The writers as scripts drive them: the calls' answers are asserted in the
+// chunk; the text and what was printed are compared here.
+TEST(PGFModule, WritersBuildTheDocumentAndRefuseWhatWouldCorruptIt)
+{
+    struct Case {
+        const char* format;
+        const char* calls;    // on the writer `w`
+        const char* text;     // w:getString() afterwards; null: not compared
+        const char* printed;  // fragments of standard output and error, '|' between them
+        int lines;            // lines printed
+    } cases[] = {
+        // endDocument closes what is open; text and attributes are escaped.
+        {"xml", R"(w:startDocument() w:startElement('r') w:writeAttribute('k', 'a&b<"c"') w:startElement('t')
+                   w:writeTextValue('x < y & z') assert(w:endDocument() >= 0))",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<r k=\"a&amp;b&lt;&quot;c&quot;\"><t>x &lt; y &amp; z</t></r>\n",
+         "", 0},
+        // Names, characters and attributes XML cannot carry are refused; the
+        // writer goes on, and a new element may reuse an attribute name.
+        {"xml", R"(w:startElement('r')
+                   for _, n in ipairs({'bad name', '', '1st', '-a', 'a\255', '\154\154'}) do
+                     assert(w:startElement(n) == -1, n) end
+                   for _, t in ipairs({'stray \154\154', 'nul\1', 'latin1 caf\233', 'surrogate \237\160\128'}) do
+                     assert(w:writeTextValue(t) == -1, t) end
+                   assert(w:writeAttribute('a="1" b', 'v') == -1 and w:writeAttribute('k', 'bell\7') == -1)
+                   assert(w:writeAttribute('k', '1') >= 0 and w:writeAttribute('k', '2') == -1)
+                   assert(w:endElement() >= 0 and w:endElement() == -1 and w:endElement() == -1)
+                   w:startElement('s') assert(w:writeAttribute('k', '3') >= 0) w:endElement())",
+         "<r k=\"1\"/><s k=\"3\"/>",
+         "invalid XML element name \"bad name\"|invalid XML attribute name|"
+         "pgf: text holds a character XML cannot carry (byte 3): refused|"
+         "pgf: attribute \"k\" written twice on one element: refused", -1},
+        // One declaration, and only at the start.
+        {"xml", "w:startDocument() assert(w:startDocument() == -1)", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", "", 1},
+        {"xml", "w:writeTextValue('x') assert(w:startDocument() == -1)", "x", "", 1},
+        {"xml", "w:endDocument() assert(w:startDocument() == -1)", nullptr, "", 1},
+        // Every name the reader accepts is written and reads back.
+        {"xml", R"(w:startElement('r')
+                   for _, n in ipairs({'\239\187\191bom', 'caf\195\169', 'k:x', '_a-1.b\194\183', '\240\144\128\128'}) do
+                     assert(w:startElement(n) >= 0 and w:writeAttribute(n, 'v') >= 0 and w:endElement() >= 0, n) end
+                   w:endElement() assert(pgf.loadString(w:getString()), w:getString()))",
+         nullptr, "", 0},
+        // One top-level element: what follows is refused, reported once.
+        {"json", R"(w:startElement('a') w:endElement()
+                    assert(w:startElement('b') == 0 and w:writeAttribute('x', 'y') == 0 and w:startElement('c') == 0)
+                    assert(w:endElement() == 0 and w:endElement() == 0))",
+         "{\"_type\":\"a\"}", "complete document has been generated\n", 1},
+        // Ending with nothing open writes nothing and harms nothing.
+        {"json", R"(assert(w:endElement() == 0 and w:getString() == '')
+                    assert(w:startElement('a') == 1 and w:endElement() == 1 and w:endElement() == 0))",
+         "{\"_type\":\"a\"}", "", 0},
+        // Text after a child lands in the children array.
+        {"json", R"(w:startElement('a') w:writeTextValue('before') w:startElement('b') w:endElement()
+                    assert(w:writeTextValue('after') == 1) w:endElement())",
+         "{\"_type\":\"a\",\"_text\":\"before\",\"_children\":[{\"_type\":\"b\"},\"_text\",\"after\"]}", "", 0},
+        // An attribute after a child closes the children; a later child is refused.
+        {"json", R"(w:startElement('a') w:startElement('b') w:endElement() assert(w:writeAttribute('late', '1') == 1)
+                    assert(w:startElement('c') == 0 and w:endElement() == 0 and w:endElement() == 1))",
+         "{\"_type\":\"a\",\"_children\":[{\"_type\":\"b\"}],\"late\":\"1\"}", "keys must be strings\n", 1},
+        {"json", R"(w:startElement('q"uote') w:writeAttribute('line', 'a\nb\\c') w:endElement())",
+         "{\"_type\":\"q\\\"uote\",\"line\":\"a\\nb\\\\c\"}", "", 0},
+        // Bytes that are not UTF-8 go through as they are.
+        {"json", R"(assert(w:startElement('\255') == 1 and w:writeAttribute('caf\233', '\195') == 1)
+                    assert(w:writeTextValue('\237\160\128') == 1 and w:endElement() == 1))",
+         "{\"_type\":\"\xff\",\"caf\xe9\":\"\xc3\",\"_text\":\"\xed\xa0\x80\"}", "", 0},
+        // Nesting past the generator's depth (an object and an array a level)
+        // is refused and stays balanced; the document is then complete.
+        {"json", R"(local accepted = 0
+                    for i = 1, 70 do accepted = accepted + w:startElement('e') end
+                    for i = 1, 70 do w:endElement() end
+                    local s = w:getString()
+                    local function count(p) return select(2, s:gsub(p, '')) end
+                    assert(accepted == 64 and count('{') == 64 and count('}') == 64 and count('%[') == count('%]'))
+                    assert(w:startElement('more') == 0))",
+         nullptr, "max depth exceeded\n|complete document has been generated\n", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.calls);
+        LuaTestState lua{luaopen_PGF};
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
+        const std::string error =
+            lua.run("w = pgf.writer.newToString('" + std::string(c.format) + "')\n" + c.calls);
+        const std::string printed = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+        EXPECT_EQ(error, "");
+        if (c.text)
+            EXPECT_EQ(lua.eval("w:getString()"), c.text);
+        std::stringstream fragments(c.printed);
+        for (std::string fragment; std::getline(fragments, fragment, '|');)
+            EXPECT_NE(printed.find(fragment), std::string::npos) << fragment << " in:\n" << printed;
+        if (c.lines >= 0)
+            EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), c.lines) << printed;
+    }
+}
+
+// A file appears whole when its writer closes, replacing an older one; the
+// file forms keep no copy of their text.
+TEST(PGFModule, FileWritersAppearWholeWhenClosed)
+{
+    TempDir folder;
+    const std::string path = folder.file("out put%41.xml");
+    writeFile(path, "old contents that are longer than the new ones");
+    LuaTestState lua{luaopen_PGF};
+    testing::internal::CaptureStdout();
+    ASSERT_EQ("", lua.run("x = pgf.writer.newToFile(" + luaString(path) + ")\n" +
+                          "j = pgf.writer.newToFile(" + luaString(folder.file("doc.json")) + ", 'json-pretty')\n" + R"(
+        for _, w in ipairs({x, j}) do
+          w:startDocument() w:startElement('game') w:writeAttribute('name', 'Kelvane')
+          w:startElement('b') w:endElement() w:endElement() w:endDocument()
+          assert(select('#', w:getString()) == 1 and w:getString() == nil)
+        end)"));
+    EXPECT_EQ("no internal buffer\nno internal buffer\n",
+              testing::internal::GetCapturedStdout());
+    EXPECT_EQ("old contents that are longer than the new ones", readFile(path));
+    ASSERT_EQ("", lua.run("x:close() j:close()"));
+    // The path is taken literally: no URI unescaping of "%41".
+    EXPECT_EQ((std::vector<std::string>{"doc.json", "out put%41.xml"}), pgftest::listFolder(folder.path()));
+    EXPECT_EQ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<game name=\"Kelvane\"><b/></game>\n", readFile(path));
+    EXPECT_EQ("{\n\t\"_type\": \"game\",\n\t\"name\": \"Kelvane\",\n\t\"_children\": [\n\t\t{\n\t\t\t\"_type\": \"b\"\n"
+              "\t\t}\n\t]\n}\n",
+              readFile(folder.file("doc.json")));
+
+    // Relative paths are taken from the working folder.
+    char previous[4096];
+    ASSERT_TRUE(getcwd(previous, sizeof previous));
+    ASSERT_EQ(0, chdir(folder.path().c_str()));
+    const std::string error = lua.run("local w = pgf.writer.newToFile('rel.xml') w:startElement('n') w:endElement() w:close()");
+    ASSERT_EQ(0, chdir(previous));
+    EXPECT_EQ("", error);
+    EXPECT_EQ("<n/>", readFile(folder.file("rel.xml")));
+}
+
 TEST(PGFModule, WrongArgumentTypesRaiseErrorsNamingTheFunction)
 {
-    LuaWithPGF lua;
+    LuaTestState lua{luaopen_PGF};
     ASSERT_EQ("", lua.run("w = pgf.writer.newToString()"));
     struct Case {
         const char* code;
@@ -116,7 +234,7 @@ TEST(PGFModule, WrongArgumentTypesRaiseErrorsNamingTheFunction)
 
 TEST(PGFModule, UnopenableFileGivesNil)
 {
-    LuaWithPGF lua;
+    LuaTestState lua{luaopen_PGF};
     testing::internal::CaptureStderr();
     std::string error = lua.run(R"(
         assert(select("#", pgf.writer.newToFile("/nonexistent-folder/out.xml")) == 1)
@@ -134,7 +252,7 @@ TEST(PGFModule, UnopenableFileGivesNil)
 TEST(PGFModule, FileWrittenByTheXMLWriterReadsBackIntoTheSameStructure)
 {
     TempDir folder;
-    LuaWithPGF lua;
+    LuaTestState lua{luaopen_PGF};
     std::string path = folder.file("game.xml");
     ASSERT_EQ("", lua.run("local w = pgf.writer.newToFile(" + luaString(path) + ")\n" + R"(
         w:startDocument()
@@ -166,7 +284,7 @@ TEST(PGFModule, AnUnclosedWriterNeverReplacesANewerFile)
 {
     TempDir folder;
     const std::string path = folder.file("doc.json");
-    LuaWithPGF lua;
+    LuaTestState lua{luaopen_PGF};
     testing::internal::CaptureStderr();
     ASSERT_EQ("", lua.run("late = pgf.writer.newToFile(" + luaString(path) + ", 'json')\n"
                           "late:startElement('old'); late:endElement()\n"
@@ -183,9 +301,9 @@ TEST(PGFModule, AnUnclosedWriterNeverReplacesANewerFile)
     EXPECT_NE(err.find(path), std::string::npos) << err;
 }
 
-// Reading stays inside the document: nothing outside it is opened, and
-// entities other than the predefined ones are never expanded.
-class PGFReadingIsolation : public testing::Test {
+// Reading documents. Stays inside the document: nothing outside it is
+// opened, and entities other than the predefined ones are never expanded.
+class PGFReading : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -193,27 +311,88 @@ protected:
         // parse would have failed.
         writeFile(folder.file("outside.dtd"), "<!ENTITY secret \"SECRET\"> <!ELEMENT broken");
         writeFile(folder.file("outside.xml"), "SECRET <unclosed>");
-        testing::internal::CaptureStderr();
     }
-    void TearDown() override { testing::internal::GetCapturedStderr(); }
 
-    // Loads and describes the result ("nothing" when the load gave no value).
+    // Loads and describes the result ("nothing" when the load gave no value);
+    // what it printed is added to `out` and `err`.
     std::string load(const std::string& document)
     {
+        testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         lua_settop(lua.L, 0);
         lua_getglobal(lua.L, "pgf");
         lua_getfield(lua.L, -1, "loadString");
         lua_pushlstring(lua.L, document.data(), document.size());
+        std::string result;
         if (lua_pcall(lua.L, 1, LUA_MULTRET, 0) != 0)
-            return std::string("error: ") + lua_tostring(lua.L, -1);
-        return lua_gettop(lua.L) == 1 ? "nothing" : describe(lua.L, -1);
+            result = std::string("error: ") + lua_tostring(lua.L, -1);
+        else
+            result = lua_gettop(lua.L) == 1 ? "nothing" : describe(lua.L, -1);
+        out += testing::internal::GetCapturedStdout();
+        err += testing::internal::GetCapturedStderr();
+        return result;
     }
 
     TempDir folder;
-    LuaWithPGF lua;
+    LuaTestState lua{luaopen_PGF};
+    std::string out, err;
 };
 
-TEST_F(PGFReadingIsolation, ExternalSubsetAndExternalEntitiesAreNotOpened)
+TEST_F(PGFReading, MalformedDocumentsGiveNothingAndOneLineEach)
+{
+    const char* documents[] = {
+        "", "   ", "<r>", "<r></s>", "<r a=\"1\" a=\"2\"/>", "<r/><r/>", "just text", "<r>&undefined;</r>",
+        "<r>\x01</r>", "<r a=1/>", "<?xml version=\"1.0\"?>",
+    };
+    for (const char* document : documents)
+        EXPECT_EQ("nothing", load(document)) << document;
+    EXPECT_EQ(std::size(documents), static_cast<size_t>(std::count(err.begin(), err.end(), '\n')));
+    EXPECT_NE(std::string::npos, err.find("pgf: cannot read document string: line 1:"));
+
+    // Nesting past the reader's limit too.
+    err.clear();
+    std::string open, close;
+    for (int i = 0; i < 5000; ++i) {
+        open += "<e>";
+        close += "</e>";
+    }
+    EXPECT_EQ("nothing", load(open + close));
+    EXPECT_EQ(1, std::count(err.begin(), err.end(), '\n')) << err;
+}
+
+TEST_F(PGFReading, LongTextAndDeepNestingAreKeptWhole)
+{
+    std::string text, expected;
+    for (int i = 0; i < 5000; ++i) {
+        text += "text" + std::to_string(i) + (i % 7 ? " " : "&amp;");
+        expected += "text" + std::to_string(i) + (i % 7 ? " " : "&");
+    }
+    ASSERT_GT(expected.size(), 16384u);
+    EXPECT_EQ("{0=\"r\",1=\"" + expected + "\"}", load("<r>" + text + "</r>"));
+    EXPECT_EQ("", out + err);
+
+    // 101 levels load, with a warning past 99.
+    std::string open, close;
+    for (int i = 1; i <= 101; ++i) {
+        open += "<e" + std::to_string(i) + ">";
+        close = "</e" + std::to_string(i) + ">" + close;
+    }
+    load(open + "deep" + close);
+    EXPECT_EQ("WARNING! stack size has grown past expected levels( 100 )\n"
+              "WARNING! stack size has grown past expected levels( 101 )\n",
+              out);
+    // Every level holds its name at 0 and the next level at 1.
+    ASSERT_EQ(2, lua_gettop(lua.L));
+    for (int i = 1; i <= 101; ++i) {
+        lua_rawgeti(lua.L, -1, 0);
+        EXPECT_EQ("e" + std::to_string(i), lua_tostring(lua.L, -1));
+        lua_pop(lua.L, 1);
+        lua_rawgeti(lua.L, -1, 1);
+    }
+    EXPECT_STREQ("deep", lua_tostring(lua.L, -1));
+}
+
+TEST_F(PGFReading, ExternalSubsetAndExternalEntitiesAreNotOpened)
 {
     std::string dtd = "file://" + folder.file("outside.dtd");
     std::string xml = "file://" + folder.file("outside.xml");
@@ -226,7 +405,7 @@ TEST_F(PGFReadingIsolation, ExternalSubsetAndExternalEntitiesAreNotOpened)
     EXPECT_EQ("nothing", load("<!DOCTYPE r [<!ENTITY ext SYSTEM \"" + xml + "\">]><r>&ext;</r>"));
 }
 
-TEST_F(PGFReadingIsolation, EntityExpansionBombIsNotExpanded)
+TEST_F(PGFReading, EntityExpansionBombIsNotExpanded)
 {
     std::string declarations = "<!ENTITY lol \"lol\">";
     std::string previous = "lol";
@@ -247,7 +426,7 @@ TEST_F(PGFReadingIsolation, EntityExpansionBombIsNotExpanded)
     EXPECT_EQ(std::string::npos, loaded.find("lollol"));
 }
 
-TEST_F(PGFReadingIsolation, LoadFileTakesItsArgumentAsAPlainPath)
+TEST_F(PGFReading, LoadFileTakesItsArgumentAsAPlainPath)
 {
     writeFile(folder.file("plain.xml"), "<r/>");
     lua_settop(lua.L, 0);
@@ -270,7 +449,7 @@ TEST(PGFModule, DataDocumentsLoadAsExpected)
         if (name.size() < 4 || name.compare(name.size() - 4, 4, ".xml") != 0)
             continue;
         std::string base = folder + "/" + name.substr(0, name.size() - 4);
-        LuaWithPGF lua;
+        LuaTestState lua{luaopen_PGF};
         ASSERT_EQ("", lua.run("loaded = pgf.loadFile(" + luaString(base + ".xml") + ")"));
         lua_getglobal(lua.L, "loaded");
         EXPECT_EQ(readFile(base + ".expected"), describe(lua.L, -1)) << name;

@@ -2,6 +2,7 @@
 // the physics tests.
 #pragma once
 
+#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -10,27 +11,17 @@
 #include "engine/physics/wrap_physics.h"
 #include "tests/support/LuaChunk.h"
 
-class PhysicsLua {
-public:
-    PhysicsLua() : L(luaL_newstate())
+// Comparing float results needs a tolerance. expect() gathers what failed;
+// done() raises it, so one chunk checks many things.
+struct PhysicsLua : LuaTestState {
+    PhysicsLua() : LuaTestState({luaopen_physics})
     {
-        luaL_openlibs(L);
-        lua_pushcfunction(L, luaopen_physics);
-        lua_call(L, 0, 0);
-        // Comparing float results needs a tolerance. expect() gathers what
-        // failed; done() raises it, so one chunk checks many things.
         run("function near(a, b, eps) return math.abs(a - b) <= (eps or 1e-3) end "
             "failed = '' "
             "function expect(ok, what, ...) if not ok then "
             "  failed = failed .. what .. ' (' .. table.concat({...}, ' ') .. '); ' end end "
             "function done() local f = failed failed = '' if f ~= '' then error(f, 0) end end");
     }
-    ~PhysicsLua() { lua_close(L); }
-    PhysicsLua(const PhysicsLua&) = delete;
-    PhysicsLua& operator=(const PhysicsLua&) = delete;
-
-    // Runs a chunk; returns "" or the Lua error message.
-    std::string run(const std::string& code) { return runLuaChunk(L, code); }
 
     // Runs a chunk that must succeed; returns what it printed on standard error.
     std::string runCapturingErrors(const std::string& code)
@@ -42,32 +33,7 @@ public:
         return output;
     }
 
-    double number(const char* global)
-    {
-        lua_getglobal(L, global);
-        double value = lua_tonumber(L, -1);
-        lua_pop(L, 1);
-        return value;
-    }
-
-    std::string string(const char* global)
-    {
-        lua_getglobal(L, global);
-        const char* value = lua_tostring(L, -1);
-        std::string result = value ? value : "(nil)";
-        lua_pop(L, 1);
-        return result;
-    }
-
-    bool boolean(const char* global)
-    {
-        lua_getglobal(L, global);
-        bool value = lua_toboolean(L, -1) != 0;
-        lua_pop(L, 1);
-        return value;
-    }
-
-    lua_State* L;
+    double number(const char* global) { return std::atof(eval(global).c_str()); }
 };
 
 // Lua helpers shared by the scene tests: a static floor and falling boxes
@@ -82,15 +48,18 @@ function makeBody(world, kind, x, y, actor, categories)
   for _, c in ipairs(categories or {1}) do P.BodyDefinition.addCollisionCategory(def, c) end
   return P.World.createBody(world, def)
 end
-function addBox(body, hw, hh, id, masks, density)
-  local shape = P.PolygonShape.new()
-  P.PolygonShape.setAsBox(shape, hw, hh)
+function addFixture(body, shape, id, masks, density)
   local fd = P.FixtureDefinition.new(nil)
   P.FixtureDefinition.setShape(fd, shape)
   P.FixtureDefinition.setDensity(fd, density or 1)
   P.FixtureDefinition.setFixtureID(fd, id or 2)
   for _, m in ipairs(masks or {1}) do P.FixtureDefinition.addCollisionMaskCategory(fd, m) end
   return P.Body.createFixture(body, fd)
+end
+function addBox(body, hw, hh, id, masks, density)
+  local shape = P.PolygonShape.new()
+  P.PolygonShape.setAsBox(shape, hw, hh)
+  return addFixture(body, shape, id, masks, density)
 end
 function stepMany(world, n)
   for i = 1, n do P.World.step(world, 1/60, 8, 3) end

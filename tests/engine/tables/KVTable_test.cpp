@@ -110,6 +110,13 @@ TEST(KVTable, GrowingRowsFillsColumnDefaultsAndShrinkingDropsCells)
     t.setNumberOfRows(2);
     EXPECT_EQ(t.cellValue(1, 0), "0");  // the old "0" went; the default came back
     EXPECT_EQ(t.rowTitle(1), "");
+    // Dropped columns lose their type and cells.
+    t.setNumberOfColumns(3);
+    EXPECT_EQ(t.cellValue(1, 3), "BadCol");
+    t.setNumberOfColumns(4);
+    EXPECT_EQ(t.columnType(3), ColumnTypeUndefined);
+    EXPECT_EQ(t.cellValue(1, 3), "");
+    EXPECT_TRUE(t.isLoaded());
 }
 
 TEST(KVTable, RowEditsKeepValuesOnTheirRowsInSparseColumns)

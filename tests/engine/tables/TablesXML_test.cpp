@@ -124,66 +124,23 @@ TEST(TablesXMLReading, SaveAndLoadRoundTripOddCharactersAndLongNames)
     EXPECT_EQ(tabletest::dump(back), tabletest::dump(t));
 }
 
-TEST(TablesXMLReading, BlankAndMissingCellsReadEmpty)
+// Each file holds the table its .expected file describes: blank and missing
+// cells, an old version's escapes, fields read by position and depth.
+TEST(TablesXMLReading, DataFilesLoadAsExpected)
 {
-    KVTable cells;
-    ASSERT_TRUE(cells.loadTable(dataPath("cells.xml")));
-    // One space and an empty text each hold one empty cell.
-    EXPECT_EQ(tabletest::columnValues(cells, 0), (std::vector<std::string>{"a", "", "b"}));
-    EXPECT_EQ(cells.cellValue(0, 1) + cells.cellValue(0, 2), "");
-
-    KVTable t;
-    ASSERT_TRUE(t.loadTable(dataPath("rows_exceed.xml")));
-    EXPECT_EQ(t.tableName(), "Sparse");
-    ASSERT_EQ(t.numberOfColumns(), 2);
-    EXPECT_EQ(tabletest::columnValues(t, 0), (std::vector<std::string>{"a", "b", "", "", ""}));
-    EXPECT_EQ(tabletest::columnValues(t, 1), (std::vector<std::string>(5, "")));
-    EXPECT_EQ(t.rowTitle(1), "two");
-    EXPECT_EQ(t.rowTitle(4), "");
-    EXPECT_EQ(t.columnType(1), ColumnTypeUndefined);
-}
-
-TEST(TablesXMLReading, VersionZeroFileIsConverted)
-{
-    testing::internal::CaptureStdout();
-    KVTable t;
-    ASSERT_TRUE(t.loadTable(dataPath("version0.xml")));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(t.tableName(), "Old");
-    EXPECT_EQ(t.cellValue(0, 0), "1");
-    EXPECT_EQ(t.cellValue(1, 0), "0");  // a single space becomes the Integer default
-    EXPECT_EQ(t.cellValue(2, 0), "3");
-    EXPECT_EQ(t.cellValue(0, 1), "a,b");
-    EXPECT_EQ(t.cellValue(1, 1), "plain");
-    EXPECT_EQ(t.cellValue(2, 1), "x");
-    EXPECT_EQ(t.cellValue(0, 2), "two\nlines");
-    EXPECT_EQ(t.cellValue(1, 2), "A&B");
-    EXPECT_EQ(t.cellValue(2, 2), "C:\\path");
-    // Saved again, it is a version-1 file holding the same cells.
-    EXPECT_NE(t.getFileStream().find("version=\"1.000000\""), std::string::npos);
-    EXPECT_NE(t.getFileStream().find(">two\\nlines,A&amp;B,C:\\\\path</column>"), std::string::npos);
-}
-
-TEST(TablesXMLReading, RecordFieldsAndDepthRules)
-{
-    TempDir dir;
-    writeFile(dir.file("t.xml"),
-              "<table name=\"N\" numRows=\"2\" numCols=\"3\" flags=\"4294967295\" tableType=\"7\" other=\"x\">"
-              "<rows><row id=\"1\" name=\"b\"/><row id=\"0\" name=\"a\"/></rows>"
-              "<columns><column id=\"5\" name=\"C\" type=\"2\" readonly=\"7\">1,2<b>ignored</b>also ignored</column>"
-              "</columns><column name=\"depth two\"/><x><y><column name=\"depth four\"/></y></x></table>");
-    KVTable table;
-    ASSERT_TRUE(table.loadTable(dir.file("t.xml")));
-    EXPECT_EQ(table.tableName(), "N");
-    EXPECT_EQ(table.flags(), 0xFFFFFFFFu);
-    EXPECT_EQ(table.tableType(), 7u);
-    EXPECT_EQ(table.rowTitle(0), "a");
-    EXPECT_EQ(table.rowTitle(1), "b");
-    EXPECT_EQ(table.columnTitle(0), "C");  // placed by its position, not its id
-    EXPECT_EQ(table.columnType(0), ColumnTypeInteger);
-    EXPECT_TRUE(table.columnReadOnly(0));
-    EXPECT_EQ(tabletest::columnValues(table, 0), (std::vector<std::string>{"1", "2"}));
-    EXPECT_EQ(table.columnTitle(1) + table.columnTitle(2), "");
+    for (const std::string name : {"cells", "rows_exceed", "version0", "records"}) {
+        SCOPED_TRACE(name);
+        KVTable t;
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(t.loadTable(dataPath(name + ".xml")));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+        EXPECT_EQ(tabletest::dump(t), readFile(dataPath(name + ".expected")));
+        if (name == "version0") {
+            // Saved again, it is a version-1 file holding the same cells.
+            EXPECT_NE(t.getFileStream().find("version=\"1.000000\""), std::string::npos);
+            EXPECT_NE(t.getFileStream().find(">two\\nlines,A&amp;B,C:\\\\path</column>"), std::string::npos);
+        }
+    }
 }
 
 TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWas)

@@ -11,47 +11,29 @@
 
 namespace {
 
-// A Lua state with the standard libraries and the module, plus a global
-// table object `t` whose native table the test can reach.
+// The module in a bare state, plus a global table object `t` whose native
+// table the test can reach.
 class TableHelperTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        L = luaL_newstate();
-        luaL_openlibs(L);
-        lua_pushcfunction(L, luaopen_tableHelper);
-        lua_pushstring(L, "tableHelper");
-        ASSERT_EQ(lua_pcall(L, 1, 0, 0), 0);
         ASSERT_EQ(run("T = tableHelper.Tables; t = T.new()"), "");
-        lua_getglobal(L, "t");
-        table = tableHelper_toTable(L, -1);
-        lua_pop(L, 1);
+        table = tableAt("t");
         ASSERT_NE(table, nullptr);
     }
-    void TearDown() override { lua_close(L); }
 
-    // Runs a chunk; "" on success, otherwise the error message.
-    std::string run(const std::string& code) { return runLuaChunk(L, code); }
-
-    // Evaluates one expression and describes the value: "s:text", "n:12",
-    // "b:true", or "error: ...".
+    KVTable* tableAt(const char* global)
+    {
+        lua_getglobal(L, global);
+        KVTable* found = tableHelper_toTable(L, -1);
+        lua_pop(L, 1);
+        return found;
+    }
+    std::string run(const std::string& code) { return lua.run(code); }
+    // The value's type initial and text: "s:text", "n:12", "b:true", or "error: ...".
     std::string eval(const std::string& expression)
     {
-        std::string code = "return " + expression;
-        if (luaL_loadstring(L, code.c_str()) != 0 || lua_pcall(L, 0, 1, 0) != 0) {
-            std::string message = "error: " + std::string(lua_tostring(L, -1) ? lua_tostring(L, -1) : "");
-            lua_pop(L, 1);
-            return message;
-        }
-        std::string out;
-        switch (lua_type(L, -1)) {
-        case LUA_TSTRING: out = "s:" + std::string(lua_tostring(L, -1)); break;
-        case LUA_TNUMBER: out = "n:" + std::string(lua_tostring(L, -1)); break;
-        case LUA_TBOOLEAN: out = lua_toboolean(L, -1) ? "b:true" : "b:false"; break;
-        default: out = std::string("?:") + luaL_typename(L, -1); break;
-        }
-        lua_pop(L, 1);
-        return out;
+        return lua.eval("(function(v) return type(v):sub(1, 1) .. ':' .. tostring(v) end)(" + expression + ")");
     }
 
     // Three rows titled "level 1", "level 2", "bonus" and four columns:
@@ -87,7 +69,8 @@ protected:
         return out;
     }
 
-    lua_State* L = nullptr;
+    LuaTestState lua{{luaopen_tableHelper}};
+    lua_State* L = lua.L;
     KVTable* table = nullptr;
 };
 
@@ -144,6 +127,8 @@ TEST_F(TableHelperTest, SetValueWritesResolvedCellsAndNotifies)
     EXPECT_EQ(run("T.setValue(t, 1, 4, 'x')"), "");
     EXPECT_EQ(table->cellValue(0, 3), "x");
     EXPECT_EQ(calls, 2);
+    EXPECT_EQ(run("t:setId('levels')"), "");
+    EXPECT_EQ(table->tableId(), "levels");
 
     EXPECT_EQ(run("t:setValue('nowhere', 1, 'x'); t:setValue(1, 'nothing', 'x'); t:setValue(9, 1, 'x')"), "");
     EXPECT_EQ(calls, 2);
@@ -199,10 +184,7 @@ TEST_F(TableHelperTest, CopyTableKeepsTheDestinationName)
     table->setFlags(3);
     table->setTableType(TableType(6));
     ASSERT_EQ(run("d = T.new()"), "");
-    lua_getglobal(L, "d");
-    KVTable* dest = tableHelper_toTable(L, -1);
-    lua_pop(L, 1);
-    ASSERT_NE(dest, nullptr);
+    KVTable* dest = tableAt("d");
     dest->setTableName("destination");
 
     EXPECT_EQ(run("T.copyTable(d, t)"), "");
