@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "platform/media/KVSoundOutput.h"
-#include "tests/support/TestSounds.h"
 
 namespace {
 
@@ -31,11 +30,6 @@ float peak(const std::vector<float>& samples, size_t begin, size_t end)
     for (size_t i = begin; i < std::min(end, samples.size()); ++i)
         largest = std::max(largest, std::fabs(samples[i]));
     return largest;
-}
-
-double leftRms(const std::vector<float>& samples, size_t beginFrame, size_t endFrame)
-{
-    return rms(samples, beginFrame * kSoundTestChannels, endFrame * kSoundTestChannels, kSoundTestChannels);
 }
 
 ALuint makeMonoBuffer(const std::vector<int16_t>& samples)

@@ -20,9 +20,6 @@ std::vector<float> renderSound(long frames);
 
 // Largest absolute sample.
 float peak(const std::vector<float>& samples, size_t begin = 0, size_t end = SIZE_MAX);
-// Root mean square of the left channel over frames [begin, end); rms of
-// TestSounds.h with a stride of 2 replaces it.
-double leftRms(const std::vector<float>& samples, size_t beginFrame, size_t endFrame);
 
 // An OpenAL buffer holding these mono samples at the test rate. The caller
 // deletes it (alDeleteBuffers).

@@ -1,6 +1,6 @@
-// A Lua state for the asset tests: the standard libraries, the scenegraph and
-// assetManager modules, and a project object that maps names to the test
-// pictures and sounds and counts how often each name was asked for.
+// A Lua state for the asset tests: the scenegraph and assetManager modules,
+// and a project object that maps names to the test pictures and sounds and
+// counts how often each name was asked for.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,24 +8,16 @@
 #include <string>
 
 #include "engine/assets/KVEngineAssetManager.h"
-#include "engine/host/kv_lua.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
 #include "tests/support/LuaChunk.h"
 
 int luaopen_assetManager(lua_State* L);
 
-class AssetLua {
+class AssetLua : public LuaTestState {
 public:
-    AssetLua() : L(luaL_newstate())
+    AssetLua() : LuaTestState({luaopen_scenegraph, luaopen_assetManager})
     {
-        luaL_openlibs(L);
-        for (lua_CFunction open : {luaopen_scenegraph, luaopen_assetManager}) {
-            lua_pushcfunction(L, open);
-            lua_call(L, 0, 0);
-        }
-        lua_pushstring(L, KV_TEST_DATA_DIR);
-        lua_setglobal(L, "DATA");
-        EXPECT_EQ(run(R"lua(
+        EXPECT_EQ(run("DATA = '" KV_TEST_DATA_DIR "'" R"lua(
             images = {
               quad = "images/quad.png", quad64 = "images/quad64.png",
               a = "images/quad.png", b = "images/quad64.png",
@@ -49,31 +41,9 @@ public:
         manager = *static_cast<KVEngineAssetManager**>(lua_touserdata(L, -1));
         lua_pop(L, 1);
     }
-    ~AssetLua()
-    {
-        run("mgr:delete()");
-        lua_close(L);
-    }
-    AssetLua(const AssetLua&) = delete;
-    AssetLua& operator=(const AssetLua&) = delete;
-
-    // Runs a chunk; "" or the Lua error message.
-    std::string run(const std::string& code) { return runLuaChunk(L, code); }
-
-    // The value of a Lua expression as text ("(error) ..." when it fails).
-    std::string eval(const std::string& expression)
-    {
-        const std::string error = run("result = tostring(" + expression + ")");
-        if (!error.empty())
-            return "(error) " + error;
-        lua_getglobal(L, "result");
-        std::string value = lua_tostring(L, -1);
-        lua_pop(L, 1);
-        return value;
-    }
+    ~AssetLua() { run("mgr:delete()"); }
 
     int asked(const std::string& name) { return std::stoi(eval("asked['" + name + "'] or 0")); }
 
-    lua_State* L;
     KVEngineAssetManager* manager = nullptr;
 };

@@ -52,22 +52,45 @@ protected:
 }  // namespace
 
 // The ImageLoader bundle shows a loader's picture asked for once and listed
-// from index 0; here names without a path and names loaded by the script.
-TEST_F(AssetManagerTest, AsksForAPathOncePerNameAndListsNamesFromZero)
+// from index 0; here loading by the script: names sorted, names without a
+// path asked for every time, lists by their values.
+TEST_F(AssetManagerTest, ScriptsLoadByNameAndByListAskingOncePerName)
 {
-    EXPECT_EQ(lua->eval("next(mgr:imageNames())"), "nil");
-    ASSERT_EQ(lua->run("mgr:loadImageForName('b') mgr:loadImageForName('a') mgr:loadImageForName('b')"
+    const std::string names = "(function(n) return tostring(n[0]) .. ',' .. tostring(n[1]) .. ',' .. tostring(n[2]) end)"
+                              "(mgr:imageNames())";
+    EXPECT_EQ(lua->eval(names), "nil,nil,nil");
+    ASSERT_EQ(lua->run("mgr:loadImageForName('y') mgr:loadImageForName('x') mgr:loadImageForName('y')"
                        "mgr:loadImageForName('nowhere') mgr:loadImageForName('nowhere')"),
               "");
-    EXPECT_EQ(lua->asked("b"), 1);
-    // A name without a path stays unloaded, so it is asked for every time.
+    EXPECT_EQ(lua->asked("y"), 1);
     EXPECT_EQ(lua->asked("nowhere"), 2);
-    EXPECT_EQ(lua->eval("(function(n) return n[0] .. ',' .. n[1] .. ',' .. tostring(n[2]) end)(mgr:imageNames())"),
-              "a,b,nil");
-    EXPECT_EQ(count("a"), 0u);
-    EXPECT_EQ(asset("b")->getAsset()->textureWidth, 64);
+    EXPECT_EQ(lua->eval(names), "x,y,nil");
+    EXPECT_EQ(count("x"), 0u);
+    EXPECT_EQ(asset("y")->getAsset()->textureWidth, 64);
+    KVTextureAsset* x = asset("x");
+    SGImageLoaderNode* onY = loader("y");
+    onY->asset.imageValue();
+
+    // Duplicates and string keys: the values are what count.
+    ASSERT_EQ(lua->run("mgr:cleanupAndLoadImages({'x', 'z', 'x', other = 'z', [10] = 'x'})"), "");
+    EXPECT_EQ(asset("x"), x);
+    EXPECT_EQ(lua->asked("x"), 1);
+    EXPECT_FALSE(asset("y"));
+    EXPECT_TRUE(onY->isDirty());
+    EXPECT_EQ(lua->asked("z"), 1);
+    EXPECT_EQ(lua->eval(names), "x,z,nil");
+
+    ASSERT_EQ(lua->run("mgr:cleanupUnusedImages({z = 'z'})"), "");
+    EXPECT_FALSE(asset("x"));
+    EXPECT_TRUE(asset("z"));
+    ASSERT_EQ(lua->run("mgr:loadImages({'y', 'y', 'z'})"), "");
+    EXPECT_EQ(lua->asked("y"), 2);
+    EXPECT_EQ(lua->asked("z"), 1);
+    EXPECT_EQ(manager().getImages().size(), 2u);
 }
 
+// Loaders of one name share one counted asset; an empty name shows nothing
+// but keeps the asset, an unknown one or no manager gives the null image.
 TEST_F(AssetManagerTest, LoadersOfOneNameShareOneCountedAsset)
 {
     SGImageLoaderNode* first = loader("quad");
@@ -83,6 +106,10 @@ TEST_F(AssetManagerTest, LoadersOfOneNameShareOneCountedAsset)
     second->name.setValue("quad");
     second->asset.imageValue();
     EXPECT_EQ(count("quad"), 2u);
+    second->name.setValue("");
+    EXPECT_EQ(second->asset.imageValue().texture, 0u);
+    EXPECT_FALSE(second->handle().empty());
+    EXPECT_EQ(count("quad"), 2u);
 
     space->removeNode(first);
     EXPECT_EQ(count("quad"), 1u);
@@ -92,25 +119,12 @@ TEST_F(AssetManagerTest, LoadersOfOneNameShareOneCountedAsset)
     EXPECT_EQ(count("quad"), 0u);
     EXPECT_TRUE(manager().hasUnreferencedAssets());
     EXPECT_TRUE(manager().imageLoaders().empty());
-}
-
-TEST_F(AssetManagerTest, LoaderWithAnEmptyOrUnknownNameShowsTheNullImage)
-{
-    SGImageLoaderNode* node = loader("quad");
-    ASSERT_NE(node->asset.imageValue().texture, 0u);
-    // An empty name shows nothing, but the loader keeps its asset.
-    node->name.setValue("");
-    EXPECT_EQ(node->asset.imageValue().texture, 0u);
-    EXPECT_FALSE(node->handle().empty());
-    EXPECT_EQ(count("quad"), 1u);
 
     SGImageLoaderNode* unknown = loader("nowhere");
     const SGImage none = unknown->asset.imageValue();
     EXPECT_EQ(none.texture, 0u);
     EXPECT_EQ(none.rect.x1, 0.0f);
     EXPECT_TRUE(unknown->handle().empty());
-
-    // Without a manager there is nothing to ask.
     auto* orphan = new SGImageLoaderNode(nullptr);
     orphan->name.setValue("quad");
     EXPECT_EQ(orphan->asset.imageValue().texture, 0u);
@@ -155,32 +169,6 @@ TEST_F(AssetManagerTest, UnloadImageResetsExactlyTheLoadersOfThatName)
     ASSERT_EQ(lua->run("mgr:unloadImage('nowhere')"), "");
     EXPECT_TRUE(pathless->isDirty());
     EXPECT_FALSE(other->isDirty());
-    EXPECT_EQ(manager().getImages().size(), 2u);
-}
-
-TEST_F(AssetManagerTest, CleanupAndLoadFollowsTheNameList)
-{
-    ASSERT_EQ(lua->run("mgr:loadImageForName('x') mgr:loadImageForName('y')"), "");
-    KVTextureAsset* x = asset("x");
-    SGImageLoaderNode* onY = loader("y");
-    onY->asset.imageValue();
-
-    // Duplicates and string keys: the values are what count.
-    ASSERT_EQ(lua->run("mgr:cleanupAndLoadImages({'x', 'z', 'x', other = 'z', [10] = 'x'})"), "");
-    EXPECT_EQ(asset("x"), x);
-    EXPECT_EQ(lua->asked("x"), 1);
-    EXPECT_FALSE(asset("y"));
-    EXPECT_TRUE(onY->isDirty());
-    EXPECT_EQ(lua->asked("z"), 1);
-    EXPECT_EQ(lua->eval("(function(n) return n[0] .. ',' .. n[1] .. ',' .. tostring(n[2]) end)(mgr:imageNames())"),
-              "x,z,nil");
-
-    ASSERT_EQ(lua->run("mgr:cleanupUnusedImages({z = 'z'})"), "");
-    EXPECT_FALSE(asset("x"));
-    EXPECT_TRUE(asset("z"));
-    ASSERT_EQ(lua->run("mgr:loadImages({'y', 'y', 'z'})"), "");
-    EXPECT_EQ(lua->asked("y"), 2);
-    EXPECT_EQ(lua->asked("z"), 1);
     EXPECT_EQ(manager().getImages().size(), 2u);
 }
 

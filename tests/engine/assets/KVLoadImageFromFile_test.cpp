@@ -10,36 +10,13 @@
 #include "engine/assets/KVLoadImageFromFile.h"
 #include "engine/assets/KVUploadAsGLTexture.h"
 #include "platform/image/KVBitmap.h"
-#include "tests/platform/gl/GLTestContext.h"
+#include "tests/platform/text/TextGLTest.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 const std::string kImages = std::string(KV_TEST_DATA_DIR) + "/images/";
 const std::string kResources = std::string(KV_BUILD_DIR) + "/resources";
-
-// The texture's level 0 as RGBA bytes, row 0 first (the upload's order).
-std::vector<uint8_t> textureBytes(GLuint texture, int* width, int* height)
-{
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, height);
-    std::vector<uint8_t> bytes(static_cast<size_t>(*width) * *height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, bytes.data());
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    return bytes;
-}
-
-struct Texel {
-    int r, g, b, a;
-};
-
-Texel texel(const std::vector<uint8_t>& bytes, int width, int x, int row)
-{
-    const uint8_t* p = &bytes[(static_cast<size_t>(row) * width + x) * 4];
-    return {p[0], p[1], p[2], p[3]};
-}
 
 bool isNull(const SGImage& image)
 {
@@ -49,11 +26,11 @@ bool isNull(const SGImage& image)
 
 }  // namespace
 
-class KVLoadImageFromFileTest : public GLTest {
+class KVLoadImageFromFileTest : public TextGLTest {
 protected:
     void SetUp() override
     {
-        GLTest::SetUp();
+        TextGLTest::SetUp();
         KVSetImageResourceFolders({kResources});
     }
     void TearDown() override
@@ -61,7 +38,7 @@ protected:
         for (GLuint texture : textures)
             glDeleteTextures(1, &texture);
         KVSetImageResourceFolders({kResources});
-        GLTest::TearDown();
+        TextGLTest::TearDown();
     }
     SGImage load(const std::string& path)
     {
@@ -73,42 +50,31 @@ protected:
     std::vector<GLuint> textures;
 };
 
-// Row 0 of the texture is the picture's bottom row (the ImageLoader bundle
-// shows it the right way up); colours are whole.
-TEST_F(KVLoadImageFromFileTest, UploadsBottomUpAtTheFileSize)
+// The file's size; colour multiplied by alpha; pictures without alpha
+// opaque. (The ImageLoader bundle shows a picture the right way up.)
+TEST_F(KVLoadImageFromFileTest, UploadsAtTheFileSizePremultiplied)
 {
-    const SGImage image = load(kImages + "quad.png");
-    ASSERT_NE(image.texture, 0u);
-    EXPECT_EQ(image.textureWidth, 8);
-    EXPECT_EQ(image.textureHeight, 6);
-    EXPECT_EQ(image.width, 8u);
-    EXPECT_EQ(image.height, 6u);
-    EXPECT_EQ(image.rect.x1, 1.0f);
-    EXPECT_EQ(image.rect.y1, 1.0f);
-    EXPECT_NE(image.premultiplied, 0);
-}
+    const SGImage quad = load(kImages + "quad.png");
+    ASSERT_NE(quad.texture, 0u);
+    EXPECT_EQ(quad.textureWidth, 8);
+    EXPECT_EQ(quad.textureHeight, 6);
+    EXPECT_EQ(quad.width, 8u);
+    EXPECT_EQ(quad.height, 6u);
+    EXPECT_EQ(quad.rect.x1, 1.0f);
+    EXPECT_EQ(quad.rect.y1, 1.0f);
+    EXPECT_NE(quad.premultiplied, 0);
 
-TEST_F(KVLoadImageFromFileTest, ColourIsMultipliedByAlphaAndPicturesWithoutAlphaAreOpaque)
-{
-    int w = 0, h = 0;
-    const SGImage half = load(kImages + "half-alpha.png");
-    std::vector<uint8_t> bytes = textureBytes(half.texture, &w, &h);
-    const Texel t = texel(bytes, w, 0, 0);
-    EXPECT_EQ(t.r, 128);
-    EXPECT_EQ(t.a, 128);
-
+    const TexturePixels half = readTexture(load(kImages + "half-alpha.png").texture);
+    EXPECT_EQ(half.at(0, 0)[0], 128);
+    EXPECT_EQ(half.alpha(0, 0), 128);
     for (const std::string name : {"quad.jpg", "quad.bmp", "quad.gif", "quad.tga", "quad.tiff", "quad.webp"}) {
         const SGImage image = load(kImages + name);
-        ASSERT_NE(image.texture, 0u) << name;
-        EXPECT_EQ(image.textureWidth, 8) << name;
-        bytes = textureBytes(image.texture, &w, &h);
-        EXPECT_EQ(texel(bytes, w, 7, 0).a, 255) << name;  // the yellow corner
+        ASSERT_EQ(image.textureWidth, 8) << name;
+        EXPECT_EQ(readTexture(image.texture).alpha(7, 0), 255) << name;  // the yellow corner
     }
-    const SGImage alpha = load(kImages + "quad-alpha.webp");
-    bytes = textureBytes(alpha.texture, &w, &h);
-    const Texel clear = texel(bytes, w, 7, 0);
-    EXPECT_EQ(clear.a, 0);
-    EXPECT_EQ(clear.r + clear.g + clear.b, 0) << "transparent means no colour once premultiplied";
+    const TexturePixels alpha = readTexture(load(kImages + "quad-alpha.webp").texture);
+    EXPECT_EQ(alpha.alpha(7, 0), 0);
+    EXPECT_EQ(alpha.at(7, 0)[0] + alpha.at(7, 0)[1] + alpha.at(7, 0)[2], 0) << "transparent means no colour once premultiplied";
 }
 
 TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
@@ -117,11 +83,9 @@ TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
     KVBitmap odd(100, 37);
     ASSERT_TRUE(odd.savePNG(dir.file("odd.png")));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
-    const SGImage image = load(dir.file("odd.png"));
-    int w = 0, h = 0;
-    textureBytes(image.texture, &w, &h);
-    EXPECT_EQ(w, 100);
-    EXPECT_EQ(h, 37);
+    const TexturePixels image = readTexture(load(dir.file("odd.png")).texture);
+    EXPECT_EQ(image.width, 100);
+    EXPECT_EQ(image.height, 37);
     GLint alignment = 0, rowLength = -1;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
@@ -155,9 +119,7 @@ TEST_F(KVLoadImageFromFileTest, UnusableFilesAreLoggedOnceAndGetThePlaceholder)
         EXPECT_EQ(image.width, 0u) << name;
         EXPECT_EQ(image.rect.x1, 1.0f) << name;
         EXPECT_EQ(image.rect.y1, 1.0f) << name;
-        int w = 0, h = 0;
-        textureBytes(image.texture, &w, &h);
-        EXPECT_EQ(w, 64) << "the installed placeholder is what was uploaded";
+        EXPECT_EQ(readTexture(image.texture).width, 64) << "the installed placeholder is what was uploaded";
     }
 }
 
@@ -171,9 +133,7 @@ TEST_F(KVLoadImageFromFileTest, PlaceholderIsFoundInTheFirstFolderThatHasIt)
     testing::internal::CaptureStderr();
     const SGImage image = load(kImages + "empty.png");
     testing::internal::GetCapturedStderr();
-    int w = 0, h = 0;
-    textureBytes(image.texture, &w, &h);
-    EXPECT_EQ(w, 3);
+    EXPECT_EQ(readTexture(image.texture).width, 3);
 
     // No placeholder anywhere: the null image.
     KVSetImageResourceFolders({empty.path()});

@@ -1,5 +1,5 @@
 // Sounds by name: the asset manager, sound assets and sound loader nodes,
-// with sound files made by sox, on the tests' OpenAL output.
+// with sound files made at test time, on the tests' OpenAL output.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -11,7 +11,6 @@
 #include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
 #include "tests/engine/assets/SoundPlayback.h"
 #include "tests/engine/assets/AssetLua.h"
-#include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -25,11 +24,9 @@ protected:
         space = scene->createSpace(SGNodeClass::ortho2DSpace);
         // "beep" and "boop" are tones, "text" a text file named .ogg, "six"
         // a six-channel WAV file.
-        for (const auto& [name, channels] : {std::pair{"beep.wav", 1}, {"boop.ogg", 2}, {"six.wav", 6}}) {
-            const ProgramResult run = runProgram({"/usr/bin/sox", "-r", "22050", "-n", "-c", std::to_string(channels),
-                                                  dir.file(name), "synth", "0.1", "sine", "441"});
-            ASSERT_EQ(run.status, 0) << run.err;
-        }
+        writeWav(dir.file("beep.wav"), 22050, 1, sineSamples(22050, 1, 2205, 441, 16000));
+        writeWav(dir.file("six.wav"), 22050, 6, sineSamples(22050, 6, 2205, 441, 16000));
+        ASSERT_TRUE(encodeSound(dir.file("beep.wav"), dir.file("boop.ogg"), {"-ac", "2"}));
         writeFile(dir.file("text.ogg"), "no sound here\n");
         for (const char* name : {"beep.wav", "boop.ogg", "six.wav", "text.ogg"}) {
             const std::string key = std::string(name).substr(0, std::string(name).find('.'));

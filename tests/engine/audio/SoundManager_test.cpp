@@ -36,24 +36,20 @@ protected:
     SGSound sound_;
 };
 
-TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsTheLowestFreeSource)
+// 32 distinct sources, then none; a stopped one is told and lent again. (The
+// sound player nodes show an exhausted pool playing nothing.)
+TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsAStoppedSourceAgain)
 {
-    std::set<KVAudioSource*> lent;
     std::set<ALuint> names;
-    KVAudioSource* previous = nullptr;
+    KVAudioSource* back = nullptr;
     for (int i = 0; i < SoundManager::kSourceCount; ++i) {
-        KVAudioSource* source = manager_->reserveSource();
-        ASSERT_NE(source, nullptr) << i;
-        EXPECT_GT(source, previous);  // lowest address first
-        previous = source;
-        lent.insert(source);
-        names.insert(source->source());
+        back = manager_->reserveSource();
+        ASSERT_NE(back, nullptr) << i;
+        names.insert(back->source());
     }
     EXPECT_EQ(names.size(), 32u);
-    EXPECT_EQ(manager_->reserveSource(), nullptr);  // the 33rd
-    EXPECT_TRUE(manager_->freeSources().empty());
+    EXPECT_EQ(manager_->reserveSource(), nullptr);
 
-    KVAudioSource* back = *std::next(lent.begin(), 5);
     int stops = 0;
     back->owner = &stops;
     back->stopCallback = countStop;

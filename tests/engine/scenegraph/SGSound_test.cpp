@@ -1,18 +1,17 @@
-// Sound files made at test time by sox and ffmpeg, decoded into OpenAL
-// buffers and played through the tests' loopback output: the buffer's
-// layout, and the tone it plays, its frequency and its level against a
-// buffer made here.
+// Sound files made at test time (a WAV file written here, other formats
+// encoded from it by ffmpeg), decoded into OpenAL buffers and played through
+// the tests' loopback output: the buffer's layout, and the tone it plays,
+// its frequency and its level against a buffer made here.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <map>
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "engine/assets/KVSoundLoadError.h"
 #include "engine/scenegraph/SGSound.h"
 #include "tests/engine/assets/SoundPlayback.h"
-#include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -42,33 +41,23 @@ class SGSoundTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(useSoundTestOutput()); }
 
-    // Runs sox or ffmpeg with these arguments; the test fails if it does.
-    void make(std::vector<std::string> command)
+    // `name` holding these samples: written as WAV, then encoded by ffmpeg
+    // with `codec` (its options) unless that is empty and the name a .wav.
+    std::string make(const std::string& name, int channels, const std::vector<int16_t>& samples, int rate = kRate,
+                     const std::vector<std::string>& codec = {})
     {
-        if (command[0] == "/usr/bin/ffmpeg")
-            command.insert(command.begin() + 1, {"-v", "error", "-y"});
-        const ProgramResult run = runProgram(command);
-        ASSERT_EQ(run.status, 0) << command[0] << ": " << run.err;
-    }
-    // A half-second tone of `channels` channels at `rate` into `name`, with
-    // extra sox output options (sample size, encoding).
-    std::string tone(const std::string& name, int channels = 1, int rate = kRate, std::vector<std::string> options = {})
-    {
-        std::vector<std::string> command{"/usr/bin/sox", "-r", std::to_string(rate), "-n", "-c", std::to_string(channels)};
-        command.insert(command.end(), options.begin(), options.end());
         const std::string path = dir.file(name);
-        command.insert(command.end(), {path, "synth", std::to_string(rate / 2) + "s", "sine", "441", "vol", "0.5"});
-        make(command);
+        const bool direct = codec.empty() && path.substr(path.size() - 4) == ".wav";
+        writeWav(direct ? path : path + ".wav", rate, channels, samples);
+        if (!direct) {
+            EXPECT_TRUE(encodeSound(path + ".wav", path, codec)) << name;
+        }
         return path;
     }
-    // The tone as a CAF file of the FFmpeg codec (sox writes every CAF
-    // big-endian).
-    std::string caf(const std::string& name, int channels, const std::string& codec)
+    // Half a second of the tone.
+    std::string tone(const std::string& name, int channels, const std::vector<std::string>& codec = {}, int rate = kRate)
     {
-        const std::string wav = tone(name + ".wav", channels);
-        const std::string path = dir.file(name);
-        make({"/usr/bin/ffmpeg", "-i", wav, "-c:a", codec, path});
-        return path;
+        return make(name, channels, sineSamples(rate, channels, rate / 2, kTone, kAmplitude * 32767), rate, codec);
     }
 
     // Level of what the sound plays, against the same tone made here with
@@ -91,94 +80,62 @@ protected:
 
 }  // namespace
 
-TEST_F(SGSoundTest, OggAndLinearPCMCAFKeepTheirLayout)
+// Ogg and linear-PCM CAF keep their layout (samples OpenAL does not take as
+// stored become 16-bit ones); everything else is mixed down to mono 16-bit at
+// its own rate. The content decides, whatever the name says.
+TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
 {
     const struct {
         std::string file;
-        int channels, bits;
-        std::string codec;  // of a CAF file
+        int channels;
+        std::vector<std::string> codec;
+        int bufferChannels, bits, rate;
+        bool exactLength;
     } cases[] = {
-        {"mono.ogg", 1, 16, ""},        {"stereo.ogg", 2, 16, ""},      {"mono16.caf", 1, 16, "pcm_s16le"},
-        {"stereo16.caf", 2, 16, "pcm_s16le"}, {"mono8.caf", 1, 8, "pcm_s8"}, {"stereo8.caf", 2, 8, "pcm_s8"},
-        // Samples OpenAL does not take as stored become 16-bit ones.
-        {"big.caf", 1, 16, "pcm_s16be"}, {"wide.caf", 2, 16, "pcm_s24le"}, {"float.caf", 1, 16, "pcm_f32be"},
-        // The content decides, whatever the name says.
-        {"ogg.wav", 2, 16, ""},
+        {"mono.ogg", 1, {}, 1, 16, kRate, true},
+        {"stereo.ogg", 2, {}, 2, 16, kRate, true},
+        {"ogg.wav", 2, {"-f", "ogg", "-c:a", "libvorbis"}, 2, 16, kRate, true},
+        {"mono16.caf", 1, {"-c:a", "pcm_s16le"}, 1, 16, kRate, true},
+        {"stereo16.caf", 2, {"-c:a", "pcm_s16le"}, 2, 16, kRate, true},
+        {"mono8.caf", 1, {"-c:a", "pcm_s8"}, 1, 8, kRate, true},
+        {"stereo8.caf", 2, {"-c:a", "pcm_s8"}, 2, 8, kRate, true},
+        {"big.caf", 1, {"-c:a", "pcm_s16be"}, 1, 16, kRate, true},
+        {"wide.caf", 2, {"-c:a", "pcm_s24le"}, 2, 16, kRate, true},
+        {"float.caf", 1, {"-c:a", "pcm_f32be"}, 1, 16, kRate, true},
+        {"mono.wav", 1, {}, 1, 16, kRate, true},
+        {"stereo.wav", 2, {}, 1, 16, kRate, true},
+        {"stereo.aiff", 2, {}, 1, 16, kRate, true},
+        {"stereo.flac", 2, {}, 1, 16, 44100, true},
+        {"ulaw.caf", 1, {"-c:a", "pcm_mulaw"}, 1, 16, kRate, true},
+        {"stereo.mp3", 2, {}, 1, 16, kRate, false},
+        {"stereo.m4a", 2, {}, 1, 16, kRate, false},
+        // What the Mac's converter read in CAF, AIFF-C and WAV files.
+        {"ima4.caf", 2, {"-c:a", "adpcm_ima_qt"}, 1, 16, kRate, false},
+        {"alaw.caf", 2, {"-c:a", "pcm_alaw"}, 1, 16, kRate, true},
+        {"alac.caf", 2, {"-c:a", "alac"}, 1, 16, kRate, true},
+        {"mp3.caf", 2, {"-c:a", "libmp3lame"}, 1, 16, kRate, false},
+        {"ima4.aifc", 2, {"-c:a", "adpcm_ima_qt"}, 1, 16, kRate, false},
+        {"sowt.aifc", 2, {"-c:a", "pcm_s16le"}, 1, 16, kRate, true},
+        {"ima.wav", 2, {"-c:a", "adpcm_ima_wav"}, 1, 16, kRate, false},
+        {"msadpcm.wav", 2, {"-c:a", "adpcm_ms"}, 1, 16, kRate, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
+        const std::string path = tone(c.file, c.channels, c.codec, c.rate);
         SGSound sound;
-        const bool misnamed = c.file == "ogg.wav";
-        const std::string path = misnamed         ? dir.file(c.file)
-                                 : c.codec.empty() ? tone(c.file, c.channels)
-                                                   : caf(c.file, c.channels, c.codec);
-        if (misnamed)
-            std::filesystem::rename(tone("ogg.ogg", c.channels), path);
         EXPECT_TRUE(sound.loadFromFile(path.c_str()));
         ASSERT_EQ(sound.bufferCount, 1);
         const BufferInfo info = infoOf(sound);
-        EXPECT_EQ(info.channels, c.channels);
+        EXPECT_EQ(info.channels, c.bufferChannels);
         EXPECT_EQ(info.bits, c.bits);
-        EXPECT_EQ(info.frequency, kRate);
-        EXPECT_EQ(info.bytes, kFrames * c.channels * c.bits / 8);
-        EXPECT_NEAR(relativeLevel(sound, c.channels), 1.0, 0.05);
-        sound.freeSound();
-    }
-}
-
-TEST_F(SGSoundTest, OtherFilesAreMixedDownToMono16AtTheirOwnRate)
-{
-    const std::string wav = tone("stereo.wav", 2);
-    const struct {
-        std::string file;
-        int rate;
-        bool exactLength;
-    } cases[] = {
-        {"mono.wav", kRate, true},       {"stereo.wav", kRate, true}, {"stereo.aiff", kRate, true},
-        {"stereo.flac", 44100, true},    {"ulaw.caf", kRate, true},   {"stereo.mp3", kRate, false},
-        {"stereo.m4a", kRate, false},
-        // What the Mac's converter read in CAF, AIFF-C and WAV files.
-        {"ima4.caf", kRate, false},      {"alaw.caf", kRate, true},
-        {"alac.caf", kRate, true},       {"mp3.caf", kRate, false},   {"ima4.aifc", kRate, false},
-        {"sowt.aifc", kRate, true},      {"ima.wav", kRate, false},   {"msadpcm.wav", kRate, false},
-    };
-    // Encoded from the stereo tone by ffmpeg, with these options.
-    const std::map<std::string, std::vector<std::string>> encodings = {
-        {"stereo.mp3", {}},                      {"stereo.m4a", {}},
-        {"ima4.caf", {"-c:a", "adpcm_ima_qt"}},  {"alaw.caf", {"-c:a", "pcm_alaw"}},
-        {"alac.caf", {"-c:a", "alac"}},
-        {"mp3.caf", {"-c:a", "libmp3lame"}},     {"ima4.aifc", {"-c:a", "adpcm_ima_qt"}},
-        {"sowt.aifc", {"-c:a", "pcm_s16le"}},    {"ima.wav", {"-c:a", "adpcm_ima_wav"}},
-        {"msadpcm.wav", {"-c:a", "adpcm_ms"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        std::string path;
-        if (encodings.count(c.file)) {
-            path = dir.file(c.file);
-            std::vector<std::string> command{"/usr/bin/ffmpeg", "-i", wav};
-            command.insert(command.end(), encodings.at(c.file).begin(), encodings.at(c.file).end());
-            command.push_back(path);
-            make(command);
-        } else if (c.file == "ulaw.caf") {
-            path = tone(c.file, 1, kRate, {"-e", "u-law"});
-        } else {
-            path = tone(c.file, c.file == "mono.wav" ? 1 : 2, c.rate);
-        }
-        SGSound sound;
-        sound.loadFromFile(path.c_str());
-        ASSERT_EQ(sound.bufferCount, 1);
-        const BufferInfo info = infoOf(sound);
-        EXPECT_EQ(info.channels, 1);
-        EXPECT_EQ(info.bits, 16);
         EXPECT_EQ(info.frequency, c.rate);
-        const long frames = c.rate / 2;
+        const long bytes = c.rate / 2 * c.bufferChannels * c.bits / 8;
         if (c.exactLength)
-            EXPECT_EQ(info.bytes, frames * 2);
+            EXPECT_EQ(info.bytes, bytes);
         else
-            EXPECT_NEAR(info.bytes / 2, frames, 2400);
+            EXPECT_NEAR(info.bytes, bytes, 4800);
         // Lossy codecs lose a little level.
-        EXPECT_NEAR(relativeLevel(sound, 1, c.rate), 1.0, c.exactLength ? 0.05 : 0.1);
+        EXPECT_NEAR(relativeLevel(sound, c.bufferChannels, c.rate), 1.0, c.exactLength ? 0.05 : 0.1);
         sound.freeSound();
     }
 }
@@ -187,38 +144,34 @@ TEST_F(SGSoundTest, StereoIsMixedNotCut)
 {
     // Left channel a tone, right channel silent: the mix is the tone at
     // half its level.
-    const std::string path = dir.file("left.wav");
-    make({"/usr/bin/sox", "-r", std::to_string(kRate), "-n", "-c", "2", path, "synth", std::to_string(kFrames) + "s", "sine",
-          "441", "vol", "0.5", "remix", "1", "0"});
+    std::vector<int16_t> samples = sineSamples(kRate, 2, kFrames, kTone, kAmplitude * 32767);
+    for (size_t i = 1; i < samples.size(); i += 2)
+        samples[i] = 0;
     SGSound sound;
-    sound.loadFromFile(path.c_str());
+    sound.loadFromFile(make("left.wav", 2, samples).c_str());
     ASSERT_EQ(sound.bufferCount, 1);
     EXPECT_NEAR(relativeLevel(sound, 1), 0.5, 0.05);
     sound.freeSound();
 }
 
+// 65536 mono frames decode to exactly one 131072-byte chunk; an Ogg file
+// without a frame gives an empty buffer at its rate.
 TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
 {
-    // 65536 mono frames decode to exactly one 131072-byte chunk.
-    const std::string exact = dir.file("exact.ogg");
-    make({"/usr/bin/sox", "-r", std::to_string(kRate), "-n", "-c", "1", exact, "synth", "65536s", "sine", "441", "vol", "0.5"});
-    SGSound sound;
-    sound.loadFromFile(exact.c_str());
-    EXPECT_EQ(infoOf(sound).bytes, 131072);
-    sound.freeSound();
-
-    const std::string empty = dir.file("empty.ogg");
-    make({"/usr/bin/sox", exact, empty, "trim", "0", "0"});
-    sound.loadFromFile(empty.c_str());
-    ASSERT_EQ(sound.bufferCount, 1);
-    EXPECT_EQ(infoOf(sound).bytes, 0);
-    EXPECT_EQ(infoOf(sound).frequency, kRate);
-    sound.freeSound();
+    for (const long frames : {65536L, 0L}) {
+        SCOPED_TRACE(frames);
+        SGSound sound;
+        sound.loadFromFile(make(std::to_string(frames) + ".ogg", 1, sineSamples(kRate, 1, frames, kTone, 16000)).c_str());
+        ASSERT_EQ(sound.bufferCount, 1);
+        EXPECT_EQ(infoOf(sound).bytes, frames * 2);
+        EXPECT_EQ(infoOf(sound).frequency, kRate);
+        sound.freeSound();
+    }
 }
 
 TEST_F(SGSoundTest, ALinearPCMCAFOfMoreThanTwoChannelsLeavesTheSoundEmpty)
 {
-    const std::string path = caf("three.caf", 3, "pcm_s16le");
+    const std::string path = tone("three.caf", 3, {"-c:a", "pcm_s16le"});
     testing::internal::CaptureStderr();
     SGSound sound;
     EXPECT_TRUE(sound.loadFromFile(path.c_str()));
@@ -234,10 +187,9 @@ TEST_F(SGSoundTest, FilesThatCannotBeDecodedThrowAndLeaveTheSoundEmpty)
     writeFile(dir.file("text.ogg"), "this is no sound\n");
     writeFile(dir.file("text.wav"), "this is no sound either\n");
     writeFile(dir.file("empty.caf"), "");
-    const std::string six = tone("six.wav", 6);
-    const std::string three = tone("three.ogg", 3);
-    const std::string whole = readFile(tone("whole.wav", 1));
-    writeFile(dir.file("truncated.wav"), whole.substr(0, 30));
+    tone("six.wav", 6);
+    tone("three.ogg", 3);
+    writeFile(dir.file("truncated.wav"), readFile(tone("whole.wav", 1)).substr(0, 30));
     for (const char* name :
          {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav", "missing.ogg", "missing.caf"}) {
         SCOPED_TRACE(name);
@@ -251,10 +203,12 @@ TEST_F(SGSoundTest, FilesThatCannotBeDecodedThrowAndLeaveTheSoundEmpty)
 
 TEST_F(SGSoundTest, ADamagedOggKeepsWhatCouldBeDecoded)
 {
-    // Noise, so that the sound spans many pages.
-    const std::string path = dir.file("damaged.ogg");
-    make({"/usr/bin/sox", "-r", std::to_string(kRate), "-n", "-c", "1", path, "synth", "44100s", "whitenoise", "vol",
-          "0.5"});
+    // Noise in short pages, so that the sound spans many.
+    std::vector<int16_t> noise(44100);
+    srand(1);
+    for (int16_t& s : noise)
+        s = static_cast<int16_t>(rand() % 32768 - 16384);
+    const std::string path = make("damaged.ogg", 1, noise, kRate, {"-page_duration", "100000"});
     std::string bytes = readFile(path);
     // Scribble over a page: the reader reports a hole there and reads on.
     for (size_t i = bytes.size() * 7 / 10; i < bytes.size() * 7 / 10 + 50; ++i)

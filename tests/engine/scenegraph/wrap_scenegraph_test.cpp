@@ -3,7 +3,6 @@
 #include <new>
 #include <string>
 
-#include "engine/host/kv_lua.h"
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
 #include "engine/scenegraph/nodes/SGAttributeNode.h"
@@ -16,23 +15,10 @@
 // test runs script text in it.
 class ScenegraphModule : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        L = luaL_newstate();
-        luaL_openlibs(L);
-        lua_pushcfunction(L, luaopen_scenegraph);
-        lua_pushstring(L, "scenegraph");
-        ASSERT_EQ(lua_pcall(L, 1, 0, 0), 0);
-        ASSERT_EQ(run("scene = scenegraph.scene.new(nil, nil); space = scene:defaultSpace()"), "");
-    }
-    void TearDown() override
-    {
-        run("if scene then scene:delete() end");
-        lua_close(L);
-    }
+    void SetUp() override { ASSERT_EQ(run("scene = scenegraph.scene.new(nil, nil); space = scene:defaultSpace()"), ""); }
+    void TearDown() override { run("if scene then scene:delete() end"); }
 
-    // "" when the text ran, otherwise the Lua error message.
-    std::string run(const std::string& code) { return runLuaChunk(L, code); }
+    std::string run(const std::string& code) { return lua.run(code); }
 
     // Runs the text, which must not fail, and answers what it printed.
     std::string output(const std::string& code)
@@ -42,7 +28,8 @@ protected:
         return testing::internal::GetCapturedStdout();
     }
 
-    lua_State* L = nullptr;
+    LuaTestState lua{luaopen_scenegraph};
+    lua_State* L = lua.L;
 };
 
 TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryAndNotifyOnlyWhenAsked)
@@ -156,6 +143,12 @@ TEST_F(ScenegraphModule, AttributeNodesCarryScriptValuesAndConnectThroughGetNode
         name.value:setValue(true, true)  -- an asset name has no boolean form
         assert(name.value:value() == "")
 
+        local flag = sg.attributeNode.new(sg.BOOLEAN)
+        local flip = space:createNode(sg.imageFlipNode)
+        flip.flipHorizontal:connectToAttribute({ getNode = function() return flag end })
+        sg.attributeNode.setValue(flag, true, true)
+        assert(flip.flipHorizontal:value() == true)
+
         -- the connection keeps the attribute node alive after its handle goes
         score = nil
         attribute.node = nil
@@ -268,6 +261,7 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         {"reusedPort:value()", "scenegraph.port.value: the node of port 'input1' no longer exists", ""},
         {"reused.input1:setValue(3)", "scenegraph.port.setValue: the node of port 'input1' no longer exists", ""},
         {"n.x:value()", "scenegraph.port.value: the node has no port 'x'", ""},
+        {"n.input1.value({n.input1[1], 9999})", "scenegraph.port.value: the node has no port with id 9999", ""},
         {"n.colorTarget:setValue(1, true)", "scenegraph.port.setValue: the node has no port 'colorTarget'", ""},
         {"n.input1:connectToAttribute({ getNode = function() error('no node here', 0) end })",
          "scenegraph.port.connectToAttribute: getNode failed: no node here", ""},

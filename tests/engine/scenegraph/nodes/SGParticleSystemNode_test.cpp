@@ -10,25 +10,22 @@
 #include <limits>
 
 #include "engine/scenegraph/nodes/SGParticleSystemNode.h"
-#include "platform/image/KVBitmap.h"
 #include "tests/platform/gl/GLTestContext.h"
+#include "tests/support/Picture.h"
 
 namespace {
 
-using Pixel = GLTest::Pixel;
-const Pixel kBlack{0, 0, 0, 255}, kWhite{255, 255, 255, 255};
+const Rgba kWhite{255, 255, 255, 255};
+
+Picture frame()
+{
+    return Picture::currentFrame(GLTest::kWidth, GLTest::kHeight);
+}
 
 // Pixels of the frame that are not black.
 int litPixels()
 {
-    const KVBitmap frame = KVBitmap::fromFramebuffer(GLTest::kWidth, GLTest::kHeight);
-    int lit = 0;
-    for (int y = 0; y < frame.height(); ++y)
-        for (int x = 0; x < frame.width(); ++x) {
-            const uint8_t* p = frame.pixelAt(x, y);
-            lit += p[0] || p[1] || p[2];
-        }
-    return lit;
+    return frame().count(0, 0, GLTest::kWidth, GLTest::kHeight, [](const Rgba& p) { return p.r || p.g || p.b; });
 }
 
 }  // namespace
@@ -128,16 +125,16 @@ TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBo
 
     system->x.setValue(50.0f);  // moving the emitter leaves the particle
     drawAt(2.0f);
-    EXPECT_EQ(at(18, 13), kWhite) << "4 x 4 at age 1, centred on (20, 15)";
-    EXPECT_EQ(at(21, 16), kWhite);
+    EXPECT_EQ(frame().fromBottom(18, 13), kWhite) << "4 x 4 at age 1, centred on (20, 15)";
+    EXPECT_EQ(frame().fromBottom(21, 16), kWhite);
     EXPECT_EQ(litPixels(), 16);
 
     // At age 2 with gravityY -5 the particle is at 10 + (10 - 5) * 2 = 20,
     // and 6 wide.
     system->gravityY.setValue(-5.0f);
     drawAt(3.0f);
-    EXPECT_EQ(at(17, 17), kWhite);
-    EXPECT_EQ(at(22, 22), kWhite);
+    EXPECT_EQ(frame().fromBottom(17, 17), kWhite);
+    EXPECT_EQ(frame().fromBottom(22, 22), kWhite);
     EXPECT_EQ(litPixels(), 36);
     system->sizeTransitionTime.setValue(2.0f);
     drawAt(3.0f);
@@ -152,15 +149,15 @@ TEST_F(SGParticleSystemNodeTest, ColourMovesToItsTargetOverTheTransitionTime)
     system->colorTransitionTime.setValue(2.0f);
     oneParticle(8.0f);
     drawAt(2.0f);
-    const Pixel half = at(20, 10);
+    const Rgba half = frame().fromBottom(20, 10);
     EXPECT_EQ(half.r, 255);
     EXPECT_NEAR(half.g, 128, 1);
     EXPECT_NEAR(half.b, 128, 1);
     drawAt(4.5f);
-    EXPECT_EQ(at(20, 10), (Pixel{255, 0, 0, 255}));
+    EXPECT_EQ(frame().fromBottom(20, 10), (Rgba{255, 0, 0, 255}));
     system->colorTransitionTime.setValue(0.0f);
     drawAt(2.0f);
-    EXPECT_NEAR(at(20, 10).g, 128, 1);
+    EXPECT_NEAR(frame().fromBottom(20, 10).g, 128, 1);
 }
 
 // Ages exactly 0 and exactly life draw nothing; just inside, the particle
@@ -175,9 +172,9 @@ TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
 
     system->spawnParticles.setValue(false);
     drawAt(1.001f);
-    EXPECT_EQ(at(20, 10), kWhite);
+    EXPECT_EQ(frame().fromBottom(20, 10), kWhite);
     drawAt(std::nextafter(death, 0.0f));
-    EXPECT_EQ(at(20, 10), kWhite);
+    EXPECT_EQ(frame().fromBottom(20, 10), kWhite);
     drawAt(death);
     EXPECT_EQ(litPixels(), 0) << "age = life";
     drawAt(death + 0.5f);

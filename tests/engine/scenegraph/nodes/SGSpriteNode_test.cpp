@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/assets/KVLoadImageFromFile.h"
+#include "engine/scenegraph/SGBlendMode.h"
 #include "engine/scenegraph/nodes/SGAttributeNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
 #include "tests/platform/gl/GLTestContext.h"
@@ -126,4 +127,16 @@ TEST_F(SGSpriteNodeTest, TilesFollowChangesOfTheirSizeAndAnchor)
     draw();
     EXPECT_EQ(at(48 + 1, 9), kRed) << "far anchor: the last third of red";
     EXPECT_EQ(at(48 + 6, 9), kGreen);
+}
+
+// The blend function a mode sets for a straight-alpha draw (the drawing
+// paths take the factors themselves; the screenshots show those).
+TEST_F(SGSpriteNodeTest, SetBlendModeSetsTheModesFactors)
+{
+    SGSetBlendMode(SGBlendScreen, 0);
+    GLint source = 0, destination = 0;
+    glGetIntegerv(GL_BLEND_SRC, &source);
+    glGetIntegerv(GL_BLEND_DST, &destination);
+    EXPECT_EQ(source, GL_SRC_ALPHA);
+    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_COLOR);
 }

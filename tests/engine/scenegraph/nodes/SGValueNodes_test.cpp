@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
-#include "engine/scenegraph/nodes/SGColorNode.h"
 #include "engine/scenegraph/ports/SGStringPort.h"
 
 TEST(SGArithmeticNode, AppliesTheOperationNamedByItsFirstCharacter)
@@ -41,14 +40,4 @@ TEST(SGArithmeticNode, AppliesTheOperationNamedByItsFirstCharacter)
     node.operation.setValue(&elsewhere);
     EXPECT_FLOAT_EQ(node.output.numberValue(), 9);
     node.operation.disconnect();
-}
-
-TEST(SGColorNode, AssemblesAnUnclampedColour)
-{
-    SGColorNode node;
-    EXPECT_EQ(node.output.colorValue(), (SGColor{1, 1, 1, 1}));
-    node.r.setValue(0.25f);
-    node.a.setValue(2.0f);
-    node.b.setValue(-1.0f);
-    EXPECT_EQ(node.output.colorValue(), (SGColor{0.25f, 1, -1, 2}));
 }

@@ -9,6 +9,7 @@
 #include "engine/scenegraph/nodes/SGWrapNode.h"
 #include "tests/engine/scenegraph/SGTestNodes.h"
 #include "tests/platform/gl/GLTestContext.h"
+#include "tests/support/LuaChunk.h"
 
 using Offsets = std::vector<OffsetRecordingNode::Offset>;
 using SGWrapNodeTest = GLTest;
@@ -63,8 +64,8 @@ TEST_F(SGWrapNodeTest, TheCopyGoesToTheSideWhereTheContentIsNot)
 TEST_F(SGWrapNodeTest, TakesThePlacesManagersAndForgetsAGoneAssetManager)
 {
     int soundManager = 0;
-    lua_State* L = luaL_newstate();
-    auto* assetManager = new KVEngineAssetManager(L);
+    LuaTestState lua;
+    auto* assetManager = new KVEngineAssetManager(lua.L);
     SGSpace parent(reinterpret_cast<SoundManager*>(&soundManager), assetManager);
     for (SGNodeClass kind : {SGNodeClass::wrapSpace, SGNodeClass::replicatorSpace}) {
         auto* child = static_cast<SGSpace*>(parent.createNode(kind));
@@ -74,5 +75,4 @@ TEST_F(SGWrapNodeTest, TakesThePlacesManagersAndForgetsAGoneAssetManager)
     delete assetManager;
     for (const auto& child : parent.nodes())
         EXPECT_EQ(static_cast<SGSpace*>(child.get())->assetManager(), nullptr);
-    lua_close(L);
 }

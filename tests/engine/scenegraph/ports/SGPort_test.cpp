@@ -81,26 +81,6 @@ TEST(SGPort, ConvertsBetweenTheScalarTypes)
     EXPECT_EQ(color.colorValue(), (SGColor{0.1f, 0.2f, 0.3f, 0.4f}));
 }
 
-TEST(SGPort, AConnectedPortConvertsItsSourcesCurrentValue)
-{
-    CountingNode reader;
-    SGStringPort text;  // an undeclared port: no node to update
-    text.setValue(std::string("2.5"));
-    reader.input1.setValue(&text);
-    EXPECT_FLOAT_EQ(reader.input1.numberValue(), 2.5f);
-    text.setStoredValue(" 8 apples");
-    EXPECT_FLOAT_EQ(reader.input1.numberValue(), 8.0f);
-
-    // A boolean source read through a number input, and back as text.
-    SGBooleanPort flag;
-    flag.setValue(true);
-    reader.input2.setValue(&flag);
-    EXPECT_EQ(reader.input2.numberValue(), 1.0f);
-    EXPECT_EQ(reader.input2.stringValue(), "1");  // the number port's own text of 1.0
-    reader.input1.disconnect();
-    reader.input2.disconnect();
-}
-
 TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNode)
 {
     bool upstreamDied = false, downstreamDied = false;
