@@ -269,9 +269,7 @@ const KVModule kModule{"assetManager", KVFailure::report};
 int luaopen_assetManager(lua_State* L)
 {
     kvOpenModule(L, "assetManager", kModule, functions);
-    luaL_newmetatable(L, kMetatable);
-    lua_pushvalue(L, -2);
-    lua_setfield(L, -2, "__index");
+    kvMethodsMetatable(L, kMetatable);
     lua_pop(L, 1);
     return 1;
 }

@@ -66,9 +66,7 @@ const KVModule kModule{"soundManager", KVFailure::raise};
 int luaopen_soundManager(lua_State* L)
 {
     kvOpenModule(L, "soundManager", kModule, kFunctions);
-    luaL_newmetatable(L, kManagerMT);
-    lua_pushvalue(L, -2);
-    lua_setfield(L, -2, "__index");
+    kvMethodsMetatable(L, kManagerMT);
     lua_pop(L, 1);
     return 1;
 }

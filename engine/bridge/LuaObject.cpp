@@ -105,10 +105,9 @@ Ref<KVObject> LuaObject::valueAtIndex(long index)
     if (!state)
         return nullptr;
     {
-        LuaState::Lock lock(*state);
-        if (!state->state() || ref() == -1)
+        LuaState::Access access(*state);
+        if (!access || ref() == -1)
             return nullptr;
-        LuaState::StackReset reset(state->state());
         state->binder()->dereference(ref());
         state->getMemberAtIndex(index);
         result = state->getStackItem(-1);
@@ -122,10 +121,9 @@ void LuaObject::setValueAtIndex(KVObject* value, long index)
     if (!state)
         return;
     {
-        LuaState::Lock lock(*state);
-        if (!state->state() || ref() == -1)
+        LuaState::Access access(*state);
+        if (!access || ref() == -1)
             return;
-        LuaState::StackReset reset(state->state());
         state->binder()->dereference(ref());
         state->setMemberAtIndex(value, index);
     }
@@ -139,10 +137,9 @@ Ref<KVObject> LuaObject::valueForKey(const std::string& key)
     if (!state)
         return nullptr;
     {
-        LuaState::Lock lock(*state);
-        if (!state->state() || ref() == -1)
+        LuaState::Access access(*state);
+        if (!access || ref() == -1)
             return nullptr;
-        LuaState::StackReset reset(state->state());
         state->binder()->dereference(ref());
         if (state->hasMethod("valueForKey")) {
             state->setTop(0);
@@ -172,10 +169,9 @@ void LuaObject::setValueForKey(KVObject* value, const std::string& key)
         Ref<KVObject> stored = value ? Ref<KVObject>(value) : Ref<KVObject>(KVNull::null());
         Ref<KVArray> results;
         {
-            LuaState::Lock lock(*state);
-            if (!state->state() || ref() == -1)
+            LuaState::Access access(*state);
+            if (!access || ref() == -1)
                 return;
-            LuaState::StackReset reset(state->state());
             state->binder()->dereference(ref());
             if (state->hasMethod("setValueForKey")) {
                 state->setTop(0);
@@ -224,10 +220,9 @@ Ref<KVArray> LuaObject::toArray()
     if (!state)
         return KVArray::array();
     {
-        LuaState::Lock lock(*state);
-        if (!state->state() || ref() == -1)
+        LuaState::Access access(*state);
+        if (!access || ref() == -1)
             return KVArray::array();
-        LuaState::StackReset reset(state->state());
         state->binder()->dereference(ref());
         for (long i = 1;; ++i) {
             state->getMemberAtIndex(i);

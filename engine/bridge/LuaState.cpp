@@ -446,12 +446,9 @@ void LuaState::insertErrorHandler()
 Ref<KVArray> LuaState::callFunction(const std::string& name, const LuaArguments& args)
 {
     Ref<KVArray> result = KVArray::array();
-    if (!L_)
+    Access access(*this);
+    if (!access)
         return result;
-    Lock lock(*this);
-    if (!L_)
-        return result;
-    StackReset reset(L_);
     insertErrorHandler();
     lua_getglobal(L_, name.c_str());
     pushArguments(args);
@@ -470,12 +467,9 @@ Ref<KVArray> LuaState::callMethod(const std::string& method, const std::string& 
                                   const LuaArguments& args)
 {
     Ref<KVArray> result = KVArray::array();
-    if (!L_)
+    Access access(*this);
+    if (!access)
         return result;
-    Lock lock(*this);
-    if (!L_)
-        return result;
-    StackReset reset(L_);
     insertErrorHandler();
     lua_getglobal(L_, objectName.c_str());
     getMember(method);
@@ -522,12 +516,9 @@ void LuaState::doFunctionCall(int argumentCount)
 
 bool LuaState::syntaxCheck(const std::string& source)
 {
-    if (!L_)
+    Access access(*this);
+    if (!access)
         return false;
-    Lock lock(*this);
-    if (!L_)
-        return false;
-    StackReset reset(L_);
     return luaL_loadbuffer(L_, source.data(), source.size(), source.c_str()) == 0;
 }
 
@@ -544,12 +535,9 @@ void throwLoadError(lua_State* L)
 
 std::optional<std::string> LuaState::doString(const std::string& source)
 {
-    if (!L_)
+    Access access(*this);
+    if (!access)
         return std::nullopt;
-    Lock lock(*this);
-    if (!L_)
-        return std::nullopt;
-    StackReset reset(L_);
     insertErrorHandler();
     if (luaL_loadbuffer(L_, source.data(), source.size(), source.c_str()) != 0)
         throwLoadError(L_);
@@ -564,12 +552,9 @@ std::optional<std::string> LuaState::doString(const std::string& source)
 
 std::optional<std::string> LuaState::doFile(const std::string& path)
 {
-    if (!L_)
+    Access access(*this);
+    if (!access)
         return std::nullopt;
-    Lock lock(*this);
-    if (!L_)
-        return std::nullopt;
-    StackReset reset(L_);
     insertErrorHandler();
     if (luaL_loadfile(L_, path.c_str()) != 0)
         throwLoadError(L_);
@@ -594,10 +579,9 @@ std::string LuaState::evaluateExpression(const std::string& expression)
     std::optional<std::string> direct = doString("__result = tostring(" + expression + ")");
     if (direct)
         return *direct;
-    Lock lock(*this);
-    if (!L_)
+    Access access(*this);
+    if (!access)
         return "";
-    StackReset reset(L_);
     lua_getglobal(L_, "__result");
     size_t length = 0;
     const char* text = lua_tolstring(L_, -1, &length);
@@ -608,13 +592,9 @@ Ref<KVObject> LuaState::instanceOfClass(const std::string& className)
 {
     Ref<KVObject> result;
     bool isTable = false;
-    if (L_) {
-        Lock lock(*this);
-        if (L_) {
-            StackReset reset(L_);
-            lua_getglobal(L_, className.c_str());
-            isTable = lua_istable(L_, -1);
-        }
+    if (Access access{*this}) {
+        lua_getglobal(L_, className.c_str());
+        isTable = lua_istable(L_, -1);
     }
     Ref<LuaObject> cls;
     if (isTable)

@@ -128,6 +128,20 @@ public:
         lua_State* L_;
     };
 
+    // One use of the state from native code: holds the lock, then empties the
+    // stack when the scope ends. False when the state was closed first; the
+    // check is made under the lock, since close() clears the state under it.
+    class Access {
+    public:
+        explicit Access(LuaState& state) : lock_(state), open_(state.L_ != nullptr), reset_(state.L_) {}
+        explicit operator bool() const { return open_; }
+
+    private:
+        Lock lock_;
+        bool open_;
+        StackReset reset_;
+    };
+
 protected:
     explicit LuaState(lua_State* L);
     // Not yet wrapping a state: wrap() does that later, once.

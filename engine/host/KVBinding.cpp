@@ -76,6 +76,13 @@ void kvOpenModule(lua_State* L, const char* global, const KVModule& module, cons
     kvSetFunctions(L, module, functions, upvalues);
 }
 
+void kvMethodsMetatable(lua_State* L, const char* metatable)
+{
+    luaL_newmetatable(L, metatable);
+    lua_pushvalue(L, -2);
+    lua_setfield(L, -2, "__index");
+}
+
 void kvPushFunction(lua_State* L, const KVModule& module, const luaL_Reg& function, int upvalues)
 {
     pushGuarded(L, module, function, upvalues);

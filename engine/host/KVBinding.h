@@ -38,6 +38,10 @@ void kvSetFunctions(lua_State* L, const KVModule& module, const luaL_Reg* functi
 // receives the functions and is left on top; `upvalues` as above.
 void kvOpenModule(lua_State* L, const char* global, const KVModule& module, const luaL_Reg* functions,
                   int upvalues = 0);
+// Registers the metatable `metatable` with the table on top as its __index,
+// so that methods called on a userdata find that table's functions, and
+// pushes it for further entries (__gc and the like).
+void kvMethodsMetatable(lua_State* L, const char* metatable);
 // Pushes one guarded function (for functions made at run time); `function`
 // must be static. Takes `upvalues` values from the top as kvSetFunctions does.
 void kvPushFunction(lua_State* L, const KVModule& module, const luaL_Reg& function, int upvalues = 0);

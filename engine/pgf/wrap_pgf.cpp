@@ -247,9 +247,7 @@ int luaopen_PGF(lua_State* L)
 
     lua_createtable(L, 0, 10);
     kvSetFunctions(L, kWriter, writerFunctions);
-    luaL_newmetatable(L, kWriterMetatable);
-    lua_pushvalue(L, -2);
-    lua_setfield(L, -2, "__index");
+    kvMethodsMetatable(L, kWriterMetatable);
     kvSetFunctions(L, kWriter, writerCollect);
     lua_pop(L, 1);
     lua_setfield(L, module, "writer");

@@ -791,9 +791,7 @@ int luaopen_physics(lua_State* L)
     for (const PhysicsClass& c : kClasses) {
         lua_newtable(L);
         kvSetFunctions(L, c.module, c.functions);
-        luaL_newmetatable(L, c.metatable);
-        lua_pushvalue(L, -2);
-        lua_setfield(L, -2, "__index");
+        kvMethodsMetatable(L, c.metatable);
         kvSetFunctions(L, c.module, c.gc);
         lua_pop(L, 1);
         // The class name is the module's last part.

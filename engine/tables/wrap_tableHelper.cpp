@@ -270,10 +270,8 @@ int luaopen_tableHelper(lua_State* L)
     lua_createtable(L, 0, 13);
     kvSetFunctions(L, kModule, kTablesMethods);
 
-    luaL_newmetatable(L, kTableMT);
+    kvMethodsMetatable(L, kTableMT);
     kvSetFunctions(L, kModule, kCollect);
-    lua_pushvalue(L, -2);
-    lua_setfield(L, -2, "__index");
     lua_pop(L, 1);
 
     lua_setfield(L, -2, "Tables");
