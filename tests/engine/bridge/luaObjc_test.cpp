@@ -95,12 +95,9 @@ TEST_F(LuaObjcTest, ArgumentsConvertByTypeCode)
     t.lua->doString("p = Probe:new() p:take_int_unsigned_double_float_char_(12, 3.9, 7.2, 0.125, 1.5, true)");
     // The object argument arrives as a number object; the BOOL is not marshalled.
     EXPECT_EQ(eval("p:received()"), "12|3|7|0.125|1.500|0");
-    EXPECT_EQ(eval("p:kindOf_(1.5)"), "number 1");
-    EXPECT_EQ(eval("p:kindOf_('s')"), "string");
-    EXPECT_EQ(eval("p:kindOf_(nil)"), "nil");
-    EXPECT_EQ(eval("p:kindOf_({})"), "nil");
-    EXPECT_EQ(eval("p:kindOf_(p)"), "object");
-    EXPECT_EQ(eval("p:kindOf_(Probe)"), "class");
+    EXPECT_EQ(eval("table.concat({p:kindOf_(1.5), p:kindOf_('s'), p:kindOf_(nil), p:kindOf_({}), p:kindOf_(p),"
+                   " p:kindOf_(Probe)}, '|')"),
+              "number 1|string|nil|nil|object|class");
     EXPECT_EQ(eval("p:takeClass_(Probe) ~= nil and p:takeClass_(Probe):description()"), "BridgeProbe");
     // Missing arguments read as nil and zero.
     t.lua->doString("p:take_int_unsigned_double_float_char_()");
@@ -110,15 +107,11 @@ TEST_F(LuaObjcTest, ArgumentsConvertByTypeCode)
 TEST_F(LuaObjcTest, ResultsConvertByTypeCode)
 {
     t.lua->doString("p = Probe:new()");
-    EXPECT_EQ(eval("p:ping()"), "-5");
-    EXPECT_EQ(eval("p:big()"), "70000");
-    EXPECT_EQ(eval("p:half()"), "0.5");
-    EXPECT_EQ(eval("p:quarter()"), "0.25");
-    EXPECT_EQ(eval("select('#', p:yes())"), "0");
-    EXPECT_EQ(eval("select('#', p:pointer())"), "0");
-    EXPECT_EQ(eval("select('#', p:point())"), "0");
-    EXPECT_EQ(eval("select('#', p:nothing())"), "0");
-    EXPECT_EQ(eval("type(p:description())"), "string");
+    EXPECT_EQ(eval("table.concat({p:ping(), p:big(), p:half(), p:quarter(), type(p:description())}, ' ')"),
+              "-5 70000 0.5 0.25 string");
+    // No Lua form: nothing at all.
+    t.lua->doString("function n(...) return select('#', ...) end");
+    EXPECT_EQ(eval("n(p:yes()) .. n(p:pointer()) .. n(p:point()) .. n(p:nothing())"), "0000");
 }
 
 TEST_F(LuaObjcTest, FailuresAreLoggedAndGiveNothing)

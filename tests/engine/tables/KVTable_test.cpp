@@ -68,6 +68,10 @@ TEST(KVTable, OutOfRangeReadsAndWritesChangeNothing)
     t.setColumnTitle(9, "ghost");
     t.setColumnType(9, ColumnTypeText);
     t.setNumberOfRows(-4);
+    t.setNumberOfColumns(-1);
+    t.addRowAtIndex(3);
+    t.removeRowAtIndex(2);
+    EXPECT_EQ(t.jsonCellValue(out, 0, 2), "BadCol");
     EXPECT_EQ(t.findRowNumberByName("ghost"), -1);
     EXPECT_EQ(t.columnAtIndex(9), nullptr);
     EXPECT_EQ(t.columnType(9), ColumnTypeUndefined);
