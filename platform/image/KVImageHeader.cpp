@@ -22,6 +22,7 @@ uint32_t big(const uint8_t* p, int bytes)
 }
 
 const char* const kTooLarge = "the picture is empty or too large";
+const char* const kShortHeader = "its header is damaged or cut short";
 
 struct Declared {
     bool known = false;
@@ -87,9 +88,12 @@ std::string KVImageHeaderRefusal(KVImageFormat format, const uint8_t* data, size
     case KVImageFormat::JPEG: declared = jpeg(data, size); break;
     case KVImageFormat::WebP: declared = webp(data, size); break;
     case KVImageFormat::BMP: {
-        if (size < 26)
-            return "";
-        const uint32_t offset = little(data + 10, 4), infoSize = little(data + 14, 4);
+        // SDL reads the header the file declares even past the file's end,
+        // and then sizes its buffers by what it read.
+        const uint32_t infoSize = size >= 18 ? little(data + 14, 4) : 0;
+        if (size < 26 || infoSize < 12 || infoSize > size - 14)
+            return kShortHeader;
+        const uint32_t offset = little(data + 10, 4);
         long width, height;
         uint32_t depth, compression = 0;
         if (infoSize == 12) {  // the old OS/2 header: 16-bit sides, never compressed
@@ -102,7 +106,7 @@ std::string KVImageHeaderRefusal(KVImageFormat format, const uint8_t* data, size
             depth = little(data + 28, 2);
             compression = little(data + 30, 4);
         } else {
-            return "";
+            return kShortHeader;
         }
         if (!KVImageDecoder::sizeAllowed(width, height))
             return kTooLarge;

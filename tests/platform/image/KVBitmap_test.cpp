@@ -195,16 +195,24 @@ TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
     const char gifHeader[] = "GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80";
     std::string gif(gifHeader, sizeof gifHeader - 1);
     gif += std::string(6, '\0') + "\x02" + std::string(1, '\0') + ";";  // one 65,535 x 65,535 frame
+    // A 31-byte file declaring a 1 GiB header, which SDL would read past the end.
+    const std::string bmpCut =
+        std::string("BM\xc6\0\0(\0\0\xff\xff", 10) + std::string(15, 'A') + std::string("\xff\x01\0\x08\0\0", 6);
     const struct {
         const char* name;
         const std::string& bytes;
-    } cases[] = {{"bmp", bmp}, {"png", png}, {"jpeg", jpeg}, {"gif", gif}};
+        const char* reason;
+    } cases[] = {{"bmp", bmp, "too large"},
+                 {"png", png, "too large"},
+                 {"jpeg", jpeg, "too large"},
+                 {"gif", gif, "too large"},
+                 {"bmp-cut", bmpCut, "cut short"}};
     for (const auto& c : cases) {
         std::string error;
         const KVBitmap b = KVImageDecoder::decode(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(),
                                                   c.name, &error);
         EXPECT_TRUE(b.empty()) << c.name;
-        EXPECT_NE(error.find("too large"), std::string::npos) << c.name << ": " << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
     }
 }
 
