@@ -157,9 +157,10 @@ bool KelvanePlayerAppDelegate::applicationDidFinishLaunching()
                 KVLogLine("%s", error.c_str());
             introViewController_ = std::move(controller);
         }
-        window_->show();
-        window_->startTextInput();
     }
+    // Both are nothing for the offscreen window.
+    window_->show();
+    window_->startTextInput();
 
     // Game controllers, when their subsystem is up (windowed runs, tests).
     router_.startControllers(bundleName(), sdlWindow_);
