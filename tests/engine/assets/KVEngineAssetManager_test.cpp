@@ -40,6 +40,7 @@ TEST_F(AssetManagerTest, ScriptsLoadByNameAndByListAskingOncePerName)
     EXPECT_EQ(lua.eval(names), "x,y,nil");
     EXPECT_EQ(count("x"), 0u);
     EXPECT_EQ(asset("y")->getAsset()->textureWidth, 64);
+    EXPECT_EQ(asset("y")->getResourceLocator(), KV_TEST_DATA_DIR "/images/quad64.png");
     KVTextureAsset* x = asset("x");
     SGImageLoaderNode* onY = loader("y");
     onY->asset.imageValue();
