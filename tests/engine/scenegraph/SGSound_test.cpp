@@ -104,20 +104,12 @@ TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
         {"float.caf", 1, {"-c:a", "pcm_f32be"}, 1, 16, kRate, true},
         {"mono.wav", 1, {}, 1, 16, kRate, true},
         {"stereo.wav", 2, {}, 1, 16, kRate, true},
-        {"stereo.aiff", 2, {}, 1, 16, kRate, true},
         {"stereo.flac", 2, {}, 1, 16, 44100, true},
-        {"ulaw.caf", 1, {"-c:a", "pcm_mulaw"}, 1, 16, kRate, true},
-        {"stereo.mp3", 2, {}, 1, 16, kRate, false},
         {"stereo.m4a", 2, {}, 1, 16, kRate, false},
-        // What the Mac's converter read in CAF, AIFF-C and WAV files.
+        // CAF files the PCM reader opens but does not read, or cannot open.
+        // (The decoder's own tests read the other formats.)
+        {"ulaw.caf", 1, {"-c:a", "pcm_mulaw"}, 1, 16, kRate, true},
         {"ima4.caf", 2, {"-c:a", "adpcm_ima_qt"}, 1, 16, kRate, false},
-        {"alaw.caf", 2, {"-c:a", "pcm_alaw"}, 1, 16, kRate, true},
-        {"alac.caf", 2, {"-c:a", "alac"}, 1, 16, kRate, true},
-        {"mp3.caf", 2, {"-c:a", "libmp3lame"}, 1, 16, kRate, false},
-        {"ima4.aifc", 2, {"-c:a", "adpcm_ima_qt"}, 1, 16, kRate, false},
-        {"sowt.aifc", 2, {"-c:a", "pcm_s16le"}, 1, 16, kRate, true},
-        {"ima.wav", 2, {"-c:a", "adpcm_ima_wav"}, 1, 16, kRate, false},
-        {"msadpcm.wav", 2, {"-c:a", "adpcm_ms"}, 1, 16, kRate, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -169,34 +161,35 @@ TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
     }
 }
 
-TEST_F(SGSoundTest, ALinearPCMCAFOfMoreThanTwoChannelsLeavesTheSoundEmpty)
-{
-    const std::string path = tone("three.caf", 3, {"-c:a", "pcm_s16le"});
-    testing::internal::CaptureStderr();
-    SGSound sound;
-    EXPECT_TRUE(sound.loadFromFile(path.c_str()));
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(sound.bufferCount, 0);
-    EXPECT_EQ(sound.buffers, nullptr);
-    EXPECT_EQ(err.rfind(path + ": ", 0), 0u) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-}
-
-TEST_F(SGSoundTest, FilesThatCannotBeDecodedThrowAndLeaveTheSoundEmpty)
+// Files that cannot be decoded throw; a linear-PCM CAF of more than two
+// channels, which the PCM reader opens, says so in one line. Either way the
+// sound stays empty.
+TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
 {
     writeFile(dir.file("text.ogg"), "this is no sound\n");
     writeFile(dir.file("text.wav"), "this is no sound either\n");
     writeFile(dir.file("empty.caf"), "");
     tone("six.wav", 6);
     tone("three.ogg", 3);
+    tone("three.caf", 3, {"-c:a", "pcm_s16le"});
     writeFile(dir.file("truncated.wav"), readFile(tone("whole.wav", 1)).substr(0, 30));
-    for (const char* name :
-         {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav", "missing.ogg", "missing.caf"}) {
+    for (const char* name : {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav",
+                             "missing.ogg", "missing.caf", "three.caf"}) {
         SCOPED_TRACE(name);
+        const bool refused = std::string(name) != "three.caf";
         SGSound sound;
-        EXPECT_THROW(sound.loadFromFile(dir.file(name).c_str()), KVSoundLoadError);
+        testing::internal::CaptureStderr();
+        if (refused)
+            EXPECT_THROW(sound.loadFromFile(dir.file(name).c_str()), KVSoundLoadError);
+        else
+            EXPECT_TRUE(sound.loadFromFile(dir.file(name).c_str()));
+        const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(sound.bufferCount, 0);
         EXPECT_EQ(sound.buffers, nullptr);
+        if (!refused) {
+            EXPECT_EQ(err.rfind(dir.file(name) + ": ", 0), 0u) << err;
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        }
     }
     EXPECT_EQ(alGetError(), AL_NO_ERROR);
 }
