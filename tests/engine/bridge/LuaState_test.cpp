@@ -231,36 +231,18 @@ TEST(LuaState, TextChunksExpressionsAndMethods)
     EXPECT_EQ(t.lua->evaluateExpression("1"), "");
 }
 
+// Fields are the proxies' part (LuaObject's tests); here what must not
+// reach Lua at all.
 TEST(LuaState, PrimitivesCheckTheirPreconditions)
 {
     BridgeTestState t;
     {
         LuaState::Lock lock(*t.lua);
         lua_newtable(t.L());
-        const std::string inconsistency = std::string(KVObjectException::InternalInconsistency) + ": ";
-        EXPECT_EQ(thrown([&] { t.lua->getMember(""); }), inconsistency + "name is an empty string");
-        EXPECT_NE(thrown([&] { t.lua->getMember(static_cast<const char*>(nullptr)); }).find(": member name string is NULL"),
-                  std::string::npos);
+        EXPECT_EQ(thrown([&] { t.lua->getMember(""); }),
+                  std::string(KVObjectException::InternalInconsistency) + ": name is an empty string");
         // Storing under a nil key is refused instead of raising outside a protected call.
         EXPECT_THROW(t.lua->setMemberValue(KVNumber::withFloat(1).get(), nullptr), KVObjectException);
-        t.lua->setMemberValue(KVString::withString("v").get(), KVString::withString("k").get());
-        t.lua->setMemberAtIndex(KVNumber::withFloat(9).get(), 2);
-        t.lua->getMember("k");
-        EXPECT_EQ(string(t.lua->getStackItem(-1))->utf8(), "v");
-        lua_pop(t.L(), 1);
-        t.lua->getMemberAtIndex(2);
-        EXPECT_EQ(number(t.lua->getStackItem(-1))->floatValue(), 9);
-        lua_settop(t.L(), 0);
-        // A value without fields has no members.
-        lua_pushnumber(t.L(), 1);
-        t.lua->getMember("x");
-        EXPECT_TRUE(lua_isnil(t.L(), -1));
-        lua_pop(t.L(), 1);
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(t.lua->hasMethod("x"));
-        std::string log = testing::internal::GetCapturedStderr();
-        EXPECT_NE(log.find("] Warning: hasMethod called, but stack top object is not a table\n"), std::string::npos)
-            << log;
         lua_settop(t.L(), 0);
     }
     t.lua->close();
