@@ -385,55 +385,43 @@ TEST(PGFModule, DataDocumentsLoadAsExpected)
 
 namespace {
 
-// An allocator that refuses to grow past a limit, to fail Lua allocations
-// in the middle of a read.
-struct LimitedMemory {
-    size_t used = 0;
-    size_t limit = SIZE_MAX;
-};
+// Lua's allocations fail past `limit`, to fail one in the middle of a read.
+size_t used = 0, limit = SIZE_MAX;
 
-void* limitedAlloc(void* ud, void* block, size_t oldSize, size_t newSize)
+void* limitedAlloc(void*, void* block, size_t oldSize, size_t newSize)
 {
-    auto* memory = static_cast<LimitedMemory*>(ud);
     if (newSize == 0) {
         free(block);
-        memory->used -= oldSize;
+        used -= oldSize;
         return nullptr;
     }
-    if (newSize > oldSize && memory->used + (newSize - oldSize) > memory->limit)
+    if (newSize > oldSize && used + (newSize - oldSize) > limit)
         return nullptr;
     void* grown = realloc(block, newSize);
     if (grown)
-        memory->used = memory->used - oldSize + newSize;
+        used = used - oldSize + newSize;
     return grown;
 }
 
 TEST(PGFModule, OutOfMemoryWhileReadingIsALuaErrorAndTheStateGoesOn)
 {
-    LimitedMemory memory;
-    lua_State* L = lua_newstate(limitedAlloc, &memory);
+    lua_State* L = lua_newstate(limitedAlloc, nullptr);
     luaL_openlibs(L);
     lua_pushcfunction(L, luaopen_PGF);
     lua_pushstring(L, "pgf");
-    ASSERT_EQ(0, lua_pcall(L, 1, 0, 0));
-    std::string document = "<r>";
-    for (int i = 0; i < 2000; ++i)
-        document += "<item n=\"" + std::to_string(i) + "\">text " + std::to_string(i) + "</item>";
-    document += "</r>";
-    lua_pushlstring(L, document.data(), document.size());
-    lua_setglobal(L, "document");
-    lua_gc(L, LUA_GCCOLLECT, 0);
-
-    ASSERT_EQ(0, luaL_loadstring(L, "local t = pgf.loadString(document); return #t"));
-    memory.limit = memory.used + 64 * 1024;
+    lua_call(L, 1, 0);
+    ASSERT_EQ("", runLuaChunk(L, R"(
+        local d = {'<r>'}
+        for i = 0, 1999 do d[#d + 1] = '<item n="' .. i .. '">text ' .. i .. '</item>' end
+        document = table.concat(d) .. '</r>'
+        collectgarbage())"));
+    ASSERT_EQ(0, luaL_loadstring(L, "return #pgf.loadString(document)"));
+    limit = used + 64 * 1024;
     // Raised only after the reader has returned, so it leaks nothing.
     EXPECT_NE(0, lua_pcall(L, 0, 1, 0));
     EXPECT_STREQ("not enough memory", lua_tostring(L, -1));
-    lua_settop(L, 0);
-
-    memory.limit = SIZE_MAX;
-    ASSERT_EQ(0, luaL_dostring(L, "local t = pgf.loadString(document); return #t")) << lua_tostring(L, -1);
-    EXPECT_EQ(2000, lua_tointeger(L, -1));
+    limit = SIZE_MAX;
+    EXPECT_EQ("", runLuaChunk(L, "assert(#pgf.loadString(document) == 2000)"));
     lua_close(L);
 }
 
