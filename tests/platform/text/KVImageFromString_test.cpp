@@ -26,14 +26,15 @@ TEST_F(KVImageFromStringTest, WrappingBreaksLongWordsAndUnknownAlignmentsCentre)
     deleteTexture(word.texture);
 
     std::vector<TexturePixels> aligned;
-    for (const int alignment : {int(KVTextAlignmentLeft), int(KVTextAlignmentCenter), 7}) {
+    // The unknown one right after another, which it must not keep.
+    for (const int alignment : {int(KVTextAlignmentLeft), 7, int(KVTextAlignmentCenter)}) {
         const KVTextureImage image =
             KVImageFromString("Align", "Arial", 20, static_cast<KVTextAlignment>(alignment), true, 200, 40);
         aligned.push_back(readTexture(image.texture));
         deleteTexture(image.texture);
     }
-    EXPECT_NE(aligned[1].rgba, aligned[0].rgba);
-    EXPECT_EQ(aligned[2].rgba, aligned[1].rgba);
+    EXPECT_NE(aligned[2].rgba, aligned[0].rgba);
+    EXPECT_EQ(aligned[1].rgba, aligned[2].rgba);
 }
 
 TEST_F(KVImageFromStringTest, EmptyOrUnusableFramesAndSizesGiveTheNullImage)
