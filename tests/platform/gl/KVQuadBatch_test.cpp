@@ -103,30 +103,6 @@ TEST_P(KVQuadBatchTest, MoreQuadsThanOneDrawTakesAreAllDrawn)
     EXPECT_EQ(at(0, 0), colourOf(2));
 }
 
-// The shader and buffers belong to the context they were made in; a batch
-// that drew in one context draws in the next.
-TEST_P(KVQuadBatchTest, DrawsInAContextMadeAfterItsFirstDraw)
-{
-    KVQuadBatch batch(GetParam());
-    batch.setStyle(textures[1], GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
-    quad(batch, 0, 0, 4, 4);
-    batch.flush();
-
-    std::string error;
-    auto other = EGLOffscreenContext::create(kWidth, kHeight, &error);
-    ASSERT_TRUE(other) << error;
-    ASSERT_TRUE(other->makeCurrent());
-    setUpPixelCamera();
-    glViewport(0, 0, kWidth, kHeight);
-    batch.setStyle(0, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 0, 0, 1, 1);
-    quad(batch, 0, 0, 4, 4);
-    batch.flush();
-    EXPECT_EQ(at(2, 2), (Pixel{0, 0, 255, 255}));
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    other.reset();
-    ASSERT_TRUE(context()->makeCurrent());
-}
-
 // A texture deleted while quads still show it (a text drawn, then typeset
 // anew): they are drawn first, not with whatever takes over its name.
 TEST_F(KVQuadBatchTest, DeletingATextureDrawsTheQuadsThatShowItFirst)

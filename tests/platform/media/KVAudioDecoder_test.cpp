@@ -145,6 +145,7 @@ TEST(KVAudioDecoder, BadFilesAreRefusedWithOneLineNamingThem)
     EXPECT_FALSE(KVAudioDecoder::open(dir.file("ok.wav"), 0, &error));
 }
 
+// (A file that goes away while it plays: the music stream's test.)
 TEST(KVAudioDecoder, TruncatedAndOversizedSoundsStopCleanly)
 {
     TempDir dir;
@@ -164,15 +165,6 @@ TEST(KVAudioDecoder, TruncatedAndOversizedSoundsStopCleanly)
     std::vector<int16_t> samples;
     EXPECT_FALSE(decoder->readAll(&samples, 10000));
     EXPECT_NE(decoder->error().find("whole.wav"), std::string::npos) << decoder->error();
-
-    // A file that went away cannot be started again.
-    decoder = KVAudioDecoder::open(dir.file("whole.wav"), 1, &error);
-    ASSERT_TRUE(decoder);
-    std::remove(dir.file("whole.wav").c_str());
-    EXPECT_FALSE(decoder->rewind());
-    EXPECT_NE(decoder->error().find("whole.wav"), std::string::npos);
-    int16_t frame[4];
-    EXPECT_EQ(decoder->read(frame, 4), 0);
 }
 
 }  // namespace
