@@ -1,13 +1,15 @@
 // A Lua state for the asset tests: the scenegraph and assetManager modules,
 // and a project object that maps names to the test pictures and sounds and
-// counts how often each name was asked for.
+// counts how often each name was asked for; and a scene on its manager.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "engine/assets/KVEngineAssetManager.h"
+#include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
 #include "tests/support/LuaChunk.h"
 
@@ -44,6 +46,33 @@ public:
     ~AssetLua() { run("mgr:delete()"); }
 
     int asked(const std::string& name) { return std::stoi(eval("asked['" + name + "'] or 0")); }
+    // The manager's asset of that name, or null.
+    KVTextureAsset* image(const std::string& name) { return find(manager->getImages(), name); }
+    KVSoundAsset* sound(const std::string& name) { return find(manager->getSounds(), name); }
 
     KVEngineAssetManager* manager = nullptr;
+
+private:
+    template <class Map>
+    static typename Map::mapped_type find(const Map& map, const std::string& name)
+    {
+        auto it = map.find(name);
+        return it == map.end() ? nullptr : it->second;
+    }
+};
+
+// A space of a scene on that state's manager (the scene goes first).
+struct AssetScene {
+    // A loader node of the space set to a name.
+    template <class Loader>
+    Loader* loader(SGNodeClass kind, const std::string& name)
+    {
+        auto* node = static_cast<Loader*>(space->createNode(kind));
+        node->name.setValue(name);
+        return node;
+    }
+
+    AssetLua lua;
+    std::unique_ptr<SGScene> scene = std::make_unique<SGScene>(nullptr, lua.manager);
+    SGSpace* space = scene->createSpace(SGNodeClass::ortho2DSpace);
 };

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/gl/CheckGLError.h"
@@ -18,10 +19,15 @@ namespace {
 const std::string kImages = std::string(KV_TEST_DATA_DIR) + "/images/";
 const std::string kResources = std::string(KV_BUILD_DIR) + "/resources";
 
+// What a loaded image is, but for the texture's name.
+auto shape(const SGImage& i)
+{
+    return std::tuple(i.textureWidth, i.textureHeight, i.width, i.height, i.rect.x0, i.rect.y0, i.rect.x1, i.rect.y1);
+}
+
 bool isNull(const SGImage& image)
 {
-    return image.texture == 0 && image.rect.x0 == 0 && image.rect.y0 == 0 && image.rect.x1 == 0 &&
-           image.rect.y1 == 0 && image.width == 0 && image.height == 0;
+    return image.texture == 0 && shape(image) == shape(SGImageNull);
 }
 
 }  // namespace
@@ -50,31 +56,18 @@ protected:
     std::vector<GLuint> textures;
 };
 
-// The file's size; colour multiplied by alpha; pictures without alpha
-// opaque. (The ImageLoader bundle shows a picture the right way up.)
+// The file's size; colour multiplied by alpha. (The ImageLoader bundle shows
+// a picture the right way up; the bitmap's tests read every format.)
 TEST_F(KVLoadImageFromFileTest, UploadsAtTheFileSizePremultiplied)
 {
     const SGImage quad = load(kImages + "quad.png");
     ASSERT_NE(quad.texture, 0u);
-    EXPECT_EQ(quad.textureWidth, 8);
-    EXPECT_EQ(quad.textureHeight, 6);
-    EXPECT_EQ(quad.width, 8u);
-    EXPECT_EQ(quad.height, 6u);
-    EXPECT_EQ(quad.rect.x1, 1.0f);
-    EXPECT_EQ(quad.rect.y1, 1.0f);
+    EXPECT_EQ(shape(quad), std::tuple(8, 6, 8u, 6u, 0.0f, 0.0f, 1.0f, 1.0f));
     EXPECT_NE(quad.premultiplied, 0);
 
     const TexturePixels half = readTexture(load(kImages + "half-alpha.png").texture);
     EXPECT_EQ(half.at(0, 0)[0], 128);
     EXPECT_EQ(half.alpha(0, 0), 128);
-    for (const std::string name : {"quad.jpg", "quad.bmp", "quad.gif", "quad.tga", "quad.tiff", "quad.webp"}) {
-        const SGImage image = load(kImages + name);
-        ASSERT_EQ(image.textureWidth, 8) << name;
-        EXPECT_EQ(readTexture(image.texture).alpha(7, 0), 255) << name;  // the yellow corner
-    }
-    const TexturePixels alpha = readTexture(load(kImages + "quad-alpha.webp").texture);
-    EXPECT_EQ(alpha.alpha(7, 0), 0);
-    EXPECT_EQ(alpha.at(7, 0)[0] + alpha.at(7, 0)[1] + alpha.at(7, 0)[2], 0) << "transparent means no colour once premultiplied";
 }
 
 TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
@@ -114,11 +107,7 @@ TEST_F(KVLoadImageFromFileTest, UnusableFilesAreLoggedOnceAndGetThePlaceholder)
         EXPECT_NE(log.find(line), std::string::npos) << log;
         EXPECT_EQ(log.find(line), log.rfind(line)) << "logged once: " << log;
         EXPECT_NE(image.texture, 0u) << name;
-        EXPECT_EQ(image.textureWidth, 0) << name;
-        EXPECT_EQ(image.textureHeight, 0) << name;
-        EXPECT_EQ(image.width, 0u) << name;
-        EXPECT_EQ(image.rect.x1, 1.0f) << name;
-        EXPECT_EQ(image.rect.y1, 1.0f) << name;
+        EXPECT_EQ(shape(image), std::tuple(0, 0, 0u, 0u, 0.0f, 0.0f, 1.0f, 1.0f)) << name;
         EXPECT_EQ(readTexture(image.texture).width, 64) << "the installed placeholder is what was uploaded";
     }
 }

@@ -2,11 +2,8 @@
 // with sound files made at test time, on the tests' OpenAL output.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "engine/assets/KVSoundAsset.h"
 #include "engine/audio/SoundManager.h"
-#include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/nodes/SGSoundLoaderNode.h"
 #include "engine/scenegraph/nodes/SGSoundPlayerNode.h"
 #include "tests/engine/assets/SoundPlayback.h"
@@ -15,13 +12,11 @@
 
 namespace {
 
-class SoundAssetTest : public ::testing::Test {
+class SoundAssetTest : public ::testing::Test, public AssetScene {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(useSoundTestOutput());
-        scene = std::make_unique<SGScene>(nullptr, lua.manager);
-        space = scene->createSpace(SGNodeClass::ortho2DSpace);
         // "beep" and "boop" are tones, "text" a text file named .ogg, "six"
         // a six-channel WAV file.
         writeWav(dir.file("beep.wav"), 22050, 1, sineSamples(22050, 1, 2205, 441, 16000));
@@ -33,24 +28,12 @@ protected:
             ASSERT_EQ(lua.run("sounds['" + key + "'] = '" + dir.file(name) + "'"), "");
         }
     }
-    void TearDown() override { scene.reset(); }
-
     SGSoundLoaderNode* loader(const std::string& name)
     {
-        auto* node = static_cast<SGSoundLoaderNode*>(space->createNode(SGNodeClass::soundLoaderNode));
-        node->name.setValue(name);
-        return node;
-    }
-    KVSoundAsset* asset(const std::string& name)
-    {
-        auto it = lua.manager->getSounds().find(name);
-        return it == lua.manager->getSounds().end() ? nullptr : it->second;
+        return AssetScene::loader<SGSoundLoaderNode>(SGNodeClass::soundLoaderNode, name);
     }
 
     TempDir dir;
-    AssetLua lua;
-    std::unique_ptr<SGScene> scene;
-    SGSpace* space = nullptr;
 };
 
 }  // namespace
@@ -63,23 +46,19 @@ TEST_F(SoundAssetTest, LoadersOfOneNameShareOneSound)
     ASSERT_EQ(sound.bufferCount, 1);
     EXPECT_TRUE(alIsBuffer(sound.buffers[0]));
     EXPECT_EQ(second->asset.soundValue().buffers, sound.buffers);
-    EXPECT_EQ(asset("beep")->getReferenceCount(), 2u);
+    EXPECT_EQ(lua.sound("beep")->getReferenceCount(), 2u);
     EXPECT_EQ(lua.asked("beep"), 1);
 
     // An empty name changes nothing: the sound stays on offer, still held.
     first->name.setValue("");
     EXPECT_EQ(first->asset.soundValue().buffers, sound.buffers);
-    EXPECT_EQ(asset("beep")->getReferenceCount(), 2u);
+    EXPECT_EQ(lua.sound("beep")->getReferenceCount(), 2u);
 
-    space->removeNode(second);
-    EXPECT_EQ(asset("beep")->getReferenceCount(), 1u);
-    EXPECT_FALSE(lua.manager->hasUnreferencedAssets());
-
-    // A name the project does not know offers the null sound.
+    // A name the project does not know offers the null sound. (The picture
+    // loaders' test counts references as nodes go: the same handles.)
     first->name.setValue("nowhere");
     EXPECT_EQ(first->asset.soundValue().buffers, nullptr);
     EXPECT_TRUE(first->handle().empty());
-    EXPECT_TRUE(lua.manager->hasUnreferencedAssets());
 }
 
 TEST_F(SoundAssetTest, BuffersOfUnloadedSoundsGoOnceNoSourcePlaysThem)
@@ -125,7 +104,7 @@ TEST_F(SoundAssetTest, UnreadableSoundsStayLoadedEmptyAfterOneLine)
     // Loaded, if empty: the project is not asked again.
     EXPECT_EQ(lua.asked("text"), 1);
     EXPECT_EQ(lua.eval("(function(n) return n[0] .. ',' .. n[1] end)(mgr:soundNames())"), "six,text");
-    EXPECT_EQ(asset("text")->getAsset()->bufferCount, 0);
+    EXPECT_EQ(lua.sound("text")->getAsset()->bufferCount, 0);
 }
 
 TEST_F(SoundAssetTest, ScriptsLoadAndCleanUpSoundsByList)
@@ -134,14 +113,14 @@ TEST_F(SoundAssetTest, ScriptsLoadAndCleanUpSoundsByList)
     EXPECT_EQ(lua.asked("beep"), 1);
     EXPECT_EQ(lua.eval("(function(n) return n[0] .. ',' .. n[1] .. ',' .. tostring(n[2]) end)(mgr:soundNames())"),
               "beep,boop,nil");
-    ASSERT_EQ(asset("boop")->getAsset()->bufferCount, 1);
-    const ALuint boop = asset("boop")->getAsset()->buffers[0];
+    ASSERT_EQ(lua.sound("boop")->getAsset()->bufferCount, 1);
+    const ALuint boop = lua.sound("boop")->getAsset()->buffers[0];
 
     ASSERT_EQ(lua.run("mgr:cleanupAndLoadSounds({'beep', 'six'})"), "");
-    EXPECT_FALSE(asset("boop"));
+    EXPECT_FALSE(lua.sound("boop"));
     EXPECT_FALSE(alIsBuffer(boop));
-    EXPECT_TRUE(asset("beep"));
-    EXPECT_TRUE(asset("six"));
+    EXPECT_TRUE(lua.sound("beep"));
+    EXPECT_TRUE(lua.sound("six"));
     EXPECT_EQ(lua.asked("beep"), 1);
 
     ASSERT_EQ(lua.run("mgr:cleanupUnusedSounds({}) mgr:loadSoundForName('beep') mgr:unloadSound('never')"), "");

@@ -158,17 +158,9 @@ TEST_F(KVMusicManagerTest, ThePlainFunctionsDriveTheSharedManager)
     KVMusicManager& shared = KVMusicManager::sharedMusicManager();
     KVPlayAACFile(nullptr, 1);  // null path while stopped: nothing
     EXPECT_EQ(shared.currentStateNumber(), kStopped);
-
-    // 256: only the low 8 bits count, so it plays once.
-    writeWav(dir_.file("short.wav"), kSoundTestRate, 2, sineSamples(kSoundTestRate, 2, 3000, 441, 16000));
-    KVPlayAACFile(dir_.file("short.wav").c_str(), 256);
+    // Once or looping: the platformWrappers module's test hears both.
+    KVPlayAACFile(a_.c_str(), 1);
     EXPECT_TRUE(IsAACFilePlaying());
-    const std::vector<float> out = renderSound(9000);
-    EXPECT_GT(peak(out, 0, 2 * 3000), 0.4f);
-    EXPECT_EQ(peak(out, 2 * 3100), 0.0f);
-    // 1 loops (the module's test hears that), so it can be paused and resumed.
-    KVPlayAACFile(dir_.file("short.wav").c_str(), 1);
-
     KVPauseAACFile();
     EXPECT_FALSE(IsAACFilePlaying());
     KVPlayAACFile(nullptr, 0);  // null path while paused: resumes

@@ -56,13 +56,11 @@ TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsAStoppedSourceAgain)
     manager_->stopSource(back);
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(manager_->reserveSource(), back);
-    EXPECT_EQ(manager_->freeSources().size() + manager_->reservedSources().size(), 32u);
 
     // A second manager shares the device and context and has its own 32.
     ALCcontext* context = alcGetCurrentContext();
     SoundManager second;
     EXPECT_EQ(alcGetCurrentContext(), context);
-    EXPECT_EQ(SoundManager::sharedContext(), context);
     KVAudioSource* other = second.reserveSource();
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(names.count(other->source()), 0u);
@@ -84,7 +82,6 @@ TEST_F(SoundManagerTest, DestructionStopsPlayingSourcesAndTellsEveryOwner)
     EXPECT_EQ(stops, 2);
     EXPECT_FALSE(alIsSource(name));
     EXPECT_EQ(peak(renderSound(1024)), 0.0f);
-    EXPECT_FALSE(SoundManager::isLive(nullptr));
 }
 
 TEST_F(SoundManagerTest, OpenALErrorsNameTheOperationAndDoNotStopIt)

@@ -19,7 +19,6 @@ TEST_F(ScriptModules, SoundManagerModule)
     ASSERT_NE(block, nullptr);
     auto* manager = *static_cast<SoundManager**>(block);
     ASSERT_TRUE(SoundManager::isLive(manager));
-    EXPECT_EQ(manager->freeSources().size(), 32u);
 
     alcMakeContextCurrent(nullptr);
     SoundManager_MakeCurrent(nullptr);

@@ -104,20 +104,12 @@ TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
         {"float.caf", 1, {"-c:a", "pcm_f32be"}, 1, 16, kRate, true},
         {"mono.wav", 1, {}, 1, 16, kRate, true},
         {"stereo.wav", 2, {}, 1, 16, kRate, true},
-        {"stereo.aiff", 2, {}, 1, 16, kRate, true},
         {"stereo.flac", 2, {}, 1, 16, 44100, true},
-        {"ulaw.caf", 1, {"-c:a", "pcm_mulaw"}, 1, 16, kRate, true},
-        {"stereo.mp3", 2, {}, 1, 16, kRate, false},
         {"stereo.m4a", 2, {}, 1, 16, kRate, false},
-        // What the Mac's converter read in CAF, AIFF-C and WAV files.
+        // CAF files the PCM reader opens but does not read, or cannot open.
+        // (The decoder's own tests read the other formats.)
+        {"ulaw.caf", 1, {"-c:a", "pcm_mulaw"}, 1, 16, kRate, true},
         {"ima4.caf", 2, {"-c:a", "adpcm_ima_qt"}, 1, 16, kRate, false},
-        {"alaw.caf", 2, {"-c:a", "pcm_alaw"}, 1, 16, kRate, true},
-        {"alac.caf", 2, {"-c:a", "alac"}, 1, 16, kRate, true},
-        {"mp3.caf", 2, {"-c:a", "libmp3lame"}, 1, 16, kRate, false},
-        {"ima4.aifc", 2, {"-c:a", "adpcm_ima_qt"}, 1, 16, kRate, false},
-        {"sowt.aifc", 2, {"-c:a", "pcm_s16le"}, 1, 16, kRate, true},
-        {"ima.wav", 2, {"-c:a", "adpcm_ima_wav"}, 1, 16, kRate, false},
-        {"msadpcm.wav", 2, {"-c:a", "adpcm_ms"}, 1, 16, kRate, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

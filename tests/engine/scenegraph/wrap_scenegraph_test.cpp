@@ -5,8 +5,6 @@
 
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/nodes/SGArithmeticNode.h"
-#include "engine/scenegraph/nodes/SGAttributeNode.h"
-#include "engine/scenegraph/ports/SGIntegerPort.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
 #include "tests/support/LuaChunk.h"
 #include "tests/support/ScriptMisuse.h"
@@ -82,16 +80,6 @@ TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryAndNotifyOnlyWhenAsked)
         n:compute()
         assert(n.output:value() == 9)
     )"), "");
-}
-
-TEST_F(ScenegraphModule, IntegerPortsReadAsScriptNumbersLosingLowBits)
-{
-    auto* node = new SGAttributeNode(SGPortValueType::INTEGER);
-    static_cast<SGIntegerPort*>(node->valuePort())->setValue(16777217);
-    sg_pushNode(L, node);
-    node->release();  // the handle holds it now
-    lua_setglobal(L, "big");
-    EXPECT_EQ(run("assert(big.value:value() == 16777216)"), "");
 }
 
 TEST_F(ScenegraphModule, APortHandleValueConnectsWhateverTheNotifyFlag)

@@ -1,7 +1,7 @@
 // Sound player and listener nodes, heard through the loopback device.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <tuple>
 
 #include "engine/audio/KVAudioSource.h"
 #include "engine/audio/SoundManager.h"
@@ -77,26 +77,19 @@ long soundLength(const std::vector<float>& samples)
     return 0;
 }
 
-TEST_F(SGSoundNodesTest, ATriggeredPlayerSoundsForItsLengthAndGivesItsSourceBack)
+// The player's recording test hears a triggered sound's length and level;
+// here the source comes back after it and the next trigger queues anew.
+TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
 {
     SGSoundPlayerNode* node = newPlayer();
     EXPECT_FALSE(node->playing.boolValue());
-    EXPECT_EQ(node->source(), nullptr);
     trigger(node);
     ASSERT_NE(node->source(), nullptr);
     KVAudioSource* source = node->source();
-    EXPECT_TRUE(node->playing.storedValue());
     EXPECT_TRUE(node->buffersQueued());
     EXPECT_EQ(source->owner, node);
-
-    const std::vector<float> out = renderSound(kToneFrames * 2);
-    EXPECT_NEAR(soundLength(out), kToneFrames, 64);
-    // Directly under the listener at the default reference distance: the
-    // tone's own level (16000 of 32768, split over two speakers).
-    EXPECT_NEAR(rms(out, 2000, 2 * (kToneFrames - 1000), 2) * std::sqrt(2.0), 16000.0 / 32768 * std::sqrt(0.5), 0.12);
-
-    // Still playing until the manager's update takes the source back.
-    EXPECT_TRUE(node->playing.storedValue());
+    renderSound(kToneFrames * 2);
+    EXPECT_TRUE(node->playing.storedValue());  // until the manager's update
     manager_->update();
     EXPECT_FALSE(node->playing.storedValue());
     EXPECT_EQ(node->source(), nullptr);
@@ -253,17 +246,15 @@ TEST_F(SGSoundNodesTest, APlayingNodeHandsItsInputsToItsSource)
     node->x.setValue(12.0f);
     node->dy.setValue(-3.0f);
     node->update();
-    ALfloat v = 0, px = 0, py = 0, pz = 0;
-    alGetSourcef(node->source()->source(), AL_GAIN, &v);
-    EXPECT_EQ(v, 0.25f);
-    alGetSourcef(node->source()->source(), AL_PITCH, &v);
-    EXPECT_EQ(v, 1.5f);
-    alGetSource3f(node->source()->source(), AL_POSITION, &px, &py, &pz);
-    EXPECT_EQ(px, 12.0f);
-    alGetSource3f(node->source()->source(), AL_VELOCITY, &px, &py, &pz);
-    EXPECT_EQ(py, -3.0f);
+    const ALuint source = node->source()->source();
+    for (auto [parameter, component, expected] : {std::tuple{AL_GAIN, 0, 0.25f}, {AL_PITCH, 0, 1.5f},
+                                                   {AL_POSITION, 0, 12.0f}, {AL_VELOCITY, 1, -3.0f}}) {
+        ALfloat v[3] = {};
+        alGetSourcefv(source, parameter, v);
+        EXPECT_EQ(v[component], expected) << parameter;
+    }
     ALint relative = 0;
-    alGetSourcei(node->source()->source(), AL_SOURCE_RELATIVE, &relative);
+    alGetSourcei(source, AL_SOURCE_RELATIVE, &relative);
     EXPECT_EQ(relative, 1);
 }
 

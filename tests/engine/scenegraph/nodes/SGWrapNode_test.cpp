@@ -1,29 +1,86 @@
-// Which side a wrap space's copies land on, read from the model-view matrix
-// each is drawn under.
+// Where the copies of a replicator or wrap space land, read from the
+// model-view matrix each is drawn under.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
 #include "engine/assets/KVEngineAssetManager.h"
 #include "engine/scenegraph/SGScene.h"
+#include "engine/scenegraph/nodes/SGReplicatorNode.h"
 #include "engine/scenegraph/nodes/SGWrapNode.h"
 #include "tests/engine/scenegraph/SGTestNodes.h"
 #include "tests/platform/gl/GLTestContext.h"
 #include "tests/support/LuaChunk.h"
 
 using Offsets = std::vector<OffsetRecordingNode::Offset>;
-using SGWrapNodeTest = GLTest;
+
+class CopySpaceTest : public GLTest {
+protected:
+    // A space of that kind in the scene, holding the recorder.
+    template <class Space>
+    Space* create(SGNodeClass kind)
+    {
+        auto* space = static_cast<Space*>(scene.defaultSpace().createNode(kind));
+        space->addNode(recorder);
+        return space;
+    }
+    // One frame's offsets, matching `expected`; the model-view matrix and
+    // its stack are as they were before.
+    void expectDrawnAt(const Offsets& expected)
+    {
+        recorder->offsets.clear();
+        scene.render();
+        ASSERT_EQ(recorder->offsets.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_NEAR(recorder->offsets[i].x, expected[i].x, 1e-5f) << i;
+            EXPECT_NEAR(recorder->offsets[i].y, expected[i].y, 1e-5f) << i;
+        }
+        GLint depth = 0;
+        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+        EXPECT_EQ(depth, 1);
+        GLfloat m[16];
+        glGetFloatv(GL_MODELVIEW_MATRIX, m);
+        EXPECT_EQ(std::pair(m[12], m[13]), std::pair(0.0f, 0.0f));
+    }
+
+    SGScene scene{nullptr, nullptr};
+    OffsetRecordingNode* recorder = new OffsetRecordingNode();
+};
+
+// Copies spaced along the angle, none for zero or less. The ports are read
+// every frame, so values written without notice count.
+TEST_F(CopySpaceTest, ReplicatorCopiesAreSpacedAlongTheAngle)
+{
+    auto* replicator = create<SGReplicatorNode>(SGNodeClass::replicatorSpace);
+    EXPECT_EQ(scene.defaultSpace().countRenderNodes(), 1);
+    const struct {
+        int copies;
+        float spacing, angle;
+        Offsets offsets;
+    } cases[] = {
+        {1, 10, 0, {{0, 0}}},  // copies not set: one
+        {3, 10, 0, {{0, 0}, {10, 0}, {20, 0}}},
+        {3, 10, 90, {{0, 0}, {0, 10}, {0, 20}}},
+        {2, 2, -90, {{0, 0}, {0, -2}}},
+        {0, 10, 0, {}},
+        {-4, 10, 0, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.copies << " copies " << c.spacing << " apart at " << c.angle);
+        if (&c != cases)
+            replicator->copies.setStoredValue(c.copies);
+        replicator->spacing.setStoredValue(c.spacing);
+        replicator->angle.setStoredValue(c.angle);
+        expectDrawnAt(c.offsets);
+    }
+}
 
 // Content left of the middle of the wrap area gets its copy one width to
 // the right, content at or right of it one width to the left; likewise up
 // and down. The ports are read every frame.
-TEST_F(SGWrapNodeTest, TheCopyGoesToTheSideWhereTheContentIsNot)
+TEST_F(CopySpaceTest, TheWrapCopyGoesToTheSideWhereTheContentIsNot)
 {
-    SGScene scene(nullptr, nullptr);
-    auto* wrap = static_cast<SGWrapNode*>(scene.defaultSpace().createNode(SGNodeClass::wrapSpace));
-    ASSERT_NE(wrap, nullptr);
-    auto* recorder = new OffsetRecordingNode();
-    wrap->addNode(recorder);
+    auto* wrap = create<SGWrapNode>(SGNodeClass::wrapSpace);
     const struct {
         bool wrapX, wrapY;
         float x, y, width, height;
@@ -50,18 +107,13 @@ TEST_F(SGWrapNodeTest, TheCopyGoesToTheSideWhereTheContentIsNot)
         wrap->y.setStoredValue(c.y);
         wrap->wrapWidth.setStoredValue(c.width);
         wrap->wrapHeight.setStoredValue(c.height);
-        recorder->offsets.clear();
-        scene.render();
-        EXPECT_EQ(recorder->offsets, c.offsets);
-        GLint depth = 0;
-        glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
-        EXPECT_EQ(depth, 1);
+        expectDrawnAt(c.offsets);
     }
 }
 
 // Spaces made inside a space share its managers; the asset manager is a
 // real one, which clears the cell they keep when it goes.
-TEST_F(SGWrapNodeTest, TakesThePlacesManagersAndForgetsAGoneAssetManager)
+TEST(SGWrapNode, TakesThePlacesManagersAndForgetsAGoneAssetManager)
 {
     int soundManager = 0;
     LuaTestState lua;
