@@ -4,7 +4,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <cmath>
 
 #include "tests/support/Picture.h"
@@ -34,11 +33,6 @@ double psnr(const Picture& a, const Picture& b)
     return mse == 0 ? INFINITY : 10 * std::log10(255.0 * 255.0 / mse);
 }
 
-size_t lineCount(const std::string& text)
-{
-    return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
 TEST(DemoRecording, RecordedInAWindowReplaysHeadlessFrameForFrame)
 {
     if (access("/usr/bin/xvfb-run", X_OK) != 0)
@@ -59,14 +53,6 @@ TEST(DemoRecording, RecordedInAWindowReplaysHeadlessFrameForFrame)
     EXPECT_EQ(replay.out, played);
     EXPECT_EQ(psnr(Picture(out + "/window.png"), Picture(dir.file("replay.png"))), INFINITY)
         << "the last frames differ";
-
-    // A recording spoilt by hand is refused, the bad line named.
-    const std::string recording = readFile(out + "/recording");
-    writeFile(dir.file("spoilt"), recording + "12 mousedown 360\n");
-    ProgramResult spoilt = runProgram({kPlayer, "--headless", "--input", dir.file("spoilt"), kDemo});
-    EXPECT_EQ(spoilt.status, 1);
-    EXPECT_NE(spoilt.err.find("spoilt:" + std::to_string(lineCount(recording) + 1) + ": "), std::string::npos)
-        << spoilt.err;
 }
 
 TEST(DemoRecording, FilmedWithEveryFrameAndTheSound)

@@ -4,32 +4,23 @@
 
 #include <unistd.h>
 
-#include <filesystem>
-
 #include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
-#include "tests/support/TestBundle.h"
 
 namespace {
 
 const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
 const std::string kBundle = std::string(KV_TEST_DATA_DIR) + "/bundles/PlayerInput.app";
+const std::string kSprites = std::string(KV_TEST_DATA_DIR) + "/bundles/Sprites.app";
 const std::string kSession = std::string(KV_TEST_DATA_DIR) + "/../e2e/window-session.sh";
 const std::string kFullScreenSession = std::string(KV_TEST_DATA_DIR) + "/../e2e/fullscreen-session.sh";
 
-// The path of xvfb-run, or "" when it is not installed.
-std::string xvfbRun()
-{
-    for (const char* dir : {"/usr/bin/", "/bin/", "/usr/local/bin/"})
-        if (access((std::string(dir) + "xvfb-run").c_str(), X_OK) == 0)
-            return std::string(dir) + "xvfb-run";
-    return "";
-}
+const std::string kXvfbRun = "/usr/bin/xvfb-run";
 
 bool haveXvfb()
 {
-    return !xvfbRun().empty();
+    return access(kXvfbRun.c_str(), X_OK) == 0;
 }
 
 struct Session {
@@ -48,7 +39,7 @@ Session runSession(const TempDir& dir, const std::string& mode)
     // SDL unloads the window's GL driver at exit, after which the driver's
     // own allocations belong to no module the leak checker can name or
     // suppress; sanitizer builds of windowed sessions check memory errors only.
-    ProgramResult run = runProgram({xvfbRun(), "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x800x24",
+    ProgramResult run = runProgram({kXvfbRun, "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x800x24",
                                     "/bin/bash", kSession, kPlayer, kBundle, out, mode},
                                    {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
     Session s;
@@ -143,40 +134,10 @@ TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
         << "the typed name shows";
 }
 
-// A 480 x 320 game filled by a picture with red, green, blue and yellow
-// quadrants (red top left) on a grey background.
-const char* kQuadrantsScript = R"(
-game = {attributes = {displaySize = {width = {_value = 480}, height = {_value = 320}}}}
-Project = {}
-function Project.new(class) return setmetatable({}, {__index = class}) end
-function Project.load(self, path) self.path = path end
-function Project.pathForImage(self, name) return self.path .. "/images/" .. name .. ".png" end
-function Project.pathForSound(self, name) return nil end
-function initEngine()
-  scene = scenegraph.scene.new(nil, assetManager.new())
-  local view = scene:createSpace(scenegraph.ortho2DSpace)
-  for port, value in pairs({near = -1, far = 1, width = 480, height = 320}) do view[port]:setValue(value, true) end
-  local grey = view:createNode(scenegraph.colorNode)
-  for _, port in ipairs({"r", "g", "b"}) do grey[port]:setValue(0.25, true) end
-  grey.a:setValue(1, true)
-  view:createNode(scenegraph.clearNode).color:setValue(grey.output)
-  local picture = view:createNode(scenegraph.imageLoaderNode)
-  picture.name:setValue("quad64", true)
-  local sprite = view:createNode(scenegraph.spriteNode)
-  sprite.image:setValue(picture.asset)
-  for port, value in pairs({x = 240, y = 160, width = 480, height = 320}) do sprite[port]:setValue(value, true) end
-end
-local frames = 0
-function update(dt)
-  frames = frames + 1
-  if frames % 30 == 0 then print("frame " .. frames) end
-  scene:render()
-end
-)";
-
-// On a 1280 x 1024 screen the game's 1.5 : 1 is letterboxed (game rows 85 to
-// 938) or cropped (columns -128 to 1407), whichever the game asks for; the
-// window manager or its absence changes nothing.
+// The Sprites bundle's 320 x 128 game on a 1280 x 1024 screen, letterboxed
+// (times 4, game rows 256 to 767) or cropped (times 8, columns -640 to 1919),
+// whichever the game asks for; the window manager or its absence changes
+// nothing. Its left sprite's quadrants lie at game x 16 to 144, y 32 to 96.
 TEST(WindowE2E, FullScreenFillsTheScreenWithOrWithoutAWindowManager)
 {
     if (!haveXvfb())
@@ -189,24 +150,19 @@ TEST(WindowE2E, FullScreenFillsTheScreenWithOrWithoutAWindowManager)
         std::vector<std::pair<std::pair<int, int>, Rgba>> pixels;
     };
     const Case cases[] = {
-        {"none", false, {{{640, 40}, grey}, {{640, 984}, grey}, {{10, 95}, red}, {{1270, 95}, green},
-                         {{10, 928}, blue}, {{1270, 928}, yellow}}},
-        {"openbox", true, {{{5, 5}, red}, {{1275, 5}, green}, {{5, 1018}, blue}, {{1275, 1018}, yellow}}},
+        {"none", false, {{{640, 100}, grey}, {{100, 400}, red}, {{540, 400}, green}, {{100, 620}, blue},
+                         {{540, 620}, yellow}}},
+        {"openbox", true, {{{640, 100}, grey}, {{256, 300}, green}, {{256, 700}, yellow}}},
     };
     TempDir dir;
     int session = 0;
     for (const Case& c : cases) {
         const std::string name = std::string(c.wm) + (c.overscan ? "-crop" : "-letterbox");
-        const std::string bundle = writeBundle(dir.file(name), "Quadrants", kQuadrantsScript,
-                                               std::string("<key>KVOverscan</key><") +
-                                                   (c.overscan ? "true" : "false") + "/>");
-        const std::string images = bundleResources(bundle) + "/Quadrants.gameproj/images";
-        std::filesystem::create_directories(images);
-        std::filesystem::copy_file(std::string(KV_TEST_DATA_DIR) + "/images/quad64.png", images + "/quad64.png");
         const int display = 200 + (static_cast<int>(getpid()) % 300) * 8 + 4 + session++;
         const std::string out = dir.file(name);
-        ProgramResult run = runProgram({xvfbRun(), "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x1024x24",
-                                        "/bin/bash", kFullScreenSession, kPlayer, bundle, out, c.wm},
+        ProgramResult run = runProgram({kXvfbRun, "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x1024x24",
+                                        "/bin/bash", kFullScreenSession, kPlayer, kSprites, out, c.wm,
+                                        c.overscan ? "true" : "false"},
                                        {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
         ASSERT_EQ(readFile(out + "/status"), "0\n") << name << run.err << readFile(out + "/stderr");
         const Picture screen(out + "/screen.png");

@@ -99,24 +99,18 @@ TEST_F(ThreadedView, EventsPostedDuringAFrameRunAfterItInOrder)
     EXPECT_EQ(text.substr(text.size() - 4), "stop") << text;
 }
 
-TEST_F(ThreadedView, TheFrameTimerRunsAtTheFrameInterval)
+TEST_F(ThreadedView, APausedGameDrawsNoFramesAndHearsWhyItPaused)
 {
     auto scheduled = [this] {
         double interval = 0;
         view->performOnRenderThread([&] { interval = view->scheduledTimerInterval(); }, true);
         return interval;
     };
-    EXPECT_DOUBLE_EQ(view->frameTimerInterval(), 1.0 / 60.0);
-    view->setAnimationFrameInterval(2);
     view->playWaitUntilDone(true);
-    EXPECT_NEAR(scheduled(), 1.0 / 30.0, 1e-9) << "2 gives 30 Hz";
-    // A change waits for the next start of the animation; none runs paused.
-    view->setAnimationFrameInterval(3);
-    EXPECT_NEAR(scheduled(), 1.0 / 30.0, 1e-9);
+    EXPECT_NEAR(scheduled(), 1.0 / 60.0, 1e-9);
     view->pauseWaitUntilDone(true, true);
     EXPECT_LT(scheduled(), 0);
     view->playWaitUntilDone(true);
-    EXPECT_NEAR(scheduled(), 3.0 / 60.0, 1e-9);
     view->pauseWaitUntilDone(true, false);
     view->stopWaitUntilDone(true);
     EXPECT_NE(log().find("system pause, play"), std::string::npos) << log();
