@@ -56,6 +56,7 @@ TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsAStoppedSourceAgain)
     manager_->stopSource(back);
     EXPECT_EQ(stops, 1);
     EXPECT_EQ(manager_->reserveSource(), back);
+    EXPECT_EQ(manager_->reservedSources().size(), 32u);
 
     // A second manager shares the device and context and has its own 32.
     ALCcontext* context = alcGetCurrentContext();

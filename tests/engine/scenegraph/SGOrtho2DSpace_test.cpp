@@ -5,11 +5,12 @@
 #include <array>
 
 #include "engine/scenegraph/SGOrtho2DSpace.h"
+#include "tests/engine/scenegraph/SGTestNodes.h"
 #include "tests/platform/gl/GLTestContext.h"
 
 namespace {
 
-using Matrix = std::array<float, 16>;  // column-major, as OpenGL keeps it
+using Matrix = MatrixRecordingNode::Matrix;
 
 Matrix current(GLenum which)
 {
@@ -24,18 +25,6 @@ std::array<float, 2> mapped(const Matrix& m, std::array<float, 2> p)
     const float w = m[3] * p[0] + m[7] * p[1] + m[15];
     return {(m[0] * p[0] + m[4] * p[1] + m[12]) / w, (m[1] * p[0] + m[5] * p[1] + m[13]) / w};
 }
-
-// Captures both matrices at the moment it draws.
-class MatrixProbe : public SGRenderNode {
-public:
-    MatrixProbe() : SGRenderNode(SGNodeClass::spriteNode) {}
-    void compute() override
-    {
-        projection = current(GL_PROJECTION_MATRIX);
-        modelView = current(GL_MODELVIEW_MATRIX);
-    }
-    Matrix projection{}, modelView{};
-};
 
 }  // namespace
 
@@ -73,7 +62,7 @@ TEST_F(SGOrtho2DSpaceTest, MapsTheViewToTheViewportAndRestoresTheMatrices)
         SCOPED_TRACE(testing::Message() << c.w << " x " << c.h << " at " << c.x << ", " << c.y << " turned "
                                         << c.viewRotation << ", " << c.modelRotation);
         auto* space = new SGOrtho2DSpace(nullptr, nullptr);
-        auto* probe = new MatrixProbe();
+        auto* probe = new MatrixRecordingNode();
         space->addNode(probe);
         for (auto [port, value] : {std::pair{&space->x, c.x}, {&space->y, c.y}, {&space->width, c.w},
                                    {&space->height, c.h}, {&space->viewRotation, c.viewRotation},
@@ -83,7 +72,7 @@ TEST_F(SGOrtho2DSpaceTest, MapsTheViewToTheViewportAndRestoresTheMatrices)
         space->far.setValue(c.w ? 1.0f : 0.0f);
         glMatrixMode(GL_PROJECTION);  // the space selects what it needs
         space->compute();
-        const auto clip = mapped(probe->projection, mapped(probe->modelView, c.point));
+        const auto clip = mapped(probe->projection, mapped(probe->modelViews.at(0), c.point));
         EXPECT_NEAR(clip[0], c.clip[0], 1e-5f);
         EXPECT_NEAR(clip[1], c.clip[1], 1e-5f);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

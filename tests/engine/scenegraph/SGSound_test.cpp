@@ -161,34 +161,35 @@ TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
     }
 }
 
-TEST_F(SGSoundTest, ALinearPCMCAFOfMoreThanTwoChannelsLeavesTheSoundEmpty)
-{
-    const std::string path = tone("three.caf", 3, {"-c:a", "pcm_s16le"});
-    testing::internal::CaptureStderr();
-    SGSound sound;
-    EXPECT_TRUE(sound.loadFromFile(path.c_str()));
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(sound.bufferCount, 0);
-    EXPECT_EQ(sound.buffers, nullptr);
-    EXPECT_EQ(err.rfind(path + ": ", 0), 0u) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-}
-
-TEST_F(SGSoundTest, FilesThatCannotBeDecodedThrowAndLeaveTheSoundEmpty)
+// Files that cannot be decoded throw; a linear-PCM CAF of more than two
+// channels, which the PCM reader opens, says so in one line. Either way the
+// sound stays empty.
+TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
 {
     writeFile(dir.file("text.ogg"), "this is no sound\n");
     writeFile(dir.file("text.wav"), "this is no sound either\n");
     writeFile(dir.file("empty.caf"), "");
     tone("six.wav", 6);
     tone("three.ogg", 3);
+    tone("three.caf", 3, {"-c:a", "pcm_s16le"});
     writeFile(dir.file("truncated.wav"), readFile(tone("whole.wav", 1)).substr(0, 30));
-    for (const char* name :
-         {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav", "missing.ogg", "missing.caf"}) {
+    for (const char* name : {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav",
+                             "missing.ogg", "missing.caf", "three.caf"}) {
         SCOPED_TRACE(name);
+        const bool refused = std::string(name) != "three.caf";
         SGSound sound;
-        EXPECT_THROW(sound.loadFromFile(dir.file(name).c_str()), KVSoundLoadError);
+        testing::internal::CaptureStderr();
+        if (refused)
+            EXPECT_THROW(sound.loadFromFile(dir.file(name).c_str()), KVSoundLoadError);
+        else
+            EXPECT_TRUE(sound.loadFromFile(dir.file(name).c_str()));
+        const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(sound.bufferCount, 0);
         EXPECT_EQ(sound.buffers, nullptr);
+        if (!refused) {
+            EXPECT_EQ(err.rfind(dir.file(name) + ": ", 0), 0u) << err;
+            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        }
     }
     EXPECT_EQ(alGetError(), AL_NO_ERROR);
 }

@@ -1,11 +1,11 @@
 // Small node classes for the scene-graph tests: one that counts its
 // computes, one that logs when it draws, both able to report their death,
-// and one that records where it draws.
+// and one that records the matrices it draws under.
 #pragma once
 
 #include <GL/gl.h>
 
-#include <ostream>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -71,27 +71,19 @@ private:
     bool* destroyed_;
 };
 
-// Records the model-view translation at which it is drawn.
-class OffsetRecordingNode : public SGRenderNode {
+// Records the matrices it is drawn under.
+class MatrixRecordingNode : public SGRenderNode {
 public:
-    struct Offset {
-        float x, y;
-        bool operator==(const Offset& o) const { return x == o.x && y == o.y; }
-    };
+    using Matrix = std::array<float, 16>;  // column-major, as OpenGL keeps it
 
-    OffsetRecordingNode() : SGRenderNode(SGNodeClass::spriteNode) {}
+    MatrixRecordingNode() : SGRenderNode(SGNodeClass::spriteNode) {}
     void compute() override
     {
         setDirty(false);
-        GLfloat m[16];
-        glGetFloatv(GL_MODELVIEW_MATRIX, m);
-        offsets.push_back({m[12], m[13]});
+        glGetFloatv(GL_PROJECTION_MATRIX, projection.data());
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelViews.emplace_back().data());
     }
 
-    std::vector<Offset> offsets;
+    Matrix projection{};
+    std::vector<Matrix> modelViews;
 };
-
-inline std::ostream& operator<<(std::ostream& out, const OffsetRecordingNode::Offset& o)
-{
-    return out << "(" << o.x << ", " << o.y << ")";
-}

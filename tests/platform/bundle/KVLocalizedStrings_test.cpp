@@ -2,10 +2,10 @@
 // files, and the choice of table by language.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/bundle/KVLocalizedStrings.h"
+#include "tests/platform/ScopedEnvironment.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -118,32 +118,18 @@ TEST(KVLocalizedStrings, TheTableOfTheUsersLanguage)
 
 TEST(KVLocalizedStrings, PreferredLanguagesFromTheEnvironment)
 {
-    struct Saved {
-        std::string name;
-        std::string value;
-        bool set;
-    };
-    std::vector<Saved> saved;
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* value = std::getenv(name);
-        saved.push_back({name, value ? value : "", value != nullptr});
-        unsetenv(name);
-    }
-    setenv("LANG", "pt_BR.UTF-8", 1);
+    ScopedEnvironment env;
+    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"})
+        env.set(name, nullptr);
+    env.set("LANG", "pt_BR.UTF-8");
     EXPECT_EQ(KVLocalizedStrings::preferredLanguages(), (std::vector<std::string>{"pt_BR", "pt"}));
-    setenv("LANGUAGE", "fr_CA:de", 1);
-    setenv("LC_MESSAGES", "sr_RS@latin", 1);
+    env.set("LANGUAGE", "fr_CA:de");
+    env.set("LC_MESSAGES", "sr_RS@latin");
     EXPECT_EQ(KVLocalizedStrings::preferredLanguages(),
               (std::vector<std::string>{"fr_CA", "fr", "de", "sr_RS", "sr"}));
-    setenv("LANGUAGE", "", 1);
-    setenv("LC_ALL", "C", 1);
+    env.set("LANGUAGE", "");
+    env.set("LC_ALL", "C");
     EXPECT_TRUE(KVLocalizedStrings::preferredLanguages().empty());
-    for (const Saved& s : saved) {
-        if (s.set)
-            setenv(s.name.c_str(), s.value.c_str(), 1);
-        else
-            unsetenv(s.name.c_str());
-    }
 }
 
 }  // namespace

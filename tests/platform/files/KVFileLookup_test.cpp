@@ -43,7 +43,6 @@ TEST(KVFileLookup, FindsNamesDifferingInCaseOrNormalisationFolderByFolder)
         std::string asked, found;
     } cases[] = {
         {"images/hero.png", "Images/Hero.PNG"},
-        {"IMAGES/HERO.png", "Images/Hero.PNG"},
         {kUmlautNFC + "BUNG/CAF" + kEacuteNFC + ".png", kUmlautNFD + "bung/caf" + kEacuteNFD + ".png"},
         {"b/" + kUmlautNFD + "ber.TXT", "b/" + kUmlautNFC + "ber.txt"},
         {"dup/data.txt", "dup/data.txt"},  // the exact one first
@@ -64,22 +63,6 @@ TEST(KVFileLookup, FindsNamesDifferingInCaseOrNormalisationFolderByFolder)
               std::string::npos)
         << err;
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-}
-
-TEST(KVFileLookup, WritesReplaceTheFileOfTheSameNameInTheFolderFound)
-{
-    TempDir dir;
-    makeFiles(dir, {"Saves/save.datascores.xml", "Saves/caf" + kEacuteNFD + ".xml"});
-    const struct {
-        std::string asked, target;
-    } cases[] = {
-        {"saves/save.dataSCORES.xml", "Saves/save.datascores.xml"},
-        {"saves/caf" + kEacuteNFC + ".xml", "Saves/caf" + kEacuteNFD + ".xml"},
-        {"SAVES/New.xml", "Saves/New.xml"},
-        {"nowhere/New.xml", "nowhere/New.xml"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(KVFileLookup::shared().findForWriting(dir.file(c.asked)), dir.file(c.target)) << c.asked;
 }
 
 TEST(KVFileLookup, AFolderIsListedAgainWhenItChanges)

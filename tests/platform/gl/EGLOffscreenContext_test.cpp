@@ -7,6 +7,7 @@
 
 #include "platform/gl/EGLOffscreenContext.h"
 #include "platform/image/KVBitmap.h"
+#include "tests/support/Picture.h"
 
 // A compatibility context of 2.1 or later (the fixed-function pipeline the
 // engine draws with) whose surface can take a new size, keeping the
@@ -35,14 +36,12 @@ TEST(EGLOffscreenContext, DrawsWithTheFixedFunctionPipelineAndResizes)
     glClearColor(0, 1, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glDisable(GL_SCISSOR_TEST);
-    const KVBitmap frame = KVBitmap::fromFramebuffer(100, 60);
+    const Picture frame = Picture::currentFrame(100, 60);
     ASSERT_EQ(frame.width(), 100);
     // Read back top row first: the upper half in the clear colour kept
     // through the resize, the lower half green.
-    EXPECT_EQ(frame.pixelAt(0, 0)[0], 128);
-    EXPECT_EQ(frame.pixelAt(0, 0)[1], 64);
-    EXPECT_EQ(frame.pixelAt(99, 59)[0], 0);
-    EXPECT_EQ(frame.pixelAt(99, 59)[1], 255);
+    EXPECT_EQ(frame.at(0, 0), (Rgba{128, 64, 255, 255}));
+    EXPECT_EQ(frame.at(99, 59), (Rgba{0, 255, 0, 255}));
 
     EXPECT_FALSE(ctx->resize(0, 0, &error));
     EXPECT_EQ(ctx->width(), 100);

@@ -1,25 +1,35 @@
 // A test fixture whose suite draws into one offscreen OpenGL context, made
-// current on the test thread for the whole suite.
+// current on the test thread for the whole suite, and typesets with the
+// player's own font configuration, pinned through FONTCONFIG_FILE before the
+// first text is typeset, so matching does not depend on what else the
+// machine has installed.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gl/EGLOffscreenContext.h"
 #include "platform/gl/GLDrawingState.h"
-#include "platform/image/KVBitmap.h"
+#include "platform/text/KVTextFontMap.h"
+#include "tests/support/Picture.h"
 
 class GLTest : public ::testing::Test {
 public:
     static constexpr int kWidth = 64;
     static constexpr int kHeight = 48;
+    using Pixel = Rgba;
+
+    static std::string playerFontConfig() { return std::string(KV_TEST_DATA_DIR) + "/../../resources/fontconfig/fonts.conf"; }
 
     static void SetUpTestSuite()
     {
+        setenv("FONTCONFIG_FILE", playerFontConfig().c_str(), 1);
         std::string error;
         context() = EGLOffscreenContext::create(kWidth, kHeight, &error);
         ASSERT_TRUE(context()) << error;
@@ -42,6 +52,9 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         while (glGetError() != GL_NO_ERROR) {
         }
+        // The font map is built once per process; a test that typeset text
+        // before the pin would make every match here meaningless.
+        ASSERT_EQ(KVTextFontMap::configFile(), playerFontConfig());
     }
 
     void TearDown() override { EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)); }
@@ -64,25 +77,40 @@ protected:
         return instance;
     }
 
-public:
-    struct Pixel {
-        int r, g, b, a;
-        bool operator==(const Pixel& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+    // The frame's pixel at (x, y) counted from the bottom left, as the pixel camera counts.
+    static Rgba at(int x, int y) { return Picture::currentFrame(kWidth, kHeight).fromBottom(x, y); }
+
+    // A texture's level 0 as RGBA bytes, in upload order (row 0 is the
+    // bottom of the picture).
+    struct TexturePixels {
+        int width = 0;
+        int height = 0;
+        std::vector<uint8_t> rgba;
+
+        const uint8_t* at(int x, int row) const { return &rgba[(static_cast<size_t>(row) * width + x) * 4]; }
+        int alpha(int x, int row) const { return at(x, row)[3]; }
     };
 
-protected:
-    // RGBA of the pixel at (x, y), counted from the top-left corner.
-    static Pixel pixelAt(int x, int y)
+    static TexturePixels readTexture(GLuint texture)
     {
-        const KVBitmap frame = KVBitmap::fromFramebuffer(kWidth, kHeight);
-        const uint8_t* p = frame.pixelAt(x, y);
-        return Pixel{p[0], p[1], p[2], p[3]};
+        TexturePixels pixels;
+        if (texture == 0 || !glIsTexture(texture))
+            return pixels;
+        GLint previous = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &pixels.width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &pixels.height);
+        pixels.rgba.assign(static_cast<size_t>(pixels.width) * pixels.height * 4, 0);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.rgba.data());
+        glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+        return pixels;
     }
-    // Pixel at (x, y) counted from the bottom left, as the pixel camera counts.
-    static Pixel at(int x, int y) { return pixelAt(x, kHeight - 1 - y); }
-};
 
-inline std::ostream& operator<<(std::ostream& out, const GLTest::Pixel& p)
-{
-    return out << "(" << p.r << ", " << p.g << ", " << p.b << ", " << p.a << ")";
-}
+    static void deleteTexture(GLuint texture)
+    {
+        if (texture != 0)
+            glDeleteTextures(1, &texture);
+    }
+};

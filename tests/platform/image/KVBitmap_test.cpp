@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/image/KVBitmap.h"
 #include "platform/image/KVImageDecoder.h"
@@ -79,30 +80,50 @@ TempDir* KVBitmapFormats::dir = nullptr;
 
 }  // namespace
 
-// Each file holds the quadrant picture, as its only picture or as its
-// largest; the content decides the format, whatever the name says.
-TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPicture)
+// Each file holds the quadrant picture (red, green / blue, yellow) the right
+// way up, as its only picture or as its largest; the content decides the
+// format, whatever the name says. The alpha variants have a transparent
+// bottom-right quadrant.
+TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
 {
-    const struct {
-        std::string file;
+    struct Case {
+        std::string path;
         int width, height, tolerance;
-    } cases[] = {
+        bool alpha = false;
+    };
+    std::vector<Case> cases = {
         {"quad.psd", 32, 24, 0},         {"quad.jp2", 32, 24, 0},           {"quad.j2k", 32, 24, 0},
         {"quad-pages.tiff", 32, 24, 0},  {"quad-icons.ico", 32, 32, 0},     {"quad-icons.icns", 256, 256, 12},
         {"quad-old-icons.icns", 32, 32, 0}, {"quad.pdf", 32, 24, 12},       {"quad-png.jpg", 32, 24, 0},
         {"sides.tiff", 60, 24, 0},
     };
-    for (const auto& c : cases) {
+    for (Case& c : cases)
+        c.path = dir->file(c.path);
+    for (const std::string ext : {"png", "jpg", "gif", "interlaced.gif", "bmp", "tga", "tiff", "webp"})
+        for (const bool alpha : {false, true})
+            if (ext != "jpg" || !alpha)  // JPEG has no alpha
+                cases.push_back({kImages + (alpha ? "quad-alpha." : "quad.") + ext, 8, 6, ext == "jpg" ? 12 : 0, alpha});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
         std::string error;
-        const KVBitmap b = KVBitmap::loadFile(dir->file(c.file), &error);
-        ASSERT_FALSE(b.empty()) << c.file << ": " << error;
-        EXPECT_EQ(b.width(), c.width) << c.file;
-        EXPECT_EQ(b.height(), c.height) << c.file;
-        const int w = c.width, h = c.height;
-        expectNear(at(b, w / 4, h / 4), kRed, c.tolerance, c.file + " top left");
-        expectNear(at(b, w * 3 / 4, h / 4), kGreen, c.tolerance, c.file + " top right");
-        expectNear(at(b, w / 4, h * 3 / 4), kBlue, c.tolerance, c.file + " bottom left");
-        expectNear(at(b, w * 3 / 4, h * 3 / 4), kYellow, c.tolerance, c.file + " bottom right");
+        const KVBitmap b = KVBitmap::loadFile(c.path, &error);
+        ASSERT_FALSE(b.empty()) << error;
+        EXPECT_EQ(b.width(), c.width);
+        EXPECT_EQ(b.height(), c.height);
+        if (c.width == 8) {
+            EXPECT_EQ(b.hasAlpha(), c.alpha);
+        }
+        // A quarter in from the corners (on the small pictures' left, away
+        // from JPEG's ringing at the edge).
+        const int left = c.width == 8 ? 1 : c.width / 4, top = c.height / 4;
+        const int right = c.width * 3 / 4, bottom = c.height * 3 / 4;
+        expectNear(at(b, left, top), kRed, c.tolerance, "top left");
+        expectNear(at(b, right, top), kGreen, c.tolerance, "top right");
+        expectNear(at(b, left, bottom), kBlue, c.tolerance, "bottom left");
+        if (c.alpha)
+            EXPECT_EQ(at(b, right, bottom).a, 0) << "bottom right is transparent";
+        else
+            expectNear(at(b, right, bottom), kYellow, c.tolerance, "bottom right");
     }
 }
 
@@ -124,44 +145,6 @@ TEST_F(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
         ASSERT_FALSE(b.empty()) << c.file << ": " << error;
         expectNear(at(b, 1, 1), c.expected, c.tolerance, c.file);
     }
-}
-
-// Every format, with and without alpha, decodes to the 8 x 6 quadrant
-// picture the right way up; the alpha variants have a transparent
-// bottom-right quadrant.
-TEST(KVBitmap, DecodesEveryFormatWithAndWithoutAlpha)
-{
-    for (const std::string ext : {"png", "jpg", "gif", "interlaced.gif", "bmp", "tga", "tiff", "webp"}) {
-        for (const bool alpha : {false, true}) {
-            if (ext == "jpg" && alpha)
-                continue;  // JPEG has no alpha
-            const std::string name = (alpha ? "quad-alpha." : "quad.") + ext;
-            std::string error;
-            const KVBitmap b = KVBitmap::loadFile(kImages + name, &error);
-            ASSERT_FALSE(b.empty()) << name << ": " << error;
-            EXPECT_EQ(b.width(), 8) << name;
-            EXPECT_EQ(b.height(), 6) << name;
-            EXPECT_EQ(b.hasAlpha(), alpha) << name;
-            const int tolerance = ext == "jpg" ? 12 : 0;
-            expectNear(at(b, 1, 1), kRed, tolerance, name + " top left");
-            expectNear(at(b, 6, 1), kGreen, tolerance, name + " top right");
-            expectNear(at(b, 1, 4), kBlue, tolerance, name + " bottom left");
-            if (alpha)
-                EXPECT_EQ(at(b, 6, 4).a, 0) << name << " bottom right is transparent";
-            else
-                expectNear(at(b, 6, 4), kYellow, tolerance, name + " bottom right");
-        }
-    }
-}
-
-TEST(KVBitmap, KeepsHalfAlphaStraight)
-{
-    const KVBitmap b = KVBitmap::loadFile(kImages + "half-alpha.png");
-    ASSERT_FALSE(b.empty());
-    EXPECT_EQ(at(b, 0, 0), (Rgba{255, 255, 255, 128}));
-    KVBitmap pre = b;
-    pre.premultiplyAlpha();
-    EXPECT_EQ(at(pre, 3, 2), (Rgba{128, 128, 128, 128}));
 }
 
 TEST(KVBitmap, UnreadableFilesGiveAnEmptyBitmapAndTheReason)
@@ -235,54 +218,41 @@ TEST(KVBitmap, ColorMultiplyTruncatesAndTouchesAlphaOnlyWhenThereIsAlpha)
     EXPECT_EQ(at(clamped, 3, 0), (Rgba{255, 0, 0, 255}));
 }
 
-TEST(KVBitmap, FlipsBothWays)
+// Where the red top-left and the grey bottom-right pixel land; rotations
+// go anticlockwise.
+TEST(KVBitmap, FlipsAndRotationsMoveEveryPixel)
 {
     const KVBitmap b = smallPicture();
-    const KVBitmap v = b.flippedVertically();
-    ASSERT_EQ(v.width(), 4);
-    ASSERT_EQ(v.height(), 2);
-    EXPECT_EQ(at(v, 0, 1), kRed);
-    EXPECT_EQ(at(v, 3, 1), (Rgba{255, 255, 255, 255}));
-    EXPECT_EQ(at(v, 0, 0), (Rgba{0, 0, 0, 255}));
-    EXPECT_EQ(at(v, 3, 0).a, 128);
+    const Rgba grey{100, 100, 100, 128};
+    const struct {
+        const char* name;
+        KVBitmap result;
+        int width, height, redX, redY, greyX, greyY;
+    } cases[] = {
+        {"vertical", b.flippedVertically(), 4, 2, 0, 1, 3, 0},
+        {"horizontal", b.flippedHorizontally(), 4, 2, 3, 0, 0, 1},
+        {"quarter", b.rotatedBy(90.0f), 2, 4, 0, 3, 1, 0},
+        {"half", b.rotatedBy(180.0f), 4, 2, 3, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_EQ(c.result.width(), c.width);
+        ASSERT_EQ(c.result.height(), c.height);
+        EXPECT_EQ(at(c.result, c.redX, c.redY), kRed);
+        expectNear(at(c.result, c.greyX, c.greyY), grey, 1, "grey");
+    }
 
-    const KVBitmap h = b.flippedHorizontally();
-    EXPECT_EQ(at(h, 3, 0), kRed);
-    EXPECT_EQ(at(h, 2, 0), kGreen);
-    EXPECT_EQ(at(h, 1, 0), kBlue);
-    EXPECT_EQ(at(h, 0, 1).a, 128);
-    expectNear(at(h, 0, 1), (Rgba{100, 100, 100, 128}), 1, "half-transparent pixel");
-
-    EXPECT_TRUE(KVBitmap().flippedVertically().empty());
-}
-
-TEST(KVBitmap, RotatesAnticlockwiseIntoABoxThatHoldsThePicture)
-{
-    const KVBitmap b = smallPicture();
-    const KVBitmap quarter = b.rotatedBy(90.0f);
-    ASSERT_EQ(quarter.width(), 2);
-    ASSERT_EQ(quarter.height(), 4);
-    // Anticlockwise: the top row becomes the left column, read upward.
-    EXPECT_EQ(at(quarter, 0, 3), kRed);
-    EXPECT_EQ(at(quarter, 0, 2), kGreen);
-    EXPECT_EQ(at(quarter, 0, 1), kBlue);
-    EXPECT_EQ(at(quarter, 1, 3), (Rgba{0, 0, 0, 255}));
-
-    const KVBitmap half = b.rotatedBy(180.0f);
-    ASSERT_EQ(half.width(), 4);
-    ASSERT_EQ(half.height(), 2);
-    EXPECT_EQ(at(half, 3, 1), kRed);
-
+    // Any other angle: a box that holds the turned picture, empty corners.
     KVBitmap square(10, 10);
     for (uint8_t& byte : square.pixels())
         byte = 255;
     const KVBitmap turned = square.rotatedBy(45.0f);
     EXPECT_EQ(turned.width(), 15);  // 10 * sqrt(2) = 14.14, rounded up
     EXPECT_EQ(turned.height(), 15);
-    EXPECT_EQ(at(turned, 0, 0).a, 0);  // corners stay empty
+    EXPECT_EQ(at(turned, 0, 0).a, 0);
     EXPECT_EQ(at(turned, 7, 7), (Rgba{255, 255, 255, 255}));
-
     EXPECT_TRUE(b.rotatedBy(NAN).empty());
+    EXPECT_TRUE(KVBitmap().flippedVertically().empty());
 }
 
 TEST(KVBitmap, SavesPngAtomicallyAndReadsItBack)

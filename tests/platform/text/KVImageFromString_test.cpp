@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/text/KVImageFromString.h"
 #include "tests/platform/text/TextGLTest.h"
@@ -15,20 +16,25 @@ TEST_F(KVImageFromStringTest, WrappingBreaksLongWordsAndUnknownAlignmentsCentre)
     const KVTextureImage word =
         KVImageFromString("Supercalifragilisticexpialidocious", "Arial", 14, KVTextAlignmentLeft, true, 60, 60);
     EXPECT_EQ(word.width, 60);
-    const TexturePixels::Box ink = readTexture(word.texture).inkBox();
-    EXPECT_GT(ink.maxRow - ink.minRow, 20) << "expected more than one line";
+    // Ink on a second line: in the rows 20 to 40 from the top.
+    const TexturePixels wrapped = readTexture(word.texture);
+    int secondLine = 0;
+    for (int row = 20; row < 40; ++row)
+        for (int x = 0; x < wrapped.width; ++x)
+            secondLine += wrapped.alpha(x, row) > 0;
+    EXPECT_GT(secondLine, 20) << "expected more than one line";
     deleteTexture(word.texture);
 
-    TexturePixels::Box boxes[2];
-    for (int i = 0; i < 2; ++i) {
+    std::vector<TexturePixels> aligned;
+    // The unknown one right after another, which it must not keep.
+    for (const int alignment : {int(KVTextAlignmentLeft), 7, int(KVTextAlignmentCenter)}) {
         const KVTextureImage image =
-            KVImageFromString("Align", "Arial", 20, static_cast<KVTextAlignment>(i ? 7 : 1), true, 200, 40);
-        boxes[i] = readTexture(image.texture).inkBox();
+            KVImageFromString("Align", "Arial", 20, static_cast<KVTextAlignment>(alignment), true, 200, 40);
+        aligned.push_back(readTexture(image.texture));
         deleteTexture(image.texture);
     }
-    EXPECT_GT(boxes[0].minX, 50);
-    EXPECT_EQ(boxes[1].minX, boxes[0].minX);
-    EXPECT_EQ(boxes[1].maxX, boxes[0].maxX);
+    EXPECT_NE(aligned[2].rgba, aligned[0].rgba);
+    EXPECT_EQ(aligned[1].rgba, aligned[2].rgba);
 }
 
 TEST_F(KVImageFromStringTest, EmptyOrUnusableFramesAndSizesGiveTheNullImage)

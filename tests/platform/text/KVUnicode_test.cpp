@@ -4,11 +4,32 @@
 
 namespace {
 
-TEST(KVUnicode, AcceptsEveryWellFormedRangeBoundary)
+// Every range boundary of well-formed UTF-8, both ways.
+TEST(KVUnicode, ConvertsBetweenUTF8AndUTF16)
 {
-    for (const char* text : {"", "ascii", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
-                             "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"})
-        EXPECT_TRUE(KVIsUTF8(text)) << text;
+    const struct {
+        const char* utf8;
+        std::u16string utf16;
+    } cases[] = {
+        {"", u""},
+        {"a\xC3\xA9\xE2\x82\xAC", u"a\u00E9\u20AC"},
+        {"\xC2\x80\xDF\xBF", u"\u0080\u07FF"},
+        {"\xE0\xA0\x80\xED\x9F\xBF", u"\u0800\uD7FF"},
+        {"\xEE\x80\x80\xEF\xBF\xBF", u"\uE000\uFFFF"},
+        {"\xF0\x90\x80\x80", std::u16string{0xD800, 0xDC00}},
+        {"\xF0\x9F\x98\x80!", std::u16string{0xD83D, 0xDE00, '!'}},
+        {"\xF4\x8F\xBF\xBF", std::u16string{0xDBFF, 0xDFFF}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(KVIsUTF8(c.utf8)) << c.utf8;
+        std::u16string units;
+        EXPECT_TRUE(KVUTF8ToUTF16(c.utf8, units)) << c.utf8;
+        EXPECT_EQ(c.utf16, units) << c.utf8;
+        EXPECT_EQ(c.utf8, KVUTF16ToUTF8(c.utf16)) << c.utf8;
+    }
+    // Lone surrogates, either half, anywhere: U+FFFD each.
+    EXPECT_EQ("\xEF\xBF\xBD" "a\xEF\xBF\xBD", KVUTF16ToUTF8(std::u16string{0xD83D, 'a', 0xDE00}));
+    EXPECT_EQ("x\xEF\xBF\xBD", KVUTF16ToUTF8(std::u16string{'x', 0xD83D}));
 }
 
 TEST(KVUnicode, RefusesMalformedSequences)
@@ -32,35 +53,9 @@ TEST(KVUnicode, DecodesAndAdvances)
     const char text[] = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\x80z";
     const unsigned char* at = reinterpret_cast<const unsigned char*>(text);
     const unsigned char* end = at + sizeof text - 1;
-    EXPECT_EQ('a', KVNextCodePoint(at, end));
-    EXPECT_EQ(0xE9, KVNextCodePoint(at, end));
-    EXPECT_EQ(0x20AC, KVNextCodePoint(at, end));
-    EXPECT_EQ(0x1F600, KVNextCodePoint(at, end));
-    // A stray byte is skipped alone, so decoding resumes right after it.
-    EXPECT_EQ(-1, KVNextCodePoint(at, end));
-    EXPECT_EQ('z', KVNextCodePoint(at, end));
-}
-
-TEST(KVUnicode, ConvertsBetweenUTF8AndUTF16)
-{
-    const struct {
-        const char* utf8;
-        std::u16string utf16;
-    } cases[] = {
-        {"", u""},
-        {"a\xC3\xA9\xE2\x82\xAC", u"a\u00E9\u20AC"},
-        {"\xF0\x9F\x98\x80!", std::u16string{0xD83D, 0xDE00, '!'}},
-        {"\xF4\x8F\xBF\xBF", std::u16string{0xDBFF, 0xDFFF}},
-    };
-    for (const auto& c : cases) {
-        std::u16string units;
-        EXPECT_TRUE(KVUTF8ToUTF16(c.utf8, units)) << c.utf8;
-        EXPECT_EQ(c.utf16, units) << c.utf8;
-        EXPECT_EQ(c.utf8, KVUTF16ToUTF8(c.utf16)) << c.utf8;
-    }
-    // Lone surrogates, either half, anywhere: U+FFFD each.
-    EXPECT_EQ("\xEF\xBF\xBD" "a\xEF\xBF\xBD", KVUTF16ToUTF8(std::u16string{0xD83D, 'a', 0xDE00}));
-    EXPECT_EQ("x\xEF\xBF\xBD", KVUTF16ToUTF8(std::u16string{'x', 0xD83D}));
+    for (const int expected : {int('a'), 0xE9, 0x20AC, 0x1F600, -1, int('z')})
+        EXPECT_EQ(expected, KVNextCodePoint(at, end));
+    // (-1: a stray byte is skipped alone, so decoding resumes right after it.)
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <functional>
 #include <string>
+#include <vector>
 
 #include <pango/pangocairo.h>
 
@@ -131,51 +130,22 @@ TEST_F(StringTextureTest, DrawnUnderAYUpCameraTheTextStandsUprightAndLeavesTheUp
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
 
-    int firstInkRow = -1, lastInkRow = -1, widestRow = -1, widest = 0;
-    for (int y = 0; y < kHeight; ++y) {  // screen rows, top first
-        int count = 0;
-        for (int x = 0; x < kWidth; ++x)
-            count += pixelAt(x, y).r > 128;
-        if (count == 0)
-            continue;
-        if (firstInkRow < 0)
-            firstInkRow = y;
-        lastInkRow = y;
+    // Screen rows (top first) with ink, and the widest of them.
+    const Picture frame = Picture::currentFrame(kWidth, kHeight);
+    std::vector<int> inkRows;
+    int widestRow = -1, widest = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        const int count = frame.count(0, y, kWidth, 1, [](const Rgba& p) { return p.r > 128; });
+        if (count > 0)
+            inkRows.push_back(y);
         if (count > widest) {
             widest = count;
             widestRow = y;
         }
     }
-    ASSERT_GE(firstInkRow, 0);
-    EXPECT_LT(widestRow - firstInkRow, (lastInkRow - firstInkRow) / 4) << "the bar is not at the top";
+    ASSERT_FALSE(inkRows.empty());
+    EXPECT_LT(widestRow - inkRows.front(), (inkRows.back() - inkRows.front()) / 4) << "the bar is not at the top";
     // The quad sits on the bottom edge: its top is texHeight from the bottom.
-    EXPECT_GE(firstInkRow, kHeight - static_cast<int>(t.texHeight()));
+    EXPECT_GE(inkRows.front(), kHeight - static_cast<int>(t.texHeight()));
     t.deleteTexture();
-}
-
-// Changing the margins or the frame drops the texture made for the old
-// size (a static frame's fraction rounds up to whole pixels).
-TEST_F(StringTextureTest, FramesAndMarginsDecideTheSizeAndDropTheTexture)
-{
-    StringTexture text("Frames", "ArialMT", 20, KVTextAlignmentLeft);
-    const KVTextSize dynamic = text.frameSize();
-    const float width = static_cast<float>(dynamic.width) - 8, height = static_cast<float>(dynamic.height) - 4;
-    const struct {
-        std::function<void()> change;
-        float width, height;
-    } steps[] = {
-        {[&] { text.setMargins(KVTextSize{0, 0}); }, width, height},
-        {[&] { text.useStaticFrame(KVTextSize{33.5, 21}); }, 34, 21},
-        {[&] { text.useDynamicFrame(); }, width, height},  // the margins are still 0
-    };
-    for (const auto& step : steps) {
-        ASSERT_TRUE(text.genTexture());
-        const GLuint name = text.texName();
-        step.change();
-        EXPECT_FALSE(glIsTexture(name));
-        ASSERT_TRUE(text.genTexture());
-        EXPECT_EQ(text.texWidth(), std::ceil(step.width));
-        EXPECT_EQ(text.texHeight(), std::ceil(step.height));
-    }
-    text.deleteTexture();
 }

@@ -113,51 +113,41 @@ TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
 
 // speed 10, direction 90, gravityY -10: at age 1 the particle is 5 above
 // where it was born, whatever the emitter did since. It grows from 2 to its
-// target 10 over 4 time units. Gravity and the size's transition time are
-// the system's current ones.
+// target 10 over 4 time units and goes from white to red over 2. Gravity
+// and the size's transition time are the system's current ones; the
+// colour's transition time is the particle's own, from its birth.
 TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBorn)
 {
     system->speed.setValue(10.0f);
     system->direction.setValue(90.0f);
     system->gravityY.setValue(-10.0f);
     system->sizeTransitionTime.setValue(4.0f);
+    system->colorTarget.setValue(SGColor{1, 0, 0, 1});
+    system->colorTransitionTime.setValue(2.0f);
     oneParticle(8.0f, 10.0f);
 
     system->x.setValue(50.0f);  // moving the emitter leaves the particle
-    drawAt(2.0f);
-    EXPECT_EQ(frame().fromBottom(18, 13), kWhite) << "4 x 4 at age 1, centred on (20, 15)";
-    EXPECT_EQ(frame().fromBottom(21, 16), kWhite);
-    EXPECT_EQ(litPixels(), 16);
+    for (float colorTime : {2.0f, 0.0f}) {
+        system->colorTransitionTime.setValue(colorTime);
+        drawAt(2.0f);
+        // 4 x 4 at age 1, centred on (20, 15), half-way to red.
+        EXPECT_EQ(frame().fromBottom(18, 13).r, 255);
+        EXPECT_EQ(frame().fromBottom(21, 16).r, 255);
+        EXPECT_NEAR(frame().fromBottom(21, 16).g, 128, 1);
+        EXPECT_NEAR(frame().fromBottom(21, 16).b, 128, 1);
+        EXPECT_EQ(litPixels(), 16);
+    }
 
     // At age 2 with gravityY -5 the particle is at 10 + (10 - 5) * 2 = 20,
-    // and 6 wide.
+    // 6 wide, and red.
     system->gravityY.setValue(-5.0f);
     drawAt(3.0f);
-    EXPECT_EQ(frame().fromBottom(17, 17), kWhite);
-    EXPECT_EQ(frame().fromBottom(22, 22), kWhite);
+    EXPECT_EQ(frame().fromBottom(17, 17), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(frame().fromBottom(22, 22), (Rgba{255, 0, 0, 255}));
     EXPECT_EQ(litPixels(), 36);
     system->sizeTransitionTime.setValue(2.0f);
     drawAt(3.0f);
     EXPECT_EQ(litPixels(), 100);
-}
-
-// White to red: half-way at age 1 over 2 time units, red from age 2 on. The
-// colour's transition time is the particle's own, from its birth.
-TEST_F(SGParticleSystemNodeTest, ColourMovesToItsTargetOverTheTransitionTime)
-{
-    system->colorTarget.setValue(SGColor{1, 0, 0, 1});
-    system->colorTransitionTime.setValue(2.0f);
-    oneParticle(8.0f);
-    drawAt(2.0f);
-    const Rgba half = frame().fromBottom(20, 10);
-    EXPECT_EQ(half.r, 255);
-    EXPECT_NEAR(half.g, 128, 1);
-    EXPECT_NEAR(half.b, 128, 1);
-    drawAt(4.5f);
-    EXPECT_EQ(frame().fromBottom(20, 10), (Rgba{255, 0, 0, 255}));
-    system->colorTransitionTime.setValue(0.0f);
-    drawAt(2.0f);
-    EXPECT_NEAR(frame().fromBottom(20, 10).g, 128, 1);
 }
 
 // Ages exactly 0 and exactly life draw nothing; just inside, the particle

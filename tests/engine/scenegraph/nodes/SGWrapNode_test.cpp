@@ -12,7 +12,7 @@
 #include "tests/platform/gl/GLTestContext.h"
 #include "tests/support/LuaChunk.h"
 
-using Offsets = std::vector<OffsetRecordingNode::Offset>;
+using Offsets = std::vector<std::pair<float, float>>;
 
 class CopySpaceTest : public GLTest {
 protected:
@@ -28,12 +28,12 @@ protected:
     // its stack are as they were before.
     void expectDrawnAt(const Offsets& expected)
     {
-        recorder->offsets.clear();
+        recorder->modelViews.clear();
         scene.render();
-        ASSERT_EQ(recorder->offsets.size(), expected.size());
+        ASSERT_EQ(recorder->modelViews.size(), expected.size());
         for (size_t i = 0; i < expected.size(); ++i) {
-            EXPECT_NEAR(recorder->offsets[i].x, expected[i].x, 1e-5f) << i;
-            EXPECT_NEAR(recorder->offsets[i].y, expected[i].y, 1e-5f) << i;
+            EXPECT_NEAR(recorder->modelViews[i][12], expected[i].first, 1e-5f) << i;
+            EXPECT_NEAR(recorder->modelViews[i][13], expected[i].second, 1e-5f) << i;
         }
         GLint depth = 0;
         glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
@@ -44,7 +44,7 @@ protected:
     }
 
     SGScene scene{nullptr, nullptr};
-    OffsetRecordingNode* recorder = new OffsetRecordingNode();
+    MatrixRecordingNode* recorder = new MatrixRecordingNode();
 };
 
 // Copies spaced along the angle, none for zero or less. The ports are read
