@@ -43,26 +43,34 @@ protected:
     KV_State* state = nullptr;
 };
 
-// The Lifecycle bundle shows the lifecycle calls and the PlayerInput bundle
-// the keys and the mouse; here the other calls and their arguments' order.
+// The Lifecycle bundle shows the lifecycle calls; here the input calls and
+// their arguments' order (the player reaches the script's key and mouse
+// functions through its own Lua state, so only this test calls these).
 TEST_F(Engine, InputCallsReachTheScriptInOrder)
 {
     start(R"(
         calls = ""
         local function record(name) return function(...) calls = calls .. name .. "(" .. table.concat({...}, ",") .. ");" end end
-        for _, name in ipairs({"render", "systemInitiatedPause", "behaviorInitiatedPause", "touchDown", "touchMoved",
-                               "touchUp", "touchCancel", "accelerated"}) do _G[name] = record(name) end)");
+        for _, name in ipairs({"render", "systemInitiatedPause", "behaviorInitiatedPause", "keyDown", "keyUp",
+                               "mouseDown", "mouseMoved", "mouseUp", "touchDown", "touchMoved", "touchUp",
+                               "touchCancel", "accelerated"}) do _G[name] = record(name) end)");
     KV_Render(state);
     KV_SystemInitiatedPause(state);
     KV_BehaviorInitiatedPause(state);
+    EXPECT_EQ(KV_KeyDown(state, "space"), 0);
+    EXPECT_EQ(KV_KeyUp(state, "a"), 0);
+    EXPECT_EQ(KV_MouseDown(state, 1.5f, 2), 0);
+    EXPECT_EQ(KV_MouseMoved(state, 3, 4), 0);
+    EXPECT_EQ(KV_MouseUp(state, 5, 6), 0);
     EXPECT_EQ(KV_TouchDown(state, 7, 8, 9, 10), 0);
     EXPECT_EQ(KV_TouchMoved(state, 11, 12, 13), 0);
     EXPECT_EQ(KV_TouchUp(state, 14, 15, 16, 17), 0);
     EXPECT_EQ(KV_TouchCancel(state), 0);
     EXPECT_EQ(KV_Accelerated(state, 0.25f, -1, 2), 0);
     EXPECT_EQ(global("calls"),
-              "render();systemInitiatedPause();behaviorInitiatedPause();touchDown(9,10,7,8);touchMoved(12,13,11);"
-              "touchUp(16,17,14,15);touchCancel();accelerated(0.25,-1,2);");
+              "render();systemInitiatedPause();behaviorInitiatedPause();keyDown(space);keyUp(a);mouseDown(1.5,2);"
+              "mouseMoved(3,4);mouseUp(5,6);touchDown(9,10,7,8);touchMoved(12,13,11);touchUp(16,17,14,15);"
+              "touchCancel();accelerated(0.25,-1,2);");
     EXPECT_EQ(lua_gettop(state->L), 0);
     KV_Play(nullptr);
     KV_SystemInitiatedPause(nullptr);
