@@ -32,12 +32,6 @@ void KVRunLoop::perform(Task task)
     changed_.notify_all();
 }
 
-size_t KVRunLoop::pendingCount() const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return messages_.size();
-}
-
 void KVRunLoop::discardPending()
 {
     std::deque<Task> dropped;
@@ -67,12 +61,6 @@ void KVRunLoop::invalidateTimer(TimerID id)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     timers_.erase(id);
-}
-
-bool KVRunLoop::hasTimer(TimerID id) const
-{
-    std::lock_guard<std::mutex> lock(mutex_);
-    return timers_.count(id) != 0;
 }
 
 double KVRunLoop::timerInterval(TimerID id) const

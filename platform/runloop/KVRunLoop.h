@@ -28,7 +28,6 @@ public:
 
     // Queues a message; any thread.
     void perform(Task task);
-    size_t pendingCount() const;
     // Drops every queued message without running it.
     void discardPending();
 
@@ -40,7 +39,6 @@ public:
     // instead of firing the missed ticks in a burst.
     TimerID addTimer(double intervalSeconds, Task tick);
     void invalidateTimer(TimerID id);
-    bool hasTimer(TimerID id) const;
     // The interval of a timer, or a negative number when there is none.
     double timerInterval(TimerID id) const;
     // When a timer is next due (during its tick: the tick after it), or the
