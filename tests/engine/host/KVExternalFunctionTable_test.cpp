@@ -9,7 +9,7 @@
 #include "platform/objects/KVNumber.h"
 #include "platform/objects/KVObjectException.h"
 #include "platform/objects/KVString.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/LuaChunk.h"
 
 namespace {
 
@@ -67,44 +67,29 @@ private:
 
 // An engine state whose script calls external functions through "callbacks".
 struct ExternalFunctionTest : ::testing::Test {
-    TempDir dir;
-    KV_State* state = nullptr;
+    LuaTestState lua;
     Ref<Shell> shell = makeRef<Shell>();
     int contextMarker = 0;
 
     void SetUp() override
     {
-        state = KV_NewState(0);
-        KV_LoadLibs(state->L);
-        const std::string engine = "function initEngine() end";
-        KV_InitFromBuffer(state, engine.data(), engine.size(), dir.file("save.data").c_str());
-        state->callbacks.externalFunction = callExternalFunction;
+        KV_InitFromBuffer(lua.engine, "", 0, nullptr);
+        lua.engine->callbacks.externalFunction = callExternalFunction;
     }
-    void TearDown() override
-    {
-        KVExternalFunctionTable::destroyExternalFunctionTableForState(state->L);
-        KV_DestroyState(state);
-    }
+    void TearDown() override { KVExternalFunctionTable::destroyExternalFunctionTableForState(lua.L); }
     std::shared_ptr<KVExternalFunctionTable> table()
     {
-        return KVExternalFunctionTable::externalFunctionTableForState(state->L);
+        return KVExternalFunctionTable::externalFunctionTableForState(lua.L);
     }
     void add(const char* name, const char* selector)
     {
         ASSERT_TRUE(table()->registerTarget(shell.get(), &contextMarker, selector, name));
     }
-    // Runs a chunk and gives back what it returns as text.
-    std::string run(const std::string& chunk)
+    // The call's answers: how many, and the first's type and text.
+    std::string call(const std::string& arguments)
     {
-        lua_State* L = state->L;
-        if (luaL_loadstring(L, chunk.c_str()) != 0 || lua_pcall(L, 0, 1, 0) != 0) {
-            std::string error = lua_tostring(L, -1);
-            lua_settop(L, 0);
-            return "error: " + error;
-        }
-        std::string result = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(not text)";
-        lua_settop(L, 0);
-        return result;
+        return lua.eval("(function(...) return select('#', ...) .. ' ' .. type((...)) .. ' ' .. tostring((...)) end)"
+                        "(callbacks.callExternalFunction(" + arguments + "))");
     }
 };
 
@@ -113,48 +98,43 @@ TEST_F(ExternalFunctionTest, ArgumentsConvertByTheDeclaredTypes)
     add("openURL", "openURL:withString:extBrowser:");
     add("count", "context:count:scale:");
     add("describe", "describe:value:");
-    run("callbacks.callExternalFunction('openURL', 'http://example.test/', true)");
-    EXPECT_EQ(shell->seen, "http://example.test/ YES");
+    const std::pair<const char*, const char*> cases[] = {
+        {"'openURL', 'http://example.test/', true", "http://example.test/ YES"},
+        {"'openURL', 'x', nil", "x NO"},
+        {"'count', 3.9, 2", "3 2.000000"},
+        // Missing arguments read as nil, zero and false.
+        {"'count'", "0 0.000000"},
+    };
+    for (const auto& [arguments, seen] : cases) {
+        call(arguments);
+        EXPECT_EQ(shell->seen, seen) << arguments;
+    }
     EXPECT_EQ(shell->context, &contextMarker);
-    run("callbacks.callExternalFunction('openURL', 'x', nil)");
-    EXPECT_EQ(shell->seen, "x NO");
-    run("callbacks.callExternalFunction('count', 3.9, 2)");
-    EXPECT_EQ(shell->seen, "3 2.000000");
-    // Missing arguments read as nil, zero and false.
-    run("callbacks.callExternalFunction('count')");
-    EXPECT_EQ(shell->seen, "0 0.000000");
-    EXPECT_EQ(run("return callbacks.callExternalFunction('describe', 42)"), "string 42");
-    EXPECT_EQ(run("local n = 42 callbacks.callExternalFunction('describe', n) return type(n)"), "number");
-    EXPECT_EQ(run("return callbacks.callExternalFunction('describe', {})"), "nil");
-    EXPECT_EQ(run("return callbacks.callExternalFunction('describe', true)"), "nil");
+    EXPECT_EQ(call("'describe', 42"), "1 string string 42");
+    EXPECT_EQ(call("'describe', {}"), "1 string nil");
+    EXPECT_EQ(call("'describe', true"), "1 string nil");
 }
 
 TEST_F(ExternalFunctionTest, ResultsConvertByTheReturnType)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"number:", "number 2.5"}, {"nothing:", "0 values"}, {"nilObject:", "nil nil"}, {"int:", "number -7"},
-        {"uint:", "number 4000000000"}, {"double:", "number 0.1"}, {"float:", "number 1.5"},
-        {"bool:", "boolean true"},
+        {"number:", "1 number 2.5"}, {"nothing:", "0 nil nil"}, {"nilObject:", "1 nil nil"}, {"int:", "1 number -7"},
+        {"uint:", "1 number 4e+09"}, {"double:", "1 number 0.1"}, {"float:", "1 number 1.5"},
+        {"bool:", "1 boolean true"},
     };
     for (const auto& [selector, expected] : cases) {
         add(selector, selector);
-        EXPECT_EQ(run(std::string("local n = select('#', callbacks.callExternalFunction('") + selector + "'))"
-                      " local v = callbacks.callExternalFunction('" + selector + "')"
-                      " if n == 0 then return '0 values' end"
-                      " return type(v) .. ' ' .. (v == 0.1 and '0.1' or v == 4000000000 and '4000000000' or tostring(v))"),
-                  expected)
-            << selector;
+        EXPECT_EQ(call(std::string("'") + selector + "'"), expected) << selector;
     }
 }
 
 TEST_F(ExternalFunctionTest, UnknownCallsAndFailuresGiveNoValues)
 {
     add("fail", "fail:");
-    EXPECT_EQ(run("return select('#', callbacks.callExternalFunction('unknown', 1))"), "0");
-    EXPECT_EQ(run("return select('#', callbacks.callExternalFunction())"), "0");
-    EXPECT_EQ(run("return select('#', callbacks.callExternalFunction({}))"), "0");
+    for (const char* arguments : {"'unknown', 1", "", "{}"})
+        EXPECT_EQ(call(arguments), "0 nil nil") << arguments;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(run("return select('#', callbacks.callExternalFunction('fail'))"), "0");
+    EXPECT_EQ(call("'fail'"), "0 nil nil");
     EXPECT_NE(testing::internal::GetCapturedStderr().find("External function \"fail\" failed"), std::string::npos);
 }
 
@@ -168,15 +148,15 @@ TEST_F(ExternalFunctionTest, RegistrationsAreCheckedReplacedAndEndWithTheirState
     EXPECT_FALSE(table()->hasFunction("a"));
 
     table()->registerTarget(shell.get(), nullptr, {{"value", "int:"}, {"other", "float:"}});
-    EXPECT_EQ(run("return callbacks.callExternalFunction('value')"), "-7");
+    EXPECT_EQ(call("'value'"), "1 number -7");
     table()->registerTarget(shell.get(), nullptr, "float:", "value");
-    EXPECT_EQ(run("return callbacks.callExternalFunction('value')"), "1.5");
+    EXPECT_EQ(call("'value'"), "1 number 1.5");
     EXPECT_EQ(shell->retainCount(), 3);  // the test and two registrations
 
-    KVExternalFunctionTable::destroyExternalFunctionTableForState(state->L);
+    KVExternalFunctionTable::destroyExternalFunctionTableForState(lua.L);
     EXPECT_EQ(shell->retainCount(), 1);
     EXPECT_FALSE(table()->hasFunction("value"));
-    EXPECT_EQ(run("return select('#', callbacks.callExternalFunction('value'))"), "0");
+    EXPECT_EQ(call("'value'"), "0 nil nil");
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 #include <yajl/yajl_tree.h>
@@ -57,7 +59,9 @@ bool isJSON(const std::string& text)
 
 }  // namespace
 
-TEST(TablesXMLWriting, NewAndFullTablesMatchGoldenFiles)
+// The golden file reads back into the table it was written from and is
+// written again identically.
+TEST(TablesXML, NewAndFullTablesMatchGoldenFilesBothWays)
 {
     KVTable fresh;
     EXPECT_EQ(fresh.getFileStream(), readFile(dataPath("new_table.xml")));
@@ -68,6 +72,16 @@ TEST(TablesXMLWriting, NewAndFullTablesMatchGoldenFiles)
     const std::string& json = t.getFileStreamJSON();
     EXPECT_EQ(json, readFile(dataPath("shop.json")));
     EXPECT_TRUE(isJSON(json));
+
+    KVTable loaded;
+    ASSERT_TRUE(loaded.loadTable(dataPath("shop.xml")));
+    // Empty and one-space cells are stored as their column's default.
+    for (const auto& [row, column, value] : {std::tuple{1, 2, "0"}, {2, 2, "0"}, {1, 3, "0"}, {1, 4, "False"},
+                                             {1, 5, "0"}, {2, 5, "0"}, {1, 0, ""}})
+        t.setCellValue(row, column, value);
+    EXPECT_EQ(tabletest::dump(loaded), tabletest::dump(t));
+    EXPECT_EQ(loaded.getFileStream(), readFile(dataPath("shop.xml")));
+    EXPECT_EQ(loaded.filePath(), dataPath("shop.xml"));
 }
 
 TEST(TablesXMLWriting, JsonStaysJsonWithQuotesInNamesAndControlCharacters)
@@ -81,26 +95,6 @@ TEST(TablesXMLWriting, JsonStaysJsonWithQuotesInNamesAndControlCharacters)
     EXPECT_NE(json.find("   \"name\": \"the \\\"best\\\" \\\\ table\",\n"), std::string::npos);
     EXPECT_NE(json.find("\"_text\":[\"bell\\u0007 nul\"],"), std::string::npos);
     EXPECT_TRUE(isJSON(json));
-}
-
-TEST(TablesXMLReading, GoldenFileLoadsBackEqualAndRewritesIdentically)
-{
-    KVTable original;
-    buildShop(original);
-
-    KVTable loaded;
-    ASSERT_TRUE(loaded.loadTable(dataPath("shop.xml")));
-    // Empty and one-space cells are stored as their column's default.
-    original.setCellValue(1, 2, "0");
-    original.setCellValue(2, 2, "0");
-    original.setCellValue(1, 3, "0");
-    original.setCellValue(1, 4, "False");
-    original.setCellValue(1, 5, "0");
-    original.setCellValue(2, 5, "0");
-    original.setCellValue(1, 0, "");
-    EXPECT_EQ(tabletest::dump(loaded), tabletest::dump(original));
-    EXPECT_EQ(loaded.getFileStream(), readFile(dataPath("shop.xml")));
-    EXPECT_EQ(loaded.filePath(), dataPath("shop.xml"));
 }
 
 TEST(TablesXMLReading, SaveAndLoadRoundTripOddCharactersAndLongNames)
@@ -221,57 +215,49 @@ TEST(TablesXMLSaving, SaveUsesRememberedPathAndReplacesAtomically)
     EXPECT_EQ(readFile(dir.file("t.json")), t.getFileStreamJSON());
 }
 
-TEST(TablesXMLSaving, FailuresAnswerFalseAndNameTheFile)
+// One line naming the file and, for characters XML cannot carry, the first
+// name or cell in the way; the old file stays and nothing is left beside it.
+TEST(TablesXMLSaving, FailuresAnswerFalseNameTheFileAndKeepWhatWasThere)
 {
     TempDir dir;
+    ASSERT_EQ(::mkdir(dir.file("occupied").c_str(), 0755), 0);
+    const std::string path = dir.file("t.xml");
     KVTable t;
     buildShop(t);
-
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(t.saveTable(dir.file("missing/folder/t.xml"), false));
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find(dir.file("missing/folder/t.xml")), std::string::npos) << err;
-    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-
-    // A folder standing where the file should go stays, and nothing is left beside it.
-    ASSERT_EQ(::mkdir(dir.file("occupied").c_str(), 0755), 0);
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(t.saveTable(dir.file("occupied"), false));
-    err = testing::internal::GetCapturedStderr();
-    EXPECT_NE(err.find("occupied"), std::string::npos) << err;
-    EXPECT_TRUE(fileExists(dir.file("occupied")));
-    EXPECT_EQ(tabletest::countEntries(dir.path()), 1);
+    ASSERT_TRUE(t.saveTable(path, false));
+    const std::string before = readFile(path);
+    const std::string badCell = "Could not save table file " + path +
+                                ": the cell at row 3, column 5 holds characters an XML file cannot carry\n";
+    auto cell = [&t](std::string value) { return [&t, value] { t.setCellValue(2, 4, value); }; };
+    const struct {
+        std::function<void()> change;
+        std::string file;
+        std::string message;
+    } cases[] = {
+        {[] {}, dir.file("missing/folder/t.xml"), dir.file("missing/folder/t.xml")},
+        {[] {}, dir.file("occupied"), "occupied"},
+        {cell("ctrl\x01"), path, badCell},
+        {cell(std::string("nul\0x", 5)), path, badCell},
+        {cell("\xC3("), path, badCell},
+        {[&t] { t.setCellValue(2, 4, "fine"), t.setColumnTitle(6, "tab\x02"); }, path, ": the name of column 7 holds"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        c.change();
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(t.saveTable(c.file, false));
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(c.message), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    }
+    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(tabletest::countEntries(dir.path()), 2);
+    // The JSON form escapes such characters and is written.
+    EXPECT_TRUE(t.saveTable(dir.file("t.json"), true));
 
     // A table never loaded or saved has no path to fall back on.
     KVTable fresh;
     testing::internal::CaptureStderr();
     EXPECT_FALSE(fresh.saveTable("", false));
     testing::internal::GetCapturedStderr();
-}
-
-TEST(TablesXMLSaving, UnwritableCharactersRefuseTheSaveAndKeepTheOldFile)
-{
-    TempDir dir;
-    const std::string path = dir.file("t.xml");
-    KVTable t;
-    buildShop(t);
-    ASSERT_TRUE(t.saveTable(path, false));
-    const std::string before = readFile(path);
-
-    // The line names the file and the first name or cell in the way.
-    for (const std::string& bad : {std::string("ctrl\x01"), std::string("nul\0x", 5), std::string("\xC3(")}) {
-        t.setCellValue(2, 4, bad);
-        testing::internal::CaptureStderr();
-        EXPECT_FALSE(t.saveTable(path, false));
-        EXPECT_EQ(testing::internal::GetCapturedStderr(), "Could not save table file " + path +
-                  ": the cell at row 3, column 5 holds characters an XML file cannot carry\n");
-        EXPECT_EQ(readFile(path), before);
-    }
-    t.setCellValue(2, 4, "fine");
-    t.setColumnTitle(6, "tab\x02");
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(t.saveTable(path, false));
-    EXPECT_NE(testing::internal::GetCapturedStderr().find(": the name of column 7 holds"), std::string::npos);
-    // The JSON form escapes them and is written.
-    EXPECT_TRUE(t.saveTable(dir.file("t.json"), true));
 }

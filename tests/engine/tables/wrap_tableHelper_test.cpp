@@ -110,30 +110,19 @@ TEST_F(TableHelperTest, GetValueResolvesRowsAndColumnsAndIsTypedByColumn)
     EXPECT_EQ(eval("t:getValue(1, 2)"), "n:12");
 }
 
-TEST_F(TableHelperTest, SetValueWritesResolvedCellsAndNotifies)
+TEST_F(TableHelperTest, SetValueWritesResolvedCells)
 {
     buildLevels();
-    struct Counter : TableCallback {
-        int* calls;
-        void tableChanged(const TableChangeContainer&) override { ++*calls; }
-    };
-    int calls = 0;
-    auto* counter = new Counter;
-    counter->calls = &calls;
-    table->registerObserver(counter, this, -1, -1);
-
     EXPECT_EQ(run("t:setValue('Bonus', 'score', 99)"), "");
     EXPECT_EQ(table->cellValue(2, 1), "99");
     EXPECT_EQ(run("T.setValue(t, 1, 4, 'x')"), "");
     EXPECT_EQ(table->cellValue(0, 3), "x");
-    EXPECT_EQ(calls, 2);
     EXPECT_EQ(run("t:setId('levels')"), "");
     EXPECT_EQ(table->tableId(), "levels");
 
+    const std::string before = tabletest::dump(*table);
     EXPECT_EQ(run("t:setValue('nowhere', 1, 'x'); t:setValue(1, 'nothing', 'x'); t:setValue(9, 1, 'x')"), "");
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(table->numberOfRows(), 3);
-    EXPECT_EQ(table->numberOfColumns(), 4);
+    EXPECT_EQ(tabletest::dump(*table), before);
 }
 
 // Rows are found by number (from 1, -1 the last) or title; their titles move
@@ -185,19 +174,27 @@ TEST_F(TableHelperTest, CopyTableKeepsTheDestinationName)
 
 // Saving to and reading from the tables directory, run by the player, is
 // the Tables bundle's part; here the file functions and their answers.
+// The folder's path is longer than a kilobyte.
 TEST_F(TableHelperTest, FilesSaveAndLoadAndTheScriptHearsWhetherTheSaveWasMade)
 {
     TempDir dir;
+    std::string folder = dir.path();
+    for (int i = 0; i < 6; ++i) {
+        folder += "/" + std::string(200, static_cast<char>('a' + i));
+        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+    }
     buildLevels();
-    lua_pushstring(L, (dir.path() + "/").c_str());
+    lua_pushstring(L, (folder + "/").c_str());
     lua_setglobal(L, "dir");
 
     ASSERT_EQ(run("t:saveTableData(dir .. 'plain.xml'); v = T.new(); v:loadFromFile(dir .. 'plain.xml')"), "");
-    EXPECT_EQ(readFile(dir.file("plain.xml")), table->getFileStream());
+    EXPECT_EQ(readFile(folder + "/plain.xml"), table->getFileStream());
     EXPECT_EQ(eval("v:getValue(1, 'Done')"), "b:true");
     EXPECT_EQ(eval("v:getNumCols()"), "n:4");
 
     EXPECT_EQ(eval("T.saveTableToDatabase(dir, t, 'again')"), "b:true");
+    ASSERT_EQ(run("u = T.new() T.loadTableFromDatabase(dir, u, 'again')"), "");
+    EXPECT_EQ(eval("u:getValue(1, 'Name')"), "s:first");
     ASSERT_EQ(run("t:setValue(1, 1, 'bell\\7')"), "");
     testing::internal::CaptureStderr();
     EXPECT_EQ(eval("t:saveTableData(dir .. 'plain.xml')"), "b:false");
@@ -209,24 +206,6 @@ TEST_F(TableHelperTest, FilesSaveAndLoadAndTheScriptHearsWhetherTheSaveWasMade)
     EXPECT_EQ(run("v:loadFromFile(dir .. 'absent.xml')"), "");
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(eval("v:getValue(1, 'Done')"), "b:true");
-}
-
-TEST_F(TableHelperTest, PathsLongerThanAKilobyteWork)
-{
-    TempDir dir;
-    std::string folder = dir.path();
-    for (int i = 0; i < 6; ++i) {
-        folder += "/" + std::string(200, static_cast<char>('a' + i));
-        ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    }
-    folder += "/";
-    ASSERT_GT(folder.size(), 1024u);
-    lua_pushstring(L, folder.c_str());
-    lua_setglobal(L, "dir");
-    table->setCellValue(0, 0, "deep");
-    ASSERT_EQ(run("T.saveTableToDatabase(dir, t, 'deep'); u = T.new(); T.loadTableFromDatabase(dir, u, 'deep')"), "");
-    EXPECT_TRUE(fileExists(folder + "deep.xml"));
-    EXPECT_EQ(eval("u:getValue(1, 1)"), "s:deep");
 }
 
 TEST_F(TableHelperTest, BadArgumentsRaiseErrorsNamingFunctionAndArgument)
