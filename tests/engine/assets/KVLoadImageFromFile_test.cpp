@@ -56,27 +56,17 @@ protected:
     std::vector<GLuint> textures;
 };
 
-// The file's size; colour multiplied by alpha. (The ImageLoader bundle shows
-// a picture the right way up; the bitmap's tests read every format.)
-TEST_F(KVLoadImageFromFileTest, UploadsAtTheFileSizePremultiplied)
-{
-    const SGImage quad = load(kImages + "quad.png");
-    ASSERT_NE(quad.texture, 0u);
-    EXPECT_EQ(shape(quad), std::tuple(8, 6, 8u, 6u, 0.0f, 0.0f, 1.0f, 1.0f));
-    EXPECT_NE(quad.premultiplied, 0);
-
-    const TexturePixels half = readTexture(load(kImages + "half-alpha.png").texture);
-    EXPECT_EQ(half.at(0, 0)[0], 128);
-    EXPECT_EQ(half.alpha(0, 0), 128);
-}
-
+// The file's size, exact for odd ones. (The screenshots show pictures
+// upright, their colour multiplied by alpha.)
 TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
 {
     TempDir dir;
     KVBitmap odd(100, 37);
     ASSERT_TRUE(odd.savePNG(dir.file("odd.png")));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
-    const TexturePixels image = readTexture(load(dir.file("odd.png")).texture);
+    const SGImage loaded = load(dir.file("odd.png"));
+    EXPECT_EQ(shape(loaded), std::tuple(100, 37, 100u, 37u, 0.0f, 0.0f, 1.0f, 1.0f));
+    const TexturePixels image = readTexture(loaded.texture);
     EXPECT_EQ(image.width, 100);
     EXPECT_EQ(image.height, 37);
     GLint alignment = 0, rowLength = -1;

@@ -78,29 +78,35 @@ long soundLength(const std::vector<float>& samples)
 }
 
 // The player's recording test hears a triggered sound's length and level;
-// here the source comes back after it and the next trigger queues anew.
+// here the source comes back after it and the next trigger queues anew. A
+// null sound starts too, with nothing queued, and comes back the same way.
 TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
 {
-    SGSoundPlayerNode* node = newPlayer();
-    EXPECT_FALSE(node->playing.boolValue());
-    trigger(node);
-    ASSERT_NE(node->source(), nullptr);
-    KVAudioSource* source = node->source();
-    EXPECT_TRUE(node->buffersQueued());
-    EXPECT_EQ(source->owner, node);
-    renderSound(kToneFrames * 2);
-    EXPECT_TRUE(node->playing.storedValue());  // until the manager's update
-    manager_->update();
-    EXPECT_FALSE(node->playing.storedValue());
-    EXPECT_EQ(node->source(), nullptr);
-    EXPECT_FALSE(node->buffersQueued());
-    EXPECT_EQ(manager_->freeSources().count(source), 1u);
+    for (const SGSound& sound : {sound_, SGSoundNull}) {
+        SCOPED_TRACE(sound.buffers ? "a tone" : "the null sound");
+        SGSoundPlayerNode* node = newPlayer();
+        node->sound.setValue(sound);
+        EXPECT_FALSE(node->playing.boolValue());
+        trigger(node);
+        ASSERT_NE(node->source(), nullptr);
+        KVAudioSource* source = node->source();
+        EXPECT_EQ(node->buffersQueued(), sound.buffers != nullptr);
+        EXPECT_EQ(source->owner, node);
+        renderSound(kToneFrames * 2);
+        EXPECT_TRUE(node->playing.storedValue());  // until the manager's update
+        manager_->update();
+        EXPECT_FALSE(node->playing.storedValue());
+        EXPECT_EQ(node->source(), nullptr);
+        EXPECT_FALSE(node->buffersQueued());
+        EXPECT_EQ(manager_->freeSources().size(), 32u);
 
-    // The next trigger reserves again and queues again.
-    trigger(node);
-    ASSERT_NE(node->source(), nullptr);
-    EXPECT_EQ(queued(node->source()), 1);
-    EXPECT_GT(peak(renderSound(1024)), 0.1f);
+        trigger(node);
+        ASSERT_NE(node->source(), nullptr);
+        EXPECT_EQ(queued(node->source()), sound.buffers ? 1 : 0);
+        EXPECT_EQ(peak(renderSound(1024)) > 0.1f, sound.buffers != nullptr);
+        renderSound(kToneFrames * 2);
+        manager_->update();
+    }
 }
 
 TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
@@ -188,16 +194,6 @@ TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
     EXPECT_EQ(peak(renderSound(2048)), 0.0f);
 }
 
-TEST_F(SGSoundNodesTest, AnExhaustedPoolPlaysNothing)
-{
-    for (int i = 0; i < SoundManager::kSourceCount; ++i)
-        trigger(newPlayer());
-    SGSoundPlayerNode* late = newPlayer();
-    trigger(late);
-    EXPECT_EQ(late->source(), nullptr);
-    EXPECT_FALSE(late->playing.storedValue());
-}
-
 TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
 {
     SGSoundPlayerNode* node = newPlayer();
@@ -220,20 +216,6 @@ TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
     EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames * 3 / 4, 64);
     manager_->update();
     EXPECT_EQ(node->source(), nullptr);
-}
-
-TEST_F(SGSoundNodesTest, ANullSoundStartsAndIsRecycledAtTheNextUpdate)
-{
-    SGSoundPlayerNode* node = newPlayer();
-    node->sound.setValue(SGSoundNull);
-    trigger(node);
-    ASSERT_NE(node->source(), nullptr);
-    EXPECT_FALSE(node->buffersQueued());
-    EXPECT_TRUE(node->playing.storedValue());
-    renderSound(64);
-    manager_->update();
-    EXPECT_FALSE(node->playing.storedValue());
-    EXPECT_EQ(manager_->freeSources().size(), 32u);
 }
 
 // While playing each compute copies the inputs to the source.
@@ -278,15 +260,23 @@ TEST_F(SGSoundNodesTest, ARemovedNodeLetsAOneShotEndButStopsALoop)
     EXPECT_EQ(manager_->freeSources().size(), 32u);
 }
 
-TEST_F(SGSoundNodesTest, ANodeOutlivingItsManagerIsHarmless)
+// With no source to play on, the pool exhausted or the manager gone first,
+// a trigger plays nothing and holds nothing.
+TEST_F(SGSoundNodesTest, WithoutASourceATriggerPlaysNothing)
 {
-    SGSoundPlayerNode* node = newPlayer();
-    trigger(node);
+    SGSoundPlayerNode* first = newPlayer();
+    for (int i = 0; i < SoundManager::kSourceCount; ++i)
+        trigger(i ? newPlayer() : first);
+    SGSoundPlayerNode* late = newPlayer();
+    trigger(late);
+    EXPECT_EQ(late->source(), nullptr);
+    EXPECT_FALSE(late->playing.storedValue());
+
     manager_.reset();
-    EXPECT_EQ(node->source(), nullptr);
-    EXPECT_FALSE(node->playing.storedValue());
-    trigger(node);
-    EXPECT_EQ(node->source(), nullptr);
+    EXPECT_EQ(first->source(), nullptr);
+    EXPECT_FALSE(first->playing.storedValue());
+    trigger(first);
+    EXPECT_EQ(first->source(), nullptr);
     EXPECT_EQ(peak(renderSound(1024)), 0.0f);
 }
 
