@@ -258,12 +258,7 @@ TEST(LuaState, LogStackPrintsOneLinePerSlot)
 {
     BridgeTestState t;
     LuaState::Lock lock(*t.lua);
-    lua_pushnil(t.L());
-    lua_pushboolean(t.L(), 1);
-    lua_pushnumber(t.L(), 1.5f);
-    lua_pushstring(t.L(), "s");
-    lua_newtable(t.L());
-    lua_getglobal(t.L(), "print");
+    ASSERT_EQ(luaL_dostring(t.L(), "return nil, true, 1.5, 's', {}, print"), 0);
     lua_newuserdata(t.L(), 4);
     lua_pushlightuserdata(t.L(), nullptr);
     testing::internal::CaptureStderr();

@@ -78,18 +78,8 @@ struct LuaObjcTest : ::testing::Test {
     std::string eval(const std::string& e) { return t.lua->evaluateExpression(e); }
 };
 
-// The Bridge bundle builds arrays from a script; here the answers only
-// this layer converts.
-TEST_F(LuaObjcTest, NativeAnswersBecomeLuaValues)
-{
-    t.lua->doString("a = luaObjc.class('NSMutableArray'):array() a:addObject_('x')");
-    EXPECT_EQ(eval("a:indexOfObject_('nope')"), "-1");
-    EXPECT_EQ(eval("type(luaObjc.class('NSString'):stringWithString_('abc'))"), "string");
-    EXPECT_EQ(eval("luaObjc.class('NSNumber'):numberWithInt_(7.9) + 1"), "8");
-    EXPECT_EQ(eval("luaObjc.class('NSMutableDictionary'):dictionaryWithObject_forKey_('v', 'k'):objectForKey_('k')"),
-              "v");
-}
-
+// The Bridge bundle builds arrays from a script and prints their strings
+// and counts; here the conversions it does not reach.
 TEST_F(LuaObjcTest, ArgumentsConvertByTypeCode)
 {
     t.lua->doString("p = Probe:new() p:take_int_unsigned_double_float_char_(12, 3.9, 7.2, 0.125, 1.5, true)");

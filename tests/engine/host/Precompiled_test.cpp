@@ -39,19 +39,6 @@ TEST(Precompiled, ChunksCarryTheFloatHeaderAndRun)
     }
 }
 
-TEST(Precompiled, ListingAndParseOnlyOptionsWork)
-{
-    TempDir dir;
-    writeFile(dir.file("engine.lua"), "local x = 1.5 print(x)");
-    const ProgramResult listing = runProgram({kLuac, "-l", "-p", dir.file("engine.lua")});
-    EXPECT_EQ(listing.status, 0);
-    EXPECT_NE(listing.out.find("LOADK"), std::string::npos) << listing.out;
-    EXPECT_FALSE(fileExists(dir.file("luac.out"))) << "-p writes nothing";
-
-    writeFile(dir.file("broken.lua"), "function (");
-    EXPECT_NE(runProgram({kLuac, "-p", dir.file("broken.lua")}).status, 0);
-}
-
 TEST(Precompiled, DoublePrecisionChunksAreRefused)
 {
     TempDir dir;

@@ -1,11 +1,9 @@
-// Helpers shared by the document tests: a canonical text form of loaded
-// tables and a folder listing.
+// A canonical text form of loaded tables, for the document tests.
 #pragma once
 
 #include "engine/host/kv_lua.h"
 
 #include <algorithm>
-#include <dirent.h>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,22 +57,6 @@ inline std::string describe(lua_State* L, int index)
         out += (i ? "," : "") + shown + "=" + entries[i].second;
     }
     return out + "}";
-}
-
-// Names in `folder` other than `.` and `..`, sorted.
-inline std::vector<std::string> listFolder(const std::string& folder)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
-        while (dirent* entry = readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        closedir(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 } // namespace pgftest

@@ -1,11 +1,12 @@
 // Helpers shared by the table tests: data files and table contents.
 #pragma once
 
+#include <filesystem>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <dirent.h>
 
 #include "engine/tables/KVTable.h"
 #include "tests/support/TempDir.h"
@@ -17,16 +18,10 @@ inline std::string dataPath(const std::string& name)
     return std::string(KV_TEST_DATA_DIR) + "/tables/" + name;
 }
 
-inline int countEntries(const std::string& dir)
+// Entries in a folder: a save leaves nothing beside its file.
+inline long countEntries(const std::string& dir)
 {
-    int n = 0;
-    if (DIR* d = ::opendir(dir.c_str())) {
-        while (dirent* e = ::readdir(d))
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                ++n;
-        ::closedir(d);
-    }
-    return n;
+    return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
 }
 
 inline std::vector<std::string> columnValues(KVTable& t, int c)
