@@ -85,17 +85,14 @@ xdotool getwindowgeometry "$wid" > "$out/geometry-game.txt" 2>&1
 xdotool windowactivate --sync "$wid" 2>/dev/null || xdotool windowfocus --sync "$wid"
 
 if [ "$mode" = full ]; then
-  xdotool key --window "$wid" a
-  waitfor "keyUp a"
-  xdotool key --window "$wid" shift+b
-  waitfor "keyUp left shift"
-  # Raw key codes of the two shift keys.
-  xdotool keydown 50; waitfor "keyDown left shift"
-  xdotool keydown 62; waitfor "keyDown right shift"
-  xdotool keyup 50; waitfor "keyUp left shift"
-  xdotool keyup 62; waitfor "keyUp right shift"
-  xdotool mousemove --window "$wid" 100 50 click 1
-  waitfor "mouseUp 100 270"
+  # Each xdotool command, then the line it leads to; 50 and 62 are the raw
+  # key codes of the two shift keys.
+  for step in "key --window $wid a/keyUp a" "key --window $wid shift+b/keyUp left shift" \
+      "keydown 50/keyDown left shift" "keydown 62/keyDown right shift" "keyup 50/keyUp left shift" \
+      "keyup 62/keyUp right shift" "mousemove --window $wid 100 50 click 1/mouseUp 100 270"; do
+    xdotool ${step%/*}
+    waitfor "${step#*/}"
+  done
   sleep 0.3
   import -window root "$out/clicked.png"
 

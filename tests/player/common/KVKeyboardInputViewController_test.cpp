@@ -91,9 +91,8 @@ TEST(KVKeyboardInputViewController, DrawsOverTheGameAndLeavesItsStateAlone)
     };
     const Controller::Layout l = Controller::layout({kWidth, kHeight});
     Picture frame = Picture::currentFrame(kWidth, kHeight);
-    EXPECT_NEAR(frame.fromBottom(0, 0).r, 235, 1) << "the prompt covers the whole view: no red left";
+    // (Its background and typed text are seen in a window: WindowE2E.)
     EXPECT_GT(ink(frame, l.bar), 50) << "the title";
-    EXPECT_GT(ink(frame, {l.field.x + 4, l.field.y + 4, 60, l.field.height - 8}), 50) << "the typed text";
 
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
