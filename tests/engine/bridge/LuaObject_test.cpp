@@ -27,9 +27,13 @@ struct Recorder : LuaObjectObserver {
     void luaCollectionDidChange(LuaObject*) override { events.push_back("collection"); }
 };
 
-TEST(LuaObject, OneLiveProxyPerTableAndAFreshOneAfterItDies)
-{
+// Each test runs in its own bridged state.
+struct LuaObjectTest : testing::Test {
     BridgeTestState t;
+};
+
+TEST_F(LuaObjectTest, OneLiveProxyPerTableAndAFreshOneAfterItDies)
+{
     t.lua->doString("thing = { name = 'a' } alias = thing");
     Ref<LuaObject> first = global(t, "thing");
     ASSERT_TRUE(first);
@@ -46,9 +50,8 @@ TEST(LuaObject, OneLiveProxyPerTableAndAFreshOneAfterItDies)
     EXPECT_EQ(string(again->valueForKey("name"))->utf8(), "a");
 }
 
-TEST(LuaObject, FieldsByKeyAndIndex)
+TEST_F(LuaObjectTest, FieldsByKeyAndIndex)
 {
-    BridgeTestState t;
     t.lua->doString("box = { off = false, [1] = 'one', [2] = 'two' }");
     Ref<LuaObject> box = global(t, "box");
     Ref<KVObject> off = box->valueForKey("off");
@@ -75,9 +78,8 @@ TEST(LuaObject, FieldsByKeyAndIndex)
     EXPECT_EQ(number(items->objectAtIndex(2))->floatValue(), 3);
 }
 
-TEST(LuaObject, TablesWithAccessorMethodsAnswerForThemselves)
+TEST_F(LuaObjectTest, TablesWithAccessorMethodsAnswerForThemselves)
 {
-    BridgeTestState t;
     t.lua->doString("seen = {} "
                     "obj = { hidden = 'h' } "
                     "function obj:valueForKey(key) seen.get = (self == obj) and key return 'got ' .. key, 'more' end "
@@ -90,9 +92,8 @@ TEST(LuaObject, TablesWithAccessorMethodsAnswerForThemselves)
     EXPECT_EQ(t.lua->evaluateExpression("obj.size"), "nil");
 }
 
-TEST(LuaObject, InvokeMethodPassesSelfAndTheArguments)
+TEST_F(LuaObjectTest, InvokeMethodPassesSelfAndTheArguments)
 {
-    BridgeTestState t;
     t.lua->doString("calc = { base = 10 } "
                     "function calc:add(a, b) return self.base + a + b end "
                     "function calc:nothing() end "
@@ -107,9 +108,8 @@ TEST(LuaObject, InvokeMethodPassesSelfAndTheArguments)
     EXPECT_EQ(number(calc->invokeMethod("add", {KVNumber::withFloat(0), KVNumber::withFloat(0)}))->floatValue(), 10);
 }
 
-TEST(LuaObject, DictionaryThroughTheScriptsKeysFunction)
+TEST_F(LuaObjectTest, DictionaryThroughTheScriptsKeysFunction)
 {
-    BridgeTestState t;
     t.lua->doString("function table.keys(self, t) local ks = {} for k in pairs(t) do ks[#ks + 1] = k end "
                     " table.sort(ks, function(a, b) return tostring(a) < tostring(b) end) return ks end "
                     "rec = { [1] = 'first', name = 'n', flag = true }");
@@ -120,9 +120,8 @@ TEST(LuaObject, DictionaryThroughTheScriptsKeysFunction)
     EXPECT_TRUE(number(d->objectForKey(KVString::withString("flag").get()))->boolValue());
 }
 
-TEST(LuaObject, ClassQueries)
+TEST_F(LuaObjectTest, ClassQueries)
 {
-    BridgeTestState t;
     t.lua->doString("Animal = { __classname = 'Animal' } Plant = {} "
                     "pet = setmetatable({}, { __index = Animal }) "
                     "function instanceOfClassType(o, c) return getmetatable(o) ~= nil and getmetatable(o).__index == c end");
@@ -133,9 +132,8 @@ TEST(LuaObject, ClassQueries)
     EXPECT_FALSE(pet->isInstanceOfLuaClass("Plant"));
 }
 
-TEST(LuaObject, ScriptReportsReachObserversOnTheMainThread)
+TEST_F(LuaObjectTest, ScriptReportsReachObserversOnTheMainThread)
 {
-    BridgeTestState t;
     t.lua->doString("watched = {} unwatched = {}");
     Ref<LuaObject> watched = global(t, "watched");
     Recorder recorder;
@@ -164,9 +162,8 @@ TEST(LuaObject, ScriptReportsReachObserversOnTheMainThread)
     watched->removeObserver(&recorder);
 }
 
-TEST(LuaObject, DeactivateFreesTheReferenceLaterOnTheMainThread)
+TEST_F(LuaObjectTest, DeactivateFreesTheReferenceLaterOnTheMainThread)
 {
-    BridgeTestState t;
     t.lua->doString("item = {}");
     Ref<LuaObject> item = global(t, "item");
     item->deactivate();

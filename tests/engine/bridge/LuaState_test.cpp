@@ -48,9 +48,13 @@ std::string thrown(F f)
     return "no exception";
 }
 
-TEST(LuaState, NativeValuesReachLuaByTheMapping)
-{
+// Each test runs in its own bridged state.
+struct LuaStateTest : testing::Test {
     BridgeTestState t;
+};
+
+TEST_F(LuaStateTest, NativeValuesReachLuaByTheMapping)
+{
     t.lua->doString(
         "function describe(...) local out = {} for i = 1, select('#', ...) do"
         " local v = select(i, ...) out[#out + 1] = type(v) .. ':' .. tostring(v) end"
@@ -72,9 +76,8 @@ TEST(LuaState, NativeValuesReachLuaByTheMapping)
     EXPECT_EQ(other->retainCount(), 1);
 }
 
-TEST(LuaState, LuaValuesComeBackByTheMapping)
+TEST_F(LuaStateTest, LuaValuesComeBackByTheMapping)
 {
-    BridgeTestState t;
     t.lua->doString("function pick(k) local v = { b = true, f = false, n = 1.5, s = 'x', t = {} }"
                     " if k == 'fn' then return print end return v[k] end");
     // nil is the null marker in the result array; a function has no native form.
@@ -86,9 +89,8 @@ TEST(LuaState, LuaValuesComeBackByTheMapping)
         EXPECT_EQ(shown(t.lua->callFunction("pick", {KVString::withString(key)})), expected) << key;
 }
 
-TEST(LuaState, PopStackSkipsValuesWithoutANativeFormAndPopsEverySlot)
+TEST_F(LuaStateTest, PopStackSkipsValuesWithoutANativeFormAndPopsEverySlot)
 {
-    BridgeTestState t;
     LuaState::Lock lock(*t.lua);
     lua_pushnumber(t.L(), 7);
     lua_getglobal(t.L(), "print");
@@ -104,9 +106,8 @@ TEST(LuaState, PopStackSkipsValuesWithoutANativeFormAndPopsEverySlot)
     EXPECT_EQ(t.lua->getTop(), 0);
 }
 
-TEST(LuaState, AnErrorTwoFramesDeepCarriesTheTraceWithLocals)
+TEST_F(LuaStateTest, AnErrorTwoFramesDeepCarriesTheTraceWithLocals)
 {
-    BridgeTestState t;
     t.lua->doString("local function inner(n)\n"
                     "  local label = 'deep'\n"
                     "  local list = {}\n"
@@ -151,9 +152,8 @@ TEST(LuaState, AnErrorTwoFramesDeepCarriesTheTraceWithLocals)
     t.lua->unlockState();
 }
 
-TEST(LuaState, TheLockExcludesASecondThread)
+TEST_F(LuaStateTest, TheLockExcludesASecondThread)
 {
-    BridgeTestState t;
     t.lua->doString("order = ''");
     t.lua->lockState();
     std::atomic<bool> tried{false};
@@ -176,17 +176,15 @@ TEST(LuaState, TheLockExcludesASecondThread)
     EXPECT_EQ(t.lua->evaluateExpression("order"), "first,second");
 }
 
-TEST(LuaState, TakingTheLockTwiceOnOneThreadFailsInsteadOfHanging)
+TEST_F(LuaStateTest, TakingTheLockTwiceOnOneThreadFailsInsteadOfHanging)
 {
-    BridgeTestState t;
     LuaState::Lock lock(*t.lua);
     EXPECT_THROW(t.lua->doString("x = 1"), KVObjectException);
     EXPECT_FALSE(t.lua->tryLockState());
 }
 
-TEST(LuaState, DoFileGivesStringsNothingForNilAndAMarkerOtherwise)
+TEST_F(LuaStateTest, DoFileGivesStringsNothingForNilAndAMarkerOtherwise)
 {
-    BridgeTestState t;
     TempDir dir;
     writeFile(dir.file("s.lua"), "return 'hello'");
     writeFile(dir.file("n.lua"), "return 42");
@@ -206,9 +204,8 @@ TEST(LuaState, DoFileGivesStringsNothingForNilAndAMarkerOtherwise)
     t.lua->unlockState();
 }
 
-TEST(LuaState, TextChunksExpressionsAndMethods)
+TEST_F(LuaStateTest, TextChunksExpressionsAndMethods)
 {
-    BridgeTestState t;
     EXPECT_EQ(t.lua->doString("value = 5 return 'ignored'"), std::nullopt);
     EXPECT_EQ(t.lua->evaluateExpression("value + 1"), "6");
     EXPECT_EQ(t.lua->evaluateExpression("''"), "");
@@ -233,9 +230,8 @@ TEST(LuaState, TextChunksExpressionsAndMethods)
 
 // Fields are the proxies' part (LuaObject's tests); here what must not
 // reach Lua at all.
-TEST(LuaState, PrimitivesCheckTheirPreconditions)
+TEST_F(LuaStateTest, PrimitivesCheckTheirPreconditions)
 {
-    BridgeTestState t;
     {
         LuaState::Lock lock(*t.lua);
         lua_newtable(t.L());
@@ -254,9 +250,8 @@ TEST(LuaState, PrimitivesCheckTheirPreconditions)
     EXPECT_EQ(t.lua->globalObject(), nullptr);
 }
 
-TEST(LuaState, LogStackPrintsOneLinePerSlot)
+TEST_F(LuaStateTest, LogStackPrintsOneLinePerSlot)
 {
-    BridgeTestState t;
     LuaState::Lock lock(*t.lua);
     ASSERT_EQ(luaL_dostring(t.L(), "return nil, true, 1.5, 's', {}, print"), 0);
     lua_newuserdata(t.L(), 4);
@@ -276,17 +271,15 @@ TEST(LuaState, LogStackPrintsOneLinePerSlot)
     lua_settop(t.L(), 0);
 }
 
-TEST(LuaState, PanicsBecomeExceptions)
+TEST_F(LuaStateTest, PanicsBecomeExceptions)
 {
-    BridgeTestState t;
     LuaState::Lock lock(*t.lua);
     lua_pushstring(t.L(), "outside");
     EXPECT_EQ(thrown([&] { lua_error(t.L()); }), "Lua Error: outside");  // no stack trace added
 }
 
-TEST(LuaState, InstanceOfClassCallsNewAndAnnouncesIt)
+TEST_F(LuaStateTest, InstanceOfClassCallsNewAndAnnouncesIt)
 {
-    BridgeTestState t;
     t.lua->doString("Point = {} Point.__index = Point"
                     " function Point.new(self) return setmetatable({ x = 1 }, Point) end");
     int announced = 0;
