@@ -69,6 +69,8 @@ TEST(KVMutableArray, EditsAndRefusalsThatChangeNothing)
     EXPECT_THROW(array->removeObjectAtIndex(3), KVObjectException);
     EXPECT_THROW(sendMessage(array, "objectAtIndex:", {KVValue::intValue(-1)}), KVObjectException);
     EXPECT_EQ(array->count(), 3u);
+    EXPECT_EQ(sendMessage(array, "indexOfObject:", {KVValue::object(str("b"))}).asInt(), 1);
+    EXPECT_EQ(sendMessage(array, "indexOfObject:", {KVValue::object(str("z"))}).asInt(), -1);
     array->replaceObjectAtIndex(2, str("c").get());
     array->setArray(array);  // from itself
     EXPECT_EQ(array->description(), "(a, b, c)");
@@ -103,6 +105,7 @@ TEST(KVMutableDictionary, KeysCompareByValueAndKeepTheirOrder)
     EXPECT_EQ(d->count(), 2u);
 
     sendMessage(d.get(), "setObject:forKey:", {KVValue::object(str("v")), KVValue::object(str("k"))});
+    EXPECT_EQ(sendMessage(d.get(), "objectForKey:", {KVValue::object(str("k"))}).asObject()->description(), "v");
     EXPECT_EQ(sendMessage(d.get(), "objectForKey:", {KVValue::object(str("none"))}).asObject(), nullptr);
     Ref<KVObject> single = sendMessage(cls("NSDictionary"), "dictionaryWithObject:forKey:",
                                        {KVValue::object(str("v")), KVValue::object(str("k"))}).asObject();
