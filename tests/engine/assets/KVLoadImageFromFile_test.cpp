@@ -11,7 +11,7 @@
 #include "engine/assets/KVLoadImageFromFile.h"
 #include "engine/assets/KVUploadAsGLTexture.h"
 #include "platform/image/KVBitmap.h"
-#include "tests/platform/text/TextGLTest.h"
+#include "tests/platform/gl/GLTestContext.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -32,11 +32,11 @@ bool isNull(const SGImage& image)
 
 }  // namespace
 
-class KVLoadImageFromFileTest : public TextGLTest {
+class KVLoadImageFromFileTest : public GLTest {
 protected:
     void SetUp() override
     {
-        TextGLTest::SetUp();
+        GLTest::SetUp();
         KVSetImageResourceFolders({kResources});
     }
     void TearDown() override
@@ -44,7 +44,7 @@ protected:
         for (GLuint texture : textures)
             glDeleteTextures(1, &texture);
         KVSetImageResourceFolders({kResources});
-        TextGLTest::TearDown();
+        GLTest::TearDown();
     }
     SGImage load(const std::string& path)
     {

@@ -2,6 +2,7 @@
 
 #include "platform/objects/KVMutableArray.h"
 #include "platform/objects/KVClassRegistry.h"
+#include "platform/objects/KVNull.h"
 #include "platform/objects/KVString.h"
 #include "tests/platform/objects/SendMessage.h"
 
@@ -29,6 +30,10 @@ TEST(KVClass, MethodsAndInstancesComeFromTheNearestClassUpTheChain)
     EXPECT_EQ(sendMessage(array.get(), "count").asUnsignedInt(), 1u);  // an array's
     EXPECT_EQ(sendMessage(array.get(), "class").asClass()->name(), "NSMutableArray");  // an object's
     EXPECT_TRUE(sendMessage(array.get(), "isEqual:", {KVValue::object(array)}).asBool());
+    // An object without its own equality is equal to itself only.
+    KVObject* null = KVNull::null();
+    EXPECT_TRUE(sendMessage(null, "isEqual:", {KVValue::object(null)}).asBool());
+    EXPECT_FALSE(sendMessage(null, "isEqual:", {KVValue::object(array)}).asBool());
     EXPECT_THROW(sendMessage(array.get(), "nothing"), KVObjectException);
     EXPECT_EQ(sendMessage(cls("NSNumber"), "alloc").asObject(), nullptr);
 }

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "platform/text/KVImageFromString.h"
-#include "tests/platform/text/TextGLTest.h"
+#include "tests/platform/gl/GLTestContext.h"
 
-using KVImageFromStringTest = TextGLTest;
+using KVImageFromStringTest = GLTest;
 
 // Wrapping breaks a word longer than the frame rather than cutting it off;
 // an alignment the table does not know centres.

@@ -7,9 +7,9 @@
 
 #include "platform/text/KVTextFontMap.h"
 #include "platform/text/StringTexture.h"
-#include "tests/platform/text/TextGLTest.h"
+#include "tests/platform/gl/GLTestContext.h"
 
-using StringTextureTest = TextGLTest;
+using StringTextureTest = GLTest;
 
 // Every font a game may name (by display name, or the string-to-image
 // node's default) resolves, through the table and the player's font

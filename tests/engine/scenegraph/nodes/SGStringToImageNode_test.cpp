@@ -6,9 +6,9 @@
 
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 #include "platform/text/KVImageFromString.h"
-#include "tests/platform/text/TextGLTest.h"
+#include "tests/platform/gl/GLTestContext.h"
 
-using SGStringToImageNodeTest = TextGLTest;
+using SGStringToImageNodeTest = GLTest;
 
 // A text renders at most once per change, each time exactly as a fresh
 // rendering: drawn into the same texture while the size stays, into a new
