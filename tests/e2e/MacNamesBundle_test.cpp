@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "tests/support/Picture.h"
 #include "tests/support/RunProgram.h"
@@ -66,7 +68,7 @@ TEST(MacNamesBundle, FindsEveryFileItNamesAndReplacesWhatItSaves)
     namespace fs = std::filesystem;
     const std::string resources = dir.file("Names.app/contents/resources");
     const std::string project = resources + "/Names.GameProj";
-    for (const std::string& folder : {"Images", "Sounds", "Music", "Data", "save/Out"})
+    for (const std::string& folder : std::vector<std::string>{"Images", "Sounds", "Music", "Data", "save/Out"})
         fs::create_directories(folder.rfind("save", 0) == 0 ? dir.file(folder) : project + "/" + folder);
     writeFile(dir.file("Names.app/contents/info.plist"),
               "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>CFBundleName</key><string>Names</string>"

@@ -122,13 +122,15 @@ TEST(PGFModule, WritersBuildTheDocumentAndRefuseWhatWouldCorruptIt)
             lua.run("w = pgf.writer.newToString('" + std::string(c.format) + "')\n" + c.calls);
         const std::string printed = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
         EXPECT_EQ(error, "");
-        if (c.text)
+        if (c.text) {
             EXPECT_EQ(lua.eval("w:getString()"), c.text);
+        }
         std::stringstream fragments(c.printed);
         for (std::string fragment; std::getline(fragments, fragment, '|');)
             EXPECT_NE(printed.find(fragment), std::string::npos) << fragment << " in:\n" << printed;
-        if (c.lines >= 0)
+        if (c.lines >= 0) {
             EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), c.lines) << printed;
+        }
     }
 }
 

@@ -126,14 +126,15 @@ TEST(KVFileManagerZipSupport, UnzipOpensExactlyTheNamedArchiveOrAnswersTheError)
             EXPECT_EQ(error.domain, "NSCocoaErrorDomain");
             EXPECT_NE(error.reason.find(c.archive), std::string::npos) << error.reason;
         }
-        if (*c.unpacked)
+        if (*c.unpacked) {
             EXPECT_EQ(readFile(dir.file(c.unpacked)), c.content);
+        }
     }
     EXPECT_FALSE(fs::exists(dir.file("none")));
     EXPECT_FALSE(fs::exists(dir.file("out/two")));
     EXPECT_FALSE(fs::exists("two"));
 
-    for (const std::string item : {dir.file("no such folder"), std::string("/")}) {
+    for (const std::string& item : {dir.file("no such folder"), std::string("/")}) {
         error = KVFileError{};
         EXPECT_TRUE(Zip::zipItemAtPath(item, dir.file("x.zip"), &error));
         EXPECT_EQ(error.code, 512) << item;
