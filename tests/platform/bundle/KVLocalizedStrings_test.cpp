@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "platform/bundle/KVLocalizedStrings.h"
-#include "tests/platform/ScopedEnvironment.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDir.h"
 
 namespace {

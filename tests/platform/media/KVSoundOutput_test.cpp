@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/media/KVSoundOutput.h"
-#include "tests/platform/ScopedEnvironment.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDir.h"
 
 namespace {

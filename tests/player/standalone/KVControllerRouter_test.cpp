@@ -8,6 +8,7 @@
 
 #include "player/common/KVKeyboardInputViewController.h"
 #include "player/standalone/KelvanePlayerAppDelegate.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBundle.h"
 
@@ -42,7 +43,7 @@ public:
             writeFile(dir_.file("config/kelvane-player/default.controller"), defaultMapping);
         if (!gameMapping.empty())
             writeFile(dir_.file("config/kelvane-player/Pad.controller"), gameMapping);
-        setenv("XDG_CONFIG_HOME", dir_.file("config").c_str(), 1);
+        environment_.set("XDG_CONFIG_HOME", dir_.file("config").c_str());
         EXPECT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
         std::string error;
         bundle_ = GameBundle::open(path, &error);
@@ -114,6 +115,7 @@ public:
 
 private:
     TempDir dir_;
+    ScopedEnvironment environment_;
     std::optional<GameBundle> bundle_;
     PlayerOptions options_;
     KVApplication app_{false};
