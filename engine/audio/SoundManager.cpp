@@ -46,7 +46,7 @@ void SoundManager::openShared(const char* label)
         KVCheckALCError(nullptr, (prefix + ": alcOpenDevice").c_str());
     }
     if (!sharedContextValue && sharedDevice) {
-        sharedContextValue = alcCreateContext(sharedDevice, KVSoundOutput::contextAttributes());
+        sharedContextValue = KVSoundOutput::createContext(sharedDevice);
         KVCheckALCError(sharedDevice, (prefix + ": alcCreateContext").c_str());
     }
 }

@@ -42,7 +42,7 @@ std::unique_ptr<KVMusicStream> KVMusicStream::open(const std::string& path, bool
         *error = path + ": no sound output for the music";
         return nullptr;
     }
-    ALCcontext* context = alcCreateContext(device, KVSoundOutput::contextAttributes());
+    ALCcontext* context = KVSoundOutput::createContext(device);
     if (!context) {
         *error = path + ": cannot create an OpenAL context for the music (error " +
                  std::to_string(alcGetError(device)) + ")";

@@ -29,6 +29,9 @@ struct Output {
     ALCint attributes[7] = {};
     std::thread renderer;
     std::atomic<bool> stopping{false};
+    // Held while a loopback device mixes: a context created with attributes
+    // resets the device's mixing buffers, which must not happen mid-mix.
+    std::mutex mixing;
 
     // Runs at exit, before OpenAL's own clean-up (which was set up first):
     // the render thread must not outlive the device it renders. Closing the
@@ -79,7 +82,7 @@ ALCdevice* openLoopback(Output& o, int rate, int channels)
 }
 
 // Plays the loopback device into nothing at the pace of real time.
-void renderInRealTime(ALCdevice* device, int rate, int channels, std::atomic<bool>* stopping)
+void renderInRealTime(Output* o, ALCdevice* device, int rate, int channels)
 {
     auto render = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(device, "alcRenderSamplesSOFT"));
     if (!render)
@@ -87,8 +90,11 @@ void renderInRealTime(ALCdevice* device, int rate, int channels, std::atomic<boo
     std::vector<float> scratch(static_cast<size_t>(kRenderFrames * channels));
     const auto period = std::chrono::microseconds(static_cast<long long>(kRenderFrames) * 1000000 / rate);
     auto next = std::chrono::steady_clock::now();
-    while (!stopping->load()) {
-        render(device, scratch.data(), kRenderFrames);
+    while (!o->stopping.load()) {
+        {
+            std::lock_guard<std::mutex> hold(o->mixing);
+            render(device, scratch.data(), kRenderFrames);
+        }
         next += period;
         const auto now = std::chrono::steady_clock::now();
         // After a long stall, catch up without a burst.
@@ -184,15 +190,20 @@ ALCdevice* KVSoundOutput::device()
         return nullptr;
     }
     KVLogLine("No sound device can be opened (OpenAL context error %d); the game runs silently", error);
-    o.renderer = std::thread(renderInRealTime, o.device, kFallbackRate, kFallbackChannels, &o.stopping);
+    o.renderer = std::thread(renderInRealTime, &o, o.device, kFallbackRate, kFallbackChannels);
     return o.device;
 }
 
-const ALCint* KVSoundOutput::contextAttributes()
+ALCcontext* KVSoundOutput::createContext(ALCdevice* device)
 {
     Output& o = output();
-    std::lock_guard<std::mutex> lock(o.mutex);
-    return o.loopback ? o.attributes : nullptr;
+    const ALCint* attributes;
+    {
+        std::lock_guard<std::mutex> lock(o.mutex);
+        attributes = o.loopback ? o.attributes : nullptr;
+    }
+    std::lock_guard<std::mutex> hold(o.mixing);
+    return alcCreateContext(device, attributes);
 }
 
 bool KVSoundOutput::isLoopback()
@@ -226,6 +237,7 @@ bool KVSoundOutput::render(float* out, int frames)
     auto renderSamples = reinterpret_cast<LPALCRENDERSAMPLESSOFT>(alcGetProcAddress(device, "alcRenderSamplesSOFT"));
     if (!renderSamples)
         return false;
+    std::lock_guard<std::mutex> hold(o.mixing);
     renderSamples(device, out, frames);
     return true;
 }

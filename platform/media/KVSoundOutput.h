@@ -14,9 +14,9 @@ public:
     // The device, opened on the first call; null only when OpenAL cannot
     // even give a loopback device. Each call after a failure tries again.
     static ALCdevice* device();
-    // What a context on device() must be created with: a loopback device
-    // needs its format; a real device takes none (null).
-    static const ALCint* contextAttributes();
+    // A new context on device(), created with the format a loopback device
+    // needs and never while the device mixes; null on failure.
+    static ALCcontext* createContext(ALCdevice* device);
     static bool isLoopback();
     // Whether the output has a single channel (as the user's configuration
     // may ask), where channels cannot go straight to left and right.

@@ -1,11 +1,17 @@
-// Which OpenAL back end a headless run asks for.
+// Which OpenAL back end a headless run asks for, and the silent output
+// that stands in when no device opens.
 #include <gtest/gtest.h>
 
+#include <AL/alc.h>
+
+#include <atomic>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "platform/media/KVSoundOutput.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/SoundTestOutput.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -44,6 +50,31 @@ TEST(KVSoundOutput, HeadlessRunsPickTheNullBackEndUnlessTheUserChose)
     writeFile(dir.file(".alsoftrc"), "# mine\n[general]\n  drivers = wave  \n[wave]\nfile = /dev/null\n");
     KVSoundOutput::chooseHeadlessDriver();
     EXPECT_EQ(drivers(), "<unset>");
+}
+
+// Each context a game makes (the sounds', every music track's) may be
+// created while a loopback device mixes on another thread (the silent
+// output's, a recording's); creating one resets the device, which must wait
+// for the mix in progress.
+TEST(KVSoundOutput, ContextsComeAndGoWhileALoopbackDeviceMixes)
+{
+    ASSERT_TRUE(soundTestOutputReady());
+    ALCdevice* device = KVSoundOutput::device();
+    std::atomic<bool> done{false};
+    std::thread mixer([&] {
+        while (!done.load())
+            renderSound(256);
+    });
+    int created = 0;
+    for (int i = 0; i < 200; ++i) {
+        if (ALCcontext* context = KVSoundOutput::createContext(device)) {
+            ++created;
+            alcDestroyContext(context);
+        }
+    }
+    done.store(true);
+    mixer.join();
+    EXPECT_EQ(created, 200);
 }
 
 }  // namespace
