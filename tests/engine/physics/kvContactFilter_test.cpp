@@ -85,20 +85,17 @@ TEST_F(ContactFilter, FixtureWithoutRecordMeetsNothing)
 TEST(CollisionRecords, RemovingTakesOnlyTheFirstEqualEntry)
 {
     auto* actor = new kvActorUserData;
-    for (int32_t c : {4, 9, 4, 1})
+    auto* fixture = new kvFixtureUserData;
+    for (int32_t c : {4, 9, 4, 1}) {
         actor->addCollisionCategory(c);
+        fixture->addCollisionMaskCategory(c);
+    }
     actor->removeCollisionCategory(4);
     actor->removeCollisionCategory(12);
+    fixture->removeCollisionMaskCategory(4);
     EXPECT_EQ(actor->collisionCategories, (std::vector<int32_t>{9, 4, 1}));
+    EXPECT_EQ(fixture->collisionMaskCategories, actor->collisionCategories);
     actor->release();
-
-    auto* fixture = new kvFixtureUserData;
-    fixture->fixtureID = 3;
-    for (int32_t m : {2, 2, 5})
-        fixture->addCollisionMaskCategory(m);
-    fixture->removeCollisionMaskCategory(2);
-    EXPECT_EQ(fixture->collisionMaskCategories, (std::vector<int32_t>{2, 5}));
-
     fixture->release();
 }
 

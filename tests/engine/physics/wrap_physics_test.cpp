@@ -168,9 +168,7 @@ TEST_F(PhysicsModule, BadPolygonsShapelessDefinitionsAndOtherBodiesFixturesAreRe
         done()
     )");
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 6) << out;
-    EXPECT_NE(out.find("physics.Body.destroyFixture: assertion failed fixture->m_body == this"), std::string::npos);
     EXPECT_NE(out.find("physics.Body.createFixture: assertion failed def->shape != nullptr ("), std::string::npos) << out;
-    EXPECT_NE(out.find("assertion failed 3 <= count && count <= b2_maxPolygonVertices"), std::string::npos) << out;
 }
 
 TEST_F(PhysicsModule, DefinitionsShareTheirRecordsWithWhatTheyMake)

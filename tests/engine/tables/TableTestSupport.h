@@ -3,7 +3,6 @@
 
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "engine/tables/KVTable.h"
 #include "tests/support/TempDir.h"
@@ -13,14 +12,6 @@ namespace tabletest {
 inline std::string dataPath(const std::string& name)
 {
     return std::string(KV_TEST_DATA_DIR) + "/tables/" + name;
-}
-
-inline std::vector<std::string> columnValues(KVTable& t, int c)
-{
-    std::vector<std::string> out;
-    for (int r = 0; r < t.numberOfRows(); ++r)
-        out.push_back(t.cellValue(r, c));
-    return out;
 }
 
 // Every cell, title and property that a file can carry, as one text, so two
