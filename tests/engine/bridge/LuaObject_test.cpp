@@ -82,28 +82,23 @@ TEST_F(LuaObjectTest, InvokeMethodPassesSelfAndTheArguments)
     EXPECT_EQ(shown(add(0)), "float:12");
 }
 
-TEST_F(LuaObjectTest, DictionaryThroughTheScriptsKeysFunction)
+// Through the script's own table.keys and instanceOfClassType.
+TEST_F(LuaObjectTest, DictionaryAndClassQueriesAskTheScript)
 {
     t.lua->doString("function table.keys(self, t) local ks = {} for k in pairs(t) do ks[#ks + 1] = k end "
                     " table.sort(ks, function(a, b) return tostring(a) < tostring(b) end) return ks end "
-                    "rec = { [1] = 'first', name = 'n', flag = true }");
+                    "rec = { [1] = 'first', name = 'n', flag = true } "
+                    "Animal = { __classname = 'Animal' } Plant = {} pet = setmetatable({}, { __index = Animal }) "
+                    "function instanceOfClassType(o, c) return getmetatable(o) ~= nil and getmetatable(o).__index == c end");
     Ref<KVDictionary> d = t.global("rec")->toDictionary();
     EXPECT_EQ(d->count(), 3u);
     EXPECT_EQ(shown({d->objectForKey(KVNumber::withFloat(1).get()), d->objectForKey(KVString::withString("name").get()),
                      d->objectForKey(KVString::withString("flag").get())}),
               "string:first string:n bool:1");
-}
-
-TEST_F(LuaObjectTest, ClassQueries)
-{
-    t.lua->doString("Animal = { __classname = 'Animal' } Plant = {} "
-                    "pet = setmetatable({}, { __index = Animal }) "
-                    "function instanceOfClassType(o, c) return getmetatable(o) ~= nil and getmetatable(o).__index == c end");
     Ref<LuaObject> pet = t.global("pet");
     EXPECT_EQ(shown(pet->luaClassname()), "string:Animal");
     EXPECT_TRUE(pet->isInstanceOfLuaClass("Animal"));
-    // A script answering false means no.
-    EXPECT_FALSE(pet->isInstanceOfLuaClass("Plant"));
+    EXPECT_FALSE(pet->isInstanceOfLuaClass("Plant"));  // the script answering false means no
 }
 
 TEST_F(LuaObjectTest, ScriptReportsReachObserversOnTheMainThread)

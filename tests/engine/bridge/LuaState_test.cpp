@@ -63,20 +63,12 @@ TEST_F(LuaStateTest, LuaValuesComeBackByTheMapping)
         EXPECT_EQ(shown(t.lua->callFunction("pick", {KVString::withString(key)})), expected) << key;
 }
 
+// Asking for more slots than there are takes what there is.
 TEST_F(LuaStateTest, PopStackSkipsValuesWithoutANativeFormAndPopsEverySlot)
 {
     LuaState::Lock lock(*t.lua);
-    lua_pushnumber(t.L(), 7);
-    lua_getglobal(t.L(), "print");
-    lua_pushnumber(t.L(), 3);
-    EXPECT_EQ(shown(t.lua->popStack(2)), "float:3");
-    EXPECT_EQ(t.lua->getTop(), 1);
-    lua_pushnil(t.L());
-    lua_pushstring(t.L(), "a");
-    EXPECT_EQ(shown(t.lua->popStack(3)), "float:7 null string:a");
-    // Asking for more slots than there are takes what there is.
-    lua_pushnumber(t.L(), 1);
-    EXPECT_EQ(t.lua->popStack(5)->count(), 1u);
+    ASSERT_EQ(luaL_dostring(t.L(), "return 7, print, nil, 'a'"), 0);
+    EXPECT_EQ(shown(t.lua->popStack(5)), "float:7 null string:a");
     EXPECT_EQ(t.lua->getTop(), 0);
 }
 
@@ -151,7 +143,8 @@ TEST(LuaState, TheLockExcludesASecondThreadAndIsNotReentrant)
     EXPECT_EQ(t.lua->evaluateExpression("order"), "first,second");
 }
 
-TEST_F(LuaStateTest, DoFileGivesStringsNothingForNilAndAMarkerOtherwise)
+// doFile gives strings, nothing for nil and a marker otherwise.
+TEST_F(LuaStateTest, FilesChunksExpressionsAndMethods)
 {
     TempDir dir;
     auto run = [&](const char* name, const char* text) {
@@ -165,14 +158,15 @@ TEST_F(LuaStateTest, DoFileGivesStringsNothingForNilAndAMarkerOtherwise)
     // A file that is missing or does not compile reports its own message.
     EXPECT_NE(thrown([&] { run("missing.lua", nullptr); }).find("cannot open " + dir.file("missing.lua")),
               std::string::npos);
-    const std::string syntax = thrown([&] { run("bad.lua", "return +"); });
+    // Syntax errors read as such: no trace, no failed call.
+    const std::string syntax =
+        thrown([&] { run("bad.lua", "return +"); }) + "\n" + thrown([&] { t.lua->doString("local = 1"); });
     EXPECT_NE(syntax.find("unexpected symbol"), std::string::npos) << syntax;
+    EXPECT_NE(syntax.find("'<name>' expected near '='"), std::string::npos) << syntax;
     EXPECT_EQ(syntax.find("Stack Trace"), std::string::npos) << syntax;
+    EXPECT_EQ(syntax.find("attempt to call"), std::string::npos) << syntax;
     EXPECT_TRUE(idle());
-}
 
-TEST_F(LuaStateTest, TextChunksExpressionsAndMethods)
-{
     EXPECT_EQ(t.lua->doString("value = 5 return 'ignored'"), std::nullopt);
     EXPECT_EQ(t.lua->evaluateExpression("value + 1") + "|" + t.lua->evaluateExpression("''") + "|" +
                   t.lua->evaluateExpression("nil"),
@@ -181,9 +175,6 @@ TEST_F(LuaStateTest, TextChunksExpressionsAndMethods)
     EXPECT_FALSE(t.lua->syntaxCheck("return +"));
     EXPECT_THROW(t.lua->doString("error('boom')"), LuaErrorException);
     EXPECT_THROW(t.lua->evaluateExpression("nosuch.field"), LuaErrorException);
-    const std::string syntax = thrown([&] { t.lua->doString("local = 1"); });
-    EXPECT_EQ(syntax.find("attempt to call"), std::string::npos) << syntax;
-    EXPECT_NE(syntax.find("'<name>' expected near '='"), std::string::npos) << syntax;
 
     t.lua->doString("game = { scale = 3 } function game.times(self, n) return self.scale * n end");
     EXPECT_EQ(shown(t.lua->callSimpleMethod("times", "game", {KVNumber::withFloat(4)})), "float:12");
