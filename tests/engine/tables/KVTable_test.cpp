@@ -104,6 +104,7 @@ TEST(KVTable, GrowingRowsFillsColumnDefaultsAndShrinkingDropsCells)
     t.setCellValue(1, 0, "5");
     t.setRowTitle(2, "last");
     t.setNumberOfRows(1);
+    EXPECT_EQ(t.findRowNumberByName("last"), -1);
     t.setNumberOfRows(3);
     t.setNumberOfColumns(3);
     t.setNumberOfColumns(4);
