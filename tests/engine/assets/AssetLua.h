@@ -9,6 +9,8 @@
 #include <string>
 
 #include "engine/assets/KVEngineAssetManager.h"
+#include "engine/assets/KVSoundAsset.h"
+#include "engine/assets/KVTextureAsset.h"
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
 #include "tests/support/LuaChunk.h"
@@ -45,7 +47,15 @@ public:
     }
     ~AssetLua() { run("mgr:delete()"); }
 
-    int asked(const std::string& name) { return std::stoi(eval("asked['" + name + "'] or 0")); }
+    // How often each name was asked for: "a=1 b=2".
+    std::string asked()
+    {
+        return eval("(function() local t = {} for k, v in pairs(asked) do t[#t + 1] = k .. '=' .. v end "
+                    "table.sort(t) return table.concat(t, ' ') end)()");
+    }
+    // The manager's assets with their reference counts: "a:0 b:2 ".
+    std::string images() { return counts(manager->getImages()); }
+    std::string sounds() { return counts(manager->getSounds()); }
     // The manager's asset of that name, or null.
     KVTextureAsset* image(const std::string& name) { return find(manager->getImages(), name); }
     KVSoundAsset* sound(const std::string& name) { return find(manager->getSounds(), name); }
@@ -53,6 +63,14 @@ public:
     KVEngineAssetManager* manager = nullptr;
 
 private:
+    template <class Map>
+    static std::string counts(const Map& map)
+    {
+        std::string s;
+        for (const auto& [name, asset] : map)
+            s += name + ":" + std::to_string(asset->getReferenceCount()) + " ";
+        return s;
+    }
     template <class Map>
     static typename Map::mapped_type find(const Map& map, const std::string& name)
     {

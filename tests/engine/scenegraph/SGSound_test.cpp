@@ -4,7 +4,6 @@
 // its frequency and its level against a buffer made here.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -21,19 +20,12 @@ constexpr double kTone = 441.0;
 constexpr double kAmplitude = 0.5;
 constexpr long kFrames = kRate / 2;
 
-struct BufferInfo {
-    int bytes = -1, frequency = -1, channels = -1, bits = -1;
-};
-
-BufferInfo infoOf(const SGSound& sound)
+// The one buffer's channels, bits, rate and bytes.
+std::vector<int> infoOf(const SGSound& sound)
 {
-    BufferInfo info;
-    if (sound.bufferCount != 1 || !sound.buffers)
-        return info;
-    alGetBufferi(sound.buffers[0], AL_SIZE, &info.bytes);
-    alGetBufferi(sound.buffers[0], AL_FREQUENCY, &info.frequency);
-    alGetBufferi(sound.buffers[0], AL_CHANNELS, &info.channels);
-    alGetBufferi(sound.buffers[0], AL_BITS, &info.bits);
+    std::vector<int> info;
+    for (ALenum what : {AL_CHANNELS, AL_BITS, AL_FREQUENCY, AL_SIZE})
+        alGetBufferi(sound.bufferCount == 1 ? sound.buffers[0] : 0, what, &info.emplace_back(-1));
     return info;
 }
 
@@ -117,15 +109,11 @@ TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
         SGSound sound;
         EXPECT_TRUE(sound.loadFromFile(path.c_str()));
         ASSERT_EQ(sound.bufferCount, 1);
-        const BufferInfo info = infoOf(sound);
-        EXPECT_EQ(info.channels, c.bufferChannels);
-        EXPECT_EQ(info.bits, c.bits);
-        EXPECT_EQ(info.frequency, c.rate);
-        const long bytes = c.rate / 2 * c.bufferChannels * c.bits / 8;
-        if (c.exactLength)
-            EXPECT_EQ(info.bytes, bytes);
-        else
-            EXPECT_NEAR(info.bytes, bytes, 4800);
+        std::vector<int> info = infoOf(sound);
+        const int bytes = c.rate / 2 * c.bufferChannels * c.bits / 8;
+        EXPECT_NEAR(info.back(), bytes, c.exactLength ? 0 : 4800);
+        info.back() = bytes;
+        EXPECT_EQ(info, (std::vector<int>{c.bufferChannels, c.bits, c.rate, bytes}));
         // Lossy codecs lose a little level.
         EXPECT_NEAR(relativeLevel(sound, c.bufferChannels, c.rate), 1.0, c.exactLength ? 0.05 : 0.1);
         sound.freeSound();
@@ -154,9 +142,7 @@ TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
         SCOPED_TRACE(frames);
         SGSound sound;
         sound.loadFromFile(make(std::to_string(frames) + ".ogg", 1, sineSamples(kRate, 1, frames, kTone, 16000)).c_str());
-        ASSERT_EQ(sound.bufferCount, 1);
-        EXPECT_EQ(infoOf(sound).bytes, frames * 2);
-        EXPECT_EQ(infoOf(sound).frequency, kRate);
+        EXPECT_EQ(infoOf(sound), (std::vector<int>{1, 16, kRate, static_cast<int>(frames) * 2}));
         sound.freeSound();
     }
 }
@@ -176,20 +162,17 @@ TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
     for (const char* name : {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav",
                              "missing.ogg", "missing.caf", "three.caf"}) {
         SCOPED_TRACE(name);
-        const bool refused = std::string(name) != "three.caf";
         SGSound sound;
         testing::internal::CaptureStderr();
-        if (refused)
+        if (std::string(name) != "three.caf") {
             EXPECT_THROW(sound.loadFromFile(dir.file(name).c_str()), KVSoundLoadError);
-        else
+            testing::internal::GetCapturedStderr();
+        } else {
             EXPECT_TRUE(sound.loadFromFile(dir.file(name).c_str()));
-        const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(sound.bufferCount, 0);
-        EXPECT_EQ(sound.buffers, nullptr);
-        if (!refused) {
-            EXPECT_EQ(err.rfind(dir.file(name) + ": ", 0), 0u) << err;
-            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+            EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                      dir.file(name) + ": OpenAL takes only mono or stereo samples; the sound stays empty\n");
         }
+        EXPECT_TRUE(sound.bufferCount == 0 && !sound.buffers);
     }
     EXPECT_EQ(alGetError(), AL_NO_ERROR);
 }
@@ -209,14 +192,10 @@ TEST_F(SGSoundTest, ADamagedOggKeepsWhatCouldBeDecoded)
     writeFile(path, bytes);
     SGSound sound;
     testing::internal::CaptureStdout();
-    try {
-        sound.loadFromFile(path.c_str());
-    } catch (const KVSoundLoadError& e) {
-        ADD_FAILURE() << e.what();
-    }
+    EXPECT_NO_THROW(sound.loadFromFile(path.c_str()));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Ogg read had an error\n");
     ASSERT_EQ(sound.bufferCount, 1);
-    const int decoded = infoOf(sound).bytes;
+    const int decoded = infoOf(sound).back();
     EXPECT_GT(decoded, 44100);
     EXPECT_LT(decoded, 44100 * 2);
     sound.freeSound();
