@@ -55,28 +55,16 @@ TEST(SGScene, RenderWithInitialStateDrawsEachEarlierSpaceFadedBeneath)
     }
 }
 
-// A render node that edits its own space while the space draws (as a
-// loader calling into the script might).
-class SelfRemovingNode : public SGRenderNode {
-public:
-    SelfRemovingNode(SGSpace* space, Log* log) : SGRenderNode(SGNodeClass::spriteNode), space_(space), log_(log) {}
-    void compute() override
-    {
-        log_->push_back("remover");
-        space_->removeNode(this);
-    }
-
-private:
-    SGSpace* space_;
-    Log* log_;
-};
-
+// A node that edits its own space while the space draws (as a loader
+// calling into the script might).
 TEST(SGScene, ANodeMayRemoveItselfWhileDrawing)
 {
     Log log;
     SGScene scene(nullptr, nullptr);
     SGSpace* space = scene.createSpace(SGNodeClass::space);
-    space->addNode(new SelfRemovingNode(space, &log));
+    auto* remover = new RecordingRenderNode("remover", &log);
+    remover->onDraw = [=] { space->removeNode(remover); };
+    space->addNode(remover);
     space->addNode(new RecordingRenderNode("next", &log));
     scene.render();
     scene.render();

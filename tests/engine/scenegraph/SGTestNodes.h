@@ -6,6 +6,7 @@
 #include <GL/gl.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,8 @@ private:
 
 using Log = std::vector<std::string>;
 
-// Appends "name" (and the alpha factor when it is not 1) to a log when drawn.
+// Appends "name" (and the alpha factor when it is not 1) to a log when drawn,
+// then runs `onDraw` if set.
 class RecordingRenderNode : public SGRenderNode {
 public:
     RecordingRenderNode(std::string name, Log* log, int layer = 0, bool* destroyed = nullptr)
@@ -61,9 +63,12 @@ public:
         setDirty(false);
         const bool faded = SGAlphaScaleFactor != 1.0f;
         log_->push_back(faded ? name_ + "@" + std::to_string(SGAlphaScaleFactor).substr(0, 3) : name_);
+        if (onDraw)
+            onDraw();
     }
 
     SGNumberPort input;
+    std::function<void()> onDraw;
 
 private:
     std::string name_;
