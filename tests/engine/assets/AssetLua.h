@@ -24,7 +24,6 @@ public:
         EXPECT_EQ(run("DATA = '" KV_TEST_DATA_DIR "'" R"lua(
             images = {
               quad = "images/quad.png", quad64 = "images/quad64.png",
-              a = "images/quad.png", b = "images/quad64.png",
               x = "images/quad.png", y = "images/quad64.png", z = "images/half-alpha.png",
             }
             sounds = {}

@@ -57,17 +57,22 @@ protected:
         GLTest::TearDown();
     }
 
-    // A one-particle fountain at (20, 10) whose particle, 2 units wide at
-    // birth, is reborn at t = 1, once the frame at t = 1 has run.
-    void oneParticle(float lifetime, float targetSize = 2.0f)
+    // A fresh system of `count` particles at (x, y), `size` wide throughout.
+    void renew(int count, bool spawning, float lifetime, float size, float x = 20, float y = 10)
     {
-        system->numParticles.setValue(1);
-        system->spawnParticles.setValue(true);
+        system->release();
+        system = new SGParticleSystemNode();
+        system->numParticles.setValue(count);
+        system->spawnParticles.setValue(spawning);
         system->lifetime.setValue(lifetime);
-        system->x.setValue(20.0f);
-        system->y.setValue(10.0f);
-        system->size.setValue(2.0f);
-        system->sizeTarget.setValue(targetSize);
+        for (auto [port, value] : {std::pair{&system->size, size}, {&system->sizeTarget, size}, {&system->x, x},
+                                   {&system->y, y}})
+            port->setValue(value);
+    }
+    // A one-particle system's particle is reborn at t = 1, once the frame at
+    // t = 1 has run.
+    void bornAtOne()
+    {
         drawAt(1.0f);
         ASSERT_EQ(system->particles().size(), 1u);
         ASSERT_EQ(system->particles()[0].birth, 1.0f);
@@ -90,16 +95,8 @@ TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
 {
     for (bool spawning : {false, true}) {
         SCOPED_TRACE(spawning);
-        system->release();
-        system = new SGParticleSystemNode();
-        system->numParticles.setValue(10);
-        system->spawnParticles.setValue(spawning);
-        system->lifetime.setValue(2.0f);
+        renew(10, spawning, 2.0f, 6.0f, 32.0f, 24.0f);
         system->lifestart.setValue(spawning ? 0.0f : 1.0f);
-        system->size.setValue(6.0f);
-        system->sizeTarget.setValue(6.0f);
-        system->x.setValue(32.0f);
-        system->y.setValue(24.0f);
         for (int frame = 0; frame <= (spawning ? 2 : 40); ++frame) {
             drawAt(frame * 0.1f);
             // Ten 6 x 6 particles, one over the other.
@@ -115,13 +112,13 @@ TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
 // colour's transition time is the particle's own, from its birth.
 TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBorn)
 {
-    system->speed.setValue(10.0f);
-    system->direction.setValue(90.0f);
-    system->gravityY.setValue(-10.0f);
-    system->sizeTransitionTime.setValue(4.0f);
+    renew(1, true, 8.0f, 2.0f);
+    for (auto [port, value] : {std::pair{&system->sizeTarget, 10.0f}, {&system->speed, 10.0f}, {&system->direction, 90.0f},
+                               {&system->gravityY, -10.0f}, {&system->sizeTransitionTime, 4.0f},
+                               {&system->colorTransitionTime, 2.0f}})
+        port->setValue(value);
     system->colorTarget.setValue(SGColor{1, 0, 0, 1});
-    system->colorTransitionTime.setValue(2.0f);
-    oneParticle(8.0f, 10.0f);
+    bornAtOne();
 
     system->x.setValue(50.0f);  // moving the emitter leaves the particle
     for (float colorTime : {2.0f, 0.0f}) {
@@ -151,7 +148,8 @@ TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBo
 // shows. Once spawning stops, a dead particle stays dead.
 TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
 {
-    oneParticle(4.0f);
+    renew(1, true, 4.0f, 2.0f);
+    bornAtOne();
     EXPECT_EQ(litPixels(), 0) << "reborn at this frame: age 0";
     const float life = system->particles()[0].life;
     const float death = 1.0f + life;
@@ -176,23 +174,15 @@ TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
 TEST_F(SGParticleSystemNodeTest, CountIsReadOnceAndBadCountsDrawNothing)
 {
     for (int count : {-5, SGParticleSystemNode::kMaxParticles + 1}) {
-        SGParticleSystemNode* node = new SGParticleSystemNode();
-        node->numParticles.setValue(count);
-        node->spawnParticles.setValue(true);
-        node->lifetime.setValue(2.0f);
-        node->size.setValue(64.0f);
-        node->sizeTarget.setValue(64.0f);
-        node->time.setValue(1.0f);
-        node->compute();
-        node->numParticles.setValue(3);
-        node->time.setValue(2.0f);
-        node->compute();
-        EXPECT_TRUE(node->particles().empty()) << count;
+        renew(count, true, 2.0f, 64.0f);
+        drawAt(1.0f);
+        system->numParticles.setValue(3);
+        drawAt(2.0f);
+        EXPECT_TRUE(system->particles().empty()) << count;
         EXPECT_EQ(litPixels(), 0) << count;
-        node->release();
     }
 
-    system->numParticles.setValue(4);
+    renew(4, false, 0.0f, 0.0f);
     system->lifestart.setValue(-2.0f);
     drawAt(0.0f);
     system->numParticles.setValue(40);
