@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "engine/scenegraph/nodes/SGParticleSystemNode.h"
+#include "platform/objects/KVRef.h"
 #include "tests/platform/gl/GLTestContext.h"
 #include "tests/support/Picture.h"
 
@@ -49,19 +50,12 @@ protected:
         GLTest::SetUp();
         setUpPixelCamera();
         srand(1);
-        system = new SGParticleSystemNode();
-    }
-    void TearDown() override
-    {
-        system->release();
-        GLTest::TearDown();
     }
 
     // A fresh system of `count` particles at (x, y), `size` wide throughout.
     void renew(int count, bool spawning, float lifetime, float size, float x = 20, float y = 10)
     {
-        system->release();
-        system = new SGParticleSystemNode();
+        system = makeRef<SGParticleSystemNode>();
         system->numParticles.setValue(count);
         system->spawnParticles.setValue(spawning);
         system->lifetime.setValue(lifetime);
@@ -85,7 +79,7 @@ protected:
         system->compute();
     }
 
-    SGParticleSystemNode* system = nullptr;
+    Ref<SGParticleSystemNode> system = makeRef<SGParticleSystemNode>();
 };
 
 // Births are spread over [0, lifestart], but a particle shows only from the

@@ -11,6 +11,7 @@
 #include "engine/scenegraph/SGBlendMode.h"
 #include "engine/scenegraph/nodes/SGAttributeNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
+#include "platform/objects/KVRef.h"
 #include "tests/platform/gl/GLTestContext.h"
 
 namespace {
@@ -26,7 +27,6 @@ protected:
     {
         GLTest::SetUp();
         setUpPixelCamera();
-        sprite = new SGSpriteNode();
         // 8 x 6, red and green over blue and yellow.
         quad = KVLoadImageFromFile((std::string(KV_TEST_DATA_DIR) + "/images/quad.png").c_str());
         ASSERT_GT(quad.textureWidth, 0);
@@ -37,7 +37,6 @@ protected:
     }
     void TearDown() override
     {
-        sprite->release();
         quad.freeImage();
         GLTest::TearDown();
     }
@@ -47,7 +46,7 @@ protected:
         sprite->compute();
     }
 
-    SGSpriteNode* sprite = nullptr;
+    Ref<SGSpriteNode> sprite = makeRef<SGSpriteNode>();
     SGImage quad;
 };
 
@@ -80,7 +79,7 @@ TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
 // changed upstream without notice, disconnections.
 TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
 {
-    auto* feed = new SGAttributeNode(SGPortValueType::NUMBER);
+    auto feed = makeRef<SGAttributeNode>(SGPortValueType::NUMBER);
     auto* feedValue = static_cast<SGNumberPort*>(feed->valuePort());
     sprite->width.setValue(0.0f);
     sprite->height.setValue(0.0f);
@@ -101,7 +100,6 @@ TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
         EXPECT_EQ(sprite->drawParams().halfWidth, step.halfWidth);
         EXPECT_EQ(sprite->drawParams().halfHeight, step.halfHeight);
     }
-    feed->release();
 }
 
 // Tiles are laid out again when their size or anchor changes: 8 x 6
