@@ -1,6 +1,4 @@
-// A Lua state for the asset tests: the scenegraph and assetManager modules,
-// and a project object that maps names to the test pictures and sounds and
-// counts how often each name was asked for; and a scene on its manager.
+// The asset tests' Lua state: a project that maps names to test files and counts the asks.
 #pragma once
 
 #include <gtest/gtest.h>

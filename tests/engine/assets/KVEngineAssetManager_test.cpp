@@ -20,8 +20,7 @@ protected:
     }
     KVEngineAssetManager& manager() { return *lua.manager; }
     KVTextureAsset* asset(const std::string& name) { return lua.image(name); }
-    // The manager's pictures with their counts, whether one fell to none,
-    // and how many loaders and text nodes it knows.
+    // The manager's pictures and counts, whether one fell to none, its loaders and text nodes.
     std::string books()
     {
         return lua.images() + (manager().hasUnreferencedAssets() ? "unreferenced " : "") + "loaders " +
@@ -43,9 +42,7 @@ protected:
 
 }  // namespace
 
-// The ImageLoader bundle shows a loader's picture asked for once and listed
-// from index 0; here loading by the script: names sorted, names without a
-// path asked for every time, lists by their values.
+// (The ImageLoader bundle shows a loader's picture asked for once.) Names sorted, lists by their values.
 TEST_F(AssetManagerTest, ScriptsLoadByNameAndByListAskingOncePerName)
 {
     const std::string names = "(function(n) return tostring(n[0]) .. ',' .. tostring(n[1]) .. ',' .. tostring(n[2]) end)"
@@ -74,9 +71,7 @@ TEST_F(AssetManagerTest, ScriptsLoadByNameAndByListAskingOncePerName)
     EXPECT_EQ(lua.asked(), "nowhere=2 x=1 y=2 z=1");
 }
 
-// Loaders of one name share one counted asset; an empty name shows nothing
-// but keeps the asset, an unknown one gives the null image. (Without a
-// manager: DeleteTwiceIsHarmless...)
+// An empty name shows nothing but keeps the asset; an unknown one gives the null image.
 TEST_F(AssetManagerTest, LoadersOfOneNameShareOneCountedAsset)
 {
     SGImageLoaderNode* first = loader("quad");
@@ -184,8 +179,7 @@ TEST_F(AssetManagerTest, DeleteTwiceIsHarmlessAndLeavesLiveNodesEmpty)
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "assetManager.loadImageForName: the asset manager was deleted; nothing done\n");
 
-    // The manager freed its picture and let go of the nodes, and so did the
-    // spaces: what they create afterwards has none.
+    // The manager and the spaces let go of the nodes: what they create afterwards has none.
     EXPECT_FALSE(glIsTexture(texture));
     EXPECT_EQ(node->asset.imageValue().texture, 0u);
     EXPECT_EQ(states({node}), "clean");
@@ -220,8 +214,7 @@ TEST_F(AssetManagerTest, BadArgumentsPrintOneLineAndChangeNothing)
 // The lookup's errors reach the script, and leave the camera as it was.
 TEST_F(AssetManagerTest, ScriptThatDeletesTheSceneOrFailsWhileItDrawsLeavesTheCameraAsItWas)
 {
-    // The path lookup runs while the scene draws its sprite; the scene sits
-    // in an orthographic space inside a replicator.
+    // The lookup runs while the scene draws, in an orthographic space inside a replicator.
     const struct {
         const char* lookup;
         const char* error;

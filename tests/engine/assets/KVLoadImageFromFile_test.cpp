@@ -56,8 +56,7 @@ protected:
     std::vector<GLuint> textures;
 };
 
-// The file's size, exact for odd ones. (The screenshots show pictures
-// upright, their colour multiplied by alpha.)
+// (The screenshots show pictures upright and premultiplied, but not their size.)
 TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
 {
     TempDir dir;
@@ -75,8 +74,7 @@ TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
-// No path: the null image, silently. Missing, empty, foreign and truncated
-// files: one log line naming the file, then the placeholder, 0 x 0.
+// No path: the null image, silently; unusable files: one line naming it, the placeholder, 0 x 0.
 TEST_F(KVLoadImageFromFileTest, UnusableFilesAreLoggedOnceAndGetThePlaceholder)
 {
     testing::internal::CaptureStderr();

@@ -1,5 +1,4 @@
-// Sounds by name: the asset manager, sound assets and sound loader nodes,
-// with sound files made at test time, on the tests' OpenAL output.
+// Sounds by name: the asset manager, sound assets and sound loader nodes.
 #include <gtest/gtest.h>
 
 #include "engine/assets/KVSoundAsset.h"
@@ -17,8 +16,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(useSoundTestOutput());
-        // "beep" and "boop" are tones, "text" a text file named .ogg, "six"
-        // a six-channel WAV file.
+        // Two tones, a text file named .ogg, a six-channel WAV file.
         writeWav(dir.file("beep.wav"), 22050, 1, sineSamples(22050, 1, 2205, 441, 16000));
         writeWav(dir.file("six.wav"), 22050, 6, sineSamples(22050, 6, 2205, 441, 16000));
         ASSERT_TRUE(encodeSound(dir.file("beep.wav"), dir.file("boop.ogg"), {"-ac", "2"}));
@@ -50,8 +48,7 @@ TEST_F(SoundAssetTest, LoadersOfOneNameShareOneSound)
     EXPECT_EQ(first->asset.soundValue().buffers, sound.buffers);
     EXPECT_EQ(lua.sounds() + lua.asked(), "beep:2 beep=1");
 
-    // A name the project does not know offers the null sound. (The picture
-    // loaders' test counts references as nodes go: the same handles.)
+    // An unknown name offers the null sound. (The picture loaders' test counts references.)
     first->name.setValue("nowhere");
     EXPECT_EQ(first->asset.soundValue().buffers, nullptr);
     EXPECT_TRUE(first->handle().empty());

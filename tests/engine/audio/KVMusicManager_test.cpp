@@ -1,6 +1,4 @@
-// The music manager's state machine, every state and call, heard through the
-// loopback device. (The platformWrappers module's test drives the plain
-// functions that scripts reach it by.)
+// The music manager's states and calls (the platformWrappers test drives the plain functions).
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// The source pool on the loopback device: reservation and return (the sound
-// player nodes show playing, pausing and recycling).
+// The source pool (the sound player nodes show playing, pausing and recycling).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -35,8 +34,7 @@ protected:
     SGSound sound_;
 };
 
-// 32 distinct sources, then none; a stopped one is told and lent again. (The
-// sound player nodes show an exhausted pool playing nothing.)
+// 32 distinct sources, then none; a stopped one is told and lent again.
 TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsAStoppedSourceAgain)
 {
     std::set<ALuint> names;

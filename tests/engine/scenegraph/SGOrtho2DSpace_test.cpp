@@ -31,8 +31,7 @@ std::array<float, 2> mapped(const Matrix& m, std::array<float, 2> p)
 
 using SGOrtho2DSpaceTest = GLTest;
 
-// Where a point of the scene lands in clip space (-1 to 1 across the
-// viewport), for views with each port set.
+// Where a point of the scene lands in clip space, for views with each port set.
 TEST_F(SGOrtho2DSpaceTest, MapsTheViewToTheViewportAndRestoresTheMatrices)
 {
     const struct {
@@ -44,8 +43,7 @@ TEST_F(SGOrtho2DSpaceTest, MapsTheViewToTheViewportAndRestoresTheMatrices)
         // Turned about the centre of the view: 10 right of it goes 10 above.
         {0, 0, 480, 320, 0, 90, {240, 160}, {0, 0}},
         {0, 0, 480, 320, 0, 90, {250, 160}, {0, 10.0f / 160}},
-        // The projection turns about the origin after the box: (2, 1) is
-        // clip (1, 0) before, (0, 1) after.
+        // The projection turns about the origin after the box.
         {0, 0, 2, 2, 90, 0, {2, 1}, {0, 1}},
         // Nothing set: both matrices stay the identity, without an error.
         {0, 0, 0, 0, 0, 0, {0.5f, 0.25f}, {0.5f, 0.25f}},

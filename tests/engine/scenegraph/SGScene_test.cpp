@@ -26,8 +26,7 @@ TEST(SGScene, RendersTheDefaultSpaceThenEachSpaceInOrderAndReleasesWhatItDrops)
     EXPECT_TRUE(defaultDied);
 }
 
-// Each space of the initial scene is drawn at half alpha beneath the space
-// of the same place; spaces without a partner are drawn alone.
+// Initial spaces drawn at half alpha beneath those of the same place; the rest alone.
 TEST(SGScene, RenderWithInitialStateDrawsEachEarlierSpaceFadedBeneath)
 {
     const struct {
@@ -55,8 +54,7 @@ TEST(SGScene, RenderWithInitialStateDrawsEachEarlierSpaceFadedBeneath)
     }
 }
 
-// A node that edits its own space while the space draws (as a loader
-// calling into the script might).
+// As a loader calling into the script might.
 TEST(SGScene, ANodeMayRemoveItselfWhileDrawing)
 {
     Log log;

@@ -1,7 +1,4 @@
-// Sound files made at test time (a WAV file written here, other formats
-// encoded from it by ffmpeg), decoded into OpenAL buffers and played through
-// the tests' loopback output: the buffer's layout, and the tone it plays,
-// its frequency and its level against a buffer made here.
+// Sound files made at test time, decoded and played: the buffer's layout, the tone's pitch and level.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -33,8 +30,7 @@ class SGSoundTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(useSoundTestOutput()); }
 
-    // `name` holding these samples: written as WAV, then encoded by ffmpeg
-    // with `codec` (its options) unless that is empty and the name a .wav.
+    // `name` holding these samples: a WAV file, encoded by ffmpeg with `codec` unless it is a plain .wav.
     std::string make(const std::string& name, int channels, const std::vector<int16_t>& samples, int rate = kRate,
                      const std::vector<std::string>& codec = {})
     {
@@ -52,8 +48,7 @@ protected:
         return make(name, channels, sineSamples(rate, channels, rate / 2, kTone, kAmplitude * 32767), rate, codec);
     }
 
-    // Level of what the sound plays, against the same tone made here with
-    // as many channels.
+    // Level of what the sound plays, against the same tone made here.
     double relativeLevel(const SGSound& sound, int channels, int rate = kRate)
     {
         // Both at the output's rate: 0.4 s, of which the middle is measured.
@@ -72,9 +67,7 @@ protected:
 
 }  // namespace
 
-// Ogg and linear-PCM CAF keep their layout (samples OpenAL does not take as
-// stored become 16-bit ones); everything else is mixed down to mono 16-bit at
-// its own rate. The content decides, whatever the name says.
+// Ogg and PCM CAF keep their layout (16-bit at least); the rest becomes mono 16-bit. Content decides.
 TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
 {
     const struct {
@@ -98,8 +91,7 @@ TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
         {"stereo.wav", 2, {}, 1, 16, kRate, true},
         {"stereo.flac", 2, {}, 1, 16, 44100, true},
         {"stereo.m4a", 2, {}, 1, 16, kRate, false},
-        // CAF files the PCM reader opens but does not read, or cannot open.
-        // (The decoder's own tests read the other formats.)
+        // CAF the PCM reader opens but cannot read, or cannot open. (The decoder's tests read the rest.)
         {"ulaw.caf", 1, {"-c:a", "pcm_mulaw"}, 1, 16, kRate, true},
         {"ima4.caf", 2, {"-c:a", "adpcm_ima_qt"}, 1, 16, kRate, false},
     };
@@ -122,8 +114,7 @@ TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
 
 TEST_F(SGSoundTest, StereoIsMixedNotCut)
 {
-    // Left channel a tone, right channel silent: the mix is the tone at
-    // half its level.
+    // Left a tone, right silent: the mix is the tone at half its level.
     std::vector<int16_t> samples = sineSamples(kRate, 2, kFrames, kTone, kAmplitude * 32767);
     for (size_t i = 1; i < samples.size(); i += 2)
         samples[i] = 0;
@@ -134,8 +125,7 @@ TEST_F(SGSoundTest, StereoIsMixedNotCut)
     sound.freeSound();
 }
 
-// 65536 mono frames decode to exactly one 131072-byte chunk; an Ogg file
-// without a frame gives an empty buffer at its rate.
+// 65536 mono frames are exactly one 131072-byte chunk; no frame at all gives an empty buffer.
 TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
 {
     for (const long frames : {65536L, 0L}) {
@@ -147,9 +137,7 @@ TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
     }
 }
 
-// Files that cannot be decoded throw; a linear-PCM CAF of more than two
-// channels, which the PCM reader opens, says so in one line. Either way the
-// sound stays empty.
+// Undecodable files throw; a PCM CAF of three channels says so in one line. The sound stays empty.
 TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
 {
     writeFile(dir.file("text.ogg"), "this is no sound\n");

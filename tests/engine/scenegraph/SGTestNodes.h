@@ -1,6 +1,4 @@
-// Small node classes for the scene-graph tests: one that counts its
-// computes, one that logs when it draws, both able to report their death,
-// and one that records the matrices it draws under.
+// Node classes for the scene-graph tests: counting computes, logging draws, recording matrices.
 #pragma once
 
 #include <GL/gl.h>
@@ -43,8 +41,7 @@ private:
 
 using Log = std::vector<std::string>;
 
-// Appends "name" (and the alpha factor when it is not 1) to a log when drawn,
-// then runs `onDraw` if set.
+// Logs "name" (and the alpha factor when not 1) when drawn, then runs `onDraw`.
 class RecordingRenderNode : public SGRenderNode {
 public:
     RecordingRenderNode(std::string name, Log* log, int layer = 0, bool* destroyed = nullptr)

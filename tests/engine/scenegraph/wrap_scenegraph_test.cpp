@@ -9,8 +9,7 @@
 #include "tests/support/LuaChunk.h"
 #include "tests/support/ScriptMisuse.h"
 
-// A Lua state with the standard libraries and the scenegraph module; each
-// test runs script text in it.
+// A Lua state with the scenegraph module; each test runs script text in it.
 class ScenegraphModule : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(run("scene = scenegraph.scene.new(nil, nil); space = scene:defaultSpace()"), ""); }
@@ -204,8 +203,7 @@ TEST_F(ScenegraphModule, LayersSortAndNodesRemove)
     )"), "");
 }
 
-// Misuse never raises (a script's update would stop every frame): one line
-// naming the function and the problem, the neutral answer, nothing changed.
+// Misuse never raises: one line naming function and problem, the neutral answer, nothing changed.
 TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
 {
     ASSERT_EQ(run(R"(
@@ -220,8 +218,7 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         dead:delete()
         other = scene:createSpace(scenegraph.space)
     )"), "");
-    // A new node takes the memory of one that died: the old handles must not
-    // reach it.
+    // A new node in a dead one's memory: the old handles must not reach it.
     alignas(SGArithmeticNode) unsigned char memory[sizeof(SGArithmeticNode)];
     SGNode* first = new (memory) SGArithmeticNode();
     sg_pushNode(L, first);

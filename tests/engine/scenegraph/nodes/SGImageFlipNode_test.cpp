@@ -4,8 +4,7 @@
 
 #include "engine/scenegraph/nodes/SGImageFlipNode.h"
 
-// The picture's part is mirrored within itself; nothing but the rectangle
-// changes.
+// The picture's part is mirrored within itself; nothing but the rectangle changes.
 TEST(SGImageFlipNode, MirrorsOnlyTheTextureRect)
 {
     SGImage picture;

@@ -1,6 +1,4 @@
-// Particle systems drawn on the offscreen context with rand() seeded, checked
-// by reading pixels back. The camera maps one unit to one pixel, origin
-// bottom left.
+// Particles drawn with rand() seeded, one unit to one pixel, origin bottom left.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -63,8 +61,7 @@ protected:
                                    {&system->y, y}})
             port->setValue(value);
     }
-    // A one-particle system's particle is reborn at t = 1, once the frame at
-    // t = 1 has run.
+    // A one-particle system's particle is reborn at t = 1.
     void bornAtOne()
     {
         drawAt(1.0f);
@@ -82,9 +79,7 @@ protected:
     Ref<SGParticleSystemNode> system = makeRef<SGParticleSystemNode>();
 };
 
-// Births are spread over [0, lifestart], but a particle shows only from the
-// frame after its first rebirth: with spawning off, never; with it on and
-// lifestart 0, from the second frame after t = 0.
+// A particle shows only from the frame after its first rebirth: without spawning, never.
 TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
 {
     for (bool spawning : {false, true}) {
@@ -99,11 +94,8 @@ TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
     }
 }
 
-// speed 10, direction 90, gravityY -10: at age 1 the particle is 5 above
-// where it was born, whatever the emitter did since. It grows from 2 to its
-// target 10 over 4 time units and goes from white to red over 2. Gravity
-// and the size's transition time are the system's current ones; the
-// colour's transition time is the particle's own, from its birth.
+// Speed 10 up, gravity -10: at age 1, 5 above its birthplace whatever the emitter did since.
+// Gravity and size time are the system's current ones, the colour time the particle's own.
 TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBorn)
 {
     renew(1, true, 8.0f, 2.0f);
@@ -126,8 +118,7 @@ TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBo
         EXPECT_EQ(litPixels(), 16);
     }
 
-    // At age 2 with gravityY -5 the particle is at 10 + (10 - 5) * 2 = 20,
-    // 6 wide, and red.
+    // Age 2, gravity -5: at 10 + (10 - 5) * 2 = 20, 6 wide, red.
     system->gravityY.setValue(-5.0f);
     drawAt(3.0f);
     EXPECT_EQ(frame().fromBottom(17, 17), (Rgba{255, 0, 0, 255}));
@@ -138,8 +129,7 @@ TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBo
     EXPECT_EQ(litPixels(), 100);
 }
 
-// Ages exactly 0 and exactly life draw nothing; just inside, the particle
-// shows. Once spawning stops, a dead particle stays dead.
+// Ages 0 and life draw nothing; once spawning stops, a dead particle stays dead.
 TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
 {
     renew(1, true, 4.0f, 2.0f);
@@ -163,8 +153,7 @@ TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
     EXPECT_EQ(litPixels(), 0);
 }
 
-// A count of 0 or less, or past the limit, allocates nothing and draws
-// nothing for good; the count and lifestart are read once.
+// Bad counts allocate and draw nothing for good; the count and lifestart are read once.
 TEST_F(SGParticleSystemNodeTest, CountIsReadOnceAndBadCountsDrawNothing)
 {
     for (int count : {-5, SGParticleSystemNode::kMaxParticles + 1}) {

@@ -84,9 +84,7 @@ long soundLength(const std::vector<float>& samples)
     return 0;
 }
 
-// The player's recording test hears a triggered sound's length and level;
-// here the source comes back after it and the next trigger queues anew. A
-// null sound starts too, with nothing queued, and comes back the same way.
+// (The player's recording test hears length and level.) The source comes back, the next trigger queues anew.
 TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
 {
     for (const SGSound& sound : {sound_, SGSoundNull}) {
@@ -119,8 +117,7 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
     alGetListenerf(AL_GAIN, &listener[3]);
     EXPECT_EQ(listener, (std::vector<ALfloat>{240, 160, -50, 1}));
 
-    // The level of a looping source at (sx, sy), relative to the listener
-    // or in the scene.
+    // The level of a looping source at (sx, sy), relative to the listener or in the scene.
     auto levelAt = [&](float sx, float sy, bool relative) {
         SGSoundPlayerNode* node = newPlayer();
         node->sourceRelative.setValue(relative);
@@ -135,15 +132,12 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
         space_->removeNode(node);
         return level;
     };
-    // Inverse distance, clamped at the reference distance 50, rolloff 1:
-    // gain = 50 / d. Straight above the listener, so that only the distance
-    // changes: d = 100 gives 1/2, d = 300 gives 1/6.
+    // Inverse distance clamped at 50: gain = 50 / d, straight above the listener.
     const double at100 = levelAt(0, 100, true);
     ASSERT_GT(at100, 0.02);
     EXPECT_NEAR(levelAt(0, 300, true) / at100, 1.0 / 3, 0.01);
 
-    // In the scene, the listener's place counts: the same offset from it
-    // gives the same level wherever it stands.
+    // In the scene, the same offset from the listener gives the same level wherever it stands.
     const double above = levelAt(240, 310, false);
     listener_->y.setValue(10.0f);
     space_->compute();
@@ -155,8 +149,7 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
     EXPECT_NEAR(levelAt(0, 100, true) / at100, 0.5, 0.01);
 }
 
-// A trigger while playing starts the sound again on the same source, with
-// stop in the same compute too; stop alone silences it and frees the source.
+// A trigger while playing restarts on the same source, stop too; stop alone frees it.
 TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
 {
     SGSoundPlayerNode* node = newPlayer();
@@ -239,8 +232,7 @@ TEST_F(SGSoundNodesTest, ARemovedNodeLetsAOneShotEnd)
     EXPECT_EQ(manager_->freeSources().size(), 32u);
 }
 
-// With no source to play on, the pool exhausted or the manager gone first,
-// a trigger plays nothing and holds nothing.
+// With no source (pool exhausted, manager gone) a trigger plays and holds nothing.
 TEST_F(SGSoundNodesTest, WithoutASourceATriggerPlaysNothing)
 {
     SGSoundPlayerNode* first = newPlayer();

@@ -1,5 +1,4 @@
-// Sprites drawn on the offscreen context after their ports change, checked
-// by pixels. The camera maps one unit to one pixel, origin bottom left.
+// Sprites drawn after their ports change, one unit to one pixel, origin bottom left.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -50,8 +49,7 @@ protected:
     SGImage quad;
 };
 
-// A picture given to a flat sprite shows, upright; taken away, the sprite
-// is flat again. Only the wrapping changing keeps the way it draws.
+// A picture given to a flat sprite shows, upright; taken away, the sprite is flat again.
 TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
 {
     // Reading an input of a dirty sprite draws it: it must have a way to.
@@ -74,9 +72,7 @@ TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
     EXPECT_EQ(at(4, kHeight - 4), kWhite);
 }
 
-// A dirty sprite reads only the ports that changed, yet it sees every change
-// made since its last read: writes without notice, connections, values
-// changed upstream without notice, disconnections.
+// A dirty sprite reads only changed ports, yet sees every change since its last read.
 TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
 {
     auto feed = makeRef<SGAttributeNode>(SGPortValueType::NUMBER);
@@ -102,9 +98,7 @@ TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
     }
 }
 
-// Tiles are laid out again when their size or anchor changes: 8 x 6
-// pictures in 16 x 12 tiles, then in 24 wide ones, of which the third
-// column is 16 wide and shows the near or the far two thirds.
+// 8 x 6 pictures in 16 x 12 tiles, then 24 wide: the third column shows the near or far two thirds.
 TEST_F(SGSpriteNodeTest, TilesFollowChangesOfTheirSizeAndAnchor)
 {
     sprite->image.setValue(quad);
@@ -127,8 +121,7 @@ TEST_F(SGSpriteNodeTest, TilesFollowChangesOfTheirSizeAndAnchor)
     EXPECT_EQ(at(48 + 6, 9), kGreen);
 }
 
-// The blend function a mode sets for a straight-alpha draw (the drawing
-// paths take the factors themselves; the screenshots show those).
+// For a straight-alpha draw (the screenshots show the drawing paths' factors).
 TEST_F(SGSpriteNodeTest, SetBlendModeSetsTheModesFactors)
 {
     SGSetBlendMode(SGBlendScreen, 0);

@@ -1,5 +1,4 @@
-// Where the copies of a replicator or wrap space land, read from the
-// model-view matrix each is drawn under.
+// Where the copies of a replicator or wrap space land, by the model-view matrix of each.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -24,8 +23,7 @@ protected:
         space->addNode(recorder);
         return space;
     }
-    // One frame's offsets, matching `expected`; the model-view matrix and
-    // its stack are as they were before.
+    // One frame's offsets; the model-view matrix and its stack are restored.
     void expectDrawnAt(const Offsets& expected)
     {
         recorder->modelViews.clear();
@@ -47,8 +45,7 @@ protected:
     MatrixRecordingNode* recorder = new MatrixRecordingNode();
 };
 
-// Copies spaced along the angle, none for zero or less. The ports are read
-// every frame, so values written without notice count.
+// Copies along the angle, none for zero or less; ports are read every frame.
 TEST_F(CopySpaceTest, ReplicatorCopiesAreSpacedAlongTheAngle)
 {
     auto* replicator = create<SGReplicatorNode>(SGNodeClass::replicatorSpace);
@@ -75,9 +72,7 @@ TEST_F(CopySpaceTest, ReplicatorCopiesAreSpacedAlongTheAngle)
     }
 }
 
-// Content left of the middle of the wrap area gets its copy one width to
-// the right, content at or right of it one width to the left; likewise up
-// and down. The ports are read every frame.
+// Content left of (below) the middle gets its copy one width right (up), else left (down).
 TEST_F(CopySpaceTest, TheWrapCopyGoesToTheSideWhereTheContentIsNot)
 {
     auto* wrap = create<SGWrapNode>(SGNodeClass::wrapSpace);
@@ -111,8 +106,7 @@ TEST_F(CopySpaceTest, TheWrapCopyGoesToTheSideWhereTheContentIsNot)
     }
 }
 
-// Spaces made inside a space share its managers; the asset manager is a
-// real one, which clears the cell they keep when it goes.
+// Spaces made in a space share its managers, and forget a gone asset manager.
 TEST(SGWrapNode, TakesThePlacesManagersAndForgetsAGoneAssetManager)
 {
     int soundManager = 0;

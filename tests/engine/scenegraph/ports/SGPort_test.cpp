@@ -13,9 +13,7 @@
 #include "engine/scenegraph/ports/SGStringPort.h"
 #include "tests/engine/scenegraph/SGTestNodes.h"
 
-// What each kind of port answers when read as each scalar type: numbers as
-// text keep two significant digits, text is read up to its first unusable
-// character, only the integer 1 is a true text.
+// Numbers as text keep two digits, text reads up to its first unusable character, only 1 is true.
 TEST(SGPort, ConvertsBetweenTheScalarTypes)
 {
     SGNumberPort number;
@@ -70,8 +68,7 @@ TEST(SGPort, ConvertsBetweenTheScalarTypes)
         EXPECT_EQ(port.boolValue(), c.boolean);
     }
 
-    // Colours, images and sounds are only what such ports hold: white, none
-    // and silence elsewhere.
+    // Colours, images and sounds are white, none and silence elsewhere.
     for (SGPort* p : std::initializer_list<SGPort*>{&number, &string, &integer, &boolean, &image, &sound})
         EXPECT_EQ(p->colorValue(), (SGColor{1, 1, 1, 1}));
     for (SGPort* p : std::initializer_list<SGPort*>{&number, &color, &sound})
@@ -100,8 +97,7 @@ TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNode)
     EXPECT_EQ(upstream->retainCount(), 2u);
     EXPECT_EQ(downstream->input2.source(), nullptr);
 
-    // Held by the connection alone, it survives being reconnected to
-    // another of its own ports, and dies when that is undone.
+    // Held by the connection alone, it lives through a reconnection to its own port.
     upstream->release();
     downstream->input1.setValue(&upstream->input2);
     EXPECT_FALSE(upstreamDied);
@@ -112,8 +108,7 @@ TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNode)
     EXPECT_EQ(downstream->input1.source(), nullptr);
     downstream->input1.disconnect();  // a second disconnect does nothing
 
-    // Reconnecting elsewhere lets go of the earlier source; destroying the
-    // downstream node disconnects its ports.
+    // Reconnecting lets go of the old source; a destroyed node disconnects.
     downstream->input1.setValue(&other->output);
     downstream->release();
     EXPECT_TRUE(downstreamDied);
