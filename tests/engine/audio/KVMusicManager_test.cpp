@@ -38,11 +38,7 @@ protected:
     }
 
     // Peak of the next few frames: about 0.49 for A, 0.12 for B, 0 for none.
-    static float level()
-    {
-        const std::vector<float> out = renderSound(2048);
-        return peak(out, 512);
-    }
+    static float level() { return peak(renderSound(2048), 512); }
 
     TempDir dir_;
     const std::string a_ = dir_.file("a.wav");
