@@ -29,7 +29,7 @@ protected:
     lua_State* L = lua.L;
 };
 
-TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryAndNotifyOnlyWhenAsked)
+TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryNotifyOnlyWhenAskedAndConnectToHandles)
 {
     EXPECT_EQ(run(R"(
         local n = space:createNode(scenegraph.arithmeticNode)
@@ -75,12 +75,8 @@ TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryAndNotifyOnlyWhenAsked)
         n.input1:setValue(5)
         n:compute()
         assert(n.output:value() == 9)
-    )"), "");
-}
 
-TEST_F(ScenegraphModule, APortHandleValueConnectsWhateverTheNotifyFlag)
-{
-    EXPECT_EQ(run(R"(
+        -- a port handle as the value connects, whatever the notify flag
         local a = space:createNode(scenegraph.arithmeticNode)
         local b = space:createNode(scenegraph.arithmeticNode)
         a.input1:setValue(5, true)

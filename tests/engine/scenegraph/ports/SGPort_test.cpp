@@ -76,7 +76,7 @@ TEST(SGPort, ConvertsBetweenTheScalarTypes)
     EXPECT_EQ(color.colorValue(), (SGColor{0.1f, 0.2f, 0.3f, 0.4f}));
 }
 
-TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNode)
+TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNodeAndMakesNoLoop)
 {
     bool upstreamDied = false, downstreamDied = false;
     auto* upstream = new CountingNode(&upstreamDied);
@@ -113,13 +113,9 @@ TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNode)
     EXPECT_EQ(other->retainCount(), 1u);
     EXPECT_TRUE(other->output.destinations().empty());
     other->release();
-}
 
-// (The module's test connects a port to itself.)
-TEST(SGPort, RefusesLoopsOfSources)
-{
-    CountingNode a;
-    CountingNode b;
+    // A loop of sources is refused. (The module's test connects a port to itself.)
+    CountingNode a, b;
     a.input1.setValue(&b.input1);
     b.input1.setValue(&a.input1);  // would make a.input1 read itself
     EXPECT_EQ(b.input1.source(), nullptr);
