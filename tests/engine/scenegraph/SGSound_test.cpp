@@ -77,17 +77,13 @@ TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
         int bufferChannels, bits, rate;
         bool exactLength;
     } cases[] = {
-        {"mono.ogg", 1, {}, 1, 16, kRate, true},
         {"stereo.ogg", 2, {}, 2, 16, kRate, true},
         {"ogg.wav", 2, {"-f", "ogg", "-c:a", "libvorbis"}, 2, 16, kRate, true},
-        {"mono16.caf", 1, {"-c:a", "pcm_s16le"}, 1, 16, kRate, true},
         {"stereo16.caf", 2, {"-c:a", "pcm_s16le"}, 2, 16, kRate, true},
         {"mono8.caf", 1, {"-c:a", "pcm_s8"}, 1, 8, kRate, true},
-        {"stereo8.caf", 2, {"-c:a", "pcm_s8"}, 2, 8, kRate, true},
         {"big.caf", 1, {"-c:a", "pcm_s16be"}, 1, 16, kRate, true},
         {"wide.caf", 2, {"-c:a", "pcm_s24le"}, 2, 16, kRate, true},
         {"float.caf", 1, {"-c:a", "pcm_f32be"}, 1, 16, kRate, true},
-        {"mono.wav", 1, {}, 1, 16, kRate, true},
         {"stereo.wav", 2, {}, 1, 16, kRate, true},
         {"stereo.flac", 2, {}, 1, 16, 44100, true},
         {"stereo.m4a", 2, {}, 1, 16, kRate, false},

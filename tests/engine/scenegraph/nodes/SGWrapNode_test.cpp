@@ -58,9 +58,7 @@ TEST_F(CopySpaceTest, ReplicatorCopiesAreSpacedAlongTheAngle)
         {1, 10, 0, {{0, 0}}},  // copies not set: one
         {3, 10, 0, {{0, 0}, {10, 0}, {20, 0}}},
         {3, 10, 90, {{0, 0}, {0, 10}, {0, 20}}},
-        {2, 2, -90, {{0, 0}, {0, -2}}},
         {0, 10, 0, {}},
-        {-4, 10, 0, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.copies << " copies " << c.spacing << " apart at " << c.angle);
