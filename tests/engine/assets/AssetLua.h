@@ -54,8 +54,8 @@ public:
     std::string images() { return counts(manager->getImages()); }
     std::string sounds() { return counts(manager->getSounds()); }
     // The manager's asset of that name, or null.
-    KVTextureAsset* image(const std::string& name) { return find(manager->getImages(), name); }
-    KVSoundAsset* sound(const std::string& name) { return find(manager->getSounds(), name); }
+    KVTextureAsset* image(const std::string& n) { return manager->getImages().count(n) ? manager->getImages().at(n) : nullptr; }
+    KVSoundAsset* sound(const std::string& n) { return manager->getSounds().count(n) ? manager->getSounds().at(n) : nullptr; }
 
     KVEngineAssetManager* manager = nullptr;
 
@@ -67,12 +67,6 @@ private:
         for (const auto& [name, asset] : map)
             s += name + ":" + std::to_string(asset->getReferenceCount()) + " ";
         return s;
-    }
-    template <class Map>
-    static typename Map::mapped_type find(const Map& map, const std::string& name)
-    {
-        auto it = map.find(name);
-        return it == map.end() ? nullptr : it->second;
     }
 };
 
