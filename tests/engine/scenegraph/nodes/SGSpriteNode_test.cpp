@@ -13,12 +13,8 @@
 #include "platform/objects/KVRef.h"
 #include "tests/platform/gl/GLTestContext.h"
 
-namespace {
-
 using Pixel = GLTest::Pixel;
 const Pixel kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kWhite{255, 255, 255, 255};
-
-}  // namespace
 
 class SGSpriteNodeTest : public GLTest {
 protected:
