@@ -23,6 +23,7 @@ TEST(SGPort, ConvertsBetweenTheScalarTypes)
     SGColorPort color;
     SGImagePort image;
     SGSoundPort sound;
+    SGBooleanPort fed;  // reads its source, not its own value
     using Setter = std::pair<SGPort*, std::function<void()>>;
     auto num = [&](float v) { return Setter{&number, [&, v] { number.setValue(v); }}; };
     auto str = [&](const char* v) { return Setter{&string, [&, v] { string.setValue(std::string(v)); }}; };
@@ -46,6 +47,7 @@ TEST(SGPort, ConvertsBetweenTheScalarTypes)
         {in(42), "42", 42, 42, true},                   {in(0), "0", 0, 0, false},
         {in(16777217), "16777217", 16777217, 16777216, true},
         {yes(false), "false", 0, 0, false},             {yes(true), "true", 1, 1, true},
+        {{&fed, [&] { number.setValue(0.5f); fed.setValue(&number); }}, "true", 1, 1, true},
         {{&color, [&] { color.setValue(SGColor{0.1f, 0.2f, 0.3f, 0.4f}); }}, "", 0, 0, false},
         {{&image, [&] { image.setValue(SGImage{}); }}, "", 0, 0, false},
         {{&sound, [] {}}, "", 0, 0, false},
