@@ -110,9 +110,7 @@ TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
         ASSERT_FALSE(b.empty()) << error;
         EXPECT_EQ(b.width(), c.width);
         EXPECT_EQ(b.height(), c.height);
-        if (c.width == 8) {
-            EXPECT_EQ(b.hasAlpha(), c.alpha);
-        }
+        EXPECT_TRUE(c.width != 8 || b.hasAlpha() == c.alpha);
         // A quarter in from the corners (on the small pictures' left, away
         // from JPEG's ringing at the edge).
         const int left = c.width == 8 ? 1 : c.width / 4, top = c.height / 4;
@@ -130,35 +128,23 @@ TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
 // rgb(200, 150, 100) in Display P3 is rgb(209, 147, 91) in sRGB.
 TEST_F(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
 {
-    const struct {
-        std::string file;
-        Rgba expected;
-        int tolerance;
-    } cases[] = {
-        {"tagged.png", {209, 147, 91, 255}, 2},  {"tagged.jpg", {209, 147, 91, 255}, 3},
-        {"tagged.tiff", {209, 147, 91, 255}, 2}, {"tagged.webp", {209, 147, 91, 255}, 3},
-        {"untagged.png", {200, 150, 100, 255}, 0},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [file, tolerance] : {std::pair{"tagged.png", 2}, {"tagged.jpg", 3}, {"tagged.tiff", 2},
+                                          {"tagged.webp", 3}, {"untagged.png", 0}}) {
         std::string error;
-        const KVBitmap b = KVBitmap::loadFile(dir->file(c.file), &error);
-        ASSERT_FALSE(b.empty()) << c.file << ": " << error;
-        expectNear(at(b, 1, 1), c.expected, c.tolerance, c.file);
+        const KVBitmap b = KVBitmap::loadFile(dir->file(file), &error);
+        ASSERT_FALSE(b.empty()) << file << ": " << error;
+        expectNear(at(b, 1, 1), tolerance ? Rgba{209, 147, 91, 255} : Rgba{200, 150, 100, 255}, tolerance, file);
     }
 }
 
 TEST(KVBitmap, UnreadableFilesGiveAnEmptyBitmapAndTheReason)
 {
-    for (const std::string name : {"empty.png", "not-an-image.png", "truncated.png", "no-such-file.png"}) {
+    for (const std::string name : {"empty.png", "not-an-image.png", "truncated.png", "no-such-file.png", ""}) {
         std::string error;
-        const KVBitmap b = KVBitmap::loadFile(kImages + name, &error);
-        EXPECT_TRUE(b.empty()) << name;
-        EXPECT_EQ(b.width(), 0) << name;
+        EXPECT_TRUE(KVBitmap::loadFile(name.empty() ? name : kImages + name, &error).empty()) << name;
+        EXPECT_FALSE(error.empty());
         EXPECT_NE(error.find(name), std::string::npos) << name << ": " << error;
     }
-    std::string error;
-    EXPECT_TRUE(KVBitmap::loadFile("", &error).empty());
-    EXPECT_FALSE(error.empty());
 }
 
 // A few damaged header bytes must not ask a decoder for gigabytes (nor
@@ -166,35 +152,34 @@ TEST(KVBitmap, UnreadableFilesGiveAnEmptyBitmapAndTheReason)
 // picture is allocated.
 TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
 {
-    const char bmpHeader[] = "BM\xc6\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x08\0\0\0\0\0\xd7\x01\x01\0\x18\0";
-    std::string bmp(bmpHeader, sizeof bmpHeader - 1);
-    bmp += std::string(24, '\0') + std::string(144, '\xff');  // 8 x 30,867,456 pixels declared
-    const char pngHeader[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\xa8\x52\x0b\xc8";
-    std::string png(pngHeader, sizeof pngHeader - 1);
-    png += std::string(64, '\0');  // 100,000 x 100,000
-    const char jpegHeader[] = "\xff\xd8\xff\xc0\0\x11\x08\xfd\xe8\xfd\xe8\x03\x01\x11\0\x02\x11\x01\x03\x11\x01";
-    std::string jpeg(jpegHeader, sizeof jpegHeader - 1);
-    jpeg += std::string(64, '\0');  // 65,000 x 65,000
-    const char gifHeader[] = "GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80";
-    std::string gif(gifHeader, sizeof gifHeader - 1);
-    gif += std::string(6, '\0') + "\x02" + std::string(1, '\0') + ";";  // one 65,535 x 65,535 frame
-    // A 31-byte file declaring a 1 GiB header, which SDL would read past the end.
-    const std::string bmpCut =
-        std::string("BM\xc6\0\0(\0\0\xff\xff", 10) + std::string(15, 'A') + std::string("\xff\x01\0\x08\0\0", 6);
+    const auto bytes = [](const auto& literal, const std::string& rest) {
+        return std::string(literal, sizeof literal - 1) + rest;
+    };
     const struct {
         const char* name;
-        const std::string& bytes;
+        std::string bytes;
         const char* reason;
-    } cases[] = {{"bmp", bmp, "too large"},
-                 {"png", png, "too large"},
-                 {"jpeg", jpeg, "too large"},
-                 {"gif", gif, "too large"},
-                 {"bmp-cut", bmpCut, "cut short"}};
+    } cases[] = {
+        // 8 x 30,867,456 pixels
+        {"bmp", bytes("BM\xc6\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x08\0\0\0\0\0\xd7\x01\x01\0\x18\0",
+                      std::string(24, '\0') + std::string(144, '\xff')), "too large"},
+        // 100,000 x 100,000
+        {"png", bytes("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\xa8\x52\x0b\xc8",
+                      std::string(64, '\0')), "too large"},
+        // 65,000 x 65,000
+        {"jpeg", bytes("\xff\xd8\xff\xc0\0\x11\x08\xfd\xe8\xfd\xe8\x03\x01\x11\0\x02\x11\x01\x03\x11\x01",
+                       std::string(64, '\0')), "too large"},
+        // one 65,535 x 65,535 frame
+        {"gif", bytes("GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80", std::string(6, '\0') + bytes("\x02\0;", "")),
+         "too large"},
+        // 31 bytes declaring a 1 GiB header, which SDL would read past the end
+        {"bmp-cut", bytes("BM\xc6\0\0(\0\0\xff\xff", std::string(15, 'A')) + bytes("\xff\x01\0\x08\0\0", ""),
+         "cut short"},
+    };
     for (const auto& c : cases) {
         std::string error;
-        const KVBitmap b = KVImageDecoder::decode(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(),
-                                                  c.name, &error);
-        EXPECT_TRUE(b.empty()) << c.name;
+        EXPECT_TRUE(KVImageDecoder::decode(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(), c.name,
+                                           &error).empty()) << c.name;
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
     }
 }
@@ -238,8 +223,7 @@ TEST(KVBitmap, FlipsAndRotationsMoveEveryPixel)
 
     // Any other angle: a box that holds the turned picture, empty corners.
     KVBitmap square(10, 10);
-    for (uint8_t& byte : square.pixels())
-        byte = 255;
+    std::fill(square.pixels().begin(), square.pixels().end(), 255);
     const KVBitmap turned = square.rotatedBy(45.0f);
     EXPECT_EQ(turned.width(), 15);  // 10 * sqrt(2) = 14.14, rounded up
     EXPECT_EQ(turned.height(), 15);
