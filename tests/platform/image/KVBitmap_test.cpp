@@ -31,8 +31,6 @@ void expectNear(const Rgba& actual, const Rgba& expected, int tolerance, const s
         << where << ": " << actual;
 }
 
-const Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kYellow{255, 255, 0, 255};
-
 // A 4 x 2 bitmap: top row red, green, blue, white; bottom row all black
 // but the last pixel, which is half-transparent grey.
 KVBitmap smallPicture()
@@ -48,35 +46,27 @@ long filesIn(const std::string& dir)
     return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
 }
 
-// Display P3: the sRGB curve with wider primaries.
-void writeDisplayP3Profile(const std::string& path)
+// The pictures of tests/support/make-pictures (some tagged with Display P3:
+// the sRGB curve with wider primaries), made once for these tests.
+std::string picture(const std::string& name)
 {
-    const cmsCIExyY white{0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
-    const cmsFloat64Number curve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    cmsToneCurve* tone = cmsBuildParametricToneCurve(nullptr, 4, curve);
-    cmsToneCurve* tones[3] = {tone, tone, tone};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, tones);
-    ASSERT_TRUE(cmsSaveProfileToFile(profile, path.c_str()));
-    cmsCloseProfile(profile);
-    cmsFreeToneCurve(tone);
+    static TempDir dir;
+    static const ProgramResult made = [] {
+        const cmsCIExyY white{0.3127, 0.3290, 1.0};
+        const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+        const cmsFloat64Number curve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+        cmsToneCurve* tone = cmsBuildParametricToneCurve(nullptr, 4, curve);
+        cmsToneCurve* tones[3] = {tone, tone, tone};
+        cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, tones);
+        cmsSaveProfileToFile(profile, dir.file("p3.icc").c_str());
+        cmsCloseProfile(profile);
+        cmsFreeToneCurve(tone);
+        const std::string tool = std::string(KV_TEST_DATA_DIR) + "/../support/make-pictures";
+        return runProgram({tool, dir.path(), dir.file("p3.icc")});
+    }();
+    EXPECT_EQ(made.status, 0) << made.err;
+    return dir.file(name);
 }
-
-// The pictures of tests/support/make-pictures, made once for these tests.
-class KVBitmapFormats : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        dir = new TempDir;
-        writeDisplayP3Profile(dir->file("p3.icc"));
-        const ProgramResult made = runProgram(
-            {std::string(KV_TEST_DATA_DIR) + "/../support/make-pictures", dir->path(), dir->file("p3.icc")});
-        ASSERT_EQ(made.status, 0) << made.err;
-    }
-    static void TearDownTestSuite() { delete dir; }
-    static TempDir* dir;
-};
-TempDir* KVBitmapFormats::dir = nullptr;
 
 }  // namespace
 
@@ -84,7 +74,7 @@ TempDir* KVBitmapFormats::dir = nullptr;
 // way up, as its only picture or as its largest; the content decides the
 // format, whatever the name says. The alpha variants have a transparent
 // bottom-right quadrant.
-TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
+TEST(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
 {
     struct Case {
         std::string path;
@@ -98,7 +88,7 @@ TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
         {"sides.tiff", 60, 24, 0},
     };
     for (Case& c : cases)
-        c.path = dir->file(c.path);
+        c.path = picture(c.path);
     for (const std::string ext : {"png", "jpg", "gif", "interlaced.gif", "bmp", "tga", "tiff", "webp"})
         for (const bool alpha : {false, true})
             if (ext != "jpg" || !alpha)  // JPEG has no alpha
@@ -115,23 +105,23 @@ TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
         // from JPEG's ringing at the edge).
         const int left = c.width == 8 ? 1 : c.width / 4, top = c.height / 4;
         const int right = c.width * 3 / 4, bottom = c.height * 3 / 4;
-        expectNear(at(b, left, top), kRed, c.tolerance, "top left");
-        expectNear(at(b, right, top), kGreen, c.tolerance, "top right");
-        expectNear(at(b, left, bottom), kBlue, c.tolerance, "bottom left");
+        expectNear(at(b, left, top), {255, 0, 0, 255}, c.tolerance, "top left");
+        expectNear(at(b, right, top), {0, 255, 0, 255}, c.tolerance, "top right");
+        expectNear(at(b, left, bottom), {0, 0, 255, 255}, c.tolerance, "bottom left");
         if (c.alpha)
             EXPECT_EQ(at(b, right, bottom).a, 0) << "bottom right is transparent";
         else
-            expectNear(at(b, right, bottom), kYellow, c.tolerance, "bottom right");
+            expectNear(at(b, right, bottom), {255, 255, 0, 255}, c.tolerance, "bottom right");
     }
 }
 
 // rgb(200, 150, 100) in Display P3 is rgb(209, 147, 91) in sRGB.
-TEST_F(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
+TEST(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
 {
     for (const auto& [file, tolerance] : {std::pair{"tagged.png", 2}, {"tagged.jpg", 3}, {"tagged.tiff", 2},
                                           {"tagged.webp", 3}, {"untagged.png", 0}}) {
         std::string error;
-        const KVBitmap b = KVBitmap::loadFile(dir->file(file), &error);
+        const KVBitmap b = KVBitmap::loadFile(picture(file), &error);
         ASSERT_FALSE(b.empty()) << file << ": " << error;
         expectNear(at(b, 1, 1), tolerance ? Rgba{209, 147, 91, 255} : Rgba{200, 150, 100, 255}, tolerance, file);
     }
@@ -170,7 +160,7 @@ TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
         {"jpeg", bytes("\xff\xd8\xff\xc0\0\x11\x08\xfd\xe8\xfd\xe8\x03\x01\x11\0\x02\x11\x01\x03\x11\x01",
                        std::string(64, '\0')), "too large"},
         // one 65,535 x 65,535 frame
-        {"gif", bytes("GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80", std::string(6, '\0') + bytes("\x02\0;", "")),
+        {"gif", bytes("GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80", std::string(6, '\0') + '\x02' + '\0' + ';'),
          "too large"},
         // 31 bytes declaring a 1 GiB header, which SDL would read past the end
         {"bmp-cut", bytes("BM\xc6\0\0(\0\0\xff\xff", std::string(15, 'A')) + bytes("\xff\x01\0\x08\0\0", ""),
@@ -217,7 +207,7 @@ TEST(KVBitmap, FlipsAndRotationsMoveEveryPixel)
         SCOPED_TRACE(c.name);
         ASSERT_EQ(c.result.width(), c.width);
         ASSERT_EQ(c.result.height(), c.height);
-        EXPECT_EQ(at(c.result, c.redX, c.redY), kRed);
+        EXPECT_EQ(at(c.result, c.redX, c.redY), (Rgba{255, 0, 0, 255}));
         expectNear(at(c.result, c.greyX, c.greyY), grey, 1, "grey");
     }
 

@@ -14,13 +14,6 @@
 
 namespace {
 
-// A loop body that runs slices until the thread is cancelled.
-void runSlices(KVRunLoopThread& thread)
-{
-    while (!thread.isCancelled())
-        thread.runLoop().runFor(0.1);
-}
-
 TEST(KVRunLoop, AThrowingMessageLeavesTheLoopUsable)
 {
     KVRunLoop loop;
@@ -64,7 +57,10 @@ TEST(KVRunLoop, TimersKeepAFixedScheduleAndSkipWhatTheyMissed)
 TEST(KVRunLoopThread, PerformsWithAndWithoutWaiting)
 {
     KVThreadWait::markMainThread();
-    KVRunLoopThread thread(runSlices);
+    KVRunLoopThread thread([](KVRunLoopThread& self) {
+        while (!self.isCancelled())
+            self.runLoop().runFor(0.1);
+    });
     thread.start();
     std::vector<std::string> log;
     std::atomic<bool> onThread{false};
