@@ -4,8 +4,6 @@
 
 #include "engine/bridge/LuaArray.h"
 #include "engine/bridge/LuaErrorException.h"
-#include "platform/objects/KVInvocation.h"
-#include "platform/objects/KVMethod.h"
 #include "platform/objects/KVString.h"
 #include "tests/engine/bridge/BridgeTestState.h"
 
@@ -42,42 +40,32 @@ TEST(LuaArray, EditsGoThroughTheScriptMethods)
     BridgeTestState t;
     t.lua->doString(kCollection);
     auto globals = t.lua->globalObject();
-    Ref<LuaArray> array = LuaArray::withObject(Ref<LuaObject>(dynamic_cast<LuaObject*>(globals->valueForKey("list").get())));
+    Ref<LuaArray> array = LuaArray::withObject(t.global("list"));
     auto s = [](const char* v) { return KVString::withString(v); };
     const std::pair<std::function<void()>, const char*> steps[] = {
-        {[&] { array->addObject(s("a").get()); array->addObject(s("c").get()); }, "a,c"},
-        {[&] { array->insertObject(s("b").get(), 1); }, "a,b,c"},
-        {[&] { array->replaceObjectAtIndex(0, s("A").get()); array->removeObjectAtIndex(1); }, "A,c"},
-        {[&] { array->removeLastObject(); }, "A"},
-        {[&] { array->removeAllObjects(); array->removeLastObject(); }, ""},
+        {[&] { array->addObject(s("a").get()); array->addObject(s("c").get()); }, "a,c 2"},
+        {[&] { array->insertObject(s("b").get(), 1); }, "a,b,c 3"},
+        {[&] { array->replaceObjectAtIndex(0, s("A").get()); array->removeObjectAtIndex(1); }, "A,c 2"},
+        {[&] { array->removeLastObject(); }, "A 1"},
+        {[&] { array->removeAllObjects(); array->removeLastObject(); }, " 0"},
         {[&] {
              array->addObject(s("old").get());
              array->setArray(KVArray::withObjects({globals->valueForKey("p"), globals->valueForKey("q"),
                                                    globals->valueForKey("r")}).get());
-         }, "p/kp,q/kq,r/kr"},
-        {[&] { array->moveObjectAtIndex(0, 3); }, "q/kq,r/kr,p/kp"},  // to the end
-        {[&] { array->moveObjectAtIndex(2, 0); }, "p/kp,q/kq,r/kr"},
+         }, "p/kp,q/kq,r/kr 3"},
+        {[&] { array->moveObjectAtIndex(0, 3); }, "q/kq,r/kr,p/kp 3"},  // to the end
+        {[&] { array->moveObjectAtIndex(2, 0); }, "p/kp,q/kq,r/kr 3"},
         // Each element in turn goes to the target index, so the last one ends first.
-        {[&] { array->moveObjectsAtIndexes({1, 2}, 0); }, "r/kr,q/kq,p/kp"},
+        {[&] { array->moveObjectsAtIndexes({1, 2}, 0); }, "r/kr,q/kq,p/kp 3"},
     };
     for (const auto& [edit, text] : steps) {
         edit();
-        EXPECT_EQ(t.lua->evaluateExpression("list:text()"), text);
-        EXPECT_EQ(array->count(), std::count(text, text + strlen(text), ',') + (*text ? 1u : 0u)) << text;
+        EXPECT_EQ(t.lua->evaluateExpression("list:text()") + " " + std::to_string(array->count()), text);
     }
     EXPECT_EQ(array->indexOfObject(globals->valueForKey("q").get()), 1u);
     EXPECT_EQ(array->indexOfObject(s("zz").get()), KVArray::NotFound);
     EXPECT_EQ(array->objectAtIndex(2).get(), globals->valueForKey("p").get());
-
-    // The runtime sees an array.
-    const KVMethod* method = array->methodForSelector("count");
-    ASSERT_TRUE(method);
-    KVInvocation count(method->signature);
-    count.setTarget(array);
-    count.setSelector("count");
-    count.invoke();
-    EXPECT_EQ(count.returnValue().asUnsignedInt(), 3u);
-
+    EXPECT_TRUE(array->methodForSelector("count")) << "the runtime sees an array";
     t.lua->doString("function Collection:count() error('broken') end");
     EXPECT_THROW(array->count(), LuaErrorException);
 }

@@ -14,34 +14,20 @@
 
 namespace {
 
-int throwsFailure(lua_State*)
-{
-    throw std::runtime_error("disk on fire");
-}
-
-int throwsMisuse(lua_State*)
-{
-    KVThrowMisuse("expected a %s", "thing");
-}
-
-int raisesLuaError(lua_State* L)
-{
-    return luaL_error(L, "plain Lua error");
-}
-
-int answersUpvalue(lua_State* L)
-{
-    lua_pushvalue(L, lua_upvalueindex(1));
-    return 1;
-}
-
 const luaL_Reg kFunctions[] = {
-    {"failure", throwsFailure},
-    {"misuse", throwsMisuse},
-    {"luaError", raisesLuaError},
+    {"failure", [](lua_State*) -> int { throw std::runtime_error("disk on fire"); }},
+    {"misuse", [](lua_State*) -> int { KVThrowMisuse("expected a %s", "thing"); }},
+    {"luaError", [](lua_State* L) { return luaL_error(L, "plain Lua error"); }},
     {nullptr, nullptr},
 };
-const luaL_Reg kWithUpvalue[] = {{"upvalue", answersUpvalue}, {nullptr, nullptr}};
+const luaL_Reg kWithUpvalue[] = {
+    {"upvalue",
+     [](lua_State* L) {
+         lua_pushvalue(L, lua_upvalueindex(1));
+         return 1;
+     }},
+    {nullptr, nullptr},
+};
 const KVModule kRaising{"probe.Raise", KVFailure::raise};
 const KVModule kReporting{"probe.Report", KVFailure::report};
 const KVModule kCounting{"probe.Count", KVFailure::reportZero};
@@ -108,7 +94,8 @@ protected:
     Ref<Bridge> bridge;
 };
 
-// Every C function reachable from `index`, by its path.
+// Every C function reachable by name from `index`, by its path; null for
+// those the binding guards.
 void collect(lua_State* L, int index, const std::string& path, std::set<const void*>& seen,
              std::set<std::pair<std::string, lua_CFunction>>& out)
 {
@@ -138,11 +125,9 @@ std::set<std::pair<std::string, lua_CFunction>> functionsOf(lua_State* L)
 {
     std::set<const void*> seen;
     std::set<std::pair<std::string, lua_CFunction>> out;
-    lua_pushvalue(L, LUA_GLOBALSINDEX);
-    collect(L, lua_gettop(L), "_G", seen, out);
-    lua_pushvalue(L, LUA_REGISTRYINDEX);
+    lua_pushvalue(L, LUA_REGISTRYINDEX);  // the globals too, as _LOADED._G
     collect(L, lua_gettop(L), "registry", seen, out);
-    lua_pop(L, 2);
+    lua_pop(L, 1);
     return out;
 }
 

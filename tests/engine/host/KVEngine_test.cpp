@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
-#include "tests/support/TempDir.h"
+#include "tests/support/LuaChunk.h"
 
 namespace {
 
@@ -24,20 +25,23 @@ protected:
         KV_InitFromBuffer(state, script.data(), script.size(), nullptr);
     }
 
-    std::string global(const char* name)
+    // tostring of the expression's value; the stack is left as it was.
+    std::string eval(const std::string& expression, KV_State* in = nullptr)
     {
-        lua_getglobal(state->L, name);
-        const char* text = lua_tostring(state->L, -1);
-        std::string value = text ? text : "<nil>";
-        lua_pop(state->L, 1);
+        lua_State* L = (in ? in : state)->L;
+        EXPECT_EQ(runLuaChunk(L, "_result = tostring(" + expression + ")"), "") << expression;
+        lua_getglobal(L, "_result");
+        const std::string value = lua_tostring(L, -1) ? lua_tostring(L, -1) : "(failed)";
+        lua_pop(L, 1);
         return value;
     }
 
-    std::string eval(const std::string& expression)
+    // Width, height and orientation for a resolution.
+    std::string sizeFor(unsigned resolution)
     {
-        const std::string chunk = "_result = tostring(" + expression + ")";
-        EXPECT_EQ(luaL_dostring(state->L, chunk.c_str()), 0) << lua_tostring(state->L, -1);
-        return global("_result");
+        unsigned w = 1, h = 1, o = 1;
+        KV_SizeForResolution(state, resolution, &w, &h, &o);
+        return std::to_string(w) + " " + std::to_string(h) + " " + std::to_string(o);
     }
 
     KV_State* state = nullptr;
@@ -57,17 +61,13 @@ TEST_F(Engine, InputCallsReachTheScriptInOrder)
     KV_Render(state);
     KV_SystemInitiatedPause(state);
     KV_BehaviorInitiatedPause(state);
-    EXPECT_EQ(KV_KeyDown(state, "space"), 0);
-    EXPECT_EQ(KV_KeyUp(state, "a"), 0);
-    EXPECT_EQ(KV_MouseDown(state, 1.5f, 2), 0);
-    EXPECT_EQ(KV_MouseMoved(state, 3, 4), 0);
-    EXPECT_EQ(KV_MouseUp(state, 5, 6), 0);
-    EXPECT_EQ(KV_TouchDown(state, 7, 8, 9, 10), 0);
-    EXPECT_EQ(KV_TouchMoved(state, 11, 12, 13), 0);
-    EXPECT_EQ(KV_TouchUp(state, 14, 15, 16, 17), 0);
-    EXPECT_EQ(KV_TouchCancel(state), 0);
-    EXPECT_EQ(KV_Accelerated(state, 0.25f, -1, 2), 0);
-    EXPECT_EQ(global("calls"),
+    // A braced list runs the calls in order; each answers 0 as its function ran.
+    const std::vector<int> answers = {
+        KV_KeyDown(state, "space"), KV_KeyUp(state, "a"), KV_MouseDown(state, 1.5f, 2), KV_MouseMoved(state, 3, 4),
+        KV_MouseUp(state, 5, 6), KV_TouchDown(state, 7, 8, 9, 10), KV_TouchMoved(state, 11, 12, 13),
+        KV_TouchUp(state, 14, 15, 16, 17), KV_TouchCancel(state), KV_Accelerated(state, 0.25f, -1, 2)};
+    EXPECT_EQ(answers, std::vector<int>(10, 0));
+    EXPECT_EQ(eval("calls"),
               "render();systemInitiatedPause();behaviorInitiatedPause();keyDown(space);keyUp(a);mouseDown(1.5,2);"
               "mouseMoved(3,4);mouseUp(5,6);touchDown(9,10,7,8);touchMoved(12,13,11);touchUp(16,17,14,15);"
               "touchCancel();accelerated(0.25,-1,2);");
@@ -77,104 +77,75 @@ TEST_F(Engine, InputCallsReachTheScriptInOrder)
     KV_BehaviorInitiatedPause(nullptr);
 }
 
-TEST_F(Engine, SilentFailuresLeaveNothingOnTheStack)
+// Per-frame and input calls fail silently; queries and events print one line.
+TEST_F(Engine, FailuresAreSilentOrPrintOneLineAndLeaveNothingOnTheStack)
 {
-    start("function update() error('boom') end function keyDown() error('k') end");
+    start("function getVolume() error('no volume') end\n"
+          "function sizeAndOrientationForResolution() error('no size') end\n"
+          "function raiseExternalEvent() error('bad event') end\n"
+          "function update() error('boom') end function keyDown() error('k') end");
     CaptureStderr();
     for (int i = 0; i < 200; ++i) {
         KV_Update(state, 0.1f);
         KV_Play(state);  // no such function: also silent
         EXPECT_NE(KV_KeyDown(state, "x"), 0);
     }
-    EXPECT_EQ(GetCapturedStderr(), "");
     EXPECT_EQ(lua_gettop(state->L), 0);
-}
-
-TEST_F(Engine, ReportedFailuresPrintOneLineAndAnswerZero)
-{
-    start("function getVolume() error('no volume') end\n"
-          "function sizeAndOrientationForResolution() error('no size') end\n"
-          "function getInterfaceOrientation() return 3 end\n"
-          "function setVolume(v) volume = v end");
     lua_pushnumber(state->L, 42);  // whatever the caller left is emptied by the report
-    CaptureStderr();
     EXPECT_EQ(KV_GetVolume(state), 0.0f);
-    const std::string line = GetCapturedStderr();
-    EXPECT_EQ(line, "(KV_Report_Error) Lua Error: [string \"engine.luo\"]:1: no volume\n");
-    EXPECT_EQ(lua_gettop(state->L), 0);
-
-    unsigned w = 1, h = 1, o = 1;
-    CaptureStderr();
-    KV_SizeForResolution(state, 2, &w, &h, &o);
-    EXPECT_NE(GetCapturedStderr().find("no size"), std::string::npos);
-    EXPECT_EQ(w + h + o, 0u);
-
-    EXPECT_EQ(KV_GetInterfaceOrientation(state), 3);
-    KV_SetVolume(state, 0.25f);
-    EXPECT_EQ(global("volume"), "0.25");
-    CaptureStderr();
+    EXPECT_EQ(sizeFor(2), "0 0 0");
+    KV_RaiseExternalEvent(state, "x", nullptr, 0);
     KV_SetScreenSize(state, 480, 320);  // no `devices` table: reported, not raised
-    EXPECT_NE(GetCapturedStderr().find("(KV_Report_Error) Lua Error: "), std::string::npos);
+    EXPECT_EQ(GetCapturedStderr(), "(KV_Report_Error) Lua Error: [string \"engine.luo\"]:1: no volume\n"
+                                   "(KV_Report_Error) Lua Error: [string \"engine.luo\"]:2: no size\n"
+                                   "(KV_Report_Error) Lua Error: [string \"engine.luo\"]:3: bad event\n"
+                                   "(KV_Report_Error) Lua Error: attempt to call a nil value\n");
     EXPECT_EQ(lua_gettop(state->L), 0);
 }
 
 // The screen size, resolutions and the display size are the player's tests'
 // part (its Lua state and its game view); here the rest.
-TEST_F(Engine, QueriesAndSettingsPassTheirArguments)
+TEST_F(Engine, QueriesSettingsAndEventsPassTheirArguments)
 {
     start(R"lua(
         function sizeAndOrientationForResolution(r) return r * 100, r * 10, 1 end
         function deviceOrientationChanged(o, f) orientation = o .. tostring(f) end
+        function getInterfaceOrientation() return 3 end
+        function setVolume(v) volume = v end
+        function raiseExternalEvent(name, args)
+            local n = 0 for _ in pairs(args) do n = n + 1 end
+            event = name .. '#' .. n .. '#' .. table.concat(args, '|')
+        end
         game = {plugins = {physics = {enabled = {_value = true}}, sound = {enabled = {_value = false}}},
                 attributes = {displaySize = {width = {_value = 1024}, height = {_value = 768.9}}},
                 setNeedsToChangeScene = function(self, name, flag) scene = name .. tostring(flag) end})lua");
-    unsigned w = 0, h = 0, o = 0;
-    KV_SizeForResolution(state, 3, &w, &h, &o);
-    EXPECT_EQ(w, 300u);
-    EXPECT_EQ(h, 30u);
-    EXPECT_EQ(o, 1u);
+    EXPECT_EQ(sizeFor(3), "300 30 1");
     KV_SetDeviceOrientation(state, 2, true);
-    EXPECT_EQ(global("orientation"), "2true");
     KV_SetShouldChangeToScene(state, "Menu");
-    EXPECT_EQ(global("scene"), "Menufalse");
-    EXPECT_EQ(KV_IsPluginEnabled(state, "physics"), 1);
-    EXPECT_EQ(KV_IsPluginEnabled(state, "sound"), 0);
-    EXPECT_EQ(KV_IsPluginEnabled(state, "absent"), 0);
+    KV_SetVolume(state, 0.25f);
+    EXPECT_EQ(eval("orientation .. ' ' .. scene .. ' ' .. volume"), "2true Menufalse 0.25");
+    EXPECT_EQ(KV_GetInterfaceOrientation(state), 3);
+    EXPECT_EQ(std::vector<int>({KV_IsPluginEnabled(state, "physics"), KV_IsPluginEnabled(state, "sound"),
+                                KV_IsPluginEnabled(state, "absent")}),
+              std::vector<int>({1, 0, 0}));
+    unsigned w = 0, h = 0;
     KV_GetIntendedDisplaySize(state, &w, &h);
-    EXPECT_EQ(w, 1024u);
-    EXPECT_EQ(h, 768u);
-    EXPECT_EQ(lua_gettop(state->L), 0);
-}
-
-TEST_F(Engine, ExternalEventsArriveWithATableOfStrings)
-{
-    start("function raiseExternalEvent(name, args) event = name .. '#' .. #args .. '#' .. table.concat(args, '|') "
-          "for k in pairs(args) do keys = (keys or 0) + 1 end end");
+    EXPECT_EQ(std::to_string(w) + "x" + std::to_string(h), "1024x768");
     // The player's tests send the prompt's text; here two strings and none.
     const char* strings[] = {"abc", "d"};
     KV_RaiseExternalEvent(state, "two", strings, 2);
-    EXPECT_EQ(global("event"), "two#2#abc|d");
-    EXPECT_EQ(global("keys"), "2");
+    EXPECT_EQ(eval("event"), "two#2#abc|d");
     KV_RaiseExternalEvent(state, "empty", nullptr, 0);
-    EXPECT_EQ(global("event"), "empty#0#");
-
-    luaL_dostring(state->L, "function raiseExternalEvent() error('bad event') end");
-    CaptureStderr();
-    KV_RaiseExternalEvent(state, "x", nullptr, 0);
-    const std::string line = GetCapturedStderr();
-    EXPECT_EQ(line.rfind("(KV_Report_Error) Lua Error: [string ", 0), 0u) << line;
-    EXPECT_EQ(line.substr(line.size() - 14), ":1: bad event\n") << line;
+    EXPECT_EQ(eval("event"), "empty#0#");
+    EXPECT_EQ(lua_gettop(state->L), 0);
 }
 
 TEST_F(Engine, BrokenEngineScriptIsReportedAndInitEngineStillRuns)
 {
-    state = KV_NewState(0);
     CaptureStderr();
-    const std::string script = "function initEngine() started = 'yes' end error('chunk failed')";
-    KV_InitFromBuffer(state, script.data(), script.size(), nullptr);
+    start("function initEngine() started = 'yes' end error('chunk failed')");
     EXPECT_EQ(GetCapturedStderr(), "(KV_Report_Error) Lua Error: [string \"engine.luo\"]:1: chunk failed\n");
-    EXPECT_EQ(global("started"), "yes");
-    EXPECT_EQ(global("_debuglevel"), "1");
+    EXPECT_EQ(eval("started .. _debuglevel"), "yes1");
 
     KV_State* missing = KV_NewState(0);
     CaptureStderr();
@@ -182,11 +153,8 @@ TEST_F(Engine, BrokenEngineScriptIsReportedAndInitEngineStillRuns)
     const std::string line = GetCapturedStderr();
     EXPECT_EQ(line.rfind("(KV_Report_Error) Lua Error: cannot open /nonexistent/engine64.luo", 0), 0u) << line;
     EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
-    KV_Update(missing, 0.1f);  // the state stays usable
-    lua_getglobal(missing->L, "callbacks");
-    EXPECT_TRUE(lua_istable(missing->L, -1));
-    lua_getglobal(missing->L, "database");
-    EXPECT_TRUE(lua_isnil(missing->L, -1)) << "no save path, no database module";
+    KV_Update(missing, 0.1f);  // the state stays usable; no save path, no database module
+    EXPECT_EQ(eval("type(callbacks) .. type(database)", missing), "tablenil");
     KV_DestroyState(missing);
 }
 
@@ -201,14 +169,11 @@ TEST_F(Engine, NumbersAreSinglePrecisionFloatsAndRandomStaysInItsInterval)
     };
     for (const auto& [expression, expected] : cases)
         EXPECT_EQ(eval(expression), expected) << expression;
-    ASSERT_EQ(luaL_dostring(state->L, R"(
-        ok = true
+    EXPECT_EQ(runLuaChunk(state->L, R"(
         for i = 1, 200000 do
             local a, b, c = math.random(3), math.random(-2, 2), math.random()
-            if a < 1 or a > 3 or a ~= math.floor(a) or b < -2 or b > 2 or c < 0 or c >= 1 then ok = false end
-        end
-        ok = tostring(ok))"), 0);
-    EXPECT_EQ(global("ok"), "true");
+            assert(a >= 1 and a <= 3 and a == math.floor(a) and b >= -2 and b <= 2 and c >= 0 and c < 1)
+        end)"), "");
 }
 
 // The pool allocator moves blocks between its pools and the system's heap
@@ -225,21 +190,11 @@ TEST_F(Engine, PoolModeGivesTheSameResultsAsTheSystemHeap)
         local sum = 0 for i = 1, #joined, 97 do sum = (sum * 31 + joined:byte(i)) % 65521 end
         result = #joined .. " " .. sum)";
     start(script, 0);
-    const std::string plain = global("result");
+    const std::string plain = eval("result");
     KV_DestroyState(state);
     start(script, 1);
-    EXPECT_EQ(global("result"), plain);
-    EXPECT_NE(plain, "<nil>");
-}
-
-int recordedExternalCalls = 0;
-
-int externalFunction(void*, lua_State* L)
-{
-    ++recordedExternalCalls;
-    lua_pushstring(L, "answer");
-    lua_pushnumber(L, lua_gettop(L) - 1);
-    return 2;
+    EXPECT_EQ(eval("result"), plain);
+    EXPECT_NE(plain, "nil");
 }
 
 void gameEnded(void* context) { *static_cast<int*>(context) += 1; }
@@ -247,32 +202,27 @@ void gameEnded(void* context) { *static_cast<int*>(context) += 1; }
 TEST_F(Engine, CallbacksReachTheSlotsTheOwnerFilled)
 {
     start("");
-    ASSERT_EQ(luaL_dostring(state->L, "a, b = callbacks.callExternalFunction('x') callbacks.gameDidEnd() "
-                                      "callbacks.loadingWillStart() callbacks.loadingWillEnd() n = select('#', a)"),
-              0);
-    EXPECT_EQ(global("a"), "<nil>");
-
+    // Empty slots answer nothing.
+    EXPECT_EQ(runLuaChunk(state->L, "callbacks.gameDidEnd() callbacks.loadingWillStart() callbacks.loadingWillEnd()"
+                                    " assert(select('#', callbacks.callExternalFunction('x')) == 0)"),
+              "");
     int ended = 0;
     state->callbacks.context = &ended;
     state->callbacks.gameDidEnd = gameEnded;
-    state->callbacks.externalFunction = externalFunction;
-    ASSERT_EQ(luaL_dostring(state->L, "callbacks.gameDidEnd() a, b = callbacks.callExternalFunction('f', 1, 2)"), 0);
+    state->callbacks.externalFunction = [](void*, lua_State* L) {
+        lua_pushstring(L, "answer");
+        lua_pushnumber(L, lua_gettop(L) - 1);
+        return 2;
+    };
+    EXPECT_EQ(eval("(callbacks.gameDidEnd() or '') .. table.concat({callbacks.callExternalFunction('f', 1, 2)}, ' ')"),
+              "answer 3");
     EXPECT_EQ(ended, 1);
-    EXPECT_EQ(global("a"), "answer");
-    EXPECT_EQ(global("b"), "3");
-
-    const int before = recordedExternalCalls;
     // From a coroutine: no answer and one line, and the coroutine goes on.
-    const char* fromCoroutine = R"(
-        local co = coroutine.create(function() return select('#', callbacks.callExternalFunction('f')) .. ' answers' end)
-        ok, message = coroutine.resume(co) ok = tostring(ok))";
-    testing::internal::CaptureStderr();
-    ASSERT_EQ(luaL_dostring(state->L, fromCoroutine), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "callbacks.callExternalFunction: called from a coroutine; f answers nothing\n");
-    EXPECT_EQ(global("ok"), "true");
-    EXPECT_EQ(global("message"), "0 answers");
-    EXPECT_EQ(recordedExternalCalls, before);
+    CaptureStderr();
+    EXPECT_EQ(eval("select(2, coroutine.resume(coroutine.create(function()"
+                   " return select('#', callbacks.callExternalFunction('f')) .. ' answers' end)))"),
+              "0 answers");
+    EXPECT_EQ(GetCapturedStderr(), "callbacks.callExternalFunction: called from a coroutine; f answers nothing\n");
 }
 
 }  // namespace

@@ -126,10 +126,7 @@ TEST_F(ExternalFunctionTest, ResultsConvertByTheReturnType)
         add(selector, selector);
         EXPECT_EQ(call(std::string("'") + selector + "'"), expected) << selector;
     }
-}
-
-TEST_F(ExternalFunctionTest, UnknownCallsAndFailuresGiveNoValues)
-{
+    // Unknown calls and failures give no values.
     add("fail", "fail:");
     for (const char* arguments : {"'unknown', 1", "", "{}"})
         EXPECT_EQ(call(arguments), "0 nil nil") << arguments;

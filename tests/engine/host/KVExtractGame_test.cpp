@@ -1,15 +1,15 @@
 #include <gtest/gtest.h>
 #include <minizip/zip.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <climits>
+#include <filesystem>
 
 #include "engine/host/KVEngine.h"
 #include "tests/support/TempDir.h"
 
 namespace {
+
+namespace fs = std::filesystem;
 
 struct Entry {
     std::string name;
@@ -41,24 +41,25 @@ class Extract : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
-        ASSERT_EQ(mkdir(target().c_str(), 0755), 0);
-        ASSERT_EQ(chdir(target().c_str()), 0);
+        fs::create_directory(target());
+        fs::current_path(target());
     }
-    void TearDown() override { ASSERT_EQ(chdir(previous), 0); }
+    void TearDown() override { fs::current_path(previous); }
     std::string target() const { return dir.file("target"); }
     std::string zipPath() const { return dir.file("game.zip"); }
 
-    int extract(std::string* messages)
+    // The status; what was printed goes to `log`.
+    int extract()
     {
         testing::internal::CaptureStderr();
         const int status = KV_ExtractGameAtPath(zipPath().c_str());
-        *messages = testing::internal::GetCapturedStderr();
+        log = testing::internal::GetCapturedStderr();
         return status;
     }
 
     TempDir dir;
-    char previous[PATH_MAX];
+    const fs::path previous = fs::current_path();
+    std::string log;
 };
 
 TEST_F(Extract, KeepsFoldersAndOverwritesFiles)
@@ -67,9 +68,8 @@ TEST_F(Extract, KeepsFoldersAndOverwritesFiles)
     writeZip(zipPath(), {{"Game.app/", "", 040755ul << 16},
                          {"Game.app/Contents/Resources/engine64.luo", "print('hi')"},
                          {"old.txt", "new"}});
-    std::string messages;
-    EXPECT_EQ(extract(&messages), 0) << messages;
-    EXPECT_EQ(messages, "");
+    EXPECT_EQ(extract(), 0) << log;
+    EXPECT_EQ(log, "");
     EXPECT_EQ(readFile(target() + "/Game.app/Contents/Resources/engine64.luo"), "print('hi')");
     EXPECT_EQ(readFile(target() + "/old.txt"), "new");
 }
@@ -83,47 +83,42 @@ TEST_F(Extract, RefusesEntriesThatWouldLandOutsideOrAreUnsafe)
                          {"link", "/etc/passwd", 0120777ul << 16},
                          {"secret.txt", "x", 0100644ul << 16, 1},
                          {"fine.txt", "kept"}});
-    std::string messages;
-    EXPECT_NE(extract(&messages), 0);
+    EXPECT_NE(extract(), 0);
     for (const char* name : {"../escaped.txt", "Game/../../escaped2.txt", "/tmp/absolute-kv.txt", "dir\\back.txt",
                              "\"link\"", "secret.txt"})
-        EXPECT_NE(messages.find(name), std::string::npos) << name << " not named in:\n" << messages;
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 6) << messages;
-    EXPECT_FALSE(fileExists(dir.file("escaped.txt")));
-    EXPECT_FALSE(fileExists(dir.path() + "/../escaped2.txt"));
-    EXPECT_FALSE(fileExists("/tmp/absolute-kv.txt"));
-    EXPECT_FALSE(fileExists(target() + "/link"));
-    EXPECT_FALSE(fileExists(target() + "/secret.txt"));
+        EXPECT_NE(log.find(name), std::string::npos) << name << " not named in:\n" << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 6) << log;
+    for (const std::string& path : {dir.file("escaped.txt"), dir.path() + "/../escaped2.txt",
+                                    std::string("/tmp/absolute-kv.txt"), target() + "/link", target() + "/secret.txt"})
+        EXPECT_FALSE(fs::exists(fs::symlink_status(path))) << path;
     EXPECT_EQ(readFile(target() + "/fine.txt"), "kept") << "safe entries are still extracted";
 }
 
 TEST_F(Extract, NeverWritesThroughASymbolicLinkAlreadyThere)
 {
-    ASSERT_EQ(mkdir(dir.file("outside").c_str(), 0755), 0);
-    ASSERT_EQ(symlink(dir.file("outside").c_str(), (target() + "/data").c_str()), 0);
-    ASSERT_EQ(symlink(dir.file("outside/victim.txt").c_str(), (target() + "/victim.txt").c_str()), 0);
+    fs::create_directory(dir.file("outside"));
+    fs::create_directory_symlink(dir.file("outside"), target() + "/data");
+    fs::create_symlink(dir.file("outside/victim.txt"), target() + "/victim.txt");
     writeZip(zipPath(), {{"data/planted.txt", "x"}, {"victim.txt", "x"}});
-    std::string messages;
-    EXPECT_NE(extract(&messages), 0);
+    EXPECT_NE(extract(), 0);
     EXPECT_FALSE(fileExists(dir.file("outside/planted.txt")));
     EXPECT_FALSE(fileExists(dir.file("outside/victim.txt")));
 }
 
 TEST_F(Extract, CorruptOrMissingArchivesFail)
 {
-    std::string messages;
-    EXPECT_NE(extract(&messages), 0);
-    EXPECT_NE(messages.find(zipPath()), std::string::npos);
+    EXPECT_NE(extract(), 0);
+    EXPECT_NE(log.find(zipPath()), std::string::npos);
 
     writeZip(zipPath(), {{"a.txt", std::string(5000, 'a')}});
     std::string bytes = readFile(zipPath());
     bytes[40] ^= 0x55;  // inside the compressed data
     writeFile(zipPath(), bytes);
-    EXPECT_NE(extract(&messages), 0);
-    EXPECT_NE(messages.find("a.txt"), std::string::npos) << messages;
+    EXPECT_NE(extract(), 0);
+    EXPECT_NE(log.find("a.txt"), std::string::npos) << log;
 
     writeFile(zipPath(), "PK\x03\x04 this is not really a zip file");
-    EXPECT_NE(extract(&messages), 0);
+    EXPECT_NE(extract(), 0);
 }
 
 }  // namespace
