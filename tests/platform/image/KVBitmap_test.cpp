@@ -174,19 +174,6 @@ TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
     }
 }
 
-// Truncates; factors outside 0..1 clamp instead of wrapping the bytes; a
-// picture without alpha keeps it opaque.
-TEST(KVBitmap, ColorMultiplyTruncatesAndClamps)
-{
-    KVBitmap b = smallPicture();
-    b.colorMultiply(0.5f, -1.0f, NAN, 0.5f);
-    EXPECT_EQ(at(b, 0, 0), (Rgba{127, 0, 0, 127}));  // 255 * 0.5 = 127.5
-    EXPECT_EQ(at(b, 3, 1), (Rgba{50, 0, 0, 64}));
-    b.dropAlpha();
-    b.colorMultiply(2.0f, 1.0f, 1.0f, 0.0f);
-    EXPECT_EQ(at(b, 0, 0), (Rgba{127, 0, 0, 255}));
-}
-
 // Where the red top-left and the grey bottom-right pixel land; rotations
 // go anticlockwise.
 TEST(KVBitmap, FlipsAndRotationsMoveEveryPixel)
