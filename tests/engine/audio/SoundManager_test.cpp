@@ -55,13 +55,19 @@ TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsAStoppedSourceAgain)
     EXPECT_EQ(manager_->reserveSource(), back);
     EXPECT_EQ(manager_->reservedSources().size(), 32u);
 
-    // A second manager shares the device and context and has its own 32.
+    // A second manager shares the device and context and has its own 32;
+    // going, it tells even the owner of a source that never played.
     ALCcontext* context = alcGetCurrentContext();
-    SoundManager second;
-    EXPECT_EQ(alcGetCurrentContext(), context);
-    KVAudioSource* other = second.reserveSource();
-    ASSERT_NE(other, nullptr);
-    EXPECT_EQ(names.count(other->source()), 0u);
+    {
+        SoundManager second;
+        EXPECT_EQ(alcGetCurrentContext(), context);
+        KVAudioSource* other = second.reserveSource();
+        ASSERT_NE(other, nullptr);
+        EXPECT_EQ(names.count(other->source()), 0u);
+        other->owner = &stops;
+        other->stopCallback = countStop;
+    }
+    EXPECT_EQ(stops, 2);
 }
 
 TEST_F(SoundManagerTest, OpenALErrorsNameTheOperationAndDoNotStopIt)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/scenegraph/SGOrtho2DSpace.h"
+#include "platform/objects/KVRef.h"
 #include "tests/engine/scenegraph/SGTestNodes.h"
 #include "tests/platform/gl/GLTestContext.h"
 
@@ -58,7 +59,7 @@ TEST_F(SGOrtho2DSpaceTest, MapsTheViewToTheViewportAndRestoresTheMatrices)
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << " x " << c.h << " at " << c.x << ", " << c.y << " turned "
                                         << c.viewRotation << ", " << c.modelRotation);
-        auto* space = new SGOrtho2DSpace(nullptr, nullptr);
+        auto space = makeRef<SGOrtho2DSpace>(nullptr, nullptr);
         auto* probe = new MatrixRecordingNode();
         space->addNode(probe);
         for (auto [port, value] : {std::pair{&space->x, c.x}, {&space->y, c.y}, {&space->width, c.w},
@@ -73,7 +74,6 @@ TEST_F(SGOrtho2DSpaceTest, MapsTheViewToTheViewportAndRestoresTheMatrices)
         EXPECT_NEAR(clip[0], c.clip[0], 1e-5f);
         EXPECT_NEAR(clip[1], c.clip[1], 1e-5f);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-        space->release();
 
         EXPECT_EQ(current(GL_PROJECTION_MATRIX), projectionBefore);
         EXPECT_EQ(current(GL_MODELVIEW_MATRIX), modelViewBefore);

@@ -2,8 +2,6 @@
 
 #include <GL/gl.h>
 
-#include <vector>
-
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
 #include "platform/text/KVImageFromString.h"
 #include "tests/platform/gl/GLTestContext.h"
