@@ -46,13 +46,4 @@ TEST(Box2DSettings, AssertionInsideAContactCallbackReachesACatch)
     EXPECT_TRUE(caught);
 }
 
-TEST(Box2DSettings, UserDataIsAPlainPointer)
-{
-    int marker = 0;
-    b2BodyDef def;
-    def.userData.pointer = &marker;
-    b2World world(b2Vec2(0, 0));
-    EXPECT_EQ(world.CreateBody(&def)->GetUserData().pointer, &marker);
-}
-
 }  // namespace

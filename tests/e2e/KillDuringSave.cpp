@@ -5,13 +5,12 @@
 // take longer than the other tests may.
 #include <gtest/gtest.h>
 
-#include <sqlite3.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <random>
 #include <regex>
 
+#include "engine/host/KVDatabase.h"
 #include "engine/tables/KVTable.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestBundle.h"
@@ -71,25 +70,13 @@ void runAndKill(const std::string& bundle, const std::string& saves, std::mt1993
     ASSERT_STREQ(status, "137\n") << "the player ended before it was killed: " << readFile(out);
 }
 
-// The saved value of the key ("" when absent); fails on a damaged database.
+// The saved value of the key as a game reads it ("" when absent or
+// unreadable); opening rolls back what a killed writer left half done.
 std::string savedValue(const std::string& database, const char* key)
 {
-    sqlite3* db = nullptr;
-    // Read-write: opening rolls back what a killed writer left half done.
-    EXPECT_EQ(sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
-    std::string value, check;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        check = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    sqlite3_finalize(statement);
-    EXPECT_EQ(check, "ok");
-    const std::string query = std::string("SELECT value FROM savedValues WHERE key='") + key + "'";
-    if (sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
+    KVDatabase* db = KVDatabaseOpen(database.c_str());
+    const std::string value = KVDatabaseLoadValue(db, key).value_or("");
+    KVDatabaseClose(db);
     return value;
 }
 

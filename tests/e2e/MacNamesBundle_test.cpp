@@ -20,11 +20,9 @@ const std::string kNFC = "\xC3\xA9", kNFD = "e\xCC\x81";
 
 const char* kEngine = R"(
 game = { attributes = { displaySize = { width = { _value = 64 }, height = { _value = 64 } } } }
-Project = {}
-function Project.new(class) return setmetatable({}, { __index = class }) end
-function Project.load(self, path) self.path = path end
-function Project.pathForImage(self, name) return self.path .. "/images/" .. name .. ".png" end
-function Project.pathForSound(self, name) return self.path .. "/sounds/" .. name .. ".wav" end
+Project = { new = function() return { load = function(self, path) self.path = path end,
+  pathForImage = function(self, name) return self.path .. "/images/" .. name .. ".png" end,
+  pathForSound = function(self, name) return self.path .. "/sounds/" .. name .. ".wav" end } end }
 devices = {}
 function devices.setScreenSize(self, w, h) view.width:setValue(w, true) view.height:setValue(h, true) end
 function initEngine()

@@ -7,9 +7,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,46 +16,19 @@
 
 namespace {
 
-const std::string kTop = std::string(KV_TEST_DATA_DIR) + "/../..";
 const std::string kShots = std::string(KV_TEST_DATA_DIR) + "/screenshots/";
 
-struct Entry {
-    std::string name;
-    std::vector<std::string> argv;  // screenshot-bundle's, without the PNG
-};
-
-std::vector<Entry> readList()
+std::vector<std::string> readNames()
 {
-    std::vector<Entry> entries;
+    std::vector<std::string> names;
     std::ifstream in(kShots + "list");
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream words(line);
-        Entry e;
-        std::string bundle, word;
-        if (!(words >> e.name >> bundle) || e.name[0] == '#')
-            continue;
-        const std::string build = "@BUILD@";
-        if (bundle.compare(0, build.size(), build) == 0)
-            bundle = KV_BUILD_DIR + bundle.substr(build.size());
-        else
-            bundle = kTop + "/" + bundle;
-        e.argv = {kTop + "/tests/support/screenshot-bundle", std::string(KV_BUILD_DIR) + "/kelvane-player", bundle};
-        while (words >> word) {
-            struct stat st;
-            e.argv.push_back(stat((kTop + "/" + word).c_str(), &st) == 0 ? kTop + "/" + word : word);
-        }
-        entries.push_back(e);
-    }
-    return entries;
+    for (std::string line; std::getline(in, line);)
+        if (!line.empty() && line[0] != '#')
+            names.push_back(line.substr(0, line.find(' ')));
+    return names;
 }
 
-void PrintTo(const Entry& e, std::ostream* out)
-{
-    *out << e.name;
-}
-
-class Screenshots : public ::testing::TestWithParam<Entry> {};
+class Screenshots : public ::testing::TestWithParam<std::string> {};
 
 }  // namespace
 
@@ -67,18 +38,17 @@ class Screenshots : public ::testing::TestWithParam<Entry> {};
 // were computed in a different order, and then that pixel differs wholly.
 TEST_P(Screenshots, LastFrameLooksLikeTheReference)
 {
-    const Entry& e = GetParam();
+    const std::string& name = GetParam();
     const std::string dir = std::string(KV_BUILD_DIR) + "/screenshots";
     mkdir(dir.c_str(), 0755);
-    const std::string shotPath = dir + "/" + e.name + ".png";
-    std::vector<std::string> argv = e.argv;
-    argv.insert(argv.begin() + 3, shotPath);
-    const ProgramResult run = runProgram(argv);
+    const std::string shotPath = dir + "/" + name + ".png";
+    const ProgramResult run =
+        runProgram({kShots + "make-screenshots", name}, {"BUILD_DIR=" KV_BUILD_DIR, "SHOTS_OUT=" + dir});
     ASSERT_EQ(run.status, 0) << run.err;
 
-    const Picture shot(shotPath), reference(kShots + e.name + ".png");
+    const Picture shot(shotPath), reference(kShots + name + ".png");
     ASSERT_FALSE(shot.empty()) << shotPath;
-    ASSERT_FALSE(reference.empty()) << e.name;
+    ASSERT_FALSE(reference.empty()) << name;
     ASSERT_EQ(shot.width(), reference.width());
     ASSERT_EQ(shot.height(), reference.height());
 
@@ -92,15 +62,15 @@ TEST_P(Screenshots, LastFrameLooksLikeTheReference)
                 first += " (" + std::to_string(x) + ", " + std::to_string(y) + ") by " + std::to_string(most);
         }
     const int allowed = shot.width() * shot.height() / 1000;
-    EXPECT_LE(differing, allowed) << e.name << ": " << differing << " pixels differ by more than 1, first at"
+    EXPECT_LE(differing, allowed) << name << ": " << differing << " pixels differ by more than 1, first at"
                                   << first << "; see " << shotPath;
     if (differing <= allowed)
         remove(shotPath.c_str());
 }
 
-INSTANTIATE_TEST_SUITE_P(List, Screenshots, ::testing::ValuesIn(readList()),
-                         [](const ::testing::TestParamInfo<Entry>& info) {
-                             std::string name = info.param.name;
+INSTANTIATE_TEST_SUITE_P(List, Screenshots, ::testing::ValuesIn(readNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) {
+                             std::string name = info.param;
                              std::replace(name.begin(), name.end(), '-', '_');
                              return name;
                          });

@@ -18,35 +18,39 @@ const std::string kFullScreenSession = std::string(KV_TEST_DATA_DIR) + "/../e2e/
 
 const std::string kXvfbRun = "/usr/bin/xvfb-run";
 
-bool haveXvfb()
-{
-    return access(kXvfbRun.c_str(), X_OK) == 0;
-}
-
+// Runs a session script under its own X server; answers what its player
+// printed and a log of how it went. Its files go into dir/name.
 struct Session {
-    std::string out;
-    std::string log;
-    std::string status;
+    std::string out, log, status;
 };
 
-Session runSession(const TempDir& dir, const std::string& mode)
+Session runSession(const TempDir& dir, const std::string& name, const std::string& screen,
+                   const std::vector<std::string>& script)
 {
-    const std::string out = dir.file(mode);
+    const std::string out = dir.file(name);
     // Servers started at the same moment by "-a" alone may pick the same
     // display; start each session's search at its own number.
     static int session = 0;
     const int display = 200 + (static_cast<int>(getpid()) % 300) * 8 + (session++ % 8);
+    std::vector<std::string> argv = {kXvfbRun, "-a", "-n", std::to_string(display), "-s", "-screen 0 " + screen,
+                                     "/bin/bash", script[0], kPlayer, script[1], out};
+    argv.insert(argv.end(), script.begin() + 2, script.end());
     // SDL unloads the window's GL driver at exit, after which the driver's
     // own allocations belong to no module the leak checker can name or
     // suppress; sanitizer builds of windowed sessions check memory errors only.
-    ProgramResult run = runProgram({kXvfbRun, "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x800x24",
-                                    "/bin/bash", kSession, kPlayer, kBundle, out, mode},
-                                   {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
-    Session s;
-    s.out = readFile(out + "/stdout");
-    s.log = run.out + run.err + readFile(out + "/session.log") + readFile(out + "/stderr");
-    s.status = readFile(out + "/status");
-    return s;
+    ProgramResult run = runProgram(argv, {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
+    return {readFile(out + "/stdout"), run.out + run.err + readFile(out + "/session.log") + readFile(out + "/stderr"),
+            readFile(out + "/status")};
+}
+
+Session runSession(const TempDir& dir, const std::string& mode)
+{
+    return runSession(dir, mode, "1280x800x24", {kSession, kBundle, mode});
+}
+
+bool haveXvfb()
+{
+    return access(kXvfbRun.c_str(), X_OK) == 0;
 }
 
 // Pixels darker than mid grey.
@@ -71,17 +75,13 @@ TEST(WindowE2E, KeysClicksFullScreenAndClosing)
     // Loading image first: the window took its size, then the game's.
     EXPECT_TRUE(contains(readFile(dir.file("full/geometry-intro.txt")), "320x200")) << s.log;
     EXPECT_TRUE(contains(readFile(dir.file("full/geometry-game.txt")), "480x320")) << s.log;
-    EXPECT_TRUE(contains(out, "play\n")) << out;
-    EXPECT_TRUE(contains(out, "keyDown a\nkeyUp a\n")) << out;
-    EXPECT_TRUE(contains(out, "keyDown left shift\nkeyDown B\n")) << out;
-    EXPECT_TRUE(contains(out, "keyUp B\n")) << "the release names what the press typed";
-    EXPECT_TRUE(contains(out, "keyDown left shift\nkeyDown right shift\nkeyUp left shift\nkeyUp right shift\n"))
-        << out;
-    // Window points from the top left reach the game from the bottom left.
-    EXPECT_TRUE(contains(out, "mouseDown 100 270\nmouseUp 100 270\n")) << out;
-    // F11 and Alt+Enter are the player's; Escape reaches the game too.
-    EXPECT_TRUE(contains(out, "screen 1280x800\n")) << out;
-    EXPECT_TRUE(contains(out, "keyDown esc\n")) << out;
+    // The release of B names what the press typed; window points from the
+    // top left reach the game from the bottom left; F11 and Alt+Enter are
+    // the player's, and Escape reaches the game too.
+    for (const char* part : {"play\n", "keyDown a\nkeyUp a\n", "keyDown left shift\nkeyDown B\n", "keyUp B\n",
+                             "keyDown left shift\nkeyDown right shift\nkeyUp left shift\nkeyUp right shift\n",
+                             "mouseDown 100 270\nmouseUp 100 270\n", "screen 1280x800\n", "keyDown esc\n"})
+        EXPECT_TRUE(contains(out, part)) << part << " in\n" << out;
     EXPECT_FALSE(contains(out, "keyDown \xEF\x9C\x8E")) << "F11 went to the game";
     EXPECT_FALSE(contains(out, "return")) << "Alt+Enter went to the game";
     EXPECT_EQ(out.substr(out.size() - 5), "stop\n") << out;
@@ -155,17 +155,12 @@ TEST(WindowE2E, FullScreenFillsTheScreenWithOrWithoutAWindowManager)
         {"openbox", true, {{{640, 100}, grey}, {{256, 300}, green}, {{256, 700}, yellow}}},
     };
     TempDir dir;
-    int session = 0;
     for (const Case& c : cases) {
         const std::string name = std::string(c.wm) + (c.overscan ? "-crop" : "-letterbox");
-        const int display = 200 + (static_cast<int>(getpid()) % 300) * 8 + 4 + session++;
-        const std::string out = dir.file(name);
-        ProgramResult run = runProgram({kXvfbRun, "-a", "-n", std::to_string(display), "-s", "-screen 0 1280x1024x24",
-                                        "/bin/bash", kFullScreenSession, kPlayer, kSprites, out, c.wm,
-                                        c.overscan ? "true" : "false"},
-                                       {"ASAN_OPTIONS=detect_leaks=0:abort_on_error=1"});
-        ASSERT_EQ(readFile(out + "/status"), "0\n") << name << run.err << readFile(out + "/stderr");
-        const Picture screen(out + "/screen.png");
+        const Session s = runSession(dir, name, "1280x1024x24",
+                                     {kFullScreenSession, kSprites, c.wm, c.overscan ? "true" : "false"});
+        ASSERT_EQ(s.status, "0\n") << name << s.log;
+        const Picture screen(dir.file(name + "/screen.png"));
         for (const auto& [at, rgb] : c.pixels)
             EXPECT_EQ(screen.at(at.first, at.second), rgb)
                 << name << " at " << at.first << "," << at.second;

@@ -5,10 +5,7 @@
 #   fullscreen-session.sh PLAYER BUNDLE OUT WM OVERSCAN   (WM: openbox or none;
 #                                                          OVERSCAN: true or false)
 set -u
-player=$1
-bundle=$2
-out=$3
-wm=$4
+player=$1 bundle=$2 out=$3 wm=$4
 mkdir -p "$out"
 export XDG_DATA_HOME="$out/data" XDG_CACHE_HOME="$out/cache" XDG_CONFIG_HOME="$out/config" ALSOFT_DRIVERS=null
 

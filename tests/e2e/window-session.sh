@@ -1,18 +1,12 @@
 #!/usr/bin/env bash
-# One windowed run of the player, driven with xdotool. Run inside an X
-# server (xvfb-run). Writes the player's output, its exit status and
-# screenshots into OUT.
-#   window-session.sh PLAYER BUNDLE OUT MODE
-# MODE "full": loading image, keys, shifts, a click, full screen on and off,
-#              closing the window (with a window manager running).
-# MODE "movie": an intro movie, then the game; closing the window.
-# MODE "broken-movie": an unplayable intro movie, then the game.
-# MODE "prompt": the key n asks for a name; it is typed into the prompt.
+# One windowed run of the player inside an X server (xvfb-run) with a window
+# manager, driven with xdotool; writes the player's output, its exit status
+# and screenshots into OUT.   window-session.sh PLAYER BUNDLE OUT MODE
+# MODE full: loading image, keys, shifts, a click, full screen on and off;
+# movie or broken-movie: an intro movie, playable or not, then the game;
+# prompt: the key n asks for a name, typed into the prompt. All end closing.
 set -u
-player=$1
-bundle=$2
-out=$3
-mode=$4
+player=$1 bundle=$2 out=$3 mode=$4
 mkdir -p "$out"
 export XDG_DATA_HOME="$out/data" XDG_CACHE_HOME="$out/cache"
 
@@ -45,14 +39,10 @@ openbox > /dev/null 2>&1 &
 wm=$!
 trap 'kill $wm 2>/dev/null; [ -n "${pid:-}" ] && kill $pid 2>/dev/null' EXIT
 # Wait until the window manager owns the screen.
-if command -v xprop > /dev/null; then
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
-    sleep 0.1
-  done
-else
-  sleep 1
-fi
+for _ in $(seq 100); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break
+  sleep 0.1
+done
 
 "$player" --save-dir "$out/save" "$game" > "$out/stdout" 2> "$out/stderr" &
 pid=$!

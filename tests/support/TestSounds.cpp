@@ -1,7 +1,6 @@
 #include "tests/support/TestSounds.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 #include "tests/support/RunProgram.h"
@@ -9,16 +8,11 @@
 
 namespace {
 
-void put32(std::string& out, uint32_t v)
+// Little-endian, as WAV files hold numbers.
+void put(std::string& out, uint32_t v, int bytes)
 {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < bytes; ++i)
         out.push_back(static_cast<char>((v >> (8 * i)) & 0xff));
-}
-
-void put16(std::string& out, uint16_t v)
-{
-    out.push_back(static_cast<char>(v & 0xff));
-    out.push_back(static_cast<char>(v >> 8));
 }
 
 }  // namespace
@@ -27,24 +21,20 @@ void writeWav(const std::string& path, int rate, int channels, const std::vector
 {
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
     std::string out = "RIFF";
-    put32(out, 36 + dataBytes);
+    put(out, 36 + dataBytes, 4);
     out += "WAVEfmt ";
-    put32(out, 16);
-    put16(out, 1);  // PCM
-    put16(out, static_cast<uint16_t>(channels));
-    put32(out, static_cast<uint32_t>(rate));
-    put32(out, static_cast<uint32_t>(rate * channels * 2));
-    put16(out, static_cast<uint16_t>(channels * 2));
-    put16(out, 16);
+    put(out, 16, 4);
+    put(out, 1, 2);  // PCM
+    put(out, static_cast<uint32_t>(channels), 2);
+    put(out, static_cast<uint32_t>(rate), 4);
+    put(out, static_cast<uint32_t>(rate * channels * 2), 4);
+    put(out, static_cast<uint32_t>(channels * 2), 2);
+    put(out, 16, 2);
     out += "data";
-    put32(out, dataBytes);
+    put(out, dataBytes, 4);
     for (int16_t s : samples)
-        put16(out, static_cast<uint16_t>(s));
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return;
-    std::fwrite(out.data(), 1, out.size(), f);
-    std::fclose(f);
+        put(out, static_cast<uint32_t>(s), 2);
+    writeFile(path, out);
 }
 
 std::vector<int16_t> sineSamples(int rate, int channels, long frames, double hz, double amplitude)

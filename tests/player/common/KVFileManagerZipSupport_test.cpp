@@ -19,18 +19,6 @@ bool haveTools()
     return access(Zip::ZipTool, X_OK) == 0 && access(Zip::UnzipTool, X_OK) == 0;
 }
 
-TEST(KVFileManagerZipSupport, CreateDirectoryIfNotExists)
-{
-    TempDir dir;
-    EXPECT_TRUE(Zip::createDirectoryIfNotExists(dir.file("new")));
-    EXPECT_TRUE(fs::is_directory(dir.file("new")));
-    EXPECT_FALSE(Zip::createDirectoryIfNotExists(dir.file("new"))) << "it exists now";
-    writeFile(dir.file("file"), "x");
-    EXPECT_FALSE(Zip::createDirectoryIfNotExists(dir.file("file")));
-    EXPECT_FALSE(Zip::createDirectoryIfNotExists(dir.file("a/b"))) << "no intermediate folders";
-    EXPECT_FALSE(fs::exists(dir.file("a")));
-}
-
 TEST(KVFileManagerZipSupport, RoundTripOfAwkwardNames)
 {
     if (!haveTools())
@@ -52,6 +40,8 @@ TEST(KVFileManagerZipSupport, RoundTripOfAwkwardNames)
 
     const std::string target = dir.file("-into here");
     ASSERT_TRUE(Zip::createDirectoryIfNotExists(target));
+    EXPECT_FALSE(Zip::createDirectoryIfNotExists(target)) << "it exists now";
+    EXPECT_FALSE(Zip::createDirectoryIfNotExists(dir.file("a/b"))) << "no intermediate folders";
     EXPECT_TRUE(Zip::unzipItemAtPath(archive, target, &error));
     EXPECT_EQ(error.code, 0) << error.reason;
     const std::string back = target + "/-game save 'one' \"two\"";

@@ -3,6 +3,7 @@
 // real engine state.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 #include "platform/runloop/KVMainThreadQueue.h"
@@ -83,14 +84,14 @@ TEST_F(ThreadedView, EventsPostedDuringAFrameRunAfterItInOrder)
     state->doString("onUpdate = hold");
     view->playWaitUntilDone(true);
     EXPECT_TRUE(view->isDrawingOnSeparateThread());
-    gate.waitUntilEntered();
+    gate.entered.get_future().wait();
     // Posting never waits, though the render thread is busy.
     view->keyDown(KVKeyEvent{'a', false, false});
     view->keyDown(KVKeyEvent{'a', true, false});  // a repeat: dropped
     view->keyDown(KVKeyEvent{0, false, false});   // a dead key: nothing
     view->keyUp(KVKeyEvent{'a', false, false});
     view->mouseDown({10, 20});
-    gate.open();
+    gate.opened.set_value();
     view->stopWaitUntilDone(true);
     EXPECT_FALSE(view->isDrawingOnSeparateThread());
     EXPECT_FALSE(view->animating());
@@ -137,14 +138,14 @@ TEST_F(ThreadedView, PlayWithoutWaitingAndRedisplaysAfterStop)
 {
     Gate busy;
     view->performOnRenderThread([&] { busy.enterAndWait(); }, false);
-    busy.waitUntilEntered();
+    busy.entered.get_future().wait();
     view->playWaitUntilDone(false);
     EXPECT_TRUE(view->isDrawingOnSeparateThread());
     EXPECT_EQ(log(), "") << "play has not run yet";
     // While the render thread draws, redisplays do nothing.
     view->setDrawingEnabled(true);
     view->drawRect();
-    busy.open();
+    busy.opened.set_value();
     view->stopWaitUntilDone(true);
     EXPECT_EQ(log().find("render"), std::string::npos);
     view->drawRect();
@@ -156,10 +157,10 @@ TEST_F(ThreadedView, DestroyingTheThreadDropsWhatIsStillQueued)
 {
     Gate busy;
     view->performOnRenderThread([&] { busy.enterAndWait(); }, false);
-    busy.waitUntilEntered();
+    busy.entered.get_future().wait();
     view->keyDown(KVKeyEvent{'x', false, false});
     // Opened by the main thread while it waits for the render thread to end.
-    KVThreadWait::servedQueue().performAsync([&] { busy.open(); });
+    KVThreadWait::servedQueue().performAsync([&] { busy.opened.set_value(); });
     view->destroyThread();
     EXPECT_EQ(view->thread(), nullptr);
     EXPECT_EQ(log(), "");

@@ -2,9 +2,7 @@
 // what the shell calls into a table, and native helpers that block or wait.
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <string>
 
 #include "engine/host/kv_lua.h"
@@ -44,30 +42,12 @@ inline std::string scriptLog(KVLuaState& state)
 }
 
 // A gate native code blocks on until the test opens it.
-class Gate {
-public:
+struct Gate {
+    std::promise<void> entered, opened;
+    std::shared_future<void> isOpen = opened.get_future().share();
     void enterAndWait()
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        entered_ = true;
-        cv_.notify_all();
-        cv_.wait(lock, [this] { return open_; });
+        entered.set_value();
+        isOpen.wait();
     }
-    void waitUntilEntered()
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        cv_.wait(lock, [this] { return entered_; });
-    }
-    void open()
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        open_ = true;
-        cv_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable cv_;
-    bool entered_ = false;
-    bool open_ = false;
 };

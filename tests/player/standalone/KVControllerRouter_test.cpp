@@ -31,6 +31,12 @@ function mouseMoved(x, y) lastMove = string.format("%g %g", x, y) end
 function raiseExternalEvent(name, args) add(name .. " " .. args[1]) end
 )";
 
+// A button by SDL's name (1 down, 0 up), or an axis to a value.
+struct Step {
+    const char* input;
+    int value;
+};
+
 // One headless game with one virtual controller plugged in. The mapping
 // files are written before it starts.
 class ControllerRun {
@@ -75,7 +81,12 @@ public:
         SDL_Quit();
     }
 
-    // A button by SDL's name (1 down, 0 up), or an axis to a value.
+    void set(std::initializer_list<Step> steps)
+    {
+        for (const Step& step : steps)
+            set(step.input, step.value);
+    }
+
     void set(const std::string& input, int value)
     {
         const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(input.c_str());
@@ -123,29 +134,20 @@ private:
     SDL_Joystick* joystick_ = nullptr;
 };
 
-struct Step {
-    const char* input;
-    int value;
-};
-
 TEST(KVControllerRouter, DefaultMappingReachesTheScriptAsKeysAndMouse)
 {
     ControllerRun run;
-    const Step steps[] = {
-        {"a", 1}, {"a", 0}, {"b", 1}, {"b", 0}, {"x", 1}, {"x", 0}, {"y", 1}, {"y", 0},
-        {"start", 1}, {"start", 0}, {"back", 1}, {"back", 0},
-        {"dpdown", 1}, {"dpdown", 0}, {"dpleft", 1}, {"dpleft", 0}, {"dpright", 1}, {"dpright", 0},
-        // A stick held past its threshold presses once, whatever it does
-        // until it comes back inside the dead zone.
-        {"leftx", 30000}, {"leftx", 12000}, {"leftx", 32767}, {"leftx", 0},
-        // Two inputs on one key: one press, one release.
-        {"dpup", 1}, {"lefty", -30000}, {"dpup", 0}, {"lefty", 0},
-        // The right mouse button reaches no game; the left one at the pointer,
-        // the view's centre.
-        {"lefttrigger", 32767}, {"lefttrigger", -32768}, {"righttrigger", 32767}, {"righttrigger", -32768},
-    };
-    for (const Step& step : steps)
-        run.set(step.input, step.value);
+    run.set({{"a", 1}, {"a", 0}, {"b", 1}, {"b", 0}, {"x", 1}, {"x", 0}, {"y", 1}, {"y", 0}, {"start", 1},
+             {"start", 0}, {"back", 1}, {"back", 0}, {"dpdown", 1}, {"dpdown", 0}, {"dpleft", 1}, {"dpleft", 0},
+             {"dpright", 1}, {"dpright", 0},
+             // A stick held past its threshold presses once, whatever it does
+             // until it comes back inside the dead zone.
+             {"leftx", 30000}, {"leftx", 12000}, {"leftx", 32767}, {"leftx", 0},
+             // Two inputs on one key: one press, one release.
+             {"dpup", 1}, {"lefty", -30000}, {"dpup", 0}, {"lefty", 0},
+             // The right mouse button reaches no game; the left one at the
+             // pointer, the view's centre.
+             {"lefttrigger", 32767}, {"lefttrigger", -32768}, {"righttrigger", 32767}, {"righttrigger", -32768}});
     EXPECT_EQ(run.log(24),
               "keyDown space, keyUp space, keyDown esc, keyUp esc, keyDown return, keyUp return, keyDown tab, "
               "keyUp tab, keyDown return, keyUp return, keyDown esc, keyUp esc, keyDown down, keyUp down, "
@@ -176,10 +178,8 @@ TEST(KVControllerRouter, MappingFilesChangeItAndBadLinesAreSkipped)
 
     // The game's file over the default one; a direction line makes the
     // right stick send keys, here a shift that applies to the next key.
-    for (const Step& step : {Step{"a", 1}, {"a", 0}, {"dpup", 1}, {"dpup", 0}, {"b", 1}, {"b", 0},
-                             {"lefttrigger", 32767}, {"lefttrigger", -32768}, {"righty", -32767}, {"b", 1},
-                             {"b", 0}, {"righty", 0}})
-        run.set(step.input, step.value);
+    run.set({{"a", 1}, {"a", 0}, {"dpup", 1}, {"dpup", 0}, {"b", 1}, {"b", 0}, {"lefttrigger", 32767},
+             {"lefttrigger", -32768}, {"righty", -32767}, {"b", 1}, {"b", 0}, {"righty", 0}});
     EXPECT_EQ(run.log(10), "keyDown w, keyUp w, keyDown q, keyUp q, mouseDown 240 160, mouseUp 240 160, "
                            "keyDown left shift, keyDown Q, keyUp Q, keyUp left shift");
 }
@@ -195,11 +195,8 @@ TEST(KVControllerRouter, ThePromptIsTypedFromTheController)
         run.runUntil([&] { return prompt.isShown(); });
         run.set("a", 0);
         EXPECT_TRUE(prompt.showsCharacterGrid());
-        const Step typing[] = {{"dpright", 1}, {"dpright", 0}, {"dpleft", 1}, {"dpleft", 0}, {"dpleft", 1},
-                               {"dpleft", 0}, {"a", 1}, {"a", 0}, {"dpdown", 1}, {"dpdown", 0}, {"a", 1},
-                               {"a", 0}, {"x", 1}, {"x", 0}};
-        for (const Step& step : typing)
-            run.set(step.input, step.value);
+        run.set({{"dpright", 1}, {"dpright", 0}, {"dpleft", 1}, {"dpleft", 0}, {"dpleft", 1}, {"dpleft", 0},
+                 {"a", 1}, {"a", 0}, {"dpdown", 1}, {"dpdown", 0}, {"a", 1}, {"a", 0}, {"x", 1}, {"x", 0}});
         // Start confirms; B cancels and answers the initial value.
         run.set(finish, 1);
         EXPECT_FALSE(prompt.isShown());

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include "tests/support/RunProgram.h"
@@ -19,29 +17,19 @@ const std::string kPlayer = std::string(KV_BUILD_DIR) + "/kelvane-player";
 
 constexpr int kRate = 44100;
 
-// Where the recording sounds: stretches of 10 ms blocks whose peak is above
-// the dither of silence (sample indices).
-struct Stretch {
-    size_t start;
-    size_t end;
-    double seconds() const { return static_cast<double>(end - start) / kRate; }
-};
-
-std::vector<Stretch> soundingStretches(const std::vector<float>& sound)
+// Where the recording sounds: [start, end) sample indices of each stretch of
+// 10 ms blocks whose peak is above the dither of silence.
+std::vector<std::pair<size_t, size_t>> soundingStretches(const std::vector<float>& sound)
 {
     constexpr size_t kBlock = kRate / 100;
-    std::vector<Stretch> stretches;
-    bool sounding = false;
-    for (size_t block = 0; block * kBlock < sound.size(); ++block) {
-        float loudest = 0;
-        for (size_t i = block * kBlock; i < std::min(sound.size(), (block + 1) * kBlock); ++i)
-            loudest = std::max(loudest, std::fabs(sound[i]));
-        const bool loud = loudest > 100 / 32768.0f;
-        if (loud && !sounding)
-            stretches.push_back({block * kBlock, block * kBlock});
-        if (loud)
-            stretches.back().end = (block + 1) * kBlock;
-        sounding = loud;
+    std::vector<std::pair<size_t, size_t>> stretches;
+    for (size_t at = 0, end; at < sound.size(); at = end) {
+        end = std::min(sound.size(), at + kBlock);
+        if (std::none_of(&sound[at], &sound[0] + end, [](float x) { return std::fabs(x) > 100 / 32768.0f; }))
+            continue;
+        if (stretches.empty() || stretches.back().second != at)
+            stretches.push_back({at, end});
+        stretches.back().second = end;
     }
     return stretches;
 }
@@ -122,18 +110,18 @@ TEST(SoundRecording, MusicAndAScriptedEffectAreHeardInTurnOrPlaySilentlyWithoutA
     // level, right under the listener. Where they fall in the file depends
     // on the machine's pace, so they are found, not assumed.
     const std::vector<float> sound = readSound(wav, kRate);
-    const std::vector<Stretch> stretches = soundingStretches(sound);
+    const auto stretches = soundingStretches(sound);
     ASSERT_EQ(stretches.size(), 2u);
-    const Stretch music = stretches[0], effect = stretches[1];
-    EXPECT_GT(music.seconds(), 0.8);
-    EXPECT_LT(music.start, kRate / 2);  // a loaded machine opens the device late
+    const auto [music, effect] = std::make_pair(stretches[0], stretches[1]);
+    EXPECT_GT(music.second - music.first, kRate * 8 / 10);
+    EXPECT_LT(music.first, kRate / 2);  // a loaded machine opens the device late
+    EXPECT_GT(effect.first - music.second, kRate / 50);  // in turn: silence between them
+    EXPECT_NEAR(effect.second - effect.first, kRate * 0.3, kRate * 0.03);
     const size_t margin = kRate / 20;
-    EXPECT_NEAR(rms(sound, music.start + margin, music.end - margin), 0.26, 0.03);
-    EXPECT_NEAR(frequency(sound, music.start + margin, music.end - margin, kRate), 330, 15);
-    EXPECT_GT(effect.start - music.end, kRate / 50);  // in turn: silence between them
-    EXPECT_NEAR(effect.seconds(), 0.3, 0.03);
-    EXPECT_NEAR(rms(sound, effect.start + margin, effect.end - margin), 0.26, 0.03);
-    EXPECT_NEAR(frequency(sound, effect.start + margin, effect.end - margin, kRate), 1000, 40);
+    for (const auto& [stretch, hz] : {std::make_pair(music, 330.0), std::make_pair(effect, 1000.0)}) {
+        EXPECT_NEAR(rms(sound, stretch.first + margin, stretch.second - margin), 0.26, 0.03) << hz;
+        EXPECT_NEAR(frequency(sound, stretch.first + margin, stretch.second - margin, kRate), hz, hz / 22) << hz;
+    }
 
     // Without a sound device (no back end of that name) the game runs all
     // the same, its sounds played silently in real time: the effect ends.
