@@ -25,15 +25,12 @@ std::string parseError(const std::string& bytes)
     return error;
 }
 
-// UTF-16 with a byte-order mark, from ASCII and two-byte units.
+// UTF-16 with a byte-order mark.
 std::string utf16(const std::u16string& text, bool bigEndian)
 {
     std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t u : text) {
-        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        out += bigEndian ? hi : lo;
-        out += bigEndian ? lo : hi;
-    }
+    for (char16_t u : text)
+        out += bigEndian ? std::string{char(u >> 8), char(u & 0xFF)} : std::string{char(u & 0xFF), char(u >> 8)};
     return out;
 }
 

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <filesystem>
 
 #include "platform/files/KVFileLookup.h"
@@ -22,10 +19,7 @@ void makeFiles(const TempDir& dir, const std::vector<std::string>& names)
 // has not touched for a while.
 void ageFolder(const std::string& folder, int minutes)
 {
-    struct stat info;
-    ASSERT_EQ(stat(folder.c_str(), &info), 0);
-    const timespec times[2] = {info.st_atim, {info.st_mtim.tv_sec - 60 * minutes, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, folder.c_str(), times, 0), 0);
+    std::filesystem::last_write_time(folder, std::filesystem::last_write_time(folder) - std::chrono::minutes(minutes));
 }
 
 }  // namespace

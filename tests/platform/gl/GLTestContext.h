@@ -1,8 +1,7 @@
-// A test fixture whose suite draws into one offscreen OpenGL context, made
-// current on the test thread for the whole suite, and typesets with the
-// player's own font configuration, pinned through FONTCONFIG_FILE before the
-// first text is typeset, so matching does not depend on what else the
-// machine has installed.
+// A test fixture whose suite draws into one offscreen OpenGL context, current
+// on the test thread for the whole suite, and typesets with the player's own
+// font configuration (pinned before the first text is typeset), so matching
+// does not depend on what else the machine has installed.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -41,8 +40,7 @@ public:
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(context()) << "no offscreen context";
-        ASSERT_TRUE(context()->makeCurrent());
+        ASSERT_TRUE(context() && context()->makeCurrent()) << "no offscreen context";
         glViewport(0, 0, kWidth, kHeight);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
@@ -52,8 +50,8 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         while (glGetError() != GL_NO_ERROR) {
         }
-        // The font map is built once per process; a test that typeset text
-        // before the pin would make every match here meaningless.
+        // The font map is built once per process: text typeset before the
+        // pin would make every match here meaningless.
         ASSERT_EQ(KVTextFontMap::configFile(), playerFontConfig());
     }
 
@@ -77,16 +75,13 @@ protected:
         return instance;
     }
 
-    // The frame's pixel at (x, y) counted from the bottom left, as the pixel camera counts.
+    // The frame's pixel at (x, y) from the bottom left, as the pixel camera counts.
     static Rgba at(int x, int y) { return Picture::currentFrame(kWidth, kHeight).fromBottom(x, y); }
 
-    // A texture's level 0 as RGBA bytes, in upload order (row 0 is the
-    // bottom of the picture).
+    // A texture's level 0 as RGBA bytes; row 0 is the bottom of the picture.
     struct TexturePixels {
-        int width = 0;
-        int height = 0;
+        int width = 0, height = 0;
         std::vector<uint8_t> rgba;
-
         const uint8_t* at(int x, int row) const { return &rgba[(static_cast<size_t>(row) * width + x) * 4]; }
         int alpha(int x, int row) const { return at(x, row)[3]; }
     };
@@ -108,9 +103,5 @@ protected:
         return pixels;
     }
 
-    static void deleteTexture(GLuint texture)
-    {
-        if (texture != 0)
-            glDeleteTextures(1, &texture);
-    }
+    static void deleteTexture(GLuint texture) { glDeleteTextures(1, &texture); }
 };

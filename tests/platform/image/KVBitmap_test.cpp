@@ -31,8 +31,6 @@ void expectNear(const Rgba& actual, const Rgba& expected, int tolerance, const s
         << where << ": " << actual;
 }
 
-const Rgba kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kYellow{255, 255, 0, 255};
-
 // A 4 x 2 bitmap: top row red, green, blue, white; bottom row all black
 // but the last pixel, which is half-transparent grey.
 KVBitmap smallPicture()
@@ -48,35 +46,27 @@ long filesIn(const std::string& dir)
     return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
 }
 
-// Display P3: the sRGB curve with wider primaries.
-void writeDisplayP3Profile(const std::string& path)
+// The pictures of tests/support/make-pictures (some tagged with Display P3:
+// the sRGB curve with wider primaries), made once for these tests.
+std::string picture(const std::string& name)
 {
-    const cmsCIExyY white{0.3127, 0.3290, 1.0};
-    const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
-    const cmsFloat64Number curve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    cmsToneCurve* tone = cmsBuildParametricToneCurve(nullptr, 4, curve);
-    cmsToneCurve* tones[3] = {tone, tone, tone};
-    cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, tones);
-    ASSERT_TRUE(cmsSaveProfileToFile(profile, path.c_str()));
-    cmsCloseProfile(profile);
-    cmsFreeToneCurve(tone);
+    static TempDir dir;
+    static const ProgramResult made = [] {
+        const cmsCIExyY white{0.3127, 0.3290, 1.0};
+        const cmsCIExyYTRIPLE primaries{{0.680, 0.320, 1.0}, {0.265, 0.690, 1.0}, {0.150, 0.060, 1.0}};
+        const cmsFloat64Number curve[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
+        cmsToneCurve* tone = cmsBuildParametricToneCurve(nullptr, 4, curve);
+        cmsToneCurve* tones[3] = {tone, tone, tone};
+        cmsHPROFILE profile = cmsCreateRGBProfile(&white, &primaries, tones);
+        cmsSaveProfileToFile(profile, dir.file("p3.icc").c_str());
+        cmsCloseProfile(profile);
+        cmsFreeToneCurve(tone);
+        const std::string tool = std::string(KV_TEST_DATA_DIR) + "/../support/make-pictures";
+        return runProgram({tool, dir.path(), dir.file("p3.icc")});
+    }();
+    EXPECT_EQ(made.status, 0) << made.err;
+    return dir.file(name);
 }
-
-// The pictures of tests/support/make-pictures, made once for these tests.
-class KVBitmapFormats : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        dir = new TempDir;
-        writeDisplayP3Profile(dir->file("p3.icc"));
-        const ProgramResult made = runProgram(
-            {std::string(KV_TEST_DATA_DIR) + "/../support/make-pictures", dir->path(), dir->file("p3.icc")});
-        ASSERT_EQ(made.status, 0) << made.err;
-    }
-    static void TearDownTestSuite() { delete dir; }
-    static TempDir* dir;
-};
-TempDir* KVBitmapFormats::dir = nullptr;
 
 }  // namespace
 
@@ -84,7 +74,7 @@ TempDir* KVBitmapFormats::dir = nullptr;
 // way up, as its only picture or as its largest; the content decides the
 // format, whatever the name says. The alpha variants have a transparent
 // bottom-right quadrant.
-TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
+TEST(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
 {
     struct Case {
         std::string path;
@@ -98,7 +88,7 @@ TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
         {"sides.tiff", 60, 24, 0},
     };
     for (Case& c : cases)
-        c.path = dir->file(c.path);
+        c.path = picture(c.path);
     for (const std::string ext : {"png", "jpg", "gif", "interlaced.gif", "bmp", "tga", "tiff", "webp"})
         for (const bool alpha : {false, true})
             if (ext != "jpg" || !alpha)  // JPEG has no alpha
@@ -110,55 +100,41 @@ TEST_F(KVBitmapFormats, EveryFormatGivesItsLargestPictureTheRightWayUp)
         ASSERT_FALSE(b.empty()) << error;
         EXPECT_EQ(b.width(), c.width);
         EXPECT_EQ(b.height(), c.height);
-        if (c.width == 8) {
-            EXPECT_EQ(b.hasAlpha(), c.alpha);
-        }
+        EXPECT_TRUE(c.width != 8 || b.hasAlpha() == c.alpha);
         // A quarter in from the corners (on the small pictures' left, away
         // from JPEG's ringing at the edge).
         const int left = c.width == 8 ? 1 : c.width / 4, top = c.height / 4;
         const int right = c.width * 3 / 4, bottom = c.height * 3 / 4;
-        expectNear(at(b, left, top), kRed, c.tolerance, "top left");
-        expectNear(at(b, right, top), kGreen, c.tolerance, "top right");
-        expectNear(at(b, left, bottom), kBlue, c.tolerance, "bottom left");
+        expectNear(at(b, left, top), {255, 0, 0, 255}, c.tolerance, "top left");
+        expectNear(at(b, right, top), {0, 255, 0, 255}, c.tolerance, "top right");
+        expectNear(at(b, left, bottom), {0, 0, 255, 255}, c.tolerance, "bottom left");
         if (c.alpha)
             EXPECT_EQ(at(b, right, bottom).a, 0) << "bottom right is transparent";
         else
-            expectNear(at(b, right, bottom), kYellow, c.tolerance, "bottom right");
+            expectNear(at(b, right, bottom), {255, 255, 0, 255}, c.tolerance, "bottom right");
     }
 }
 
 // rgb(200, 150, 100) in Display P3 is rgb(209, 147, 91) in sRGB.
-TEST_F(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
+TEST(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
 {
-    const struct {
-        std::string file;
-        Rgba expected;
-        int tolerance;
-    } cases[] = {
-        {"tagged.png", {209, 147, 91, 255}, 2},  {"tagged.jpg", {209, 147, 91, 255}, 3},
-        {"tagged.tiff", {209, 147, 91, 255}, 2}, {"tagged.webp", {209, 147, 91, 255}, 3},
-        {"untagged.png", {200, 150, 100, 255}, 0},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [file, tolerance] : {std::pair{"tagged.png", 2}, {"tagged.jpg", 3}, {"tagged.tiff", 2},
+                                          {"tagged.webp", 3}, {"untagged.png", 0}}) {
         std::string error;
-        const KVBitmap b = KVBitmap::loadFile(dir->file(c.file), &error);
-        ASSERT_FALSE(b.empty()) << c.file << ": " << error;
-        expectNear(at(b, 1, 1), c.expected, c.tolerance, c.file);
+        const KVBitmap b = KVBitmap::loadFile(picture(file), &error);
+        ASSERT_FALSE(b.empty()) << file << ": " << error;
+        expectNear(at(b, 1, 1), tolerance ? Rgba{209, 147, 91, 255} : Rgba{200, 150, 100, 255}, tolerance, file);
     }
 }
 
 TEST(KVBitmap, UnreadableFilesGiveAnEmptyBitmapAndTheReason)
 {
-    for (const std::string name : {"empty.png", "not-an-image.png", "truncated.png", "no-such-file.png"}) {
+    for (const std::string name : {"empty.png", "not-an-image.png", "truncated.png", "no-such-file.png", ""}) {
         std::string error;
-        const KVBitmap b = KVBitmap::loadFile(kImages + name, &error);
-        EXPECT_TRUE(b.empty()) << name;
-        EXPECT_EQ(b.width(), 0) << name;
+        EXPECT_TRUE(KVBitmap::loadFile(name.empty() ? name : kImages + name, &error).empty()) << name;
+        EXPECT_FALSE(error.empty());
         EXPECT_NE(error.find(name), std::string::npos) << name << ": " << error;
     }
-    std::string error;
-    EXPECT_TRUE(KVBitmap::loadFile("", &error).empty());
-    EXPECT_FALSE(error.empty());
 }
 
 // A few damaged header bytes must not ask a decoder for gigabytes (nor
@@ -166,50 +142,36 @@ TEST(KVBitmap, UnreadableFilesGiveAnEmptyBitmapAndTheReason)
 // picture is allocated.
 TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
 {
-    const char bmpHeader[] = "BM\xc6\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x08\0\0\0\0\0\xd7\x01\x01\0\x18\0";
-    std::string bmp(bmpHeader, sizeof bmpHeader - 1);
-    bmp += std::string(24, '\0') + std::string(144, '\xff');  // 8 x 30,867,456 pixels declared
-    const char pngHeader[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\xa8\x52\x0b\xc8";
-    std::string png(pngHeader, sizeof pngHeader - 1);
-    png += std::string(64, '\0');  // 100,000 x 100,000
-    const char jpegHeader[] = "\xff\xd8\xff\xc0\0\x11\x08\xfd\xe8\xfd\xe8\x03\x01\x11\0\x02\x11\x01\x03\x11\x01";
-    std::string jpeg(jpegHeader, sizeof jpegHeader - 1);
-    jpeg += std::string(64, '\0');  // 65,000 x 65,000
-    const char gifHeader[] = "GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80";
-    std::string gif(gifHeader, sizeof gifHeader - 1);
-    gif += std::string(6, '\0') + "\x02" + std::string(1, '\0') + ";";  // one 65,535 x 65,535 frame
-    // A 31-byte file declaring a 1 GiB header, which SDL would read past the end.
-    const std::string bmpCut =
-        std::string("BM\xc6\0\0(\0\0\xff\xff", 10) + std::string(15, 'A') + std::string("\xff\x01\0\x08\0\0", 6);
+    const auto bytes = [](const auto& literal, const std::string& rest) {
+        return std::string(literal, sizeof literal - 1) + rest;
+    };
     const struct {
         const char* name;
-        const std::string& bytes;
+        std::string bytes;
         const char* reason;
-    } cases[] = {{"bmp", bmp, "too large"},
-                 {"png", png, "too large"},
-                 {"jpeg", jpeg, "too large"},
-                 {"gif", gif, "too large"},
-                 {"bmp-cut", bmpCut, "cut short"}};
+    } cases[] = {
+        // 8 x 30,867,456 pixels
+        {"bmp", bytes("BM\xc6\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\x08\0\0\0\0\0\xd7\x01\x01\0\x18\0",
+                      std::string(24, '\0') + std::string(144, '\xff')), "too large"},
+        // 100,000 x 100,000
+        {"png", bytes("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\x01\x86\xa0\0\x01\x86\xa0\x08\x06\0\0\0\xa8\x52\x0b\xc8",
+                      std::string(64, '\0')), "too large"},
+        // 65,000 x 65,000
+        {"jpeg", bytes("\xff\xd8\xff\xc0\0\x11\x08\xfd\xe8\xfd\xe8\x03\x01\x11\0\x02\x11\x01\x03\x11\x01",
+                       std::string(64, '\0')), "too large"},
+        // one 65,535 x 65,535 frame
+        {"gif", bytes("GIF89a\x08\0\x06\0\0\0\0,\0\0\0\0\xff\xff\xff\xff\x80", std::string(6, '\0') + '\x02' + '\0' + ';'),
+         "too large"},
+        // 31 bytes declaring a 1 GiB header, which SDL would read past the end
+        {"bmp-cut", bytes("BM\xc6\0\0(\0\0\xff\xff", std::string(15, 'A')) + bytes("\xff\x01\0\x08\0\0", ""),
+         "cut short"},
+    };
     for (const auto& c : cases) {
         std::string error;
-        const KVBitmap b = KVImageDecoder::decode(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(),
-                                                  c.name, &error);
-        EXPECT_TRUE(b.empty()) << c.name;
+        EXPECT_TRUE(KVImageDecoder::decode(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(), c.name,
+                                           &error).empty()) << c.name;
         EXPECT_NE(error.find(c.reason), std::string::npos) << c.name << ": " << error;
     }
-}
-
-// Truncates; factors outside 0..1 clamp instead of wrapping the bytes; a
-// picture without alpha keeps it opaque.
-TEST(KVBitmap, ColorMultiplyTruncatesAndClamps)
-{
-    KVBitmap b = smallPicture();
-    b.colorMultiply(0.5f, -1.0f, NAN, 0.5f);
-    EXPECT_EQ(at(b, 0, 0), (Rgba{127, 0, 0, 127}));  // 255 * 0.5 = 127.5
-    EXPECT_EQ(at(b, 3, 1), (Rgba{50, 0, 0, 64}));
-    b.dropAlpha();
-    b.colorMultiply(2.0f, 1.0f, 1.0f, 0.0f);
-    EXPECT_EQ(at(b, 0, 0), (Rgba{127, 0, 0, 255}));
 }
 
 // Where the red top-left and the grey bottom-right pixel land; rotations
@@ -232,14 +194,13 @@ TEST(KVBitmap, FlipsAndRotationsMoveEveryPixel)
         SCOPED_TRACE(c.name);
         ASSERT_EQ(c.result.width(), c.width);
         ASSERT_EQ(c.result.height(), c.height);
-        EXPECT_EQ(at(c.result, c.redX, c.redY), kRed);
+        EXPECT_EQ(at(c.result, c.redX, c.redY), (Rgba{255, 0, 0, 255}));
         expectNear(at(c.result, c.greyX, c.greyY), grey, 1, "grey");
     }
 
     // Any other angle: a box that holds the turned picture, empty corners.
     KVBitmap square(10, 10);
-    for (uint8_t& byte : square.pixels())
-        byte = 255;
+    std::fill(square.pixels().begin(), square.pixels().end(), 255);
     const KVBitmap turned = square.rotatedBy(45.0f);
     EXPECT_EQ(turned.width(), 15);  // 10 * sqrt(2) = 14.14, rounded up
     EXPECT_EQ(turned.height(), 15);

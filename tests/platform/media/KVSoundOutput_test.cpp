@@ -26,30 +26,28 @@ TEST(KVSoundOutput, HeadlessRunsPickTheNullBackEndUnlessTheUserChose)
 {
     TempDir dir;
     ScopedEnvironment env;
-    // No configuration anywhere: the null back end.
     env.set("HOME", dir.path().c_str());
     env.set("XDG_CONFIG_HOME", dir.file("config").c_str());
     env.set("XDG_CONFIG_DIRS", dir.file("etc").c_str());
-    env.set("ALSOFT_CONF", nullptr);
-    env.set("ALSOFT_DRIVERS", nullptr);
-    KVSoundOutput::chooseHeadlessDriver();
-    EXPECT_EQ(drivers(), "null");
-
-    // Chosen in the environment.
-    env.set("ALSOFT_DRIVERS", "pulse,alsa");
-    KVSoundOutput::chooseHeadlessDriver();
-    EXPECT_EQ(drivers(), "pulse,alsa");
-
-    // Chosen in a configuration file, in its general section only.
-    env.set("ALSOFT_DRIVERS", nullptr);
-    writeFile(dir.file("other.conf"), "[wave]\ndrivers = wave\n");
     env.set("ALSOFT_CONF", dir.file("other.conf").c_str());
-    KVSoundOutput::chooseHeadlessDriver();
-    EXPECT_EQ(drivers(), "null");
-    env.set("ALSOFT_DRIVERS", nullptr);
-    writeFile(dir.file(".alsoftrc"), "# mine\n[general]\n  drivers = wave  \n[wave]\nfile = /dev/null\n");
-    KVSoundOutput::chooseHeadlessDriver();
-    EXPECT_EQ(drivers(), "<unset>");
+    const struct {
+        const char* drivers;  // in the environment
+        const char* file;
+        const char* contents;
+        const char* expected;
+    } cases[] = {
+        {nullptr, nullptr, nullptr, "null"},  // no configuration anywhere
+        {"pulse,alsa", nullptr, nullptr, "pulse,alsa"},
+        {nullptr, "other.conf", "[wave]\ndrivers = wave\n", "null"},  // only the general section counts
+        {nullptr, ".alsoftrc", "# mine\n[general]\n  drivers = wave  \n[wave]\nfile = /dev/null\n", "<unset>"},
+    };
+    for (const auto& c : cases) {
+        if (c.file)
+            writeFile(dir.file(c.file), c.contents);
+        env.set("ALSOFT_DRIVERS", c.drivers);
+        KVSoundOutput::chooseHeadlessDriver();
+        EXPECT_EQ(drivers(), c.expected) << (c.file ? c.file : c.drivers ? c.drivers : "nothing");
+    }
 }
 
 // Each context a game makes (the sounds', every music track's) may be

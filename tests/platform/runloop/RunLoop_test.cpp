@@ -1,25 +1,20 @@
-// The render thread's run loop: failing messages, the timers' schedule, and
-// waiting across threads. (Messages posted during a tick, cancelling and
-// waits for the main thread are tested through the threaded game view.)
+// The render thread's run loop: failing messages, the timers' schedule,
+// waiting across threads; the main thread's queue. (Messages posted during
+// a tick, cancelling and waits for the main thread: the threaded game view.)
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/runloop/KVMainThreadQueue.h"
 #include "platform/runloop/KVRunLoop.h"
 #include "platform/runloop/KVRunLoopThread.h"
 #include "platform/runloop/KVThreadWait.h"
 
 namespace {
-
-// A loop body that runs slices until the thread is cancelled.
-void runSlices(KVRunLoopThread& thread)
-{
-    while (!thread.isCancelled())
-        thread.runLoop().runFor(0.1);
-}
 
 TEST(KVRunLoop, AThrowingMessageLeavesTheLoopUsable)
 {
@@ -64,7 +59,10 @@ TEST(KVRunLoop, TimersKeepAFixedScheduleAndSkipWhatTheyMissed)
 TEST(KVRunLoopThread, PerformsWithAndWithoutWaiting)
 {
     KVThreadWait::markMainThread();
-    KVRunLoopThread thread(runSlices);
+    KVRunLoopThread thread([](KVRunLoopThread& self) {
+        while (!self.isCancelled())
+            self.runLoop().runFor(0.1);
+    });
     thread.start();
     std::vector<std::string> log;
     std::atomic<bool> onThread{false};
@@ -78,6 +76,34 @@ TEST(KVRunLoopThread, PerformsWithAndWithoutWaiting)
     thread.perform([&] { thread.perform([&] { nested.push_back("inner"); }, true); nested.push_back("outer"); }, true);
     EXPECT_EQ(nested, (std::vector<std::string>{"inner", "outer"}));
     EXPECT_FALSE(thread.isCurrent());
+}
+
+// Work queued from another thread runs in order when the main thread
+// drains; work queued while draining waits for the next drain; a failing
+// task is logged and the rest go on.
+TEST(KVMainThreadQueue, RunsQueuedWorkInOrderWhenDrained)
+{
+    KVMainThreadQueue queue;
+    std::vector<int> ran;
+    std::thread worker([&] {
+        queue.performAsync([&] {
+            ran.push_back(1);
+            queue.performAsync([&] { ran.push_back(3); });
+        });
+        queue.performAsync([] { throw std::runtime_error("task broke"); });
+        queue.performAsync([&] { ran.push_back(2); });
+        queue.performAsync(nullptr);
+    });
+    worker.join();
+    EXPECT_TRUE(ran.empty());
+    EXPECT_EQ(queue.pendingCount(), 3u);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(queue.drain(), 3u);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("task broke"), std::string::npos);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+    EXPECT_EQ(queue.drain(), 1u);
+    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(queue.drain(), 0u);
 }
 
 }  // namespace
