@@ -3,12 +3,13 @@
 // native values shown as text, to compare whole answers at once.
 #pragma once
 
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "engine/bridge/LuaObject.h"
 #include "engine/bridge/LuaState.h"
 #include "platform/notify/KVNotificationCenter.h"
+#include "platform/objects/KVClass.h"
 #include "platform/objects/KVNull.h"
 #include "platform/objects/KVNumber.h"
 #include "platform/objects/KVObjectException.h"
@@ -40,7 +41,7 @@ struct BridgeTestState {
     }
 };
 
-// "bool:1", "float:1.5", "number:2", "string:x", "null", "table", "other" or "none".
+// "bool:1", "float:1.5", "number:2", "string:x", "null", "table", "class", "other" or "none".
 inline std::string shown(const Ref<KVObject>& o)
 {
     if (auto* n = dynamic_cast<KVNumber*>(o.get()))
@@ -48,18 +49,13 @@ inline std::string shown(const Ref<KVObject>& o)
                kvDescription(o.get());
     if (auto* s = dynamic_cast<KVString*>(o.get()))
         return "string:" + s->utf8();
+    if (dynamic_cast<KVClass*>(o.get()))
+        return "class";
     return o.get() == KVNull::null() ? "null" : dynamic_cast<LuaObject*>(o.get()) ? "table" : o ? "other" : "none";
 }
 
-inline std::string shown(const Ref<KVArray>& values)
-{
-    std::string out;
-    for (size_t i = 0; i < values->count(); ++i)
-        out += (i ? " " : "") + shown(values->objectAtIndex(i));
-    return out;
-}
-
-inline std::string shown(std::initializer_list<Ref<KVObject>> values)
+// Several values, as a list or an array's objects(), separated by spaces.
+inline std::string shown(const std::vector<Ref<KVObject>>& values)
 {
     std::string out;
     for (const auto& value : values)

@@ -14,8 +14,7 @@ namespace {
 // element (an item's name) and its key.
 const char* const kCollection = R"(
 Collection = {}
-Collection.__index = Collection
-function Collection.new() return setmetatable({ keys = {} }, Collection) end
+function Collection.new() return setmetatable({ keys = {} }, { __index = Collection }) end
 function Collection:count() return #self end
 function Collection:indexOfObject(x)
   for i = 1, #self do if self[i] == x then return i end end

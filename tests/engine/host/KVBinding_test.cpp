@@ -34,8 +34,8 @@ const KVModule kCounting{"probe.Count", KVFailure::reportZero};
 
 TEST(KVBinding, FailuresBecomeALuaErrorOrOneLineAsTheModuleChooses)
 {
-    lua_State* L = luaL_newstate();
-    luaL_openlibs(L);
+    LuaTestState bare({});
+    lua_State* L = bare.L;
     kvOpenModule(L, "raise", kRaising, kFunctions);
     lua_pushliteral(L, "kept");
     kvOpenModule(L, "report", kReporting, kWithUpvalue, 1);
@@ -63,7 +63,6 @@ TEST(KVBinding, FailuresBecomeALuaErrorOrOneLineAsTheModuleChooses)
         // Lua's own position prefix aside, the text is the expected one.
         EXPECT_EQ(error.substr(error.empty() ? 0 : error.find(": ") + 2), c.error) << c.chunk;
     }
-    lua_close(L);
 }
 
 // An engine state as a game has it: every module, saved values, the bridge.
@@ -77,21 +76,13 @@ protected:
 
     void SetUp() override
     {
-        writeFile(dir.file("engine.lua"), "function initEngine() end");
-        state = KV_NewState(0);
-        ASSERT_NE(state, nullptr);
-        KV_Init(state, dir.file("engine.lua").c_str(), (dir.path() + "/").c_str());
-        bridge = Ref<Bridge>::adopt(new Bridge(state->L));
-    }
-    void TearDown() override
-    {
-        bridge = nullptr;
-        KV_DestroyState(state);
+        KV_InitFromBuffer(lua.engine, "", 0, (dir.path() + "/").c_str());
+        bridge = Ref<Bridge>::adopt(new Bridge(lua.L));
     }
 
     TempDir dir;
-    KV_State* state = nullptr;
-    Ref<Bridge> bridge;
+    LuaTestState lua;
+    Ref<Bridge> bridge;  // goes first
 };
 
 // Every C function reachable by name from `index`, by its path; null for
@@ -133,16 +124,14 @@ std::set<std::pair<std::string, lua_CFunction>> functionsOf(lua_State* L)
 
 TEST_F(EngineModules, EveryModuleFunctionIsGuarded)
 {
-    lua_State* plain = luaL_newstate();
-    luaL_openlibs(plain);
+    LuaTestState plain({});
     std::set<lua_CFunction> standard;
-    for (const auto& entry : functionsOf(plain))
+    for (const auto& entry : functionsOf(plain.L))
         standard.insert(entry.second);
-    lua_close(plain);
 
     // Functions made as scripts call: a proxy's method.
-    ASSERT_EQ(runLuaChunk(state->L, "object = luaObjc.class('NSMutableArray'):array(); method = object.count"), "");
-    for (const auto& [path, function] : functionsOf(state->L))
+    ASSERT_EQ(lua.run("object = luaObjc.class('NSMutableArray'):array(); method = object.count"), "");
+    for (const auto& [path, function] : functionsOf(lua.L))
         EXPECT_TRUE(!function || standard.count(function)) << path << " is not guarded";
 }
 
@@ -151,7 +140,7 @@ TEST_F(EngineModules, CollectingByHandSomethingElseFreesNothing)
     for (const char* gc : {"getmetatable(tableHelper.Tables.new()).__gc",
                            "getmetatable(luaObjc.class('NSMutableArray'):array().luaObjc__object).__gc"}) {
         SCOPED_TRACE(gc);
-        EXPECT_EQ(runLuaChunk(state->L, std::string("local gc = ") + gc + R"(
+        EXPECT_EQ(lua.run(std::string("local gc = ") + gc + R"(
             local held = io.tmpfile()
             gc(held)
             held:write("still a file")

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <optional>
+
 #include "engine/host/KVEngine.h"
 #include "tests/support/LuaChunk.h"
 #include "tests/support/TempDir.h"
@@ -13,25 +15,14 @@ class SavedValues : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        state = KV_NewState(0);
         const std::string script = "function shutdownEngine() "
                                    "  lateLoad = database.loadValueForKey('k') "
                                    "  database.storeValueForKey('v', 'late') "
                                    "  lateDir = database.getTablesDirectoryPath() "
                                    "end";
-        KV_InitFromBuffer(state, script.data(), script.size(), savePath.c_str());
+        KV_InitFromBuffer(lua->engine, script.data(), script.size(), savePath.c_str());
     }
-    void TearDown() override { KV_DestroyState(state); }
 
-    // Runs the chunk, then answers the expression's value as text.
-    std::string run(const std::string& chunk, const char* expression)
-    {
-        EXPECT_EQ(runLuaChunk(state->L, chunk + " _result = tostring(" + expression + ")"), "");
-        lua_getglobal(state->L, "_result");
-        const std::string value = lua_tostring(state->L, -1) ? lua_tostring(state->L, -1) : "(failed)";
-        lua_pop(state->L, 1);
-        return value;
-    }
     // Every saved key, in order, straight from the file.
     std::string keys()
     {
@@ -49,23 +40,22 @@ protected:
 
     TempDir dir;
     const std::string savePath = dir.file("save.data");
-    KV_State* state = nullptr;
+    std::optional<LuaTestState> lua{std::in_place};
 };
 
 TEST_F(SavedValues, ValuesAreTextKeysAreQuotedAndShutdownComesAfterTheDatabase)
 {
+    ASSERT_EQ(lua->run("database.storeValueForKey(0.5, \"it's\") "
+                       "database.storeValueForKey('first', 'twice') database.storeValueForKey('second', 'twice') "
+                       "a = database.loadValueForKey(\"it's\") b = database.loadValueForKey('twice') "
+                       "c = database.loadValueForKey('x', 'ignored', \"it's\")"),
+              "");
     // Values read back as text (the player's two runs show a number stored);
     // the key is the last argument.
-    EXPECT_EQ(run("database.storeValueForKey(0.5, \"it's\") "
-                  "database.storeValueForKey('first', 'twice') database.storeValueForKey('second', 'twice') "
-                  "a = database.loadValueForKey(\"it's\") b = database.loadValueForKey('twice') "
-                  "c = database.loadValueForKey('x', 'ignored', \"it's\")",
-                  "type(a) .. ' ' .. a .. ' ' .. b .. ' ' .. c"),
-              "string 0.5 second 0.5");
+    EXPECT_EQ(lua->eval("type(a) .. ' ' .. a .. ' ' .. b .. ' ' .. c"), "string 0.5 second 0.5");
     EXPECT_EQ(keys(), "it's,twice");
 
-    KV_DestroyState(state);
-    state = nullptr;
+    lua.reset();
     // shutdownEngine ran after the database closed: its calls answered nil and
     // stored nothing (AddressSanitizer would see any use of the freed handle).
     EXPECT_EQ(keys(), "it's,twice");
@@ -75,22 +65,24 @@ TEST_F(SavedValues, ValuesAreTextKeysAreQuotedAndShutdownComesAfterTheDatabase)
 // fresh install; a value without text forgets the key.
 TEST_F(SavedValues, LoadsAnswerOneValueAndValuesWithoutTextForgetTheKey)
 {
-    EXPECT_EQ(run("function count(...) return select('#', ...) end "
-                  "database.storeValueForKey('v', nil) database.storeValueForKey() database.storeValueForKey(nil, 'k')",
-                  "count(database.loadValueForKey('score')) .. count(database.loadValueForKey()) .. "
-                  "count(database.loadValueForKey({}))"),
+    ASSERT_EQ(lua->run("function count(...) return select('#', ...) end database.storeValueForKey('v', nil)"
+                       " database.storeValueForKey() database.storeValueForKey(nil, 'k')"),
+              "");
+    EXPECT_EQ(lua->eval("count(database.loadValueForKey('score')) .. count(database.loadValueForKey()) .."
+                        " count(database.loadValueForKey({}))"),
               "111");
     EXPECT_FALSE(fileExists(savePath + "persistent.save"));
 
-    EXPECT_EQ(run("forgotten = '' "
-                  "local values = {n = 4, nil, true, print, 'lone key'} "
-                  "for i = 1, values.n do "
-                  "  database.storeValueForKey('kept', 'k') "
-                  "  if i < 4 then database.storeValueForKey(values[i], 'k') else database.storeValueForKey('k') end "
-                  "  forgotten = forgotten .. tostring(database.loadValueForKey('k')) .. count(database.loadValueForKey('k')) "
-                  "end",
-                  "forgotten"),
-              "nil1nil1nil1nil1");
+    ASSERT_EQ(lua->run(R"(
+        local values = {n = 4, nil, true, print, 'lone key'}
+        forgotten = ''
+        for i = 1, values.n do
+            database.storeValueForKey('kept', 'k')
+            if i < 4 then database.storeValueForKey(values[i], 'k') else database.storeValueForKey('k') end
+            forgotten = forgotten .. tostring(database.loadValueForKey('k')) .. count(database.loadValueForKey('k'))
+        end)"),
+              "");
+    EXPECT_EQ(lua->eval("forgotten"), "nil1nil1nil1nil1");
     EXPECT_TRUE(fileExists(savePath + "persistent.save"));
     EXPECT_EQ(keys(), "");
 }
@@ -98,25 +90,22 @@ TEST_F(SavedValues, LoadsAnswerOneValueAndValuesWithoutTextForgetTheKey)
 TEST(SavedValuesPath, TooLongSavePathRunsWithoutADatabase)
 {
     TempDir dir;
-    const std::string longPath = dir.path() + "/" + std::string(1010, 'a');
-    KV_State* state = KV_NewState(0);
-    testing::internal::CaptureStderr();
-    KV_InitFromBuffer(state, "", 0, longPath.c_str());
-    const std::string message = testing::internal::GetCapturedStderr();
-    EXPECT_NE(message.find("save path too long"), std::string::npos) << message;
-    EXPECT_EQ(state->database, nullptr);
-    EXPECT_EQ(runLuaChunk(state->L, "database.storeValueForKey('v', 'k') assert(database.loadValueForKey('k') == nil)"
-                                    " assert(select('#', database.getTablesDirectoryPath()) == 1)"
-                                    " assert(database.getTablesDirectoryPath() == nil)"),
-              "");
-    KV_DestroyState(state);
-
+    {
+        LuaTestState lua;
+        testing::internal::CaptureStderr();
+        KV_InitFromBuffer(lua.engine, "", 0, (dir.path() + "/" + std::string(1010, 'a')).c_str());
+        const std::string message = testing::internal::GetCapturedStderr();
+        EXPECT_NE(message.find("save path too long"), std::string::npos) << message;
+        EXPECT_EQ(lua.engine->database, nullptr);
+        EXPECT_EQ(lua.run("database.storeValueForKey('v', 'k') assert(database.loadValueForKey('k') == nil)"
+                          " assert(select('#', database.getTablesDirectoryPath()) == 1)"
+                          " assert(database.getTablesDirectoryPath() == nil)"),
+                  "");
+    }
     // 1008 bytes is the longest accepted.
-    const std::string limit = dir.path() + "/" + std::string(1008 - dir.path().size() - 1, 'b');
-    state = KV_NewState(0);
-    KV_InitFromBuffer(state, "", 0, limit.c_str());
-    EXPECT_NE(state->database, nullptr);
-    KV_DestroyState(state);
+    LuaTestState lua;
+    KV_InitFromBuffer(lua.engine, "", 0, (dir.path() + "/" + std::string(1008 - dir.path().size() - 1, 'b')).c_str());
+    EXPECT_NE(lua.engine->database, nullptr);
 }
 
 }  // namespace

@@ -197,8 +197,6 @@ TEST_F(Engine, PoolModeGivesTheSameResultsAsTheSystemHeap)
     EXPECT_NE(plain, "nil");
 }
 
-void gameEnded(void* context) { *static_cast<int*>(context) += 1; }
-
 TEST_F(Engine, CallbacksReachTheSlotsTheOwnerFilled)
 {
     start("");
@@ -208,7 +206,7 @@ TEST_F(Engine, CallbacksReachTheSlotsTheOwnerFilled)
               "");
     int ended = 0;
     state->callbacks.context = &ended;
-    state->callbacks.gameDidEnd = gameEnded;
+    state->callbacks.gameDidEnd = [](void* context) { ++*static_cast<int*>(context); };
     state->callbacks.externalFunction = [](void*, lua_State* L) {
         lua_pushstring(L, "answer");
         lua_pushnumber(L, lua_gettop(L) - 1);

@@ -30,10 +30,8 @@ TEST(Precompiled, SinglePrecisionChunksRunAndDoubleOnesAreRefused)
         KV_Init(state, dir.file(file).c_str(), nullptr);
         const std::string log = testing::internal::GetCapturedStderr();
         EXPECT_EQ(runLuaChunk(state->L, std::string("assert(answer == ") + answer + ")"), "") << file;
-        if (*message)
-            EXPECT_NE(log.find(message), std::string::npos) << log;
-        else
-            EXPECT_EQ(log, "");
+        EXPECT_NE(log.find(message), std::string::npos) << log;
+        EXPECT_EQ(log.empty(), !*message) << log;
         KV_DestroyState(state);
     }
 }
