@@ -1,6 +1,4 @@
-// A Lua state for the asset tests: the scenegraph and assetManager modules,
-// and a project object that maps names to the test pictures and sounds and
-// counts how often each name was asked for; and a scene on its manager.
+// The asset tests' Lua state: a project that maps names to test files and counts the asks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +7,8 @@
 #include <string>
 
 #include "engine/assets/KVEngineAssetManager.h"
+#include "engine/assets/KVSoundAsset.h"
+#include "engine/assets/KVTextureAsset.h"
 #include "engine/scenegraph/SGScene.h"
 #include "engine/scenegraph/wrap_scenegraph.h"
 #include "tests/support/LuaChunk.h"
@@ -22,7 +22,6 @@ public:
         EXPECT_EQ(run("DATA = '" KV_TEST_DATA_DIR "'" R"lua(
             images = {
               quad = "images/quad.png", quad64 = "images/quad64.png",
-              a = "images/quad.png", b = "images/quad64.png",
               x = "images/quad.png", y = "images/quad64.png", z = "images/half-alpha.png",
             }
             sounds = {}
@@ -45,19 +44,29 @@ public:
     }
     ~AssetLua() { run("mgr:delete()"); }
 
-    int asked(const std::string& name) { return std::stoi(eval("asked['" + name + "'] or 0")); }
+    // How often each name was asked for: "a=1 b=2".
+    std::string asked()
+    {
+        return eval("(function() local t = {} for k, v in pairs(asked) do t[#t + 1] = k .. '=' .. v end "
+                    "table.sort(t) return table.concat(t, ' ') end)()");
+    }
+    // The manager's assets with their reference counts: "a:0 b:2 ".
+    std::string images() { return counts(manager->getImages()); }
+    std::string sounds() { return counts(manager->getSounds()); }
     // The manager's asset of that name, or null.
-    KVTextureAsset* image(const std::string& name) { return find(manager->getImages(), name); }
-    KVSoundAsset* sound(const std::string& name) { return find(manager->getSounds(), name); }
+    KVTextureAsset* image(const std::string& n) { return manager->getImages().count(n) ? manager->getImages().at(n) : nullptr; }
+    KVSoundAsset* sound(const std::string& n) { return manager->getSounds().count(n) ? manager->getSounds().at(n) : nullptr; }
 
     KVEngineAssetManager* manager = nullptr;
 
 private:
     template <class Map>
-    static typename Map::mapped_type find(const Map& map, const std::string& name)
+    static std::string counts(const Map& map)
     {
-        auto it = map.find(name);
-        return it == map.end() ? nullptr : it->second;
+        std::string s;
+        for (const auto& [name, asset] : map)
+            s += name + ":" + std::to_string(asset->getReferenceCount()) + " ";
+        return s;
     }
 };
 

@@ -2,7 +2,8 @@
 
 #include <GL/gl.h>
 
-#include "engine/assets/KVTextureAsset.h"
+#include <initializer_list>
+
 #include "engine/scenegraph/nodes/SGAttributeNode.h"
 #include "engine/scenegraph/nodes/SGImageLoaderNode.h"
 #include "engine/scenegraph/nodes/SGStringToImageNode.h"
@@ -18,15 +19,29 @@ protected:
         return AssetScene::loader<SGImageLoaderNode>(SGNodeClass::imageLoaderNode, name);
     }
     KVEngineAssetManager& manager() { return *lua.manager; }
-    KVTextureAsset* asset(const std::string& name) { return lua.image(name); }
-    uint32_t count(const std::string& name) { return asset(name) ? asset(name)->getReferenceCount() : 999; }
+    // The manager's pictures and counts, whether one fell to none, its loaders and text nodes.
+    std::string books()
+    {
+        return lua.images() + (manager().hasUnreferencedAssets() ? "unreferenced " : "") + "loaders " +
+               std::to_string(manager().imageLoaders().size()) + " texts " +
+               std::to_string(manager().textImages().size());
+    }
+    // "dirty" or "clean" for each node, "held" for a loader with a handle.
+    static std::string states(std::initializer_list<SGNode*> nodes)
+    {
+        std::string s;
+        for (SGNode* node : nodes) {
+            auto* loader = dynamic_cast<SGImageLoaderNode*>(node);
+            s += std::string(s.empty() ? "" : ", ") + (node->isDirty() ? "dirty" : "clean") +
+                 (loader && !loader->handle().empty() ? " held" : "");
+        }
+        return s;
+    }
 };
 
 }  // namespace
 
-// The ImageLoader bundle shows a loader's picture asked for once and listed
-// from index 0; here loading by the script: names sorted, names without a
-// path asked for every time, lists by their values.
+// (The ImageLoader bundle shows a loader's picture asked for once.) Names sorted, lists by their values.
 TEST_F(AssetManagerTest, ScriptsLoadByNameAndByListAskingOncePerName)
 {
     const std::string names = "(function(n) return tostring(n[0]) .. ',' .. tostring(n[1]) .. ',' .. tostring(n[2]) end)"
@@ -35,37 +50,25 @@ TEST_F(AssetManagerTest, ScriptsLoadByNameAndByListAskingOncePerName)
     ASSERT_EQ(lua.run("mgr:loadImageForName('y') mgr:loadImageForName('x') mgr:loadImageForName('y')"
                        "mgr:loadImageForName('nowhere') mgr:loadImageForName('nowhere')"),
               "");
-    EXPECT_EQ(lua.asked("y"), 1);
-    EXPECT_EQ(lua.asked("nowhere"), 2);
-    EXPECT_EQ(lua.eval(names), "x,y,nil");
-    EXPECT_EQ(count("x"), 0u);
-    EXPECT_EQ(asset("y")->getAsset()->textureWidth, 64);
-    EXPECT_EQ(asset("y")->getResourceLocator(), KV_TEST_DATA_DIR "/images/quad64.png");
-    KVTextureAsset* x = asset("x");
+    EXPECT_EQ(lua.asked(), "nowhere=2 x=1 y=1");
+    EXPECT_EQ(lua.eval(names) + " " + lua.images(), "x,y,nil x:0 y:0 ");
+    EXPECT_EQ(lua.image("y")->getAsset()->textureWidth, 64);
+    EXPECT_EQ(lua.image("y")->getResourceLocator(), KV_TEST_DATA_DIR "/images/quad64.png");
+    KVTextureAsset* x = lua.image("x");
     SGImageLoaderNode* onY = loader("y");
     onY->asset.imageValue();
 
     // Duplicates and string keys: the values are what count.
     ASSERT_EQ(lua.run("mgr:cleanupAndLoadImages({'x', 'z', 'x', other = 'z', [10] = 'x'})"), "");
-    EXPECT_EQ(asset("x"), x);
-    EXPECT_EQ(lua.asked("x"), 1);
-    EXPECT_FALSE(asset("y"));
-    EXPECT_TRUE(onY->isDirty());
-    EXPECT_EQ(lua.asked("z"), 1);
-    EXPECT_EQ(lua.eval(names), "x,z,nil");
+    EXPECT_EQ(lua.image("x"), x);
+    EXPECT_EQ(lua.eval(names) + " " + lua.images() + states({onY}), "x,z,nil x:0 z:0 dirty");
 
-    ASSERT_EQ(lua.run("mgr:cleanupUnusedImages({z = 'z'})"), "");
-    EXPECT_FALSE(asset("x"));
-    EXPECT_TRUE(asset("z"));
-    ASSERT_EQ(lua.run("mgr:loadImages({'y', 'y', 'z'})"), "");
-    EXPECT_EQ(lua.asked("y"), 2);
-    EXPECT_EQ(lua.asked("z"), 1);
-    EXPECT_EQ(manager().getImages().size(), 2u);
+    ASSERT_EQ(lua.run("mgr:cleanupUnusedImages({z = 'z'}) mgr:loadImages({'y', 'y', 'z'})"), "");
+    EXPECT_EQ(lua.images(), "y:0 z:0 ");
+    EXPECT_EQ(lua.asked(), "nowhere=2 x=1 y=2 z=1");
 }
 
-// Loaders of one name share one counted asset; an empty name shows nothing
-// but keeps the asset, an unknown one gives the null image. (Without a
-// manager: DeleteTwiceIsHarmless...)
+// An empty name shows nothing but keeps the asset; an unknown one gives the null image.
 TEST_F(AssetManagerTest, LoadersOfOneNameShareOneCountedAsset)
 {
     SGImageLoaderNode* first = loader("quad");
@@ -74,32 +77,23 @@ TEST_F(AssetManagerTest, LoadersOfOneNameShareOneCountedAsset)
     EXPECT_EQ(second->asset.imageValue().texture, shown.texture);
     EXPECT_NE(shown.texture, 0u);
     EXPECT_EQ(shown.textureWidth, 8);
-    EXPECT_EQ(count("quad"), 2u);
-    EXPECT_EQ(lua.asked("quad"), 1);
 
     // Computing again with the same name keeps one reference per loader.
     second->name.setValue("quad");
     second->asset.imageValue();
-    EXPECT_EQ(count("quad"), 2u);
     second->name.setValue("");
     EXPECT_EQ(second->asset.imageValue().texture, 0u);
-    EXPECT_FALSE(second->handle().empty());
-    EXPECT_EQ(count("quad"), 2u);
+    EXPECT_EQ(books() + ", " + states({second}) + ", " + lua.asked(), "quad:2 loaders 2 texts 0, clean held, quad=1");
 
     space->removeNode(first);
-    EXPECT_EQ(count("quad"), 1u);
-    EXPECT_FALSE(manager().hasUnreferencedAssets());
-    EXPECT_EQ(manager().imageLoaders().size(), 1u);
+    EXPECT_EQ(books(), "quad:1 loaders 1 texts 0");
     space->removeNode(second);
-    EXPECT_EQ(count("quad"), 0u);
-    EXPECT_TRUE(manager().hasUnreferencedAssets());
-    EXPECT_TRUE(manager().imageLoaders().empty());
+    EXPECT_EQ(books(), "quad:0 unreferenced loaders 0 texts 0");
 
     SGImageLoaderNode* unknown = loader("nowhere");
     const SGImage none = unknown->asset.imageValue();
-    EXPECT_EQ(none.texture, 0u);
-    EXPECT_EQ(none.rect.x1, 0.0f);
-    EXPECT_TRUE(unknown->handle().empty());
+    EXPECT_EQ(std::pair(none.texture, none.rect.x1), std::pair(0u, 0.0f));
+    EXPECT_EQ(states({unknown}), "clean");
 }
 
 TEST_F(AssetManagerTest, UnloadImageResetsExactlyTheLoadersOfThatName)
@@ -118,28 +112,17 @@ TEST_F(AssetManagerTest, UnloadImageResetsExactlyTheLoadersOfThatName)
     const GLuint oldTexture = a->asset.imageValue().texture;
 
     ASSERT_EQ(lua.run("mgr:unloadImage('quad')"), "");
-    EXPECT_FALSE(asset("quad"));
     EXPECT_FALSE(glIsTexture(oldTexture));
-    for (SGImageLoaderNode* node : {a, b}) {
-        EXPECT_TRUE(node->isDirty());
-        EXPECT_TRUE(node->handle().empty());
-    }
-    EXPECT_FALSE(other->isDirty());
-    EXPECT_FALSE(other->handle().empty());
-    EXPECT_FALSE(pathless->isDirty());
+    EXPECT_EQ(lua.images() + states({a, b, other, pathless}), "quad64:1 dirty, dirty, clean held, clean");
 
     // Reading the output loads the picture anew.
     EXPECT_NE(a->asset.imageValue().texture, 0u);
-    EXPECT_EQ(count("quad"), 1u);
-    EXPECT_EQ(lua.asked("quad"), 2);
     b->asset.imageValue();
-    EXPECT_EQ(count("quad"), 2u);
+    EXPECT_EQ(lua.images() + lua.asked(), "quad:2 quad64:1 nowhere=1 quad64=1 quad=2");
 
     // A name that was never loaded changes no map but still resets its loaders.
     ASSERT_EQ(lua.run("mgr:unloadImage('nowhere')"), "");
-    EXPECT_TRUE(pathless->isDirty());
-    EXPECT_FALSE(other->isDirty());
-    EXPECT_EQ(manager().getImages().size(), 2u);
+    EXPECT_EQ(lua.images() + states({pathless, other}), "quad:2 quad64:1 dirty, clean held");
 }
 
 TEST_F(AssetManagerTest, FlushAfterAReleaseToZeroUnloadsEverythingOnce)
@@ -148,25 +131,18 @@ TEST_F(AssetManagerTest, FlushAfterAReleaseToZeroUnloadsEverythingOnce)
     SGImageLoaderNode* onY = loader("y");
     onX->asset.imageValue();
     onY->asset.imageValue();
-    ASSERT_EQ(lua.run("mgr:loadImageForName('z')"), "");
-
     // Nothing was released yet: a flush does nothing.
-    ASSERT_EQ(lua.run("mgr:flushAssets()"), "");
-    EXPECT_EQ(manager().getImages().size(), 3u);
+    ASSERT_EQ(lua.run("mgr:loadImageForName('z') mgr:flushAssets()"), "");
+    EXPECT_EQ(lua.images(), "x:1 y:1 z:0 ");
 
     space->removeNode(onY);
-    ASSERT_TRUE(manager().hasUnreferencedAssets());
     ASSERT_EQ(lua.run("mgr:flushAssets()"), "");
-    EXPECT_TRUE(manager().getImages().empty());
-    EXPECT_FALSE(manager().hasUnreferencedAssets());
-    EXPECT_TRUE(onX->isDirty());
-    EXPECT_TRUE(onX->handle().empty());
+    EXPECT_EQ(books() + ", " + states({onX}), "loaders 1 texts 0, dirty");
 
     // The loader still in use loads its picture again; a second flush keeps it.
     EXPECT_NE(onX->asset.imageValue().texture, 0u);
     ASSERT_EQ(lua.run("mgr:flushAssets()"), "");
-    EXPECT_EQ(count("x"), 1u);
-    EXPECT_EQ(lua.asked("x"), 2);
+    EXPECT_EQ(lua.images() + lua.asked(), "x:1 x=2 y=1 z=1");
 }
 
 TEST_F(AssetManagerTest, ReloadAllImagesAlsoMakesTextNodesRenderAgain)
@@ -174,20 +150,15 @@ TEST_F(AssetManagerTest, ReloadAllImagesAlsoMakesTextNodesRenderAgain)
     SGImageLoaderNode* pictures = loader("quad");
     pictures->asset.imageValue();
     auto* text = static_cast<SGStringToImageNode*>(space->createNode(SGNodeClass::stringToImageNode));
-    EXPECT_EQ(manager().textImages().count(text), 1u);
     text->image.imageValue();
-    ASSERT_FALSE(text->isDirty());
+    EXPECT_EQ(books() + ", " + states({pictures, text}), "quad:1 loaders 1 texts 1, clean held, clean");
 
     ASSERT_EQ(lua.run("mgr:unloadAllImages() mgr:clearForFreedImages()"), "");
-    EXPECT_TRUE(manager().getImages().empty());
-    EXPECT_TRUE(pictures->isDirty());
-    EXPECT_FALSE(text->isDirty());
+    EXPECT_EQ(lua.images() + states({pictures, text}), "dirty, clean");
 
     pictures->asset.imageValue();
     ASSERT_EQ(lua.run("mgr:reloadAllImages()"), "");
-    EXPECT_TRUE(manager().getImages().empty());
-    EXPECT_TRUE(pictures->isDirty());
-    EXPECT_TRUE(text->isDirty());
+    EXPECT_EQ(lua.images() + states({pictures, text}), "dirty, dirty");
 
     space->removeNode(text);
     EXPECT_TRUE(manager().textImages().empty());
@@ -201,52 +172,45 @@ TEST_F(AssetManagerTest, DeleteTwiceIsHarmlessAndLeavesLiveNodesEmpty)
 
     testing::internal::CaptureStderr();
     ASSERT_EQ(lua.run("mgr:delete() mgr:delete() mgr:flushAssets() mgr:loadImageForName('quad')"), "");
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "assetManager.loadImageForName: the asset manager was deleted; nothing done\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "assetManager.loadImageForName: the asset manager was deleted; nothing done\n");
 
-    // The manager freed its picture and let go of the nodes.
+    // The manager and the spaces let go of the nodes: what they create afterwards has none.
     EXPECT_FALSE(glIsTexture(texture));
-    EXPECT_EQ(node->assetManager(), nullptr);
-    EXPECT_EQ(text->assetManager(), nullptr);
-    EXPECT_TRUE(node->handle().empty());
     EXPECT_EQ(node->asset.imageValue().texture, 0u);
-    EXPECT_EQ(lua.asked("quad"), 1);
-
-    // Spaces let go of it as well: what they create afterwards has none.
+    EXPECT_EQ(states({node}), "clean");
+    EXPECT_EQ(lua.asked(), "quad=1");
     SGImageLoaderNode* later = loader("quad");
     EXPECT_EQ(later->asset.imageValue().texture, 0u);
     auto* laterText = static_cast<SGStringToImageNode*>(
         scene->createSpace(SGNodeClass::space)->createNode(SGNodeClass::stringToImageNode));
-    EXPECT_EQ(later->assetManager(), nullptr);
-    EXPECT_EQ(laterText->assetManager(), nullptr);
+    for (SGAssetLoaderNode* n : {node, later})
+        EXPECT_EQ(n->assetManager(), nullptr);
+    for (SGStringToImageNode* n : {text, laterText})
+        EXPECT_EQ(n->assetManager(), nullptr);
     scene.reset();
 }
 
 TEST_F(AssetManagerTest, BadArgumentsPrintOneLineAndChangeNothing)
 {
     testing::internal::CaptureStderr();
-    EXPECT_EQ(lua.run("mgr:loadImageForName({})"), "");
-    EXPECT_EQ(lua.run("assetManager.loadImageForName(nil, 'quad')"), "");
-    EXPECT_EQ(lua.run("mgr:cleanupAndLoadImages('quad')"), "");
-    EXPECT_EQ(lua.run("mgr:loadImages({'quad', true})"), "");
-    EXPECT_EQ(lua.run("assetManager.imageNames({})"), "");
-    const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err,
+    EXPECT_EQ(lua.run("mgr:loadImageForName({}) assetManager.loadImageForName(nil, 'quad')"
+                      "mgr:cleanupAndLoadImages('quad') mgr:loadImages({'quad', true}) assetManager.imageNames({})"),
+              "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "assetManager.loadImageForName: a name must be a string, not table; skipped\n"
               "assetManager.loadImageForName: called without an asset manager; nothing done\n"
               "assetManager.cleanupAndLoadImages: a name list must be a table, not string; nothing done\n"
               "assetManager.loadImages: a name must be a string, not boolean; skipped\n"
               "assetManager.imageNames: called without an asset manager; nothing done\n");
     // Only the good name of the list was loaded.
-    EXPECT_EQ(manager().getImages().size(), 1u);
-    EXPECT_TRUE(asset("quad"));
+    EXPECT_EQ(lua.images(), "quad:0 ");
 }
 
 // The lookup's errors reach the script, and leave the camera as it was.
 TEST_F(AssetManagerTest, ScriptThatDeletesTheSceneOrFailsWhileItDrawsLeavesTheCameraAsItWas)
 {
-    // The path lookup runs while the scene draws its sprite; the scene sits
-    // in an orthographic space inside a replicator.
+    // The lookup runs while the scene draws, in an orthographic space inside a replicator.
     const struct {
         const char* lookup;
         const char* error;
@@ -276,8 +240,7 @@ TEST_F(AssetManagerTest, ScriptThatDeletesTheSceneOrFailsWhileItDrawsLeavesTheCa
         glGetIntegerv(GL_PROJECTION_STACK_DEPTH, &depths[1][1]);
         EXPECT_NE(error.find(c.error), std::string::npos) << error;
         EXPECT_EQ(std::string(c.error).empty(), error.empty()) << error;
-        EXPECT_EQ(depths[0][0], depths[1][0]) << c.lookup;
-        EXPECT_EQ(depths[0][1], depths[1][1]) << c.lookup;
+        EXPECT_EQ(std::pair(depths[0][0], depths[0][1]), std::pair(depths[1][0], depths[1][1])) << c.lookup;
         EXPECT_EQ(manager().getImages().size(), error.empty() ? 1u : 0u) << "nothing half made";
         lua.run("scene:delete()");
     }

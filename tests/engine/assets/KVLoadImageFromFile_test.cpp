@@ -56,8 +56,7 @@ protected:
     std::vector<GLuint> textures;
 };
 
-// The file's size, exact for odd ones. (The screenshots show pictures
-// upright, their colour multiplied by alpha.)
+// (The screenshots show pictures upright and premultiplied, but not their size.)
 TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
 {
     TempDir dir;
@@ -67,28 +66,21 @@ TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
     const SGImage loaded = load(dir.file("odd.png"));
     EXPECT_EQ(shape(loaded), std::tuple(100, 37, 100u, 37u, 0.0f, 0.0f, 1.0f, 1.0f));
     const TexturePixels image = readTexture(loaded.texture);
-    EXPECT_EQ(image.width, 100);
-    EXPECT_EQ(image.height, 37);
-    GLint alignment = 0, rowLength = -1;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-    glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
-    EXPECT_EQ(alignment, 8);
-    EXPECT_EQ(rowLength, 0);
+    EXPECT_EQ(std::pair(image.width, image.height), std::pair(100, 37));
+    GLint unpack[2] = {0, -1};
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &unpack[0]);
+    glGetIntegerv(GL_UNPACK_ROW_LENGTH, &unpack[1]);
+    EXPECT_EQ(std::pair(unpack[0], unpack[1]), std::pair(8, 0));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
-TEST_F(KVLoadImageFromFileTest, EmptyPathIsTheNullImageWithoutALogLine)
+// No path: the null image, silently; unusable files: one line naming it, the placeholder, 0 x 0.
+TEST_F(KVLoadImageFromFileTest, UnusableFilesAreLoggedOnceAndGetThePlaceholder)
 {
     testing::internal::CaptureStderr();
     EXPECT_TRUE(isNull(KVLoadImageFromFile("")));
     EXPECT_TRUE(isNull(KVLoadImageFromFile(nullptr)));
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-}
-
-// Missing, empty, foreign and truncated files: one log line naming the
-// file, then the placeholder with a 0 x 0 size.
-TEST_F(KVLoadImageFromFileTest, UnusableFilesAreLoggedOnceAndGetThePlaceholder)
-{
     for (const std::string name : {"no-such-file.png", "empty.png", "not-an-image.png", "truncated.png"}) {
         testing::internal::CaptureStderr();
         const SGImage image = load(kImages + name);
@@ -96,7 +88,6 @@ TEST_F(KVLoadImageFromFileTest, UnusableFilesAreLoggedOnceAndGetThePlaceholder)
         const std::string line = "KVLoadImageFromFile could not create NSImage from file " + kImages + name;
         EXPECT_NE(log.find(line), std::string::npos) << log;
         EXPECT_EQ(log.find(line), log.rfind(line)) << "logged once: " << log;
-        EXPECT_NE(image.texture, 0u) << name;
         EXPECT_EQ(shape(image), std::tuple(0, 0, 0u, 0u, 0.0f, 0.0f, 1.0f, 1.0f)) << name;
         EXPECT_EQ(readTexture(image.texture).width, 64) << "the installed placeholder is what was uploaded";
     }
@@ -109,35 +100,25 @@ TEST_F(KVLoadImageFromFileTest, PlaceholderIsFoundInTheFirstFolderThatHasIt)
     ASSERT_TRUE(mark.savePNG(bundleResources.file("image_missing.png")));
     KVSetImageResourceFolders({empty.path(), bundleResources.path(), kResources});
     EXPECT_EQ(KVFindImageResource("image_missing.png"), bundleResources.file("image_missing.png"));
-    testing::internal::CaptureStderr();
-    const SGImage image = load(kImages + "empty.png");
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(readTexture(image.texture).width, 3);
+    EXPECT_EQ(readTexture(load(kImages + "empty.png").texture).width, 3);
 
     // No placeholder anywhere: the null image.
     KVSetImageResourceFolders({empty.path()});
-    testing::internal::CaptureStderr();
     EXPECT_TRUE(isNull(load(kImages + "empty.png")));
-    testing::internal::GetCapturedStderr();
     EXPECT_EQ(KVFindImageResource("../images/quad.png"), "");
 }
 
-TEST_F(KVLoadImageFromFileTest, CheckGLErrorNamesTheCallAndTheError)
+// An error names the call and is cleared; an empty bitmap is not uploaded.
+TEST_F(KVLoadImageFromFileTest, GLErrorsAndEmptyUploadsAreLogged)
 {
     testing::internal::CaptureStderr();
     CheckGLError("quiet");
     glEnable(GL_NEVER);  // not a capability: GL_INVALID_ENUM
     CheckGLError("glEnable");
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(KVUploadAsGLTexture(KVBitmap()), 0u);
     const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_EQ(log.find("quiet"), std::string::npos) << log;
     EXPECT_NE(log.find("OpenGL Error in glEnable : invalid enumerant"), std::string::npos) << log;
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
-
-TEST_F(KVLoadImageFromFileTest, EmptyBitmapIsNotUploaded)
-{
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(KVUploadAsGLTexture(KVBitmap()), 0u);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("uploadAsGLTexture: invalid source image size: 0.000000x0.000000"),
-              std::string::npos);
+    EXPECT_NE(log.find("uploadAsGLTexture: invalid source image size: 0.000000x0.000000"), std::string::npos) << log;
 }

@@ -1,5 +1,4 @@
-// What decoded sounds play, heard through the tests' loopback output on the
-// process's shared OpenAL context: one buffer at a time, from its start.
+// What decoded sounds play on the shared OpenAL context, one buffer at a time.
 #pragma once
 
 #include <AL/al.h>

@@ -1,12 +1,10 @@
-// The music manager's state machine, every state and call, and the plain music
-// functions, heard through the loopback device.
+// The music manager's states and calls (the platformWrappers test drives the plain functions).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <thread>
 
-#include "engine/audio/KVAACFile.h"
 #include "engine/audio/KVMusicManager.h"
 #include "tests/support/SoundTestOutput.h"
 #include "tests/support/TempDir.h"
@@ -40,11 +38,7 @@ protected:
     }
 
     // Peak of the next few frames: about 0.49 for A, 0.12 for B, 0 for none.
-    static float level()
-    {
-        const std::vector<float> out = renderSound(2048);
-        return peak(out, 512);
-    }
+    static float level() { return peak(renderSound(2048), 512); }
 
     TempDir dir_;
     const std::string a_ = dir_.file("a.wav");
@@ -151,25 +145,6 @@ TEST_F(KVMusicManagerTest, APieceThatEndsLeavesTheMachinePlaying)
     const std::vector<float> out = renderSound(256);
     EXPECT_NEAR(out[0], 0.0f, 1e-4f);  // a sine starts at 0
     EXPECT_GT(peak(out), 0.3f);
-}
-
-TEST_F(KVMusicManagerTest, ThePlainFunctionsDriveTheSharedManager)
-{
-    KVMusicManager& shared = KVMusicManager::sharedMusicManager();
-    KVPlayAACFile(nullptr, 1);  // null path while stopped: nothing
-    EXPECT_EQ(shared.currentStateNumber(), kStopped);
-    // Once or looping: the platformWrappers module's test hears both.
-    KVPlayAACFile(a_.c_str(), 1);
-    EXPECT_TRUE(IsAACFilePlaying());
-    KVPauseAACFile();
-    EXPECT_FALSE(IsAACFilePlaying());
-    KVPlayAACFile(nullptr, 0);  // null path while paused: resumes
-    EXPECT_TRUE(IsAACFilePlaying());
-    SetAACFileVolume(0.5f);
-    EXPECT_EQ(shared.getVolume(), 0.5f);
-    KVStopAACFile();
-    EXPECT_FALSE(IsAACFilePlaying());
-    SetAACFileVolume(1.0f);
 }
 
 }  // namespace

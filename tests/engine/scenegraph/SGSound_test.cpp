@@ -1,10 +1,6 @@
-// Sound files made at test time (a WAV file written here, other formats
-// encoded from it by ffmpeg), decoded into OpenAL buffers and played through
-// the tests' loopback output: the buffer's layout, and the tone it plays,
-// its frequency and its level against a buffer made here.
+// Sound files made at test time, decoded and played: the buffer's layout, the tone's pitch and level.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -19,21 +15,13 @@ namespace {
 constexpr int kRate = 22050;
 constexpr double kTone = 441.0;
 constexpr double kAmplitude = 0.5;
-constexpr long kFrames = kRate / 2;
 
-struct BufferInfo {
-    int bytes = -1, frequency = -1, channels = -1, bits = -1;
-};
-
-BufferInfo infoOf(const SGSound& sound)
+// The one buffer's channels, bits, rate and bytes.
+std::vector<int> infoOf(const SGSound& sound)
 {
-    BufferInfo info;
-    if (sound.bufferCount != 1 || !sound.buffers)
-        return info;
-    alGetBufferi(sound.buffers[0], AL_SIZE, &info.bytes);
-    alGetBufferi(sound.buffers[0], AL_FREQUENCY, &info.frequency);
-    alGetBufferi(sound.buffers[0], AL_CHANNELS, &info.channels);
-    alGetBufferi(sound.buffers[0], AL_BITS, &info.bits);
+    std::vector<int> info;
+    for (ALenum what : {AL_CHANNELS, AL_BITS, AL_FREQUENCY, AL_SIZE})
+        alGetBufferi(sound.bufferCount == 1 ? sound.buffers[0] : 0, what, &info.emplace_back(-1));
     return info;
 }
 
@@ -41,8 +29,7 @@ class SGSoundTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(useSoundTestOutput()); }
 
-    // `name` holding these samples: written as WAV, then encoded by ffmpeg
-    // with `codec` (its options) unless that is empty and the name a .wav.
+    // `name` holding these samples: a WAV file, encoded by ffmpeg with `codec` unless it is a plain .wav.
     std::string make(const std::string& name, int channels, const std::vector<int16_t>& samples, int rate = kRate,
                      const std::vector<std::string>& codec = {})
     {
@@ -60,8 +47,7 @@ protected:
         return make(name, channels, sineSamples(rate, channels, rate / 2, kTone, kAmplitude * 32767), rate, codec);
     }
 
-    // Level of what the sound plays, against the same tone made here with
-    // as many channels.
+    // Level of what the sound plays, against the same tone made here.
     double relativeLevel(const SGSound& sound, int channels, int rate = kRate)
     {
         // Both at the output's rate: 0.4 s, of which the middle is measured.
@@ -80,9 +66,7 @@ protected:
 
 }  // namespace
 
-// Ogg and linear-PCM CAF keep their layout (samples OpenAL does not take as
-// stored become 16-bit ones); everything else is mixed down to mono 16-bit at
-// its own rate. The content decides, whatever the name says.
+// Ogg and PCM CAF keep their layout (16-bit at least); the rest becomes mono 16-bit. Content decides.
 TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
 {
     const struct {
@@ -91,79 +75,54 @@ TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
         std::vector<std::string> codec;
         int bufferChannels, bits, rate;
         bool exactLength;
+        double level = 1;  // below 1: the right channel silent; mixed, not cut, at half the level
     } cases[] = {
-        {"mono.ogg", 1, {}, 1, 16, kRate, true},
         {"stereo.ogg", 2, {}, 2, 16, kRate, true},
         {"ogg.wav", 2, {"-f", "ogg", "-c:a", "libvorbis"}, 2, 16, kRate, true},
-        {"mono16.caf", 1, {"-c:a", "pcm_s16le"}, 1, 16, kRate, true},
         {"stereo16.caf", 2, {"-c:a", "pcm_s16le"}, 2, 16, kRate, true},
         {"mono8.caf", 1, {"-c:a", "pcm_s8"}, 1, 8, kRate, true},
-        {"stereo8.caf", 2, {"-c:a", "pcm_s8"}, 2, 8, kRate, true},
         {"big.caf", 1, {"-c:a", "pcm_s16be"}, 1, 16, kRate, true},
         {"wide.caf", 2, {"-c:a", "pcm_s24le"}, 2, 16, kRate, true},
         {"float.caf", 1, {"-c:a", "pcm_f32be"}, 1, 16, kRate, true},
-        {"mono.wav", 1, {}, 1, 16, kRate, true},
-        {"stereo.wav", 2, {}, 1, 16, kRate, true},
+        {"left.wav", 2, {}, 1, 16, kRate, true, 0.5},
         {"stereo.flac", 2, {}, 1, 16, 44100, true},
         {"stereo.m4a", 2, {}, 1, 16, kRate, false},
-        // CAF files the PCM reader opens but does not read, or cannot open.
-        // (The decoder's own tests read the other formats.)
+        // CAF the PCM reader opens but cannot read, or cannot open. (The decoder's tests read the rest.)
         {"ulaw.caf", 1, {"-c:a", "pcm_mulaw"}, 1, 16, kRate, true},
         {"ima4.caf", 2, {"-c:a", "adpcm_ima_qt"}, 1, 16, kRate, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const std::string path = tone(c.file, c.channels, c.codec, c.rate);
+        std::vector<int16_t> samples = sineSamples(c.rate, c.channels, c.rate / 2, kTone, kAmplitude * 32767);
+        for (size_t i = 1; c.level < 1 && i < samples.size(); i += 2)
+            samples[i] = 0;
         SGSound sound;
-        EXPECT_TRUE(sound.loadFromFile(path.c_str()));
+        EXPECT_TRUE(sound.loadFromFile(make(c.file, c.channels, samples, c.rate, c.codec).c_str()));
         ASSERT_EQ(sound.bufferCount, 1);
-        const BufferInfo info = infoOf(sound);
-        EXPECT_EQ(info.channels, c.bufferChannels);
-        EXPECT_EQ(info.bits, c.bits);
-        EXPECT_EQ(info.frequency, c.rate);
-        const long bytes = c.rate / 2 * c.bufferChannels * c.bits / 8;
-        if (c.exactLength)
-            EXPECT_EQ(info.bytes, bytes);
-        else
-            EXPECT_NEAR(info.bytes, bytes, 4800);
+        std::vector<int> info = infoOf(sound);
+        const int bytes = c.rate / 2 * c.bufferChannels * c.bits / 8;
+        EXPECT_NEAR(info.back(), bytes, c.exactLength ? 0 : 4800);
+        info.back() = bytes;
+        EXPECT_EQ(info, (std::vector<int>{c.bufferChannels, c.bits, c.rate, bytes}));
         // Lossy codecs lose a little level.
-        EXPECT_NEAR(relativeLevel(sound, c.bufferChannels, c.rate), 1.0, c.exactLength ? 0.05 : 0.1);
+        EXPECT_NEAR(relativeLevel(sound, c.bufferChannels, c.rate), c.level, c.exactLength ? 0.05 : 0.1);
         sound.freeSound();
     }
 }
 
-TEST_F(SGSoundTest, StereoIsMixedNotCut)
-{
-    // Left channel a tone, right channel silent: the mix is the tone at
-    // half its level.
-    std::vector<int16_t> samples = sineSamples(kRate, 2, kFrames, kTone, kAmplitude * 32767);
-    for (size_t i = 1; i < samples.size(); i += 2)
-        samples[i] = 0;
-    SGSound sound;
-    sound.loadFromFile(make("left.wav", 2, samples).c_str());
-    ASSERT_EQ(sound.bufferCount, 1);
-    EXPECT_NEAR(relativeLevel(sound, 1), 0.5, 0.05);
-    sound.freeSound();
-}
-
-// 65536 mono frames decode to exactly one 131072-byte chunk; an Ogg file
-// without a frame gives an empty buffer at its rate.
+// 65536 mono frames are exactly one 131072-byte chunk; no frame at all gives an empty buffer.
 TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
 {
     for (const long frames : {65536L, 0L}) {
         SCOPED_TRACE(frames);
         SGSound sound;
         sound.loadFromFile(make(std::to_string(frames) + ".ogg", 1, sineSamples(kRate, 1, frames, kTone, 16000)).c_str());
-        ASSERT_EQ(sound.bufferCount, 1);
-        EXPECT_EQ(infoOf(sound).bytes, frames * 2);
-        EXPECT_EQ(infoOf(sound).frequency, kRate);
+        EXPECT_EQ(infoOf(sound), (std::vector<int>{1, 16, kRate, static_cast<int>(frames) * 2}));
         sound.freeSound();
     }
 }
 
-// Files that cannot be decoded throw; a linear-PCM CAF of more than two
-// channels, which the PCM reader opens, says so in one line. Either way the
-// sound stays empty.
+// Undecodable files throw; a PCM CAF of three channels says so in one line. The sound stays empty.
 TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
 {
     writeFile(dir.file("text.ogg"), "this is no sound\n");
@@ -176,20 +135,17 @@ TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
     for (const char* name : {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav",
                              "missing.ogg", "missing.caf", "three.caf"}) {
         SCOPED_TRACE(name);
-        const bool refused = std::string(name) != "three.caf";
         SGSound sound;
         testing::internal::CaptureStderr();
-        if (refused)
+        if (std::string(name) != "three.caf") {
             EXPECT_THROW(sound.loadFromFile(dir.file(name).c_str()), KVSoundLoadError);
-        else
+            testing::internal::GetCapturedStderr();
+        } else {
             EXPECT_TRUE(sound.loadFromFile(dir.file(name).c_str()));
-        const std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(sound.bufferCount, 0);
-        EXPECT_EQ(sound.buffers, nullptr);
-        if (!refused) {
-            EXPECT_EQ(err.rfind(dir.file(name) + ": ", 0), 0u) << err;
-            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+            EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                      dir.file(name) + ": OpenAL takes only mono or stereo samples; the sound stays empty\n");
         }
+        EXPECT_TRUE(sound.bufferCount == 0 && !sound.buffers);
     }
     EXPECT_EQ(alGetError(), AL_NO_ERROR);
 }
@@ -209,14 +165,10 @@ TEST_F(SGSoundTest, ADamagedOggKeepsWhatCouldBeDecoded)
     writeFile(path, bytes);
     SGSound sound;
     testing::internal::CaptureStdout();
-    try {
-        sound.loadFromFile(path.c_str());
-    } catch (const KVSoundLoadError& e) {
-        ADD_FAILURE() << e.what();
-    }
+    EXPECT_NO_THROW(sound.loadFromFile(path.c_str()));
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Ogg read had an error\n");
     ASSERT_EQ(sound.bufferCount, 1);
-    const int decoded = infoOf(sound).bytes;
+    const int decoded = infoOf(sound).back();
     EXPECT_GT(decoded, 44100);
     EXPECT_LT(decoded, 44100 * 2);
     sound.freeSound();

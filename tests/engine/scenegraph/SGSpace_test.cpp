@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "engine/scenegraph/SGSpace.h"
+#include "platform/objects/KVRef.h"
 #include "tests/engine/scenegraph/SGTestNodes.h"
 
 TEST(SGSpace, DrawsInInsertionOrderUntilSortedByLayer)
 {
     Log log;
-    auto* space = new SGSpace(nullptr, nullptr);
+    auto space = makeRef<SGSpace>(nullptr, nullptr);
     auto* first = new RecordingRenderNode("first", &log, 2);
     auto* second = new RecordingRenderNode("second", &log, 1);
     auto* third = new RecordingRenderNode("third", &log, 3);
@@ -31,13 +32,12 @@ TEST(SGSpace, DrawsInInsertionOrderUntilSortedByLayer)
     space->sortRenderNodes();
     space->compute();
     EXPECT_EQ(log, (Log{"third", "second", "first", "fourth"}));
-    space->release();
 }
 
 TEST(SGSpace, RemovingReleasesTheSpacesReferenceOnly)
 {
     Log log;
-    auto* space = new SGSpace(nullptr, nullptr);
+    auto space = makeRef<SGSpace>(nullptr, nullptr);
     bool renderDied = false, sourceDied = false;
     auto* render = new RecordingRenderNode("r", &log, 0, &renderDied);
     auto* source = new CountingNode(&sourceDied);
@@ -61,5 +61,4 @@ TEST(SGSpace, RemovingReleasesTheSpacesReferenceOnly)
     render->release();  // the last reference: it dies and lets go of source
     EXPECT_TRUE(renderDied);
     EXPECT_TRUE(sourceDied);
-    space->release();
 }

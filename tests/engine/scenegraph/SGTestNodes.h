@@ -1,11 +1,10 @@
-// Small node classes for the scene-graph tests: one that counts its
-// computes, one that logs when it draws, both able to report their death,
-// and one that records the matrices it draws under.
+// Node classes for the scene-graph tests: counting computes, logging draws, recording matrices.
 #pragma once
 
 #include <GL/gl.h>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,7 +41,7 @@ private:
 
 using Log = std::vector<std::string>;
 
-// Appends "name" (and the alpha factor when it is not 1) to a log when drawn.
+// Logs "name" (and the alpha factor when not 1) when drawn, then runs `onDraw`.
 class RecordingRenderNode : public SGRenderNode {
 public:
     RecordingRenderNode(std::string name, Log* log, int layer = 0, bool* destroyed = nullptr)
@@ -61,9 +60,12 @@ public:
         setDirty(false);
         const bool faded = SGAlphaScaleFactor != 1.0f;
         log_->push_back(faded ? name_ + "@" + std::to_string(SGAlphaScaleFactor).substr(0, 3) : name_);
+        if (onDraw)
+            onDraw();
     }
 
     SGNumberPort input;
+    std::function<void()> onDraw;
 
 private:
     std::string name_;

@@ -1,15 +1,13 @@
-// Particle systems drawn on the offscreen context with rand() seeded, checked
-// by reading pixels back. The camera maps one unit to one pixel, origin
-// bottom left.
+// Particles drawn with rand() seeded, one unit to one pixel, origin bottom left.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
 
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "engine/scenegraph/nodes/SGParticleSystemNode.h"
+#include "platform/objects/KVRef.h"
 #include "tests/platform/gl/GLTestContext.h"
 #include "tests/support/Picture.h"
 
@@ -35,10 +33,8 @@ TEST(SGParticleFunctions, InterpolateMovesLinearlyAndStopsAtTheTarget)
     const struct {
         float from, to, duration, t, expected;
     } cases[] = {
-        {2, 6, 4, 0, 2}, {2, 6, 4, 1, 3}, {2, 6, 4, 4, 6}, {2, 6, 4, 9, 6},  // stays at the target
-        {1, 0, 2, 1, 0.5f}, {1, 0, 2, 5, 0}, {-1, -3, 1, 0.25f, -1.5f},     // falling values too
-        {5, 5, 3, 2, 5}, {5, 5, 0, 2, 5}, {5, 5, 0, 0, 5},                   // nothing to change: 0 / 0 ignored
-        {1, 0, 0, 0.5f, 0}, {0, 1, 0, 0.5f, 1}, {0, 1, 0, 100, 1},           // no duration: the target at once
+        {2, 6, 4, 1, 3}, {2, 6, 4, 9, 6}, {1, 0, 2, 1, 0.5f}, {1, 0, 2, 5, 0},  // stops at the target either way
+        {5, 5, 0, 2, 5}, {1, 0, 0, 0.5f, 0},  // nothing to change: 0 / 0 ignored; no duration: the target at once
     };
     for (const auto& c : cases)
         EXPECT_FLOAT_EQ(interpolate(c.from, c.to, c.duration, c.t), c.expected)
@@ -52,25 +48,22 @@ protected:
         GLTest::SetUp();
         setUpPixelCamera();
         srand(1);
-        system = new SGParticleSystemNode();
-    }
-    void TearDown() override
-    {
-        system->release();
-        GLTest::TearDown();
     }
 
-    // A one-particle fountain at (20, 10) whose particle, 2 units wide at
-    // birth, is reborn at t = 1, once the frame at t = 1 has run.
-    void oneParticle(float lifetime, float targetSize = 2.0f)
+    // A fresh system of `count` particles at (x, y), `size` wide throughout.
+    void renew(int count, bool spawning, float lifetime, float size, float x = 20, float y = 10)
     {
-        system->numParticles.setValue(1);
-        system->spawnParticles.setValue(true);
+        system = makeRef<SGParticleSystemNode>();
+        system->numParticles.setValue(count);
+        system->spawnParticles.setValue(spawning);
         system->lifetime.setValue(lifetime);
-        system->x.setValue(20.0f);
-        system->y.setValue(10.0f);
-        system->size.setValue(2.0f);
-        system->sizeTarget.setValue(targetSize);
+        for (auto [port, value] : {std::pair{&system->size, size}, {&system->sizeTarget, size}, {&system->x, x},
+                                   {&system->y, y}})
+            port->setValue(value);
+    }
+    // A one-particle system's particle is reborn at t = 1.
+    void bornAtOne()
+    {
         drawAt(1.0f);
         ASSERT_EQ(system->particles().size(), 1u);
         ASSERT_EQ(system->particles()[0].birth, 1.0f);
@@ -83,26 +76,16 @@ protected:
         system->compute();
     }
 
-    SGParticleSystemNode* system = nullptr;
+    Ref<SGParticleSystemNode> system = makeRef<SGParticleSystemNode>();
 };
 
-// Births are spread over [0, lifestart], but a particle shows only from the
-// frame after its first rebirth: with spawning off, never; with it on and
-// lifestart 0, from the second frame after t = 0.
+// A particle shows only from the frame after its first rebirth: without spawning, never.
 TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
 {
     for (bool spawning : {false, true}) {
         SCOPED_TRACE(spawning);
-        system->release();
-        system = new SGParticleSystemNode();
-        system->numParticles.setValue(10);
-        system->spawnParticles.setValue(spawning);
-        system->lifetime.setValue(2.0f);
+        renew(10, spawning, 2.0f, 6.0f, 32.0f, 24.0f);
         system->lifestart.setValue(spawning ? 0.0f : 1.0f);
-        system->size.setValue(6.0f);
-        system->sizeTarget.setValue(6.0f);
-        system->x.setValue(32.0f);
-        system->y.setValue(24.0f);
         for (int frame = 0; frame <= (spawning ? 2 : 40); ++frame) {
             drawAt(frame * 0.1f);
             // Ten 6 x 6 particles, one over the other.
@@ -111,20 +94,17 @@ TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
     }
 }
 
-// speed 10, direction 90, gravityY -10: at age 1 the particle is 5 above
-// where it was born, whatever the emitter did since. It grows from 2 to its
-// target 10 over 4 time units and goes from white to red over 2. Gravity
-// and the size's transition time are the system's current ones; the
-// colour's transition time is the particle's own, from its birth.
+// Speed 10 up, gravity -10: at age 1, 5 above its birthplace whatever the emitter did since.
+// Gravity and size time are the system's current ones, the colour time the particle's own.
 TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBorn)
 {
-    system->speed.setValue(10.0f);
-    system->direction.setValue(90.0f);
-    system->gravityY.setValue(-10.0f);
-    system->sizeTransitionTime.setValue(4.0f);
+    renew(1, true, 8.0f, 2.0f);
+    for (auto [port, value] : {std::pair{&system->sizeTarget, 10.0f}, {&system->speed, 10.0f}, {&system->direction, 90.0f},
+                               {&system->gravityY, -10.0f}, {&system->sizeTransitionTime, 4.0f},
+                               {&system->colorTransitionTime, 2.0f}})
+        port->setValue(value);
     system->colorTarget.setValue(SGColor{1, 0, 0, 1});
-    system->colorTransitionTime.setValue(2.0f);
-    oneParticle(8.0f, 10.0f);
+    bornAtOne();
 
     system->x.setValue(50.0f);  // moving the emitter leaves the particle
     for (float colorTime : {2.0f, 0.0f}) {
@@ -138,8 +118,7 @@ TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBo
         EXPECT_EQ(litPixels(), 16);
     }
 
-    // At age 2 with gravityY -5 the particle is at 10 + (10 - 5) * 2 = 20,
-    // 6 wide, and red.
+    // Age 2, gravity -5: at 10 + (10 - 5) * 2 = 20, 6 wide, red.
     system->gravityY.setValue(-5.0f);
     drawAt(3.0f);
     EXPECT_EQ(frame().fromBottom(17, 17), (Rgba{255, 0, 0, 255}));
@@ -150,19 +129,17 @@ TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBo
     EXPECT_EQ(litPixels(), 100);
 }
 
-// Ages exactly 0 and exactly life draw nothing; just inside, the particle
-// shows. Once spawning stops, a dead particle stays dead.
+// Ages 0 and life draw nothing; once spawning stops, a dead particle stays dead.
 TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
 {
-    oneParticle(4.0f);
+    renew(1, true, 4.0f, 2.0f);
+    bornAtOne();
     EXPECT_EQ(litPixels(), 0) << "reborn at this frame: age 0";
     const float life = system->particles()[0].life;
     const float death = 1.0f + life;
     ASSERT_EQ(death - 1.0f, life) << "the seed gives a death time that float arithmetic keeps exact";
 
     system->spawnParticles.setValue(false);
-    drawAt(1.001f);
-    EXPECT_EQ(frame().fromBottom(20, 10), kWhite);
     drawAt(std::nextafter(death, 0.0f));
     EXPECT_EQ(frame().fromBottom(20, 10), kWhite);
     drawAt(death);
@@ -176,28 +153,19 @@ TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
     EXPECT_EQ(litPixels(), 0);
 }
 
-// A count of 0 or less, or past the limit, allocates nothing and draws
-// nothing for good; the count and lifestart are read once.
+// Bad counts allocate and draw nothing for good; the count and lifestart are read once.
 TEST_F(SGParticleSystemNodeTest, CountIsReadOnceAndBadCountsDrawNothing)
 {
-    for (int count : {0, -5, SGParticleSystemNode::kMaxParticles + 1, std::numeric_limits<int>::max()}) {
-        SGParticleSystemNode* node = new SGParticleSystemNode();
-        node->numParticles.setValue(count);
-        node->spawnParticles.setValue(true);
-        node->lifetime.setValue(2.0f);
-        node->size.setValue(64.0f);
-        node->sizeTarget.setValue(64.0f);
-        node->time.setValue(1.0f);
-        node->compute();
-        node->numParticles.setValue(3);
-        node->time.setValue(2.0f);
-        node->compute();
-        EXPECT_TRUE(node->particles().empty()) << count;
+    for (int count : {-5, SGParticleSystemNode::kMaxParticles + 1}) {
+        renew(count, true, 2.0f, 64.0f);
+        drawAt(1.0f);
+        system->numParticles.setValue(3);
+        drawAt(2.0f);
+        EXPECT_TRUE(system->particles().empty()) << count;
         EXPECT_EQ(litPixels(), 0) << count;
-        node->release();
     }
 
-    system->numParticles.setValue(4);
+    renew(4, false, 0.0f, 0.0f);
     system->lifestart.setValue(-2.0f);
     drawAt(0.0f);
     system->numParticles.setValue(40);

@@ -1,6 +1,7 @@
 // Sound player and listener nodes, heard through the loopback device.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 
 #include "engine/audio/KVAudioSource.h"
@@ -45,20 +46,26 @@ protected:
         return node;
     }
 
-    // Sets trigger and computes as a read of `playing` would, then clears it.
-    static void trigger(SGSoundPlayerNode* node)
+    // Sets the port and computes as a read of `playing` would, then clears it.
+    static void pulse(SGSoundPlayerNode* node, SGBooleanPort& port)
     {
-        node->trigger.setValue(true);
+        port.setValue(true);
         node->update();
-        node->trigger.setValue(false);
+        port.setValue(false);
         node->update();
     }
+    static void trigger(SGSoundPlayerNode* node) { pulse(node, node->trigger); }
 
-    static ALint queued(KVAudioSource* source)
+    // "playing" or "stopped"; with a source, how many buffers it has queued.
+    static std::string state(SGSoundPlayerNode* node)
     {
-        ALint count = -1;
-        alGetSourcei(source->source(), AL_BUFFERS_QUEUED, &count);
-        return count;
+        std::string s = node->playing.storedValue() ? "playing" : "stopped";
+        if (KVAudioSource* source = node->source()) {
+            ALint count = -1;
+            alGetSourcei(source->source(), AL_BUFFERS_QUEUED, &count);
+            s += ", " + std::to_string(count) + " queued" + (source->owner == node ? "" : " elsewhere");
+        }
+        return s;
     }
 
     std::unique_ptr<SoundManager> manager_;
@@ -77,32 +84,25 @@ long soundLength(const std::vector<float>& samples)
     return 0;
 }
 
-// The player's recording test hears a triggered sound's length and level;
-// here the source comes back after it and the next trigger queues anew. A
-// null sound starts too, with nothing queued, and comes back the same way.
+// (The player's recording test hears length and level.) The source comes back, the next trigger queues anew.
 TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
 {
     for (const SGSound& sound : {sound_, SGSoundNull}) {
         SCOPED_TRACE(sound.buffers ? "a tone" : "the null sound");
+        const std::string started = sound.buffers ? "playing, 1 queued" : "playing, 0 queued";
         SGSoundPlayerNode* node = newPlayer();
         node->sound.setValue(sound);
         EXPECT_FALSE(node->playing.boolValue());
         trigger(node);
-        ASSERT_NE(node->source(), nullptr);
-        KVAudioSource* source = node->source();
-        EXPECT_EQ(node->buffersQueued(), sound.buffers != nullptr);
-        EXPECT_EQ(source->owner, node);
+        EXPECT_EQ(state(node), started);
         renderSound(kToneFrames * 2);
-        EXPECT_TRUE(node->playing.storedValue());  // until the manager's update
+        EXPECT_EQ(state(node), started);  // until the manager's update
         manager_->update();
-        EXPECT_FALSE(node->playing.storedValue());
-        EXPECT_EQ(node->source(), nullptr);
-        EXPECT_FALSE(node->buffersQueued());
+        EXPECT_EQ(state(node), "stopped");
         EXPECT_EQ(manager_->freeSources().size(), 32u);
 
         trigger(node);
-        ASSERT_NE(node->source(), nullptr);
-        EXPECT_EQ(queued(node->source()), sound.buffers ? 1 : 0);
+        EXPECT_EQ(state(node), started);
         EXPECT_EQ(peak(renderSound(1024)) > 0.1f, sound.buffers != nullptr);
         renderSound(kToneFrames * 2);
         manager_->update();
@@ -112,16 +112,12 @@ TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
 TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
 {
     // A new listener node stands at (240, 160, -50) with gain 1.
-    ALfloat x = 0, y = 0, z = 0, gain = 0;
-    alGetListener3f(AL_POSITION, &x, &y, &z);
-    alGetListenerf(AL_GAIN, &gain);
-    EXPECT_EQ(x, 240.0f);
-    EXPECT_EQ(y, 160.0f);
-    EXPECT_EQ(z, -50.0f);
-    EXPECT_EQ(gain, 1.0f);
+    std::vector<ALfloat> listener(4);
+    alGetListener3f(AL_POSITION, &listener[0], &listener[1], &listener[2]);
+    alGetListenerf(AL_GAIN, &listener[3]);
+    EXPECT_EQ(listener, (std::vector<ALfloat>{240, 160, -50, 1}));
 
-    // The level of a looping source at (sx, sy), relative to the listener
-    // or in the scene.
+    // The level of a looping source at (sx, sy), relative to the listener or in the scene.
     auto levelAt = [&](float sx, float sy, bool relative) {
         SGSoundPlayerNode* node = newPlayer();
         node->sourceRelative.setValue(relative);
@@ -136,22 +132,16 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
         space_->removeNode(node);
         return level;
     };
-    // Inverse distance, clamped at the reference distance 50, rolloff 1:
-    // gain = 50 / (50 + (d - 50)). Straight above the listener, so that only
-    // the distance changes: d = 100 gives 1/2, d = 300 gives 1/6, and
-    // anything nearer than 50 gives 1.
+    // Inverse distance clamped at 50: gain = 50 / d, straight above the listener.
     const double at100 = levelAt(0, 100, true);
     ASSERT_GT(at100, 0.02);
     EXPECT_NEAR(levelAt(0, 300, true) / at100, 1.0 / 3, 0.01);
-    EXPECT_NEAR(levelAt(0, 20, true) / at100, 2.0, 0.02);
 
-    // In the scene, the listener's place counts: the same offset from it
-    // gives the same level wherever it stands.
+    // In the scene, the same offset from the listener gives the same level wherever it stands.
     const double above = levelAt(240, 310, false);
     listener_->y.setValue(10.0f);
     space_->compute();
     EXPECT_NEAR(levelAt(240, 160, false) / above, 1.0, 0.01);
-    EXPECT_LT(levelAt(240, 310, false) / above, 0.6);  // now 300 away
 
     // The listener's gain (the port a script finds by name) scales everything.
     static_cast<SGNumberPort*>(listener_->portForID(SGPortID::gain))->setValue(0.5f);
@@ -159,8 +149,7 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
     EXPECT_NEAR(levelAt(0, 100, true) / at100, 0.5, 0.01);
 }
 
-// A trigger while playing starts the sound again on the same source, with
-// stop in the same compute too; stop alone silences it and frees the source.
+// A trigger while playing restarts on the same source, stop too; stop alone frees it.
 TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
 {
     SGSoundPlayerNode* node = newPlayer();
@@ -176,8 +165,7 @@ TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
         node->trigger.setValue(false);
         node->update();
         EXPECT_EQ(node->source(), source);
-        EXPECT_TRUE(node->playing.storedValue());
-        EXPECT_EQ(queued(source), 1);
+        EXPECT_EQ(state(node), "playing, 1 queued");
         ALint offset = -1;
         alGetSourcei(source->source(), AL_SAMPLE_OFFSET, &offset);
         EXPECT_LT(offset, 64);
@@ -188,34 +176,29 @@ TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
     trigger(node);
     node->stop.setValue(true);
     node->update();
-    EXPECT_FALSE(node->playing.storedValue());
-    EXPECT_EQ(node->source(), nullptr);
+    EXPECT_EQ(state(node), "stopped");
     EXPECT_EQ(manager_->freeSources().count(source), 1u);
     EXPECT_EQ(peak(renderSound(2048)), 0.0f);
 }
 
+// (A removed looping node stops at once: the sound assets' test.)
 TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
 {
     SGSoundPlayerNode* node = newPlayer();
     trigger(node);
     renderSound(kToneFrames / 4);
-    node->pause.setValue(true);
-    node->update();
-    node->pause.setValue(false);
-    node->update();
+    pulse(node, node->pause);
     EXPECT_EQ(peak(renderSound(kToneFrames * 2)), 0.0f);
     manager_->update();
-    ASSERT_NE(node->source(), nullptr);  // a paused source is not recycled
-    EXPECT_TRUE(node->playing.storedValue());
-
-    node->resume.setValue(true);
-    node->update();
-    node->resume.setValue(false);
-    node->update();
-    // The three quarters left.
+    EXPECT_EQ(state(node), "playing, 1 queued");  // a paused source is not recycled
+    pulse(node, node->resume);
+    // A node removed while playing once lets the sound end: the three quarters left.
+    KVAudioSource* source = node->source();
+    space_->removeNode(node);
+    EXPECT_EQ(source->owner, nullptr);
     EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames * 3 / 4, 64);
     manager_->update();
-    EXPECT_EQ(node->source(), nullptr);
+    EXPECT_EQ(manager_->freeSources().size(), 32u);
 }
 
 // While playing each compute copies the inputs to the source.
@@ -240,28 +223,7 @@ TEST_F(SGSoundNodesTest, APlayingNodeHandsItsInputsToItsSource)
     EXPECT_EQ(relative, 1);
 }
 
-TEST_F(SGSoundNodesTest, ARemovedNodeLetsAOneShotEndButStopsALoop)
-{
-    SGSoundPlayerNode* once = newPlayer();
-    SGSoundPlayerNode* looping = newPlayer();
-    looping->loop.setValue(true);
-    trigger(once);
-    trigger(looping);
-    KVAudioSource* onceSource = once->source();
-    KVAudioSource* loopSource = looping->source();
-    space_->removeNode(once);
-    space_->removeNode(looping);
-    // The loop stopped and came back at once; the one-shot plays on.
-    EXPECT_EQ(manager_->freeSources().count(loopSource), 1u);
-    EXPECT_EQ(onceSource->owner, nullptr);
-    EXPECT_TRUE(onceSource->isPlaying());
-    EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames, 64);
-    manager_->update();
-    EXPECT_EQ(manager_->freeSources().size(), 32u);
-}
-
-// With no source to play on, the pool exhausted or the manager gone first,
-// a trigger plays nothing and holds nothing.
+// With no source (pool exhausted, manager gone) a trigger plays and holds nothing.
 TEST_F(SGSoundNodesTest, WithoutASourceATriggerPlaysNothing)
 {
     SGSoundPlayerNode* first = newPlayer();
@@ -269,14 +231,16 @@ TEST_F(SGSoundNodesTest, WithoutASourceATriggerPlaysNothing)
         trigger(i ? newPlayer() : first);
     SGSoundPlayerNode* late = newPlayer();
     trigger(late);
-    EXPECT_EQ(late->source(), nullptr);
-    EXPECT_FALSE(late->playing.storedValue());
+    EXPECT_EQ(state(late), "stopped");
 
+    // The manager going stops and deletes every source, playing or paused, and tells its owner.
+    pulse(first, first->pause);
+    const ALuint paused = first->source()->source();
     manager_.reset();
-    EXPECT_EQ(first->source(), nullptr);
-    EXPECT_FALSE(first->playing.storedValue());
+    EXPECT_EQ(state(first), "stopped");
+    EXPECT_FALSE(alIsSource(paused));
     trigger(first);
-    EXPECT_EQ(first->source(), nullptr);
+    EXPECT_EQ(state(first), "stopped");
     EXPECT_EQ(peak(renderSound(1024)), 0.0f);
 }
 

@@ -4,8 +4,7 @@
 #include "engine/scenegraph/SGTextureRect.h"
 #include "engine/scenegraph/nodes/SGTiledSpriteRenderer.h"
 
-// Near is always x0 (or y0), the picture's own left (or bottom) side, even
-// when the rectangle is flipped.
+// Near is always x0 (or y0), the picture's own left (or bottom), even flipped.
 TEST(SGTextureRect, CropKeepsTheAnchorsSide)
 {
     const SGTextureRect whole{0, 0, 1, 1}, part{0.1f, 0.2f, 0.7f, 0.9f}, flipped{0.7f, 0.2f, 0.1f, 0.9f};
@@ -35,8 +34,7 @@ TEST(SGTextureRect, CropKeepsTheAnchorsSide)
     }
 }
 
-// No tile size, no width, or more tiles than memory should hold: no cells,
-// and nothing allocated.
+// No tile size, no width, or too many tiles: no cells, nothing allocated.
 TEST(SGTiledSpriteRenderer, NoUsableTileSizeMeansNoCellsAndNoMemory)
 {
     const struct {

@@ -1,5 +1,4 @@
-// Sprites drawn on the offscreen context after their ports change, checked
-// by pixels. The camera maps one unit to one pixel, origin bottom left.
+// Sprites drawn after their ports change, one unit to one pixel, origin bottom left.
 #include <gtest/gtest.h>
 
 #include <GL/gl.h>
@@ -11,14 +10,11 @@
 #include "engine/scenegraph/SGBlendMode.h"
 #include "engine/scenegraph/nodes/SGAttributeNode.h"
 #include "engine/scenegraph/nodes/SGSpriteNode.h"
+#include "platform/objects/KVRef.h"
 #include "tests/platform/gl/GLTestContext.h"
-
-namespace {
 
 using Pixel = GLTest::Pixel;
 const Pixel kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255}, kWhite{255, 255, 255, 255};
-
-}  // namespace
 
 class SGSpriteNodeTest : public GLTest {
 protected:
@@ -26,7 +22,6 @@ protected:
     {
         GLTest::SetUp();
         setUpPixelCamera();
-        sprite = new SGSpriteNode();
         // 8 x 6, red and green over blue and yellow.
         quad = KVLoadImageFromFile((std::string(KV_TEST_DATA_DIR) + "/images/quad.png").c_str());
         ASSERT_GT(quad.textureWidth, 0);
@@ -37,7 +32,6 @@ protected:
     }
     void TearDown() override
     {
-        sprite->release();
         quad.freeImage();
         GLTest::TearDown();
     }
@@ -47,12 +41,11 @@ protected:
         sprite->compute();
     }
 
-    SGSpriteNode* sprite = nullptr;
+    Ref<SGSpriteNode> sprite = makeRef<SGSpriteNode>();
     SGImage quad;
 };
 
-// A picture given to a flat sprite shows, upright; taken away, the sprite
-// is flat again. Only the wrapping changing keeps the way it draws.
+// A picture given to a flat sprite shows, upright; taken away, the sprite is flat again.
 TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
 {
     // Reading an input of a dirty sprite draws it: it must have a way to.
@@ -75,12 +68,10 @@ TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
     EXPECT_EQ(at(4, kHeight - 4), kWhite);
 }
 
-// A dirty sprite reads only the ports that changed, yet it sees every change
-// made since its last read: writes without notice, connections, values
-// changed upstream without notice, disconnections.
+// A dirty sprite reads only changed ports, yet sees every change since its last read.
 TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
 {
-    auto* feed = new SGAttributeNode(SGPortValueType::NUMBER);
+    auto feed = makeRef<SGAttributeNode>(SGPortValueType::NUMBER);
     auto* feedValue = static_cast<SGNumberPort*>(feed->valuePort());
     sprite->width.setValue(0.0f);
     sprite->height.setValue(0.0f);
@@ -101,12 +92,9 @@ TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
         EXPECT_EQ(sprite->drawParams().halfWidth, step.halfWidth);
         EXPECT_EQ(sprite->drawParams().halfHeight, step.halfHeight);
     }
-    feed->release();
 }
 
-// Tiles are laid out again when their size or anchor changes: 8 x 6
-// pictures in 16 x 12 tiles, then in 24 wide ones, of which the third
-// column is 16 wide and shows the near or the far two thirds.
+// 8 x 6 pictures in 16 x 12 tiles, then 24 wide: the third column shows the near or far two thirds.
 TEST_F(SGSpriteNodeTest, TilesFollowChangesOfTheirSizeAndAnchor)
 {
     sprite->image.setValue(quad);
@@ -129,8 +117,7 @@ TEST_F(SGSpriteNodeTest, TilesFollowChangesOfTheirSizeAndAnchor)
     EXPECT_EQ(at(48 + 6, 9), kGreen);
 }
 
-// The blend function a mode sets for a straight-alpha draw (the drawing
-// paths take the factors themselves; the screenshots show those).
+// For a straight-alpha draw (the screenshots show the drawing paths' factors).
 TEST_F(SGSpriteNodeTest, SetBlendModeSetsTheModesFactors)
 {
     SGSetBlendMode(SGBlendScreen, 0);

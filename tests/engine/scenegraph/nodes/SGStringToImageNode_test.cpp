@@ -10,9 +10,7 @@
 
 using SGStringToImageNodeTest = GLTest;
 
-// A text renders at most once per change, each time exactly as a fresh
-// rendering: drawn into the same texture while the size stays, into a new
-// one (the old deleted) when it changes.
+// Rendered once per change, as a fresh rendering; a new texture (the old deleted) when the size changes.
 TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaks)
 {
     auto* node = new SGStringToImageNode(nullptr);
@@ -55,8 +53,7 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaks)
     EXPECT_FALSE(glIsTexture(afterReload.texture));
 }
 
-// No text, no font, or a frame the rasterizer refuses: the null image, 0 x 0,
-// and the texture shown before is deleted.
+// No text, no font, or a refused frame: the null image, 0 x 0, the old texture deleted.
 TEST_F(SGStringToImageNodeTest, NothingToDrawGivesTheNullImageAndFreesTheTexture)
 {
     auto* node = new SGStringToImageNode(nullptr);

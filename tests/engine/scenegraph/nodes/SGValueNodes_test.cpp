@@ -13,10 +13,9 @@ TEST(SGArithmeticNode, AppliesTheOperationNamedByItsFirstCharacter)
     } cases[] = {
         {"+", 7, 2, 9},  {"-", 7, 2, 5}, {"*", 7, 2, 14}, {"/", 7, 2, 3.5f}, {"%", 7, 2, 1},
         {"%", -7, 2, -1},  // the sign follows a
-        {"s", 7, 0, 0},  {"s", 2, static_cast<float>(M_PI / 2), 2}, {"c", 7, 0, 7},
+        {"s", 2, static_cast<float>(M_PI / 2), 2}, {"c", 7, 0, 7}, {"/", 1, 0, INFINITY}, {"%", 1, 0, NAN},
         {"+ and more", 7, 2, 9},  // only the first character counts
-        {" +", 7, 2, 0}, {"", 7, 2, 0}, {"^", 7, 2, 0}, {"plus", 7, 2, 0},
-        {"/", 1, 0, INFINITY}, {"%", 1, 0, NAN},
+        {" +", 7, 2, 0}, {"", 7, 2, 0}, {"plus", 7, 2, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.a << " '" << c.operation << "' " << c.b);
