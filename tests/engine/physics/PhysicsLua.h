@@ -2,7 +2,6 @@
 // the physics tests.
 #pragma once
 
-#include <cstdlib>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -32,8 +31,6 @@ struct PhysicsLua : LuaTestState {
         EXPECT_EQ(error, "");
         return output;
     }
-
-    double number(const char* global) { return std::atof(eval(global).c_str()); }
 };
 
 // Lua helpers shared by the scene tests: a static floor and falling boxes

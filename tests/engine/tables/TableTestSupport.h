@@ -1,12 +1,8 @@
 // Helpers shared by the table tests: data files and table contents.
 #pragma once
 
-#include <filesystem>
-#include <iterator>
 #include <sstream>
 #include <string>
-#include <vector>
-
 
 #include "engine/tables/KVTable.h"
 #include "tests/support/TempDir.h"
@@ -16,20 +12,6 @@ namespace tabletest {
 inline std::string dataPath(const std::string& name)
 {
     return std::string(KV_TEST_DATA_DIR) + "/tables/" + name;
-}
-
-// Entries in a folder: a save leaves nothing beside its file.
-inline long countEntries(const std::string& dir)
-{
-    return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
-}
-
-inline std::vector<std::string> columnValues(KVTable& t, int c)
-{
-    std::vector<std::string> out;
-    for (int r = 0; r < t.numberOfRows(); ++r)
-        out.push_back(t.cellValue(r, c));
-    return out;
 }
 
 // Every cell, title and property that a file can carry, as one text, so two
