@@ -2,8 +2,8 @@
 # One run of the player started with --fullscreen inside an X server
 # (xvfb-run), with a window manager or on the bare server as a kiosk has it;
 # a screenshot of the whole screen once the game has drawn for a while.
-#   fullscreen-session.sh PLAYER BUNDLE OUT WM OVERSCAN   (WM: openbox or none;
-#                                                          OVERSCAN: true or false)
+#   fullscreen-session.sh PLAYER BUNDLE OUT WM OVERSCAN MOVIE   (WM: openbox or
+#   none; OVERSCAN: true or false; MOVIE: playable or broken)
 set -u
 player=$1 bundle=$2 out=$3 wm=$4
 mkdir -p "$out"
@@ -14,6 +14,13 @@ export XDG_DATA_HOME="$out/data" XDG_CACHE_HOME="$out/cache" XDG_CONFIG_HOME="$o
 game="$out/Game.app"
 cp -r "$bundle" "$game"
 sed -i "s|<dict>|<dict><key>KVOverscan</key><$5/>|" "$game/Contents/Info.plist"
+# An intro movie first, playable or not (then named); either leads into the game.
+if [ "$6" = playable ]; then
+  ffmpeg -loglevel error -f lavfi -i color=c=blue:s=320x240:d=0.6 -c:v mpeg4 -f mov \
+    "$game/Contents/Resources/intro-mac.mov"
+else
+  echo "not a movie" > "$game/Contents/Resources/intro-mac.mov"
+fi
 cat >> "$game/Contents/Resources/engine64.luo" <<'LUA'
 function devices.setScreenSize() view.width:setValue(320, true) view.height:setValue(128, true) end
 local frames, draw = 0, update

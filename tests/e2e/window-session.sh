@@ -3,8 +3,7 @@
 # manager, driven with xdotool; writes the player's output, its exit status
 # and screenshots into OUT.   window-session.sh PLAYER BUNDLE OUT MODE
 # MODE full: loading image, keys, shifts, a click, full screen on and off;
-# movie or broken-movie: an intro movie, playable or not, then the game;
-# prompt: the key n asks for a name, typed into the prompt. All end closing.
+# prompt: the key n asks for a name, typed into the prompt. Both end closing.
 set -u
 player=$1 bundle=$2 out=$3 mode=$4
 mkdir -p "$out"
@@ -18,9 +17,6 @@ cp -r "$bundle" "$game"
 echo 'function play() print("play") end' >> "$game/Contents/Resources/engine64.luo"
 case "$mode" in
 full) convert -size 320x200 xc:'#ff8000' "$game/Contents/Resources/Default.png" ;;
-movie) ffmpeg -loglevel error -f lavfi -i color=c=blue:s=320x240:d=0.6 -c:v mpeg4 -f mov \
-         "$game/Contents/Resources/intro-mac.mov" ;;
-broken-movie) echo "not a movie" > "$game/Contents/Resources/intro-mac.mov" ;;
 prompt) cat >> "$game/Contents/Resources/engine64.luo" <<'EOF'
 function keyDown(k)
   print("keyDown " .. k)
