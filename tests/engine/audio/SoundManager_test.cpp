@@ -32,6 +32,7 @@ protected:
     std::unique_ptr<SoundManager> manager_ = std::make_unique<SoundManager>();
     ALuint buffer_ = 0;
     SGSound sound_;
+    int stops_ = 0;  // outlives the manager, which tells its sources' owners as it goes
 };
 
 // 32 distinct sources, then none; a stopped one is told and lent again.
@@ -47,11 +48,10 @@ TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsAStoppedSourceAgain)
     EXPECT_EQ(names.size(), 32u);
     EXPECT_EQ(manager_->reserveSource(), nullptr);
 
-    int stops = 0;
-    back->owner = &stops;
+    back->owner = &stops_;
     back->stopCallback = countStop;
     manager_->stopSource(back);
-    EXPECT_EQ(stops, 1);
+    EXPECT_EQ(stops_, 1);
     EXPECT_EQ(manager_->reserveSource(), back);
     EXPECT_EQ(manager_->reservedSources().size(), 32u);
 
@@ -64,10 +64,10 @@ TEST_F(SoundManagerTest, PoolOfThirtyTwoLendsAStoppedSourceAgain)
         KVAudioSource* other = second.reserveSource();
         ASSERT_NE(other, nullptr);
         EXPECT_EQ(names.count(other->source()), 0u);
-        other->owner = &stops;
+        other->owner = &stops_;
         other->stopCallback = countStop;
     }
-    EXPECT_EQ(stops, 2);
+    EXPECT_EQ(stops_, 2);
 }
 
 TEST_F(SoundManagerTest, OpenALErrorsNameTheOperationAndDoNotStopIt)
