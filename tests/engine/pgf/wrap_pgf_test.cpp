@@ -358,4 +358,44 @@ TEST_F(PGFReading, DataDocumentsLoadAsExpected)
     EXPECT_GE(checked, 5);
 }
 
+// Lua's allocations fail past `limit`, to fail one in the middle of a read.
+size_t used = 0, limit = SIZE_MAX;
+
+void* limitedAlloc(void*, void* block, size_t oldSize, size_t newSize)
+{
+    if (newSize == 0) {
+        free(block);
+        used -= oldSize;
+        return nullptr;
+    }
+    if (newSize > oldSize && used + (newSize - oldSize) > limit)
+        return nullptr;
+    void* grown = realloc(block, newSize);
+    if (grown)
+        used = used - oldSize + newSize;
+    return grown;
+}
+
+TEST(PGFModule, OutOfMemoryWhileReadingIsALuaErrorAndTheStateGoesOn)
+{
+    lua_State* L = lua_newstate(limitedAlloc, nullptr);
+    luaL_openlibs(L);
+    lua_pushcfunction(L, luaopen_PGF);
+    lua_pushstring(L, "pgf");
+    lua_call(L, 1, 0);
+    ASSERT_EQ("", runLuaChunk(L, R"(
+        local d = {'<r>'}
+        for i = 0, 1999 do d[#d + 1] = '<item n="' .. i .. '">text ' .. i .. '</item>' end
+        document = table.concat(d) .. '</r>'
+        collectgarbage())"));
+    ASSERT_EQ(0, luaL_loadstring(L, "return #pgf.loadString(document)"));
+    limit = used + 64 * 1024;
+    // Raised only after the reader has returned, so it leaks nothing.
+    EXPECT_NE(0, lua_pcall(L, 0, 1, 0));
+    EXPECT_STREQ("not enough memory", lua_tostring(L, -1));
+    limit = SIZE_MAX;
+    EXPECT_EQ("", runLuaChunk(L, "assert(#pgf.loadString(document) == 2000)"));
+    lua_close(L);
+}
+
 } // namespace

@@ -81,6 +81,7 @@ TEST(KVTable, OutOfRangeReadsAndWritesChangeNothing)
 TEST(KVTable, TableTypeZeroSetsFlagEight)
 {
     KVTable t;
+    EXPECT_TRUE(t.isLoaded());  // a table in memory is always whole
     t.setFlags(0x11);
     t.setTableType(TableType(0));
     EXPECT_EQ(t.flags(), 0x19u);
