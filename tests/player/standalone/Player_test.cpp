@@ -125,8 +125,7 @@ TEST(Player, BadBundlesOptionsAndFilesAreRefusedAndNamed)
         for (std::string line; std::getline(lines, line);)
             if (line.compare(0, 2, "==") != 0)
                 ours.push_back(line);
-        ASSERT_FALSE(ours.empty()) << run.err;
-        EXPECT_NE(ours[0].find(c.named), std::string::npos) << run.err;
+        EXPECT_NE((ours.empty() ? "" : ours[0]).find(c.named), std::string::npos) << run.err;
         if (c.status == 1)
             EXPECT_EQ(ours.size(), 1u) << run.err;
         else
