@@ -90,6 +90,12 @@ TEST(WindowE2E, KeysClicksFullScreenAndClosing)
     const Rgba clicked{53, 215, 255, 255};
     EXPECT_EQ(Picture(dir.file("full/clicked.png")).at(640, 400), clicked) << "the game in the centre of the screen";
     EXPECT_EQ(Picture(dir.file("full/fullscreen.png")).at(5, 5), clicked);
+    // Kept at closing, from the window's own frame.
+    EXPECT_EQ(Picture(dir.file("full/last.png")).at(5, 5), clicked);
+    // Recorded as --input reads it: keys by name, the click in window points.
+    const std::string recording = readFile(dir.file("full/recording"));
+    for (const char* line : {" keydown a\n", " keyup B\n", " keydown esc\n", " mouseup 100 50\n"})
+        EXPECT_TRUE(contains(recording, line)) << line << " in\n" << recording;
 }
 
 TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
@@ -108,6 +114,9 @@ TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
     EXPECT_TRUE(contains(out, "keyDown a\n")) << "keys reach the game again";
     EXPECT_FALSE(contains(out, "keyDown Z")) << "typing went to the prompt, not the game";
     EXPECT_FALSE(contains(out, "keyDown return")) << out;
+    const std::string recording = readFile(dir.file("prompt/recording"));
+    for (const char* line : {" keydown n\n", " text \xC3\xA9\n", " keydown return\n"})
+        EXPECT_TRUE(contains(recording, line)) << "typed into the prompt: " << line << " in\n" << recording;
 
     // The prompt over the 480 x 320 window centred on the 1280 x 800
     // screen: its background, its button, and the field white until typed.

@@ -4,6 +4,7 @@
 # and screenshots into OUT.   window-session.sh PLAYER BUNDLE OUT MODE
 # MODE full: loading image, keys, shifts, a click, full screen on and off;
 # prompt: the key n asks for a name, typed into the prompt. Both end closing.
+# The player records the input it was given into OUT/recording.
 set -u
 player=$1 bundle=$2 out=$3 mode=$4
 mkdir -p "$out"
@@ -40,7 +41,10 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
-"$player" --save-dir "$out/save" "$game" > "$out/stdout" 2> "$out/stderr" &
+# Both record what the game was given; full also keeps its last frame.
+shot=()
+[ "$mode" = full ] && shot=(--screenshot "$out/last.png")
+"$player" --save-dir "$out/save" --record "$out/recording" "${shot[@]}" "$game" > "$out/stdout" 2> "$out/stderr" &
 pid=$!
 
 # Polls the player's output for a line; gives up after 30 s.
