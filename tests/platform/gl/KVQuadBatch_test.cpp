@@ -58,7 +58,8 @@ protected:
 
 // Overlapping quads over six textures, flat colours and three blend
 // functions: each shows what it covers in drawing order, whichever run
-// and unit it landed in.
+// and unit it landed in, and on either side of a split when there are more
+// quads than one draw takes.
 TEST_P(KVQuadBatchTest, OverlapsShowTheDrawingOrderAcrossTexturesAndBlends)
 {
     KVQuadBatch batch(GetParam());
@@ -66,6 +67,8 @@ TEST_P(KVQuadBatchTest, OverlapsShowTheDrawingOrderAcrossTexturesAndBlends)
     for (int i = 0; i < 12; ++i) {
         const bool flat = i % 4 == 3;
         batch.setStyle(flat ? 0 : textures[i % 6], GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, flat ? 0.5f : 1, 1, 1);
+        for (int k = 0; i == 1 && k < KVQuadBatch::kMaxQuads; ++k)
+            quad(batch, 0, 0, 1, 1);  // over quad 0's corner
         quad(batch, 4.0f * i, 0, 8, 10);
     }
     // Added onto grey, then grey replaced by a flat colour in part.
@@ -82,23 +85,10 @@ TEST_P(KVQuadBatchTest, OverlapsShowTheDrawingOrderAcrossTexturesAndBlends)
         EXPECT_LE(std::max({std::abs(p.r - expected.r), std::abs(p.g - expected.g), std::abs(p.b - expected.b)}), 1)
             << "quad " << i << ": " << p;
     }
+    EXPECT_EQ(at(0, 0), colourOf(1));
     EXPECT_EQ(at(2, 25), (Rgba{255, 64, 104, 255}));
     EXPECT_EQ(at(6, 25), (Rgba{0, 0, 255, 255}));
     EXPECT_EQ(at(15, 25), (Rgba{64, 64, 64, 255}));
-}
-
-// More quads than one draw takes are drawn in two, those past the split
-// with their texture.
-TEST_P(KVQuadBatchTest, MoreQuadsThanOneDrawTakesAreAllDrawn)
-{
-    KVQuadBatch batch(GetParam());
-    batch.setStyle(textures[2], GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
-    for (int i = 0; i < KVQuadBatch::kMaxQuads; ++i)
-        quad(batch, 0, 0, 1, 1);
-    quad(batch, 10, 10, 4, 4);
-    batch.flush();
-    EXPECT_EQ(at(12, 12), colourOf(2));
-    EXPECT_EQ(at(0, 0), colourOf(2));
 }
 
 // A texture deleted while quads still show it (a text drawn, then typeset
