@@ -87,23 +87,22 @@ TEST(KVLocalizedStrings, BrokenFilesNameTheFileAndLine)
 TEST(KVLocalizedStrings, TheTableOfTheUsersLanguage)
 {
     TempDir dir;
-    auto table = [&](const std::string& folder, const std::string& contents) {
-        std::filesystem::create_directories(dir.file(folder + ".lproj"));
-        writeFile(dir.file(folder + ".lproj/Localizable.strings"), contents);
-    };
-    table("en", "\"Done\" = \"Done (en)\";");
-    table("French", "\"Done\" = \"Terminé\";");
-    table("pt-BR", "\"Done\" = \"Concluído\";");
-    table("de", "\"Done\" = broken");
+    // Names in another case as well, as the Mac's disk took them.
+    for (const auto& [file, value] : {std::pair{"en.lproj/Localizable.strings", "\"Done (en)\""},
+                                     {"French.lproj/Localizable.strings", "\"Terminé\""},
+                                     {"pt-BR.lproj/Localizable.strings", "\"Concluído\""},
+                                     {"IT.lproj/localizable.STRINGS", "\"Fatto\""},
+                                     {"de.lproj/Localizable.strings", "broken \"x\""}}) {
+        std::filesystem::create_directories(std::filesystem::path(dir.file(file)).parent_path());
+        writeFile(dir.file(file), std::string("\"Done\" = ") + value + ";");
+    }
     auto done = [&](const std::vector<std::string>& languages) {
         return KVLocalizedStrings::forResources(dir.path(), languages).localizedString("Done");
     };
     EXPECT_EQ(done({"fr_FR", "fr"}), "Terminé") << "older bundles name the folder in English";
     EXPECT_EQ(done({"pt_BR", "pt"}), "Concluído");
     EXPECT_EQ(done({"ja"}), "Done (en)") << "English when the language is missing";
-    std::filesystem::create_directories(dir.file("IT.lproj"));
-    writeFile(dir.file("IT.lproj/localizable.STRINGS"), "\"Done\" = \"Fatto\";");
-    EXPECT_EQ(done({"it"}), "Fatto") << "names in another case, as the Mac's disk took them";
+    EXPECT_EQ(done({"it"}), "Fatto");
     testing::internal::CaptureStderr();
     EXPECT_EQ(done({"de", "fr"}), "Terminé") << "an unreadable table is skipped";
     const std::string err = testing::internal::GetCapturedStderr();

@@ -1,12 +1,14 @@
-// Quads collected and drawn in runs, with each way of letting textures share
-// a run and without. (The SceneMix screenshot shows the batch among every
-// other kind of drawing, with the unit this machine chooses.)
+// The offscreen context, and quads collected and drawn in runs, with each
+// way of letting textures share a run and without. (The SceneMix screenshot
+// shows the batch among every other kind of drawing, with the unit this
+// machine chooses.)
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "platform/gl/KVQuadBatch.h"
+#include "platform/image/KVBitmap.h"
 #include "tests/platform/gl/GLTestContext.h"
 
 namespace {
@@ -112,3 +114,39 @@ INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest,
                          ::testing::Values(KVQuadBatch::Units::indexed, KVQuadBatch::Units::branched,
                                            KVQuadBatch::Units::none),
                          unitsName);
+
+// A surface that takes a new size, keeping the context's state. (That the
+// context has the fixed-function pipeline shows in every headless frame.)
+TEST(EGLOffscreenContext, KeepsItsStateThroughAResizeAndRefusesEmptySizes)
+{
+    std::string error;
+    auto ctx = EGLOffscreenContext::create(480, 320, &error);
+    ASSERT_TRUE(ctx) << error;
+    ASSERT_TRUE(ctx->makeCurrent());
+    glClearColor(0.5f, 0.25f, 1, 1);
+
+    ASSERT_TRUE(ctx->resize(100, 60, &error)) << error;
+    EXPECT_EQ(ctx->width(), 100);
+    EXPECT_EQ(ctx->height(), 60);
+    glViewport(0, 0, 100, 60);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 100, 30);  // the lower half, as OpenGL counts rows
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    const Picture frame = Picture::currentFrame(100, 60);
+    ASSERT_EQ(frame.width(), 100);
+    // Read back top row first: the upper half in the clear colour kept
+    // through the resize, the lower half green.
+    EXPECT_EQ(frame.at(0, 0), (Rgba{128, 64, 255, 255}));
+    EXPECT_EQ(frame.at(99, 59), (Rgba{0, 255, 0, 255}));
+
+    EXPECT_FALSE(ctx->resize(0, 0, &error));
+    EXPECT_EQ(ctx->width(), 100);
+    EXPECT_FALSE(EGLOffscreenContext::create(0, 10, &error));
+    EXPECT_NE(error.find("0 x 10"), std::string::npos) << error;
+    EXPECT_FALSE(EGLOffscreenContext::create(10, -3, &error));
+    EXPECT_TRUE(KVBitmap::fromFramebuffer(-1, 8).empty());
+    ctx->releaseCurrent();
+}
