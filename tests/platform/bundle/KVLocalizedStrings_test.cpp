@@ -129,11 +129,8 @@ TEST(KVLocalizedStrings, PreferredLanguagesFromTheEnvironment)
 }
 
 using Clock = KVDate::SystemClock;
-using std::chrono::seconds;
-
-constexpr seconds minutes(long m) { return seconds(m * 60); }
-constexpr seconds hours(long h) { return minutes(h * 60); }
-constexpr seconds days(long d) { return hours(d * 24); }
+using std::chrono::hours, std::chrono::minutes, std::chrono::seconds;
+constexpr hours days(long d) { return hours(d * 24); }
 
 // Each rule at its edges, then the localized table's texts.
 TEST(KVDateSoftFormat, TextsTimesAndDatesByAge)
