@@ -101,10 +101,9 @@ TEST(KVLocalizedStrings, TheTableOfTheUsersLanguage)
     auto done = [&](const std::vector<std::string>& languages) {
         return KVLocalizedStrings::forResources(dir.path(), languages).localizedString("Done");
     };
-    EXPECT_EQ(done({"fr_FR", "fr"}), "Terminé") << "older bundles name the folder in English";
-    EXPECT_EQ(done({"pt_BR", "pt"}), "Concluído");
-    EXPECT_EQ(done({"ja"}), "Done (en)") << "English when the language is missing";
-    EXPECT_EQ(done({"it"}), "Fatto");
+    // Older bundles name the folder in English; English when the language is missing.
+    EXPECT_EQ(done({"fr_FR", "fr"}) + "|" + done({"pt_BR", "pt"}) + "|" + done({"ja"}) + "|" + done({"it"}),
+              "Terminé|Concluído|Done (en)|Fatto");
     testing::internal::CaptureStderr();
     EXPECT_EQ(done({"de", "fr"}), "Terminé") << "an unreadable table is skipped";
     const std::string err = testing::internal::GetCapturedStderr();

@@ -36,11 +36,6 @@ KVBitmap smallPicture()
     return b;
 }
 
-long filesIn(const std::string& dir)
-{
-    return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
-}
-
 // The pictures of tests/support/make-pictures (some tagged with Display P3:
 // the sRGB curve with wider primaries), made once for these tests.
 std::string picture(const std::string& name)
@@ -117,7 +112,8 @@ TEST(KVBitmapFormats, AnEmbeddedProfileIsConvertedToSRGB)
         std::string error;
         const KVBitmap b = KVBitmap::loadFile(picture(file), &error);
         ASSERT_FALSE(b.empty()) << file << ": " << error;
-        expectNear(Picture(b).at(1, 1), tolerance ? Rgba{209, 147, 91, 255} : Rgba{200, 150, 100, 255}, tolerance, file);
+        const Rgba expected = tolerance ? Rgba{209, 147, 91, 255} : Rgba{200, 150, 100, 255};
+        expectNear(Picture(b).at(1, 1), expected, tolerance, file);
     }
 }
 
@@ -210,7 +206,7 @@ TEST(KVBitmap, SavesPngAtomicallyAndReadsItBack)
     const KVBitmap b = smallPicture();
     std::string error;
     ASSERT_TRUE(b.savePNG(path, &error)) << error;
-    EXPECT_EQ(filesIn(dir.path()), 1) << "no temporary file left behind";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary file left behind";
     const KVBitmap back = KVBitmap::loadFile(path, &error);
     ASSERT_FALSE(back.empty()) << error;
     EXPECT_TRUE(back.hasAlpha());
@@ -225,5 +221,5 @@ TEST(KVBitmap, SavesPngAtomicallyAndReadsItBack)
     EXPECT_FALSE(b.savePNG(dir.file("missing/picture.png"), &error));
     EXPECT_NE(error.find("missing/picture.png"), std::string::npos) << error;
     EXPECT_FALSE(KVBitmap().savePNG(path, &error));
-    EXPECT_EQ(filesIn(dir.path()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
