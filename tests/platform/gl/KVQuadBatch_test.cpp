@@ -97,8 +97,7 @@ TEST_F(KVQuadBatchTest, DeletingATextureDrawsTheQuadsThatShowItFirst)
     const GLuint next = texture(0, 255, 0);
     batch.setStyle(next, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
     quad(batch, 10, 0, 4, 4);
-    EXPECT_EQ(at(2, 2), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(at(12, 2), (Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(std::pair(at(2, 2), at(12, 2)), std::pair(Rgba{255, 0, 0, 255}, Rgba{0, 255, 0, 255}));
     glDeleteTextures(1, &next);
 }
 
@@ -131,8 +130,7 @@ TEST(EGLOffscreenContext, KeepsItsStateThroughAResizeAndRefusesEmptySizes)
     const Picture frame = Picture::currentFrame(100, 60);
     // Read back top row first: the upper half in the clear colour kept
     // through the resize, the lower half green.
-    EXPECT_EQ(frame.at(0, 0), (Rgba{128, 64, 255, 255}));
-    EXPECT_EQ(frame.at(99, 59), (Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(std::pair(frame.at(0, 0), frame.at(99, 59)), std::pair(Rgba{128, 64, 255, 255}, Rgba{0, 255, 0, 255}));
 
     EXPECT_FALSE(ctx->resize(0, 0, &error));
     EXPECT_EQ(ctx->width(), 100);

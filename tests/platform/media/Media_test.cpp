@@ -203,12 +203,8 @@ TEST_F(KVMusicStreamTest, StreamedOutputEqualsAFullDecode)
     ASSERT_TRUE(encodeSound(dir_.file("music.wav"), dir_.file("music.m4a"), {"-c:a", "aac", "-b:a", "192k"}));
     for (const char* name : {"music.wav", "music.m4a"}) {
         SCOPED_TRACE(name);
+        const std::vector<int16_t> whole = decodeAll(dir_.file(name), 2);
         std::string error;
-        auto decoder = KVAudioDecoder::open(dir_.file(name), 2, &error);
-        ASSERT_TRUE(decoder) << error;
-        std::vector<int16_t> whole;
-        ASSERT_TRUE(decoder->readAll(&whole));
-
         auto stream = KVMusicStream::open(dir_.file(name), false, &error);
         ASSERT_TRUE(stream) << error;
         EXPECT_FALSE(stream->isPlaying());
