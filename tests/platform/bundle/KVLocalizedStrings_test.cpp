@@ -1,10 +1,12 @@
 // Strings tables: the text form in its encodings, property lists, broken
-// files, and the choice of table by language.
+// files, and the choice of table by language; relative dates in their texts,
+// against a fixed "now", in fixed locales and the UTC zone.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "platform/bundle/KVLocalizedStrings.h"
+#include "platform/clock/KVDate.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempDir.h"
 
@@ -44,13 +46,12 @@ TEST(KVLocalizedStrings, TheTextForm)
         "\"only the key\";\n"
         "\"emoji\" = \"\\UD83D\\UDE00 \\UD83D alone\";\n"
         "\"Done\" = \"Fertig\";\"Done\" = \"OK\";");
-    EXPECT_EQ(t.localizedString("Yesterday at %@"), "Hier \u00E0 %@");
-    EXPECT_EQ(t.localizedString("tab\tand \"quotes\""), "line\nbreak \\ A");
-    EXPECT_EQ(t.localizedString("plainKey"), "plain.value-1");
-    EXPECT_EQ(t.localizedString("only the key"), "only the key");
-    EXPECT_EQ(t.localizedString("emoji"), "\U0001F600 \uFFFD alone");
-    EXPECT_EQ(t.localizedString("Done"), "OK") << "a later entry wins";
-    EXPECT_EQ(t.localizedString("missing"), "missing");
+    std::string found;
+    for (const char* key :
+         {"Yesterday at %@", "tab\tand \"quotes\"", "plainKey", "only the key", "emoji", "Done", "missing"})
+        found += t.localizedString(key) + "|";
+    // A later entry wins; a missing key answers itself.
+    EXPECT_EQ(found, "Hier \u00E0 %@|line\nbreak \\ A|plain.value-1|only the key|\U0001F600 \uFFFD alone|OK|missing|");
     EXPECT_EQ(t.count(), 6u);
 }
 
@@ -59,8 +60,7 @@ TEST(KVLocalizedStrings, UTF16AndPropertyLists)
     const std::u16string text = u"\"Done\" = \"Termin\u00E9\"; \"Smile\" = \"\U0001F600\";";
     for (bool bigEndian : {true, false}) {
         const KVLocalizedStrings t = parsed(utf16(text, bigEndian));
-        EXPECT_EQ(t.localizedString("Done"), "Termin\u00E9");
-        EXPECT_EQ(t.localizedString("Smile"), "\U0001F600");
+        EXPECT_EQ(t.localizedString("Done") + t.localizedString("Smile"), "Termin\u00E9\U0001F600") << bigEndian;
     }
     const KVLocalizedStrings xml = parsed(
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
@@ -89,23 +89,21 @@ TEST(KVLocalizedStrings, BrokenFilesNameTheFileAndLine)
 TEST(KVLocalizedStrings, TheTableOfTheUsersLanguage)
 {
     TempDir dir;
-    auto table = [&](const std::string& folder, const std::string& contents) {
-        std::filesystem::create_directories(dir.file(folder + ".lproj"));
-        writeFile(dir.file(folder + ".lproj/Localizable.strings"), contents);
-    };
-    table("en", "\"Done\" = \"Done (en)\";");
-    table("French", "\"Done\" = \"Terminé\";");
-    table("pt-BR", "\"Done\" = \"Concluído\";");
-    table("de", "\"Done\" = broken");
+    // Names in another case as well, as the Mac's disk took them.
+    for (const auto& [file, value] : {std::pair{"en.lproj/Localizable.strings", "\"Done (en)\""},
+                                     {"French.lproj/Localizable.strings", "\"Terminé\""},
+                                     {"pt-BR.lproj/Localizable.strings", "\"Concluído\""},
+                                     {"IT.lproj/localizable.STRINGS", "\"Fatto\""},
+                                     {"de.lproj/Localizable.strings", "broken \"x\""}}) {
+        std::filesystem::create_directories(std::filesystem::path(dir.file(file)).parent_path());
+        writeFile(dir.file(file), std::string("\"Done\" = ") + value + ";");
+    }
     auto done = [&](const std::vector<std::string>& languages) {
         return KVLocalizedStrings::forResources(dir.path(), languages).localizedString("Done");
     };
-    EXPECT_EQ(done({"fr_FR", "fr"}), "Terminé") << "older bundles name the folder in English";
-    EXPECT_EQ(done({"pt_BR", "pt"}), "Concluído");
-    EXPECT_EQ(done({"ja"}), "Done (en)") << "English when the language is missing";
-    std::filesystem::create_directories(dir.file("IT.lproj"));
-    writeFile(dir.file("IT.lproj/localizable.STRINGS"), "\"Done\" = \"Fatto\";");
-    EXPECT_EQ(done({"it"}), "Fatto") << "names in another case, as the Mac's disk took them";
+    // Older bundles name the folder in English; English when the language is missing.
+    EXPECT_EQ(done({"fr_FR", "fr"}) + "|" + done({"pt_BR", "pt"}) + "|" + done({"ja"}) + "|" + done({"it"}),
+              "Terminé|Concluído|Done (en)|Fatto");
     testing::internal::CaptureStderr();
     EXPECT_EQ(done({"de", "fr"}), "Terminé") << "an unreadable table is skipped";
     const std::string err = testing::internal::GetCapturedStderr();
@@ -127,6 +125,66 @@ TEST(KVLocalizedStrings, PreferredLanguagesFromTheEnvironment)
     env.set("LANGUAGE", "");
     env.set("LC_ALL", "C");
     EXPECT_TRUE(KVLocalizedStrings::preferredLanguages().empty());
+}
+
+using Clock = KVDate::SystemClock;
+using std::chrono::hours, std::chrono::minutes, std::chrono::seconds;
+constexpr hours days(long d) { return hours(d * 24); }
+
+// Each rule at its edges, then the localized table's texts.
+TEST(KVDateSoftFormat, TextsTimesAndDatesByAge)
+{
+    const KVLocalizedStrings de = parsed(R"strings(
+        "Yesterday at %@" = "Gestern um %@";
+        "%d hours ago" = "Vor %d Stunden";
+        "%d days ago" = "Vor %1$d Tagen (100%%)";
+        "One minute ago" = "Vor einer Minute";
+        /* printf would act on these; they are only text here */
+        "%d minutes ago" = "%s %n %x: %@ und %ld";
+    )strings");
+    const struct {
+        seconds before;
+        const char* expected;
+        const char* locale = "de_DE";
+        const KVLocalizedStrings* strings = nullptr;
+    } cases[] = {
+        {seconds(30), "Less than a minute ago"},
+        {-minutes(5), "Less than a minute ago"},  // still to come: just now
+        {seconds(90), "One minute ago"},
+        {seconds(150), "2 minutes ago"},
+        {minutes(60) - seconds(1), "59 minutes ago"},
+        {minutes(90), "One hour ago"},
+        {hours(12) - seconds(1), "11 hours ago"},
+        {hours(13), "01:07"},  // from 12 hours the time alone
+        {hours(24) - seconds(1), "14:07"},
+        {hours(36), "Yesterday at 02:07"},
+        {hours(36), "Yesterday at 2:07\u202FAM", "en_US"},
+        {days(2), "2 days ago"},
+        {days(8) - seconds(1), "7 days ago"},
+        {days(10), "23.02.2026"},
+        {days(10), "Feb 23, 2026", "en_US"},
+        {hours(36), "Gestern um 02:07", "de_DE", &de},
+        {hours(3), "Vor 3 Stunden", "de_DE", &de},
+        {days(3), "Vor 3 Tagen (100%)", "de_DE", &de},
+        {seconds(90), "Vor einer Minute", "de_DE", &de},
+        {minutes(5), "%s %n %x: 5 und 5", "de_DE", &de},
+        {seconds(5), "Less than a minute ago", "de_DE", &de},  // missing from the table: English
+    };
+    // Thursday 5 March 2026, 14:07:00 UTC.
+    const Clock::time_point now = Clock::time_point(seconds(1772719620));
+    for (const auto& c : cases) {
+        KVDate::SoftFormat format;
+        format.now = now;
+        format.strings = c.strings;
+        format.locale = c.locale;
+        format.timeZone = "UTC";
+        EXPECT_EQ(KVDate::softFormatDate(now - c.before, format), c.expected) << c.before.count() << " s";
+    }
+    // Without a format: the main table, when there is one, and the clock's now.
+    KVLocalizedStrings::setMainTable(std::make_shared<const KVLocalizedStrings>(de));
+    EXPECT_EQ(KVDate::softFormatDate(Clock::now() - hours(3)), "Vor 3 Stunden");
+    KVLocalizedStrings::setMainTable(nullptr);
+    EXPECT_EQ(KVDate::softFormatDate(Clock::now() - hours(3)), "3 hours ago");
 }
 
 }  // namespace

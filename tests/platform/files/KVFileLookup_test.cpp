@@ -60,13 +60,11 @@ TEST(KVFileLookup, AFolderIsListedAgainWhenItChanges)
 {
     TempDir dir;
     makeFiles(dir, {"Sounds/Boom.WAV"});
-    const std::string folder = dir.file("Sounds");
-    ageFolder(folder, 2);
-    KVFileLookup& lookup = KVFileLookup::shared();
-    EXPECT_EQ(lookup.find(dir.file("sounds/boom.wav")), dir.file("Sounds/Boom.WAV"));
+    ageFolder(dir.file("Sounds"), 2);
+    EXPECT_EQ(KVFileLookup::shared().find(dir.file("sounds/boom.wav")), dir.file("Sounds/Boom.WAV"));
 
     // Renamed: the folder's time changes and the new name is found.
     std::filesystem::rename(dir.file("Sounds/Boom.WAV"), dir.file("Sounds/BOOM.wav"));
-    ageFolder(folder, 1);
-    EXPECT_EQ(lookup.find(dir.file("sounds/boom.wav")), dir.file("Sounds/BOOM.wav"));
+    ageFolder(dir.file("Sounds"), 1);
+    EXPECT_EQ(KVFileLookup::shared().find(dir.file("sounds/boom.wav")), dir.file("Sounds/BOOM.wav"));
 }

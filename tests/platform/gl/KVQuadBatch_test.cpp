@@ -1,12 +1,14 @@
-// Quads collected and drawn in runs, with each way of letting textures share
-// a run and without. (The SceneMix screenshot shows the batch among every
-// other kind of drawing, with the unit this machine chooses.)
+// The offscreen context, and quads collected and drawn in runs, with each
+// way of letting textures share a run and without. (The SceneMix screenshot
+// shows the batch among every other kind of drawing, with the unit this
+// machine chooses.)
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cstdlib>
 
 #include "platform/gl/KVQuadBatch.h"
+#include "platform/image/KVBitmap.h"
 #include "tests/platform/gl/GLTestContext.h"
 
 namespace {
@@ -27,12 +29,6 @@ void quad(KVQuadBatch& batch, float x, float y, float w, float h)
 {
     const float corners[16] = {x, y + h, 0, 1, x + w, y + h, 1, 1, x, y, 0, 0, x + w, y, 1, 0};
     batch.addQuad(KVQuadTransform{}, corners);
-}
-
-std::string unitsName(const ::testing::TestParamInfo<KVQuadBatch::Units>& info)
-{
-    const char* names[] = {"automatic", "indexed", "branched", "none"};
-    return names[static_cast<int>(info.param)];
 }
 
 }  // namespace
@@ -58,7 +54,8 @@ protected:
 
 // Overlapping quads over six textures, flat colours and three blend
 // functions: each shows what it covers in drawing order, whichever run
-// and unit it landed in.
+// and unit it landed in, and on either side of a split when there are more
+// quads than one draw takes.
 TEST_P(KVQuadBatchTest, OverlapsShowTheDrawingOrderAcrossTexturesAndBlends)
 {
     KVQuadBatch batch(GetParam());
@@ -66,6 +63,8 @@ TEST_P(KVQuadBatchTest, OverlapsShowTheDrawingOrderAcrossTexturesAndBlends)
     for (int i = 0; i < 12; ++i) {
         const bool flat = i % 4 == 3;
         batch.setStyle(flat ? 0 : textures[i % 6], GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, flat ? 0.5f : 1, 1, 1);
+        for (int k = 0; i == 1 && k < KVQuadBatch::kMaxQuads; ++k)
+            quad(batch, 0, 0, 1, 1);  // over quad 0's corner
         quad(batch, 4.0f * i, 0, 8, 10);
     }
     // Added onto grey, then grey replaced by a flat colour in part.
@@ -82,23 +81,8 @@ TEST_P(KVQuadBatchTest, OverlapsShowTheDrawingOrderAcrossTexturesAndBlends)
         EXPECT_LE(std::max({std::abs(p.r - expected.r), std::abs(p.g - expected.g), std::abs(p.b - expected.b)}), 1)
             << "quad " << i << ": " << p;
     }
-    EXPECT_EQ(at(2, 25), (Rgba{255, 64, 104, 255}));
-    EXPECT_EQ(at(6, 25), (Rgba{0, 0, 255, 255}));
-    EXPECT_EQ(at(15, 25), (Rgba{64, 64, 64, 255}));
-}
-
-// More quads than one draw takes are drawn in two, those past the split
-// with their texture.
-TEST_P(KVQuadBatchTest, MoreQuadsThanOneDrawTakesAreAllDrawn)
-{
-    KVQuadBatch batch(GetParam());
-    batch.setStyle(textures[2], GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
-    for (int i = 0; i < KVQuadBatch::kMaxQuads; ++i)
-        quad(batch, 0, 0, 1, 1);
-    quad(batch, 10, 10, 4, 4);
-    batch.flush();
-    EXPECT_EQ(at(12, 12), colourOf(2));
-    EXPECT_EQ(at(0, 0), colourOf(2));
+    EXPECT_EQ((std::vector<Rgba>{at(0, 0), at(2, 25), at(6, 25), at(15, 25)}),
+              (std::vector<Rgba>{colourOf(1), {255, 64, 104, 255}, {0, 0, 255, 255}, {64, 64, 64, 255}}));
 }
 
 // A texture deleted while quads still show it (a text drawn, then typeset
@@ -113,12 +97,46 @@ TEST_F(KVQuadBatchTest, DeletingATextureDrawsTheQuadsThatShowItFirst)
     const GLuint next = texture(0, 255, 0);
     batch.setStyle(next, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, 1, 1, 1, 1);
     quad(batch, 10, 0, 4, 4);
-    EXPECT_EQ(at(2, 2), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(at(12, 2), (Rgba{0, 255, 0, 255}));
+    EXPECT_EQ(std::pair(at(2, 2), at(12, 2)), std::pair(Rgba{255, 0, 0, 255}, Rgba{0, 255, 0, 255}));
     glDeleteTextures(1, &next);
 }
 
 INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest,
                          ::testing::Values(KVQuadBatch::Units::indexed, KVQuadBatch::Units::branched,
                                            KVQuadBatch::Units::none),
-                         unitsName);
+                         [](const auto& info) {
+                             return (std::vector<std::string>{"indexed", "branched", "none"})[info.index];
+                         });
+
+// A surface that takes a new size, keeping the context's state. (That the
+// context has the fixed-function pipeline shows in every headless frame.)
+TEST(EGLOffscreenContext, KeepsItsStateThroughAResizeAndRefusesEmptySizes)
+{
+    std::string error;
+    auto ctx = EGLOffscreenContext::create(480, 320, &error);
+    ASSERT_TRUE(ctx) << error;
+    ASSERT_TRUE(ctx->makeCurrent());
+    glClearColor(0.5f, 0.25f, 1, 1);
+
+    ASSERT_TRUE(ctx->resize(100, 60, &error)) << error;
+    EXPECT_EQ(std::pair(ctx->width(), ctx->height()), std::pair(100, 60));
+    glViewport(0, 0, 100, 60);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 100, 30);  // the lower half, as OpenGL counts rows
+    glClearColor(0, 1, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
+    const Picture frame = Picture::currentFrame(100, 60);
+    // Read back top row first: the upper half in the clear colour kept
+    // through the resize, the lower half green.
+    EXPECT_EQ(std::pair(frame.at(0, 0), frame.at(99, 59)), std::pair(Rgba{128, 64, 255, 255}, Rgba{0, 255, 0, 255}));
+
+    EXPECT_FALSE(ctx->resize(0, 0, &error));
+    EXPECT_EQ(ctx->width(), 100);
+    EXPECT_FALSE(EGLOffscreenContext::create(0, 10, &error));
+    EXPECT_NE(error.find("0 x 10"), std::string::npos) << error;
+    EXPECT_FALSE(EGLOffscreenContext::create(10, -3, &error));
+    EXPECT_TRUE(KVBitmap::fromFramebuffer(-1, 8).empty());
+    ctx->releaseCurrent();
+}

@@ -1,10 +1,12 @@
 // The object runtime scripts talk to through the bridge: classes, method
-// signatures, invocations and the value classes' messages.
+// signatures, invocations, the value classes' messages and notifications.
 #include <gtest/gtest.h>
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
+#include "platform/notify/KVNotificationCenter.h"
 #include "platform/objects/KVClassRegistry.h"
 #include "platform/objects/KVInvocation.h"
 #include "platform/objects/KVMethod.h"
@@ -68,26 +70,24 @@ TEST(KVClass, MethodsAndInstancesComeFromTheNearestClassUpTheChain)
 TEST(KVClass, EncodingsMustMatchTheSelectorAndReceiver)
 {
     KVClass* c = KVClassRegistry::shared().defineClass("TestEncodings", cls("NSObject"));
-    EXPECT_THROW(c->addInstanceMethod("take:", "v@:", [](KVInvocation&) {}), KVObjectException);
-    EXPECT_THROW(c->addInstanceMethod("take", "v#:", [](KVInvocation&) {}), KVObjectException);
+    for (const auto& [selector, types] : {std::pair{"take:", "v@:"}, {"take", "v#:"}, {"x", "v@"}})
+        EXPECT_THROW(c->addInstanceMethod(selector, types, [](KVInvocation&) {}), KVObjectException) << selector;
     EXPECT_THROW(c->addClassMethod("make", "@@:", [](KVInvocation&) {}), KVObjectException);
-    EXPECT_THROW(c->addInstanceMethod("x", "v@", [](KVInvocation&) {}), KVObjectException);
     EXPECT_EQ(c->instanceMethod("take:"), nullptr);
 }
 
 TEST(KVMethodSignature, ParsesTypesWithOffsetsPointersAndStructures)
 {
-    KVMethodSignature plain("v@:^v@c");
-    EXPECT_EQ(plain.methodReturnType(), "v");
-    ASSERT_EQ(plain.numberOfArguments(), 5u);
-    EXPECT_EQ(plain.argumentType(2), "^v");
-    EXPECT_EQ(plain.argumentType(4), "c");
-    EXPECT_THROW(plain.argumentType(5), KVObjectException);
-
-    KVMethodSignature compiled("{Point={Inner=ff}d}24@0:8r^{Point=ff}16");
-    EXPECT_EQ(compiled.methodReturnType(), "{Point={Inner=ff}d}");
-    ASSERT_EQ(compiled.numberOfArguments(), 3u);
-    EXPECT_EQ(compiled.argumentType(2), "^{Point=ff}");
+    const auto types = [](const char* encoding) {
+        KVMethodSignature signature(encoding);
+        std::string all = signature.methodReturnType();
+        for (size_t i = 0; i < signature.numberOfArguments(); ++i)
+            all += " " + signature.argumentType(i);
+        EXPECT_THROW(signature.argumentType(signature.numberOfArguments()), KVObjectException);
+        return all;
+    };
+    EXPECT_EQ(types("v@:^v@c"), "v @ : ^v @ c");
+    EXPECT_EQ(types("{Point={Inner=ff}d}24@0:8r^{Point=ff}16"), "{Point={Inner=ff}d} @ : ^{Point=ff}");
     EXPECT_TRUE(KVMethodSignature::typeMatches("@\"NSString\"", "@"));
 
     for (const char* bad : {"", "v", "v@", "v@:{x=ff", "v@:(u]", "v@:^"})
@@ -167,7 +167,6 @@ TEST(KVMutableArray, EditsAndRefusalsThatChangeNothing)
     EXPECT_THROW(array->insertObject(str("x").get(), 4), KVObjectException);
     EXPECT_THROW(array->removeObjectAtIndex(3), KVObjectException);
     EXPECT_THROW(sendMessage(array, "objectAtIndex:", {KVValue::intValue(-1)}), KVObjectException);
-    EXPECT_EQ(array->count(), 3u);
     EXPECT_EQ(sendMessage(array, "indexOfObject:", {KVValue::object(str("b"))}).asInt(), 1);
     EXPECT_EQ(sendMessage(array, "indexOfObject:", {KVValue::object(str("z"))}).asInt(), -1);
     array->replaceObjectAtIndex(2, str("c").get());
@@ -192,7 +191,6 @@ TEST(KVMutableDictionary, KeysCompareByValueAndKeepTheirOrder)
     d->setObject(KVNumber::withInt(2).get(), KVNumber::withFloat(2).get());
     d->setObject(KVNumber::withInt(3).get(), str("three").get());
     d->setObject(KVNumber::withInt(11).get(), str("one").get());  // replaces, keeps the place
-    EXPECT_EQ(d->count(), 3u);
     EXPECT_EQ(d->objectForKey(str("one").get())->description(), "11");
     EXPECT_EQ(d->objectForKey(KVNumber::withInt(2).get())->description(), "2");
     EXPECT_EQ(d->allKeys()->description(), "(one, 2, three)");
@@ -210,6 +208,46 @@ TEST(KVMutableDictionary, KeysCompareByValueAndKeepTheirOrder)
                                        {KVValue::object(str("v")), KVValue::object(str("k"))}).asObject();
     EXPECT_EQ(sendMessage(single.get(), "count").asUnsignedInt(), 1u);
     EXPECT_FALSE(single->isEqual(d.get()));
+}
+
+TEST(KVNotificationCenter, DeliversByNameAndSenderWithUserInfo)
+{
+    KVNotificationCenter center;
+    Ref<KVObject> sender = KVNumber::withInt(1);
+    Ref<KVObject> other = KVNumber::withInt(2);
+    std::vector<std::string> seen;
+    center.addObserver("Changed", nullptr, [&](const KVNotification& n) {
+        seen.push_back("any:" + kvDescription(n.object.get()));
+    });
+    center.addObserver("Changed", sender.get(), [&](const KVNotification& n) {
+        seen.push_back("sender:" + kvDescription(n.userInfo->objectForKey(KVString::withString("key").get())));
+    });
+    center.addObserver("", nullptr, [&](const KVNotification& n) { seen.push_back("all:" + n.name); });
+
+    center.post("Changed", sender, KVDictionary::withPairs({{KVString::withString("key"), KVString::withString("v")}}));
+    center.post("Changed", other);
+    center.post("Other");
+    EXPECT_EQ(seen, (std::vector<std::string>{"any:1", "sender:v", "all:Changed", "any:2", "all:Changed", "all:Other"}));
+}
+
+TEST(KVNotificationCenter, ObserversMayRemoveOthersAndFailuresStayContained)
+{
+    KVNotificationCenter center;
+    int later = 0;
+    KVNotificationCenter::Token second = 0;
+    center.addObserver("N", nullptr, [&](const KVNotification&) {
+        center.removeObserver(second);
+        throw KVObjectException(KVObjectException::InvalidArgument, "observer broke");
+    });
+    second = center.addObserver("N", nullptr, [&](const KVNotification&) { ++later; });
+    int third = 0;
+    center.addObserver("N", nullptr, [&](const KVNotification&) { ++third; });
+    testing::internal::CaptureStderr();
+    center.post("N");
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("observer broke"), std::string::npos);
+    EXPECT_EQ(later, 0);
+    EXPECT_EQ(third, 1);
 }
 
 }  // namespace
