@@ -1,6 +1,7 @@
 // Sound player and listener nodes, heard through the loopback device.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -223,12 +224,17 @@ TEST_F(SGSoundNodesTest, APlayingNodeHandsItsInputsToItsSource)
     EXPECT_EQ(relative, 1);
 }
 
-// With no source (pool exhausted, manager gone) a trigger plays and holds nothing.
+// 32 distinct sources; with none left (pool exhausted, manager gone) a trigger plays and holds nothing.
 TEST_F(SGSoundNodesTest, WithoutASourceATriggerPlaysNothing)
 {
     SGSoundPlayerNode* first = newPlayer();
-    for (int i = 0; i < SoundManager::kSourceCount; ++i)
-        trigger(i ? newPlayer() : first);
+    std::set<KVAudioSource*> lent;
+    for (int i = 0; i < SoundManager::kSourceCount; ++i) {
+        SGSoundPlayerNode* node = i ? newPlayer() : first;
+        trigger(node);
+        lent.insert(node->source());
+    }
+    EXPECT_EQ(lent.size(), 32u);
     SGSoundPlayerNode* late = newPlayer();
     trigger(late);
     EXPECT_EQ(state(late), "stopped");
