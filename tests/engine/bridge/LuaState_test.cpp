@@ -215,19 +215,8 @@ TEST_F(LuaStateTest, LogStackPrintsOneLinePerSlot)
     lua_settop(t.L(), 0);
 }
 
-TEST_F(LuaStateTest, InstanceOfClassCallsNew)
-{
-    t.lua->doString("Point = {} Point.__index = Point"
-                    " function Point.new(self) return setmetatable({ x = 1 }, Point) end");
-    Ref<KVObject> point = t.lua->instanceOfClass("Point");
-    ASSERT_EQ(shown(point), "table");
-    EXPECT_EQ(shown(static_cast<LuaObject*>(point.get())->valueForKey("x")), "float:1");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(t.lua->instanceOfClass("Nothing"), nullptr);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("No lua class Nothing found"), std::string::npos);
-}
-
-TEST(LuaState, ABareStateHasGlobalsAndTheBridge)
+// A bare state has the globals and the bridge; instanceOfClass calls a class's new.
+TEST(LuaState, ABareStateHasGlobalsAndTheBridgeAndMakesInstances)
 {
     Ref<LuaState> lua = LuaState::withNewState();
     Ref<LuaObject> globals = lua->globalObject();
@@ -235,6 +224,14 @@ TEST(LuaState, ABareStateHasGlobalsAndTheBridge)
     EXPECT_EQ(shown({globals->valueForKey("_debuglevel"), globals->valueForKey("luaBinder"),
                      globals->valueForKey("luaObjc")}),
               "float:1 table table");
+    lua->doString("Point = {} function Point.new(self) return { x = self == Point and 1 } end");
+    Ref<KVObject> point = lua->instanceOfClass("Point");
+    ASSERT_EQ(shown(point), "table");
+    EXPECT_EQ(shown(static_cast<LuaObject*>(point.get())->valueForKey("x")), "float:1");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(lua->instanceOfClass("Nothing"), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("No lua class Nothing found"), std::string::npos);
+    point = nullptr;
     lua->close();
 }
 }  // namespace

@@ -104,7 +104,7 @@ TEST_F(Engine, FailuresAreSilentOrPrintOneLineAndLeaveNothingOnTheStack)
 }
 
 // The screen size, resolutions and the display size are the player's tests'
-// part (its Lua state and its game view); here the rest.
+// part (its Lua state, its game view and the screenshots); here the rest.
 TEST_F(Engine, QueriesSettingsAndEventsPassTheirArguments)
 {
     start(R"lua(
@@ -117,7 +117,6 @@ TEST_F(Engine, QueriesSettingsAndEventsPassTheirArguments)
             event = name .. '#' .. n .. '#' .. table.concat(args, '|')
         end
         game = {plugins = {physics = {enabled = {_value = true}}, sound = {enabled = {_value = false}}},
-                attributes = {displaySize = {width = {_value = 1024}, height = {_value = 768.9}}},
                 setNeedsToChangeScene = function(self, name, flag) scene = name .. tostring(flag) end})lua");
     EXPECT_EQ(sizeFor(3), "300 30 1");
     KV_SetDeviceOrientation(state, 2, true);
@@ -128,9 +127,6 @@ TEST_F(Engine, QueriesSettingsAndEventsPassTheirArguments)
     EXPECT_EQ(std::vector<int>({KV_IsPluginEnabled(state, "physics"), KV_IsPluginEnabled(state, "sound"),
                                 KV_IsPluginEnabled(state, "absent")}),
               std::vector<int>({1, 0, 0}));
-    unsigned w = 0, h = 0;
-    KV_GetIntendedDisplaySize(state, &w, &h);
-    EXPECT_EQ(std::to_string(w) + "x" + std::to_string(h), "1024x768");
     // The player's tests send the prompt's text; here two strings and none.
     const char* strings[] = {"abc", "d"};
     KV_RaiseExternalEvent(state, "two", strings, 2);
