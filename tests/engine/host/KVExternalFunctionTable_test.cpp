@@ -82,9 +82,8 @@ TEST_F(ExternalFunctionTest, ResultsConvertByTheReturnType)
 TEST_F(ExternalFunctionTest, RegistrationsAreCheckedReplacedAndEndWithTheirState)
 {
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(table()->registerTarget(shell.get(), nullptr, "noSuch:", "a"));
-    EXPECT_FALSE(table()->registerTarget(shell.get(), nullptr, "noContext", "b"));
-    EXPECT_FALSE(table()->registerTarget(nullptr, nullptr, "int:", "c"));
+    for (auto [target, selector] : {std::pair{shell.get(), "noSuch:"}, {shell.get(), "noContext"}, {nullptr, "int:"}})
+        EXPECT_FALSE(table()->registerTarget(target, nullptr, selector, "a")) << selector;
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(table()->hasFunction("a"));
 

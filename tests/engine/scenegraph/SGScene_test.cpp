@@ -27,8 +27,7 @@ TEST(SGScene, RendersTheDefaultSpaceThenEachSpaceInOrderAndReleasesWhatItDrops)
     scene->render();
     EXPECT_EQ(log, (Log{"default", "s0", "remover", "s1", "default", "s0", "s1"}));
     scene->release();
-    EXPECT_TRUE(keptDied);
-    EXPECT_TRUE(defaultDied);
+    EXPECT_TRUE(keptDied && defaultDied);
 }
 
 // Initial spaces drawn at half alpha beneath those of the same place; the rest alone.

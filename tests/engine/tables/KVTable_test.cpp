@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -60,8 +61,7 @@ TEST(KVTable, OutOfRangeReadsAndWritesChangeNothing)
                   t.xmlCellValue(out, 0, -1) + t.jsonCellValue(out, -1, 0),
               "BadRowBadRowBadColBadRowBadColBadRow");
 
-    EXPECT_FALSE(t.setCellValue(2, 0, "x"));
-    EXPECT_FALSE(t.setCellValue(0, -1, "x"));
+    EXPECT_FALSE(t.setCellValue(2, 0, "x") || t.setCellValue(0, -1, "x"));
     t.setRowTitle(9, "ghost");
     t.setColumnTitle(9, "ghost");
     t.setColumnType(9, ColumnTypeText);
@@ -69,10 +69,9 @@ TEST(KVTable, OutOfRangeReadsAndWritesChangeNothing)
     t.setNumberOfColumns(-1);
     t.addRowAtIndex(3);
     t.removeRowAtIndex(2);
-    EXPECT_EQ(t.jsonCellValue(out, 0, 2), "BadCol");
-    EXPECT_EQ(t.findRowNumberByName("ghost"), -1);
-    EXPECT_EQ(t.columnAtIndex(9), nullptr);
-    EXPECT_EQ(t.columnType(9), ColumnTypeUndefined);
+    EXPECT_EQ(std::tuple(t.jsonCellValue(out, 0, 2), t.findRowNumberByName("ghost"), t.columnAtIndex(9) == nullptr,
+                         t.columnType(9)),
+              std::tuple("BadCol", -1, true, ColumnTypeUndefined));
     KVTable same;
     fill(same, 2, 2);
     EXPECT_EQ(tabletest::dump(t), tabletest::dump(same));
@@ -147,7 +146,6 @@ TEST(KVTable, ColumnInsertionRemovalAndReordering)
     t.addColumnAtIndex(4, TableColumn());  // appending is allowed
     t.addColumnAtIndex(6, TableColumn());  // past the end is not
     t.addColumnAtIndex(-1, TableColumn());
-    ASSERT_EQ(t.numberOfColumns(), 5);
     EXPECT_EQ(cells(t), "r0c0//r0c1/r0c2/|r1c0/5/r1c1/r1c2/");
     EXPECT_TRUE(t.columnReadOnly(2));
 

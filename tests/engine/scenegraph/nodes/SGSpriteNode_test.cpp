@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "engine/assets/KVLoadImageFromFile.h"
 #include "engine/scenegraph/SGBlendMode.h"
@@ -55,9 +56,7 @@ TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
 
     sprite->image.setValue(quad);
     draw();
-    EXPECT_EQ(at(4, kHeight - 4), kRed);
-    EXPECT_EQ(at(kWidth - 4, kHeight - 4), kGreen);
-    EXPECT_EQ(at(4, 4), kBlue);
+    EXPECT_EQ(std::tuple(at(4, kHeight - 4), at(kWidth - 4, kHeight - 4), at(4, 4)), std::tuple(kRed, kGreen, kBlue));
 
     sprite->horizontalWrapping.setValue(2);
     draw();
@@ -89,8 +88,8 @@ TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
         step.change();
         sprite->x.setValue(sprite->x.storedValue() + 1);  // something that marks the sprite dirty
         sprite->compute();
-        EXPECT_EQ(sprite->drawParams().halfWidth, step.halfWidth);
-        EXPECT_EQ(sprite->drawParams().halfHeight, step.halfHeight);
+        EXPECT_EQ(std::pair(sprite->drawParams().halfWidth, sprite->drawParams().halfHeight),
+                  std::pair(step.halfWidth, step.halfHeight));
     }
 }
 
@@ -109,12 +108,10 @@ TEST_F(SGSpriteNodeTest, TilesFollowChangesOfTheirSizeAndAnchor)
 
     sprite->tileWidth.setValue(24);
     draw();
-    EXPECT_EQ(at(48 + 4, 9), kRed);
-    EXPECT_EQ(at(48 + 14, 9), kGreen);
+    EXPECT_EQ(std::pair(at(48 + 4, 9), at(48 + 14, 9)), std::pair(kRed, kGreen));
     sprite->horizontalAnchor.setValue(2);
     draw();
-    EXPECT_EQ(at(48 + 1, 9), kRed) << "far anchor: the last third of red";
-    EXPECT_EQ(at(48 + 6, 9), kGreen);
+    EXPECT_EQ(std::pair(at(48 + 1, 9), at(48 + 6, 9)), std::pair(kRed, kGreen)) << "far anchor: the last third of red";
 }
 
 // For a straight-alpha draw (the screenshots show the drawing paths' factors).
@@ -124,6 +121,5 @@ TEST_F(SGSpriteNodeTest, SetBlendModeSetsTheModesFactors)
     GLint source = 0, destination = 0;
     glGetIntegerv(GL_BLEND_SRC, &source);
     glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_EQ(source, GL_SRC_ALPHA);
-    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_COLOR);
+    EXPECT_EQ(std::pair(source, destination), (std::pair<GLint, GLint>(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_COLOR)));
 }
