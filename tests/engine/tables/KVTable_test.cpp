@@ -10,7 +10,6 @@
 
 #include "tests/engine/tables/TableTestSupport.h"
 
-
 namespace {
 
 // A table of `rows` x `cols` whose cell (r, c) holds "r<r>c<c>".
@@ -196,8 +195,6 @@ TEST(KVTable, ObserversHearCellThenColumnThenTableAndMayUnregisterEachOther)
     }
     EXPECT_EQ(log.size(), 4u);  // the table destroys the rest
 }
-
-// ---- Comma-separated text ----
 
 TEST(KVTableCSV, ImportSplitsRecordsAndFieldsAndDecodesEscapes)
 {

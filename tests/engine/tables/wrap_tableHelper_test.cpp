@@ -8,7 +8,6 @@
 #include "tests/engine/tables/TableTestSupport.h"
 #include "tests/support/LuaChunk.h"
 
-
 namespace {
 
 // The module in a bare state, plus a global table object `t` whose native
