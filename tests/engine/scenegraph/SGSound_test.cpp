@@ -125,15 +125,14 @@ TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
 // Undecodable files throw; a PCM CAF of three channels says so in one line. The sound stays empty.
 TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
 {
-    writeFile(dir.file("text.ogg"), "this is no sound\n");
-    writeFile(dir.file("text.wav"), "this is no sound either\n");
+    // (The sound assets' test reads a text named .ogg and a six-channel WAV file.)
+    writeFile(dir.file("text.wav"), "this is no sound\n");
     writeFile(dir.file("empty.caf"), "");
-    tone("six.wav", 6);
     tone("three.ogg", 3);
     tone("three.caf", 3, {"-c:a", "pcm_s16le"});
     writeFile(dir.file("truncated.wav"), readFile(tone("whole.wav", 1)).substr(0, 30));
-    for (const char* name : {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav",
-                             "missing.ogg", "missing.caf", "three.caf"}) {
+    for (const char* name :
+         {"text.wav", "empty.caf", "three.ogg", "truncated.wav", "missing.ogg", "missing.caf", "three.caf"}) {
         SCOPED_TRACE(name);
         SGSound sound;
         testing::internal::CaptureStderr();
