@@ -88,15 +88,10 @@ TEST_F(PhysicsModule, BodyTypesSleepMassAndForces)
         -- through the centre: woken, no turn; off it: counter-clockwise
         expect(dvx > 0 and near(dvy, 0, 1e-4) and near(through:angularVelocity(), 0), "through", dvx, dvy)
         expect(offCentre:angularVelocity() > 0, "torque", offCentre:angularVelocity())
-        done()
-    )"), "");
-}
 
-TEST_F(PhysicsModule, DoSleepDecidesWhetherRestingBodiesSleep)
-{
-    EXPECT_EQ(lua.run(R"(
+        -- doSleep decides whether resting bodies sleep.
         for _, doSleep in ipairs({true, false}) do
-          local w = P.World.new(0, 0, doSleep)
+          w = P.World.new(0, 0, doSleep)
           local b = makeBody(w, 2, 0, 0, 1)
           addBox(b, 5, 5)
           stepMany(w, 90)            -- well past Box2D's time to sleep

@@ -87,7 +87,7 @@ TEST(KVTable, TableTypeZeroSetsFlagEight)
     EXPECT_EQ(t.flags(), 0x11u);
 }
 
-TEST(KVTable, GrowingRowsFillsColumnDefaultsAndShrinkingDropsCells)
+TEST(KVTable, RowsGrowWithColumnDefaultsShrinkDroppingCellsAndMoveWithTheirValues)
 {
     KVTable t;
     t.setNumberOfColumns(4);
@@ -109,18 +109,14 @@ TEST(KVTable, GrowingRowsFillsColumnDefaultsAndShrinkingDropsCells)
     t.setNumberOfColumns(4);
     EXPECT_EQ(cells(t) + t.rowTitle(2), "7///|0/False//|0/False//");
     EXPECT_EQ(t.columnType(3), ColumnTypeUndefined);
-}
 
-TEST(KVTable, RowEditsKeepValuesOnTheirRowsInSparseColumns)
-{
-    // A file that says 6 rows but stores two values, then a value set on row 4.
+    // Row edits keep values on their rows in sparse columns: a file that says
+    // 6 rows but stores two values, then a value set on row 4.
     TempDir dir;
     writeFile(dir.file("sparse.xml"),
               "<table numRows=\"6\" numCols=\"1\"><columns><column type=\"1\">a,b</column></columns></table>");
-    KVTable t;
     ASSERT_TRUE(t.loadTable(dir.file("sparse.xml")));
     t.setCellValue(4, 0, "four");
-
     t.addRowAtIndex(0);
     EXPECT_EQ(cells(t), "|a|b|||four|");
     t.removeRowAtIndex(1);

@@ -151,7 +151,8 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
 }
 
 // A trigger while playing restarts on the same source, stop too; stop alone frees it.
-TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
+// (A removed looping node stops at once: the sound assets' test.)
+TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsStopEndsItAndPauseHoldsIt)
 {
     SGSoundPlayerNode* node = newPlayer();
     trigger(node);
@@ -180,12 +181,9 @@ TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
     EXPECT_EQ(state(node), "stopped");
     EXPECT_EQ(manager_->freeSources().count(source), 1u);
     EXPECT_EQ(peak(renderSound(2048)), 0.0f);
-}
 
-// (A removed looping node stops at once: the sound assets' test.)
-TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
-{
-    SGSoundPlayerNode* node = newPlayer();
+    // Pause holds the source, resume plays on.
+    node->stop.setValue(false);
     trigger(node);
     renderSound(kToneFrames / 4);
     pulse(node, node->pause);
@@ -194,7 +192,7 @@ TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
     EXPECT_EQ(state(node), "playing, 1 queued");  // a paused source is not recycled
     pulse(node, node->resume);
     // A node removed while playing once lets the sound end: the three quarters left.
-    KVAudioSource* source = node->source();
+    source = node->source();
     space_->removeNode(node);
     EXPECT_EQ(source->owner, nullptr);
     EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames * 3 / 4, 64);
