@@ -29,7 +29,7 @@ protected:
     lua_State* L = lua.L;
 };
 
-TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryNotifyOnlyWhenAskedAndConnectToHandles)
+TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryNotifyOnlyWhenAskedAndConnectToHandlesAndAttributes)
 {
     EXPECT_EQ(run(R"(
         local n = space:createNode(scenegraph.arithmeticNode)
@@ -92,12 +92,8 @@ TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryNotifyOnlyWhenAskedAndConnectT
         assert(b.output:value() == 16)       -- connecting marks nothing
         a.input1:setValue(0, true)
         assert(b.output:value() == 10 + 16)  -- a.output + the stale b.output
-    )"), "");
-}
 
-TEST_F(ScenegraphModule, AttributeNodesCarryScriptValuesAndConnectThroughGetNode)
-{
-    EXPECT_EQ(run(R"(
+        -- Attribute nodes carry script values and connect through getNode.
         local sg = scenegraph
         local score = sg.attributeNode.new(sg.NUMBER)
         sg.attributeNode.setValue(score, 40, true)

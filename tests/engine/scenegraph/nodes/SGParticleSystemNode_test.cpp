@@ -80,21 +80,6 @@ protected:
     Ref<SGParticleSystemNode> system = makeRef<SGParticleSystemNode>();
 };
 
-// A particle shows only from the frame after its first rebirth: without spawning, never.
-TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
-{
-    for (bool spawning : {false, true}) {
-        SCOPED_TRACE(spawning);
-        renew(10, spawning, 2.0f, 6.0f, 32.0f, 24.0f);
-        system->lifestart.setValue(spawning ? 0.0f : 1.0f);
-        for (int frame = 0; frame <= (spawning ? 2 : 40); ++frame) {
-            drawAt(frame * 0.1f);
-            // Ten 6 x 6 particles, one over the other.
-            EXPECT_EQ(litPixels(), spawning && frame == 2 ? 36 : 0) << "frame " << frame;
-        }
-    }
-}
-
 // Speed 10 up, gravity -10: at age 1, 5 above its birthplace whatever the emitter did since.
 // Gravity and size time are the system's current ones, the colour time the particle's own.
 TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBorn)
@@ -126,9 +111,20 @@ TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBo
     EXPECT_EQ(litPixels(), 100);
 }
 
-// Ages 0 and life draw nothing; once spawning stops, a dead particle stays dead.
-TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
+// A particle shows only from the frame after its first rebirth (without spawning, never), strictly between birth
+// and death; once spawning stops, a dead particle stays dead.
+TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyOnceSpawnedAndStrictlyBetweenBirthAndDeath)
 {
+    for (bool spawning : {false, true}) {
+        SCOPED_TRACE(spawning);
+        renew(10, spawning, 2.0f, 6.0f, 32.0f, 24.0f);
+        system->lifestart.setValue(spawning ? 0.0f : 1.0f);
+        for (int frame = 0; frame <= (spawning ? 2 : 40); ++frame) {
+            drawAt(frame * 0.1f);
+            // Ten 6 x 6 particles, one over the other.
+            EXPECT_EQ(litPixels(), spawning && frame == 2 ? 36 : 0) << "frame " << frame;
+        }
+    }
     renew(1, true, 4.0f, 2.0f);
     bornAtOne();
     EXPECT_EQ(litPixels(), 0) << "reborn at this frame: age 0";

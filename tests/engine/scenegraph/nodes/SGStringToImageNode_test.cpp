@@ -9,7 +9,7 @@
 using SGStringToImageNodeTest = GLTest;
 
 // Rendered once per change, as a fresh rendering; a new texture (the old deleted) when the size changes.
-TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaks)
+TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaksAndNothingGivesTheNullImage)
 {
     auto* node = new SGStringToImageNode(nullptr);
     node->fontSize.setValue(24.0f);
@@ -48,12 +48,9 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaks)
     EXPECT_FALSE(glIsTexture(beforeReload.texture));
     node->release();
     EXPECT_FALSE(glIsTexture(afterReload.texture));
-}
 
-// No text, no font, or a refused frame: the null image, 0 x 0, the old texture deleted.
-TEST_F(SGStringToImageNodeTest, NothingToDrawGivesTheNullImageAndFreesTheTexture)
-{
-    auto* node = new SGStringToImageNode(nullptr);
+    // No text, no font, or a refused frame: the null image, 0 x 0, the old texture deleted.
+    node = new SGStringToImageNode(nullptr);
     const struct {
         const char *text, *font;
         float wrapHeight;
