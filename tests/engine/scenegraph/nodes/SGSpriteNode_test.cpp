@@ -47,7 +47,7 @@ protected:
 };
 
 // A picture given to a flat sprite shows, upright; taken away, the sprite is flat again.
-TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
+TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrewAndTilesFollowTheirPorts)
 {
     // Reading an input of a dirty sprite draws it: it must have a way to.
     EXPECT_EQ(sprite->color.colorValue(), (SGColor{1, 1, 1, 1}));
@@ -65,6 +65,25 @@ TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
     sprite->image.setValue(SGImageNull);
     draw();
     EXPECT_EQ(at(4, kHeight - 4), kWhite);
+
+    // Tiles follow changes of their size and anchor: 8 x 6 pictures in 16 x 12
+    // tiles, then 24 wide: the third column shows the near or far two thirds.
+    sprite->image.setValue(quad);
+    sprite->tileWidth.setValue(16);
+    sprite->tileHeight.setValue(12);
+    sprite->horizontalWrapping.setValue(2);
+    sprite->verticalWrapping.setValue(2);
+    draw();
+    for (int x : {2, 18, 34, 50})
+        EXPECT_EQ(at(x, 9), kRed) << x;
+    EXPECT_EQ(at(13, 9), kGreen);
+
+    sprite->tileWidth.setValue(24);
+    draw();
+    EXPECT_EQ(std::pair(at(48 + 4, 9), at(48 + 14, 9)), std::pair(kRed, kGreen));
+    sprite->horizontalAnchor.setValue(2);
+    draw();
+    EXPECT_EQ(std::pair(at(48 + 1, 9), at(48 + 6, 9)), std::pair(kRed, kGreen)) << "far anchor: the last third of red";
 }
 
 // A dirty sprite reads only changed ports, yet sees every change since its last read.
@@ -91,27 +110,6 @@ TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
         EXPECT_EQ(std::pair(sprite->drawParams().halfWidth, sprite->drawParams().halfHeight),
                   std::pair(step.halfWidth, step.halfHeight));
     }
-}
-
-// 8 x 6 pictures in 16 x 12 tiles, then 24 wide: the third column shows the near or far two thirds.
-TEST_F(SGSpriteNodeTest, TilesFollowChangesOfTheirSizeAndAnchor)
-{
-    sprite->image.setValue(quad);
-    sprite->tileWidth.setValue(16);
-    sprite->tileHeight.setValue(12);
-    sprite->horizontalWrapping.setValue(2);
-    sprite->verticalWrapping.setValue(2);
-    draw();
-    for (int x : {2, 18, 34, 50})
-        EXPECT_EQ(at(x, 9), kRed) << x;
-    EXPECT_EQ(at(13, 9), kGreen);
-
-    sprite->tileWidth.setValue(24);
-    draw();
-    EXPECT_EQ(std::pair(at(48 + 4, 9), at(48 + 14, 9)), std::pair(kRed, kGreen));
-    sprite->horizontalAnchor.setValue(2);
-    draw();
-    EXPECT_EQ(std::pair(at(48 + 1, 9), at(48 + 6, 9)), std::pair(kRed, kGreen)) << "far anchor: the last third of red";
 }
 
 // For a straight-alpha draw (the screenshots show the drawing paths' factors).
