@@ -91,10 +91,8 @@ TEST_F(KVLoadImageFromFileTest, UnusableFilesAreLoggedOnceAndGetThePlaceholder)
         EXPECT_EQ(shape(image), std::tuple(0, 0, 0u, 0u, 0.0f, 0.0f, 1.0f, 1.0f)) << name;
         EXPECT_EQ(readTexture(image.texture).width, 64) << "the installed placeholder is what was uploaded";
     }
-}
 
-TEST_F(KVLoadImageFromFileTest, PlaceholderIsFoundInTheFirstFolderThatHasIt)
-{
+    // The placeholder is found in the first folder that has it.
     TempDir bundleResources, empty;
     KVBitmap mark(3, 2);
     ASSERT_TRUE(mark.savePNG(bundleResources.file("image_missing.png")));

@@ -48,7 +48,7 @@ TEST_F(LuaObjectTest, OneLiveProxyPerTableAndAFreshOneAfterItDiesOrIsDeactivated
     EXPECT_EQ(shown(fresh->valueForKey("name")), "string:a");
 }
 
-TEST_F(LuaObjectTest, FieldsByKeyAndIndex)
+TEST_F(LuaObjectTest, FieldsByKeyAndIndexOrThroughTheTablesOwnAccessors)
 {
     t.lua->doString("box = { off = false, [1] = 'one', [2] = 'two' }");
     Ref<LuaObject> box = t.global("box");
@@ -61,10 +61,8 @@ TEST_F(LuaObjectTest, FieldsByKeyAndIndex)
     box->setValueAtIndex(KVNumber::withFloat(3).get(), 3);
     EXPECT_EQ(t.lua->evaluateExpression("tostring(box.added) .. box[3]"), "nil3");
     EXPECT_EQ(shown(box->toArray()->objects()), "string:one string:two float:3");
-}
 
-TEST_F(LuaObjectTest, TablesWithAccessorMethodsAnswerForThemselves)
-{
+    // Tables with accessor methods answer for themselves.
     t.lua->doString("seen = {} "
                     "obj = { hidden = 'h' } "
                     "function obj:valueForKey(key) seen.get = (self == obj) and key return 'got ' .. key, 'more' end "

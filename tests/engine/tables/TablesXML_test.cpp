@@ -103,7 +103,7 @@ TEST(TablesXMLReading, DataFilesLoadAsExpected)
     }
 }
 
-TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWas)
+TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWasAndOldOnesAreConverted)
 {
     for (const std::string file : {dataPath("truncated.xml"), dataPath("not_a_table.xml"),
                                    dataPath("negative_rows.xml"), std::string("/nonexistent/folder/t.xml")}) {
@@ -119,11 +119,8 @@ TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWas)
         EXPECT_EQ(tabletest::dump(t), before) << file;
         EXPECT_EQ(t.filePath(), file);  // remembered even so, for a later save
     }
-}
 
-// Old files' cells are converted; claimed sizes too large to hold are refused.
-TEST(TablesXMLReading, VersionsSizesAndBrokenBuffers)
-{
+    // Old files' cells are converted; claimed sizes too large to hold are refused.
     const struct {
         std::string doc;
         bool read;
