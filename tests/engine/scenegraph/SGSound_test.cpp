@@ -123,7 +123,7 @@ TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
 }
 
 // Undecodable files throw; a PCM CAF of three channels says so in one line. The sound stays empty.
-TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
+TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmptyAndADamagedOggKeepsWhatCouldBe)
 {
     // (The sound assets' test reads a text named .ogg and a six-channel WAV file.)
     writeFile(dir.file("text.wav"), "this is no sound\n");
@@ -147,10 +147,8 @@ TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
         EXPECT_TRUE(sound.bufferCount == 0 && !sound.buffers);
     }
     EXPECT_EQ(alGetError(), AL_NO_ERROR);
-}
 
-TEST_F(SGSoundTest, ADamagedOggKeepsWhatCouldBeDecoded)
-{
+    // A damaged Ogg file keeps what could be decoded.
     // Noise in short pages, so that the sound spans many.
     std::vector<int16_t> noise(44100);
     srand(1);
