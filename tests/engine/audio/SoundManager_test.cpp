@@ -37,14 +37,15 @@ protected:
 // own; going, it tells even the owner of a source that never played.
 TEST_F(SoundManagerTest, ASecondManagerSharesTheContextAndTellsItsOwnersAsItGoes)
 {
-    const ALuint first = manager_->reserveSource()->source();
+    KVAudioSource* mine = manager_->reserveSource();
+    EXPECT_EQ(manager_->reservedSources().count(mine), 1u);
     ALCcontext* context = alcGetCurrentContext();
     {
         SoundManager second;
         EXPECT_EQ(alcGetCurrentContext(), context);
         KVAudioSource* other = second.reserveSource();
         ASSERT_NE(other, nullptr);
-        EXPECT_NE(other->source(), first);
+        EXPECT_NE(other->source(), mine->source());
         other->owner = &stops_;
         other->stopCallback = countStop;
     }
