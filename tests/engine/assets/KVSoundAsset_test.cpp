@@ -84,7 +84,8 @@ TEST_F(SoundAssetTest, BuffersOfUnloadedSoundsGoOnceNoSourcePlaysThem)
     const ALuint unused = idle->asset.soundValue().buffers[0];
 
     ASSERT_EQ(lua.run("mgr:unloadSound('beep') mgr:unloadSound('boop')"), "");
-    EXPECT_EQ(std::tuple(alIsBuffer(unused), alIsBuffer(looping), named->isDirty()), std::tuple(AL_FALSE, AL_TRUE, true))
+    EXPECT_EQ(std::tuple(alIsBuffer(unused), alIsBuffer(looping), named->isDirty()),
+              std::tuple(AL_FALSE, AL_TRUE, true))
         << "a source still plays the looping one";
     EXPECT_NE(named->asset.soundValue().buffers[0], looping) << "loaded again";
 
