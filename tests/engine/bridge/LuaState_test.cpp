@@ -126,7 +126,7 @@ TEST(LuaState, TheLockExcludesASecondThreadAndIsNotReentrant)
 }
 
 // doFile gives strings, nothing for nil and a marker otherwise.
-TEST_F(LuaStateTest, FilesChunksExpressionsAndMethods)
+TEST_F(LuaStateTest, FilesChunksExpressionsMethodsAndThePrimitivesPreconditions)
 {
     TempDir dir;
     auto run = [&](const char* name, const char* text) {
@@ -162,12 +162,8 @@ TEST_F(LuaStateTest, FilesChunksExpressionsAndMethods)
     EXPECT_EQ(shown(t.lua->callSimpleMethod("times", "game", {KVNumber::withFloat(4)})), "float:12");
     EXPECT_THROW(t.lua->callMethod("nosuch", "game"), LuaErrorException);
     EXPECT_THROW(t.lua->callFunction("nosuch"), LuaErrorException);
-}
 
-// Fields are the proxies' part (LuaObject's tests); here what must not
-// reach Lua at all.
-TEST_F(LuaStateTest, PrimitivesCheckTheirPreconditions)
-{
+    // What must not reach Lua at all (fields are the proxies' part, LuaObject's tests).
     {
         LuaState::Lock lock(*t.lua);
         lua_newtable(t.L());

@@ -115,7 +115,7 @@ TEST_F(ContactListener, OneBeganAndOneEndedPerPairWithASensorAndFailingFunctions
     EXPECT_EQ(lua_gettop(lua.L), 0);
 }
 
-TEST_F(ContactListener, RepeatedBeginsAreCountedAndTheFirstOrderKept)
+TEST_F(ContactListener, RepeatedBeginsAreCountedTheFirstOrderKeptAndADestroyedBodyReadsActorMinusOne)
 {
     ASSERT_EQ(lua.run(R"(
         w = P.World.new(0, 0, true)
@@ -140,10 +140,8 @@ TEST_F(ContactListener, RepeatedBeginsAreCountedAndTheFirstOrderKept)
     // An end without a begin says nothing.
     listener->fixturesEnded(a, b);
     EXPECT_EQ(calls(), "began 1 2, ended 1 2, began 2 1, ended 2 1");
-}
 
-TEST_F(ContactListener, DestroyedBodyReadsActorMinusOneInsideEnded)
-{
+    // A destroyed body reads actor -1 inside the ended function.
     ASSERT_EQ(lua.run(R"(
         floorAndBox(2)
         stepMany(w, 120)

@@ -86,7 +86,7 @@ long soundLength(const std::vector<float>& samples)
 }
 
 // (The player's recording test hears length and level.) The source comes back, the next trigger queues anew.
-TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
+TEST_F(SGSoundNodesTest, ATriggeredPlayerHandsItsInputsToItsSourceGivesItBackAndPlaysAgain)
 {
     for (const SGSound& sound : {sound_, SGSoundNull}) {
         SCOPED_TRACE(sound.buffers ? "a tone" : "the null sound");
@@ -108,6 +108,25 @@ TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
         renderSound(kToneFrames * 2);
         manager_->update();
     }
+
+    // While playing each compute copies the inputs to the source.
+    SGSoundPlayerNode* node = newPlayer();
+    trigger(node);
+    node->volume.setValue(0.25f);
+    node->pitch.setValue(1.5f);
+    node->x.setValue(12.0f);
+    node->dy.setValue(-3.0f);
+    node->update();
+    const ALuint source = node->source()->source();
+    for (auto [parameter, component, expected] : {std::tuple{AL_GAIN, 0, 0.25f}, {AL_PITCH, 0, 1.5f},
+                                                   {AL_POSITION, 0, 12.0f}, {AL_VELOCITY, 1, -3.0f}}) {
+        ALfloat v[3] = {};
+        alGetSourcefv(source, parameter, v);
+        EXPECT_EQ(v[component], expected) << parameter;
+    }
+    ALint relative = 0;
+    alGetSourcei(source, AL_SOURCE_RELATIVE, &relative);
+    EXPECT_EQ(relative, 1);
 }
 
 TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
@@ -198,28 +217,6 @@ TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsStopEndsItAndPauseHoldsIt
     EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames * 3 / 4, 64);
     manager_->update();
     EXPECT_EQ(manager_->freeSources().size(), 32u);
-}
-
-// While playing each compute copies the inputs to the source.
-TEST_F(SGSoundNodesTest, APlayingNodeHandsItsInputsToItsSource)
-{
-    SGSoundPlayerNode* node = newPlayer();
-    trigger(node);
-    node->volume.setValue(0.25f);
-    node->pitch.setValue(1.5f);
-    node->x.setValue(12.0f);
-    node->dy.setValue(-3.0f);
-    node->update();
-    const ALuint source = node->source()->source();
-    for (auto [parameter, component, expected] : {std::tuple{AL_GAIN, 0, 0.25f}, {AL_PITCH, 0, 1.5f},
-                                                   {AL_POSITION, 0, 12.0f}, {AL_VELOCITY, 1, -3.0f}}) {
-        ALfloat v[3] = {};
-        alGetSourcefv(source, parameter, v);
-        EXPECT_EQ(v[component], expected) << parameter;
-    }
-    ALint relative = 0;
-    alGetSourcei(source, AL_SOURCE_RELATIVE, &relative);
-    EXPECT_EQ(relative, 1);
 }
 
 // 32 distinct sources; with none left (pool exhausted, manager gone) a trigger plays and holds nothing.
