@@ -15,7 +15,7 @@
 #include "tests/engine/scenegraph/SGTestNodes.h"
 
 // Numbers as text keep two digits, text reads up to its first unusable character, only 1 is true.
-TEST(SGPort, ConvertsBetweenTheScalarTypes)
+TEST(SGPort, ConvertsBetweenTheScalarTypesAndAConnectionHoldsOneReferenceUpstreamAndMakesNoLoop)
 {
     SGNumberPort number;
     SGStringPort string;
@@ -77,10 +77,8 @@ TEST(SGPort, ConvertsBetweenTheScalarTypes)
     for (SGPort* p : std::initializer_list<SGPort*>{&number, &color, &image})
         EXPECT_EQ(p->soundValue().buffers, nullptr);
     EXPECT_EQ(color.colorValue(), (SGColor{0.1f, 0.2f, 0.3f, 0.4f}));
-}
 
-TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNodeAndMakesNoLoop)
-{
+    // A connection holds exactly one reference on the upstream node and makes no loop.
     bool upstreamDied = false, downstreamDied = false;
     auto* upstream = new CountingNode(&upstreamDied);
     auto* other = new CountingNode();
