@@ -57,7 +57,7 @@ protected:
 };
 
 // (The screenshots show pictures upright and premultiplied, but not their size.)
-TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
+TEST_F(KVLoadImageFromFileTest, OddSizesStayExactUnpackSettingsAreRestoredAndGLErrorsAreLogged)
 {
     TempDir dir;
     KVBitmap odd(100, 37);
@@ -72,6 +72,18 @@ TEST_F(KVLoadImageFromFileTest, OddSizesStayExactAndUnpackSettingsAreRestored)
     glGetIntegerv(GL_UNPACK_ROW_LENGTH, &unpack[1]);
     EXPECT_EQ(std::pair(unpack[0], unpack[1]), std::pair(8, 0));
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+
+    // An OpenGL error names the call and is cleared; an empty bitmap is not uploaded.
+    testing::internal::CaptureStderr();
+    CheckGLError("quiet");
+    glEnable(GL_NEVER);  // not a capability: GL_INVALID_ENUM
+    CheckGLError("glEnable");
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(KVUploadAsGLTexture(KVBitmap()), 0u);
+    const std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(log.find("quiet"), std::string::npos) << log;
+    EXPECT_NE(log.find("OpenGL Error in glEnable : invalid enumerant"), std::string::npos) << log;
+    EXPECT_NE(log.find("uploadAsGLTexture: invalid source image size: 0.000000x0.000000"), std::string::npos) << log;
 }
 
 // No path: the null image, silently; unusable files: one line naming it, the placeholder, 0 x 0.
@@ -91,10 +103,8 @@ TEST_F(KVLoadImageFromFileTest, UnusableFilesAreLoggedOnceAndGetThePlaceholder)
         EXPECT_EQ(shape(image), std::tuple(0, 0, 0u, 0u, 0.0f, 0.0f, 1.0f, 1.0f)) << name;
         EXPECT_EQ(readTexture(image.texture).width, 64) << "the installed placeholder is what was uploaded";
     }
-}
 
-TEST_F(KVLoadImageFromFileTest, PlaceholderIsFoundInTheFirstFolderThatHasIt)
-{
+    // The placeholder is found in the first folder that has it.
     TempDir bundleResources, empty;
     KVBitmap mark(3, 2);
     ASSERT_TRUE(mark.savePNG(bundleResources.file("image_missing.png")));
@@ -106,19 +116,4 @@ TEST_F(KVLoadImageFromFileTest, PlaceholderIsFoundInTheFirstFolderThatHasIt)
     KVSetImageResourceFolders({empty.path()});
     EXPECT_TRUE(isNull(load(kImages + "empty.png")));
     EXPECT_EQ(KVFindImageResource("../images/quad.png"), "");
-}
-
-// An error names the call and is cleared; an empty bitmap is not uploaded.
-TEST_F(KVLoadImageFromFileTest, GLErrorsAndEmptyUploadsAreLogged)
-{
-    testing::internal::CaptureStderr();
-    CheckGLError("quiet");
-    glEnable(GL_NEVER);  // not a capability: GL_INVALID_ENUM
-    CheckGLError("glEnable");
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    EXPECT_EQ(KVUploadAsGLTexture(KVBitmap()), 0u);
-    const std::string log = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(log.find("quiet"), std::string::npos) << log;
-    EXPECT_NE(log.find("OpenGL Error in glEnable : invalid enumerant"), std::string::npos) << log;
-    EXPECT_NE(log.find("uploadAsGLTexture: invalid source image size: 0.000000x0.000000"), std::string::npos) << log;
 }

@@ -1,6 +1,8 @@
 // Sounds by name: the asset manager, sound assets and sound loader nodes.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "engine/assets/KVSoundAsset.h"
 #include "engine/audio/SoundManager.h"
 #include "engine/scenegraph/nodes/SGSoundLoaderNode.h"
@@ -40,8 +42,8 @@ TEST_F(SoundAssetTest, LoadersOfOneNameShareOneSoundAndUnreadableOnesStayEmpty)
     SGSoundLoaderNode* second = loader("beep");
     const SGSound sound = first->asset.soundValue();
     ASSERT_EQ(sound.bufferCount, 1);
-    EXPECT_TRUE(alIsBuffer(sound.buffers[0]));
-    EXPECT_EQ(second->asset.soundValue().buffers, sound.buffers);
+    EXPECT_EQ(std::tuple(alIsBuffer(sound.buffers[0]), second->asset.soundValue().buffers),
+              std::tuple(AL_TRUE, sound.buffers));
 
     // An empty name changes nothing: the sound stays on offer, still held.
     first->name.setValue("");
@@ -50,15 +52,13 @@ TEST_F(SoundAssetTest, LoadersOfOneNameShareOneSoundAndUnreadableOnesStayEmpty)
 
     // An unknown name offers the null sound. (The picture loaders' test counts references.)
     first->name.setValue("nowhere");
-    EXPECT_EQ(first->asset.soundValue().buffers, nullptr);
-    EXPECT_TRUE(first->handle().empty());
+    EXPECT_TRUE(first->asset.soundValue().buffers == nullptr && first->handle().empty());
 
     // Unreadable files: one line each, then loaded empty, so that the project is not asked again.
     SGSoundLoaderNode* text = loader("text");
     SGSoundLoaderNode* six = loader("six");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(text->asset.soundValue().buffers, nullptr);
-    EXPECT_EQ(six->asset.soundValue().buffers, nullptr);
+    EXPECT_TRUE(text->asset.soundValue().buffers == nullptr && six->asset.soundValue().buffers == nullptr);
     text->name.setValue("text");
     text->asset.soundValue();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
@@ -84,9 +84,9 @@ TEST_F(SoundAssetTest, BuffersOfUnloadedSoundsGoOnceNoSourcePlaysThem)
     const ALuint unused = idle->asset.soundValue().buffers[0];
 
     ASSERT_EQ(lua.run("mgr:unloadSound('beep') mgr:unloadSound('boop')"), "");
-    EXPECT_FALSE(alIsBuffer(unused));
-    EXPECT_TRUE(alIsBuffer(looping)) << "a source still plays it";
-    EXPECT_TRUE(named->isDirty());
+    EXPECT_EQ(std::tuple(alIsBuffer(unused), alIsBuffer(looping), named->isDirty()),
+              std::tuple(AL_FALSE, AL_TRUE, true))
+        << "a source still plays the looping one";
     EXPECT_NE(named->asset.soundValue().buffers[0], looping) << "loaded again";
 
     view->removeNode(player);  // stops the looping sound

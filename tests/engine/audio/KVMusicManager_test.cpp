@@ -104,7 +104,7 @@ TEST_F(KVMusicManagerTest, EveryStateAndCall)
     EXPECT_EQ(m.currentStateNumber(), kStopped);
 }
 
-TEST_F(KVMusicManagerTest, VolumeNeedsAPieceAndStaysForTheNext)
+TEST_F(KVMusicManagerTest, VolumeNeedsAPieceAndStaysForTheNextAndAPieceThatEndsLeavesTheMachinePlaying)
 {
     KVMusicManager m;
     m.setVolume(0.25f);  // before any music: no effect
@@ -125,23 +125,21 @@ TEST_F(KVMusicManagerTest, VolumeNeedsAPieceAndStaysForTheNext)
     m.playMusic(a_, false);
     EXPECT_NEAR(level(), 0.1225f, 0.02f);
     m.stopMusic();
-}
 
-TEST_F(KVMusicManagerTest, APieceThatEndsLeavesTheMachinePlaying)
-{
+    // A piece that ends leaves the machine playing.
     writeWav(dir_.file("short.wav"), kSoundTestRate, 2, sineSamples(kSoundTestRate, 2, 3000, 441, 16000));
-    KVMusicManager m;
-    m.playMusic(dir_.file("short.wav"), false);
+    KVMusicManager ending;
+    ending.playMusic(dir_.file("short.wav"), false);
     renderSound(8000);
     // Its thread notices the end within a few of its rounds.
-    for (int i = 0; i < 500 && m.isPlaying(); ++i)
+    for (int i = 0; i < 500 && ending.isPlaying(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_FALSE(m.isPlaying());
-    EXPECT_EQ(m.currentStateNumber(), kPlaying);
+    EXPECT_FALSE(ending.isPlaying());
+    EXPECT_EQ(ending.currentStateNumber(), kPlaying);
     // Pause, stop, then play with a path: the new piece from its start.
-    m.pauseMusic();
-    m.stopMusic();
-    m.playMusic(a_, false);
+    ending.pauseMusic();
+    ending.stopMusic();
+    ending.playMusic(a_, false);
     const std::vector<float> out = renderSound(256);
     EXPECT_NEAR(out[0], 0.0f, 1e-4f);  // a sine starts at 0
     EXPECT_GT(peak(out), 0.3f);

@@ -20,7 +20,7 @@ struct LuaObjcTest : ::testing::Test {
 
 // The Bridge bundle builds arrays from a script and prints their strings
 // and counts; here the conversions it does not reach.
-TEST_F(LuaObjcTest, ArgumentsAndResultsConvertByTypeCode)
+TEST_F(LuaObjcTest, ArgumentsAndResultsConvertByTypeCodeAndFailuresGiveNothing)
 {
     t.lua->doString("p:take_int_unsigned_double_float_char_(12, 3.9, 7.2, 0.125, 1.5, true)");
     // The object argument arrives as a number object; the BOOL is not marshalled.
@@ -38,10 +38,8 @@ TEST_F(LuaObjcTest, ArgumentsAndResultsConvertByTypeCode)
               "2.5 -7 4e+09 0.1 1.5 string");
     // No Lua form: nothing at all.
     EXPECT_EQ(eval("n(p:bool_()) .. n(p:nothing_())"), "00");
-}
 
-TEST_F(LuaObjcTest, FailuresAreLoggedAndGiveNothing)
-{
+    // Failures are logged and give nothing.
     testing::internal::CaptureStderr();
     EXPECT_EQ(eval("n(p:noSuch_(1)) .. n(Probe:noSuch_thing_()) .. n(luaObjc.class('NoSuchClass'):alloc()) .."
                    " n(p.int_({})) .. n(p:fail_())"),

@@ -104,7 +104,7 @@ TEST_F(Engine, FailuresAreSilentOrPrintOneLineAndLeaveNothingOnTheStack)
 }
 
 // The screen size, resolutions and the display size are the player's tests'
-// part (its Lua state and its game view); here the rest.
+// part (its Lua state, its game view and the screenshots); here the rest.
 TEST_F(Engine, QueriesSettingsAndEventsPassTheirArguments)
 {
     start(R"lua(
@@ -117,7 +117,6 @@ TEST_F(Engine, QueriesSettingsAndEventsPassTheirArguments)
             event = name .. '#' .. n .. '#' .. table.concat(args, '|')
         end
         game = {plugins = {physics = {enabled = {_value = true}}, sound = {enabled = {_value = false}}},
-                attributes = {displaySize = {width = {_value = 1024}, height = {_value = 768.9}}},
                 setNeedsToChangeScene = function(self, name, flag) scene = name .. tostring(flag) end})lua");
     EXPECT_EQ(sizeFor(3), "300 30 1");
     KV_SetDeviceOrientation(state, 2, true);
@@ -128,9 +127,6 @@ TEST_F(Engine, QueriesSettingsAndEventsPassTheirArguments)
     EXPECT_EQ(std::vector<int>({KV_IsPluginEnabled(state, "physics"), KV_IsPluginEnabled(state, "sound"),
                                 KV_IsPluginEnabled(state, "absent")}),
               std::vector<int>({1, 0, 0}));
-    unsigned w = 0, h = 0;
-    KV_GetIntendedDisplaySize(state, &w, &h);
-    EXPECT_EQ(std::to_string(w) + "x" + std::to_string(h), "1024x768");
     // The player's tests send the prompt's text; here two strings and none.
     const char* strings[] = {"abc", "d"};
     KV_RaiseExternalEvent(state, "two", strings, 2);
@@ -158,7 +154,7 @@ TEST_F(Engine, BrokenEngineScriptIsReportedAndInitEngineStillRuns)
     KV_DestroyState(missing);
 }
 
-TEST_F(Engine, NumbersAreSinglePrecisionFloatsAndRandomStaysInItsInterval)
+TEST_F(Engine, NumbersAreSinglePrecisionRandomStaysInItsIntervalAndCallbacksReachTheOwnersSlots)
 {
     start("");
     const std::pair<const char*, const char*> cases[] = {
@@ -174,32 +170,8 @@ TEST_F(Engine, NumbersAreSinglePrecisionFloatsAndRandomStaysInItsInterval)
             local a, b, c = math.random(3), math.random(-2, 2), math.random()
             assert(a >= 1 and a <= 3 and a == math.floor(a) and b >= -2 and b <= 2 and c >= 0 and c < 1)
         end)"), "");
-}
 
-// The pool allocator moves blocks between its pools and the system's heap
-// as a script's tables and strings grow and shrink: the result is the same.
-TEST_F(Engine, PoolModeGivesTheSameResultsAsTheSystemHeap)
-{
-    const char* script = R"(
-        local parts = {}
-        for i = 1, 20000 do parts[#parts + 1] = {i, tostring(i), string.rep("x", i % 700)} end
-        for i = 1, 20000, 2 do parts[i] = nil end
-        collectgarbage()
-        local s = {} for i = 1, 5000 do s[i] = string.rep("y", i % 1000) .. parts[i * 4][2] end
-        local joined = table.concat(s)
-        local sum = 0 for i = 1, #joined, 97 do sum = (sum * 31 + joined:byte(i)) % 65521 end
-        result = #joined .. " " .. sum)";
-    start(script, 0);
-    const std::string plain = eval("result");
-    KV_DestroyState(state);
-    start(script, 1);
-    EXPECT_EQ(eval("result"), plain);
-    EXPECT_NE(plain, "nil");
-}
-
-TEST_F(Engine, CallbacksReachTheSlotsTheOwnerFilled)
-{
-    start("");
+    // Callbacks reach the slots the owner filled.
     // Empty slots answer nothing.
     EXPECT_EQ(runLuaChunk(state->L, "callbacks.gameDidEnd() callbacks.loadingWillStart() callbacks.loadingWillEnd()"
                                     " assert(select('#', callbacks.callExternalFunction('x')) == 0)"),
@@ -221,6 +193,27 @@ TEST_F(Engine, CallbacksReachTheSlotsTheOwnerFilled)
                    " return select('#', callbacks.callExternalFunction('f')) .. ' answers' end)))"),
               "0 answers");
     EXPECT_EQ(GetCapturedStderr(), "callbacks.callExternalFunction: called from a coroutine; f answers nothing\n");
+}
+
+// The pool allocator moves blocks between its pools and the system's heap
+// as a script's tables and strings grow and shrink: the result is the same.
+TEST_F(Engine, PoolModeGivesTheSameResultsAsTheSystemHeap)
+{
+    const char* script = R"(
+        local parts = {}
+        for i = 1, 20000 do parts[#parts + 1] = {i, tostring(i), string.rep("x", i % 700)} end
+        for i = 1, 20000, 2 do parts[i] = nil end
+        collectgarbage()
+        local s = {} for i = 1, 5000 do s[i] = string.rep("y", i % 1000) .. parts[i * 4][2] end
+        local joined = table.concat(s)
+        local sum = 0 for i = 1, #joined, 97 do sum = (sum * 31 + joined:byte(i)) % 65521 end
+        result = #joined .. " " .. sum)";
+    start(script, 0);
+    const std::string plain = eval("result");
+    KV_DestroyState(state);
+    start(script, 1);
+    EXPECT_EQ(eval("result"), plain);
+    EXPECT_NE(plain, "nil");
 }
 
 }  // namespace

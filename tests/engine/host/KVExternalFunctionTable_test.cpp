@@ -38,7 +38,7 @@ struct ExternalFunctionTest : ::testing::Test {
     }
 };
 
-TEST_F(ExternalFunctionTest, ArgumentsConvertByTheDeclaredTypes)
+TEST_F(ExternalFunctionTest, ArgumentsConvertByTheDeclaredTypesAndResultsByTheReturnType)
 {
     add("openURL", "openURL:withString:extBrowser:");
     add("count", "context:count:scale:");
@@ -57,16 +57,14 @@ TEST_F(ExternalFunctionTest, ArgumentsConvertByTheDeclaredTypes)
     EXPECT_EQ(shell->context, &contextMarker);
     EXPECT_EQ(call("'describe', 42") + ", " + call("'describe', {}") + ", " + call("'describe', true"),
               "1 string string:42, 1 string none, 1 string none");
-}
 
-TEST_F(ExternalFunctionTest, ResultsConvertByTheReturnType)
-{
-    const std::pair<const char*, const char*> cases[] = {
+    // Results convert by the return type.
+    const std::pair<const char*, const char*> results[] = {
         {"number:", "1 number 2.5"}, {"nothing:", "0 nil nil"}, {"nilObject:", "1 nil nil"}, {"int:", "1 number -7"},
         {"uint:", "1 number 4e+09"}, {"double:", "1 number 0.1"}, {"float:", "1 number 1.5"},
         {"bool:", "1 boolean true"},
     };
-    for (const auto& [selector, expected] : cases) {
+    for (const auto& [selector, expected] : results) {
         add(selector, selector);
         EXPECT_EQ(call(std::string("'") + selector + "'"), expected) << selector;
     }
@@ -82,9 +80,8 @@ TEST_F(ExternalFunctionTest, ResultsConvertByTheReturnType)
 TEST_F(ExternalFunctionTest, RegistrationsAreCheckedReplacedAndEndWithTheirState)
 {
     testing::internal::CaptureStderr();
-    EXPECT_FALSE(table()->registerTarget(shell.get(), nullptr, "noSuch:", "a"));
-    EXPECT_FALSE(table()->registerTarget(shell.get(), nullptr, "noContext", "b"));
-    EXPECT_FALSE(table()->registerTarget(nullptr, nullptr, "int:", "c"));
+    for (auto [target, selector] : {std::pair{shell.get(), "noSuch:"}, {shell.get(), "noContext"}, {nullptr, "int:"}})
+        EXPECT_FALSE(table()->registerTarget(target, nullptr, selector, "a")) << selector;
     testing::internal::GetCapturedStderr();
     EXPECT_FALSE(table()->hasFunction("a"));
 

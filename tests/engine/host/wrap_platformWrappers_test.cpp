@@ -13,7 +13,7 @@
 
 namespace {
 
-TEST(PlatformWrappers, ClockAndSystemTime)
+TEST(PlatformWrappers, ClockSystemTimeAndDebugStatements)
 {
     LuaTestState s;
     const std::time_t now = std::time(nullptr);
@@ -26,11 +26,8 @@ TEST(PlatformWrappers, ClockAndSystemTime)
     EXPECT_EQ(s.eval("t[2] >= 1 and t[2] <= 31 and t[3] < 24 and t[4] < 60 and t[5] <= 60 and t[6] < 1000"), "true");
     EXPECT_EQ(s.run("a = platformWrappers.getSystemTime() for i = 1, 1e5 do end b = platformWrappers.getSystemTime()"), "");
     EXPECT_EQ(s.eval("type(a) == 'number' and b >= a and a >= 0"), "true");
-}
 
-TEST(PlatformWrappers, DebugStatementsArePostedAsNotifications)
-{
-    LuaTestState s;
+    // Debug statements are posted as notifications.
     std::vector<std::string> statements;
     auto& center = KVNotificationCenter::defaultCenter();
     const auto token = center.addObserver("KVLogDebugStatementNotification", nullptr, [&](const KVNotification& n) {

@@ -88,15 +88,10 @@ TEST_F(PhysicsModule, BodyTypesSleepMassAndForces)
         -- through the centre: woken, no turn; off it: counter-clockwise
         expect(dvx > 0 and near(dvy, 0, 1e-4) and near(through:angularVelocity(), 0), "through", dvx, dvy)
         expect(offCentre:angularVelocity() > 0, "torque", offCentre:angularVelocity())
-        done()
-    )"), "");
-}
 
-TEST_F(PhysicsModule, DoSleepDecidesWhetherRestingBodiesSleep)
-{
-    EXPECT_EQ(lua.run(R"(
+        -- doSleep decides whether resting bodies sleep.
         for _, doSleep in ipairs({true, false}) do
-          local w = P.World.new(0, 0, doSleep)
+          w = P.World.new(0, 0, doSleep)
           local b = makeBody(w, 2, 0, 0, 1)
           addBox(b, 5, 5)
           stepMany(w, 90)            -- well past Box2D's time to sleep
@@ -109,34 +104,7 @@ TEST_F(PhysicsModule, DoSleepDecidesWhetherRestingBodiesSleep)
     )"), "");
 }
 
-TEST_F(PhysicsModule, ShapesFromVerticesAndTinyBoxes)
-{
-    EXPECT_EQ(lua.run(R"(
-        w = P.World.new(0, -500, true)
-        floor = makeBody(w, 0, 0, 0, 1)
-        addBox(floor, 300, 10)
-        tri = makeBody(w, 2, 0, 100, 2)
-        local shape = P.PolygonShape.new()
-        -- clockwise on purpose: the hull puts it right
-        shape:addVertex(-20, 0)
-        shape:addVertex(0, 30)
-        shape:addVertex(20, 0)
-        local f = addFixture(tri, shape)
-        expect(f:testPoint(0, 110) and not f:testPoint(18, 125), "triangle's points")
-        stepMany(w, 180)
-        -- Rests on the floor's top face (y = 10) instead of falling through.
-        expect(near(select(2, tri:position()), 10, 1.5), "rests", select(2, tri:position()))
-
-        local b = makeBody(w, 2, 0, 0, 3)
-        local tiny = addBox(b, 0, 0, 0, {})
-        -- 0.01 m is half a scene unit
-        expect(near(b:mass(), 0.0004, 1e-6), "tiny mass", b:mass())
-        expect(tiny:testPoint(0.45, 0.45) and not tiny:testPoint(0.55, 0), "tiny extent")
-        done()
-    )"), "");
-}
-
-TEST_F(PhysicsModule, BadPolygonsShapelessDefinitionsAndOtherBodiesFixturesAreRefused)
+TEST_F(PhysicsModule, ShapesFromVerticesAndTinyBoxesAndBadPolygonsOrOtherBodiesFixturesRefused)
 {
     std::string out = lua.runCapturingErrors(R"(
         w = P.World.new(0, 0, true)
@@ -169,6 +137,31 @@ TEST_F(PhysicsModule, BadPolygonsShapelessDefinitionsAndOtherBodiesFixturesAreRe
     )");
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 6) << out;
     EXPECT_NE(out.find("physics.Body.createFixture: assertion failed def->shape != nullptr ("), std::string::npos) << out;
+
+    // Shapes from vertices, and tiny boxes.
+    EXPECT_EQ(lua.run(R"(
+        w = P.World.new(0, -500, true)
+        floor = makeBody(w, 0, 0, 0, 1)
+        addBox(floor, 300, 10)
+        tri = makeBody(w, 2, 0, 100, 2)
+        local shape = P.PolygonShape.new()
+        -- clockwise on purpose: the hull puts it right
+        shape:addVertex(-20, 0)
+        shape:addVertex(0, 30)
+        shape:addVertex(20, 0)
+        local f = addFixture(tri, shape)
+        expect(f:testPoint(0, 110) and not f:testPoint(18, 125), "triangle's points")
+        stepMany(w, 180)
+        -- Rests on the floor's top face (y = 10) instead of falling through.
+        expect(near(select(2, tri:position()), 10, 1.5), "rests", select(2, tri:position()))
+
+        local b = makeBody(w, 2, 0, 0, 3)
+        local tiny = addBox(b, 0, 0, 0, {})
+        -- 0.01 m is half a scene unit
+        expect(near(b:mass(), 0.0004, 1e-6), "tiny mass", b:mass())
+        expect(tiny:testPoint(0.45, 0.45) and not tiny:testPoint(0.55, 0), "tiny extent")
+        done()
+    )"), "");
 }
 
 TEST_F(PhysicsModule, DefinitionsShareTheirRecordsWithWhatTheyMake)

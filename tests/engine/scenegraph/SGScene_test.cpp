@@ -3,7 +3,7 @@
 #include "engine/scenegraph/SGScene.h"
 #include "tests/engine/scenegraph/SGTestNodes.h"
 
-TEST(SGScene, RendersTheDefaultSpaceThenEachSpaceInOrderAndReleasesWhatItDrops)
+TEST(SGScene, RendersTheDefaultSpaceThenEachSpaceInOrderAloneOrOverAnInitialStateAndReleasesWhatItDrops)
 {
     Log log;
     bool removedDied = false, keptDied = false, defaultDied = false;
@@ -27,13 +27,9 @@ TEST(SGScene, RendersTheDefaultSpaceThenEachSpaceInOrderAndReleasesWhatItDrops)
     scene->render();
     EXPECT_EQ(log, (Log{"default", "s0", "remover", "s1", "default", "s0", "s1"}));
     scene->release();
-    EXPECT_TRUE(keptDied);
-    EXPECT_TRUE(defaultDied);
-}
+    EXPECT_TRUE(keptDied && defaultDied);
 
-// Initial spaces drawn at half alpha beneath those of the same place; the rest alone.
-TEST(SGScene, RenderWithInitialStateDrawsEachEarlierSpaceFadedBeneath)
-{
+    // With an initial state: its spaces drawn at half alpha beneath those of the same place; the rest alone.
     const struct {
         int spaces, initialSpaces;
         Log expected;
@@ -44,16 +40,16 @@ TEST(SGScene, RenderWithInitialStateDrawsEachEarlierSpaceFadedBeneath)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.spaces);
-        Log log;
-        SGScene scene(nullptr, nullptr);
+        log.clear();
+        SGScene over(nullptr, nullptr);
         SGScene initial(nullptr, nullptr);
-        scene.defaultSpace().addNode(new RecordingRenderNode("default", &log));
+        over.defaultSpace().addNode(new RecordingRenderNode("default", &log));
         initial.defaultSpace().addNode(new RecordingRenderNode("initial-default", &log));
         for (int i = 0; i < c.spaces; ++i)
-            scene.createSpace(SGNodeClass::space)->addNode(new RecordingRenderNode("s" + std::to_string(i), &log));
+            over.createSpace(SGNodeClass::space)->addNode(new RecordingRenderNode("s" + std::to_string(i), &log));
         for (int i = 0; i < c.initialSpaces; ++i)
             initial.createSpace(SGNodeClass::space)->addNode(new RecordingRenderNode("i" + std::to_string(i), &log));
-        scene.renderWithInitialState(initial);
+        over.renderWithInitialState(initial);
         EXPECT_EQ(log, c.expected);
         EXPECT_EQ(SGAlphaScaleFactor, 1.0f);
     }

@@ -67,7 +67,7 @@ protected:
 }  // namespace
 
 // Ogg and PCM CAF keep their layout (16-bit at least); the rest becomes mono 16-bit. Content decides.
-TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
+TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheToneAndOggLengthsAtTheChunkEdgeToo)
 {
     const struct {
         std::string file;
@@ -108,11 +108,8 @@ TEST_F(SGSoundTest, EachFormatGivesOneBufferPlayingTheTone)
         EXPECT_NEAR(relativeLevel(sound, c.bufferChannels, c.rate), c.level, c.exactLength ? 0.05 : 0.1);
         sound.freeSound();
     }
-}
 
-// 65536 mono frames are exactly one 131072-byte chunk; no frame at all gives an empty buffer.
-TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
-{
+    // 65536 mono frames are exactly one 131072-byte chunk; no frame at all gives an empty buffer.
     for (const long frames : {65536L, 0L}) {
         SCOPED_TRACE(frames);
         SGSound sound;
@@ -123,17 +120,16 @@ TEST_F(SGSoundTest, OggLengthsAtTheChunkEdgeAndNothingAtAll)
 }
 
 // Undecodable files throw; a PCM CAF of three channels says so in one line. The sound stays empty.
-TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
+TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmptyAndADamagedOggKeepsWhatCouldBe)
 {
-    writeFile(dir.file("text.ogg"), "this is no sound\n");
-    writeFile(dir.file("text.wav"), "this is no sound either\n");
+    // (The sound assets' test reads a text named .ogg and a six-channel WAV file.)
+    writeFile(dir.file("text.wav"), "this is no sound\n");
     writeFile(dir.file("empty.caf"), "");
-    tone("six.wav", 6);
     tone("three.ogg", 3);
     tone("three.caf", 3, {"-c:a", "pcm_s16le"});
     writeFile(dir.file("truncated.wav"), readFile(tone("whole.wav", 1)).substr(0, 30));
-    for (const char* name : {"text.ogg", "text.wav", "empty.caf", "six.wav", "three.ogg", "truncated.wav",
-                             "missing.ogg", "missing.caf", "three.caf"}) {
+    for (const char* name :
+         {"text.wav", "empty.caf", "three.ogg", "truncated.wav", "missing.ogg", "missing.caf", "three.caf"}) {
         SCOPED_TRACE(name);
         SGSound sound;
         testing::internal::CaptureStderr();
@@ -148,10 +144,8 @@ TEST_F(SGSoundTest, FilesThatCannotBeDecodedLeaveTheSoundEmpty)
         EXPECT_TRUE(sound.bufferCount == 0 && !sound.buffers);
     }
     EXPECT_EQ(alGetError(), AL_NO_ERROR);
-}
 
-TEST_F(SGSoundTest, ADamagedOggKeepsWhatCouldBeDecoded)
-{
+    // A damaged Ogg file keeps what could be decoded.
     // Noise in short pages, so that the sound spans many.
     std::vector<int16_t> noise(44100);
     srand(1);

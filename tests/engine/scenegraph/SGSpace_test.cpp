@@ -4,7 +4,7 @@
 #include "platform/objects/KVRef.h"
 #include "tests/engine/scenegraph/SGTestNodes.h"
 
-TEST(SGSpace, DrawsInInsertionOrderUntilSortedByLayer)
+TEST(SGSpace, DrawsInInsertionOrderUntilSortedByLayerAndRemovingReleasesItsReferenceOnly)
 {
     Log log;
     auto space = makeRef<SGSpace>(nullptr, nullptr);
@@ -32,12 +32,10 @@ TEST(SGSpace, DrawsInInsertionOrderUntilSortedByLayer)
     space->sortRenderNodes();
     space->compute();
     EXPECT_EQ(log, (Log{"third", "second", "first", "fourth"}));
-}
 
-TEST(SGSpace, RemovingReleasesTheSpacesReferenceOnly)
-{
-    Log log;
-    auto space = makeRef<SGSpace>(nullptr, nullptr);
+    // Removing releases the space's reference only.
+    log.clear();
+    space = makeRef<SGSpace>(nullptr, nullptr);
     bool renderDied = false, sourceDied = false;
     auto* render = new RecordingRenderNode("r", &log, 0, &renderDied);
     auto* source = new CountingNode(&sourceDied);

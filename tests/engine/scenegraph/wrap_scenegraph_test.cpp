@@ -29,7 +29,7 @@ protected:
     lua_State* L = lua.L;
 };
 
-TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryNotifyOnlyWhenAskedAndConnectToHandles)
+TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryNotifyOnlyWhenAskedAndConnectToHandlesAndAttributes)
 {
     EXPECT_EQ(run(R"(
         local n = space:createNode(scenegraph.arithmeticNode)
@@ -92,12 +92,8 @@ TEST_F(ScenegraphModule, PortsConvertAtTheBoundaryNotifyOnlyWhenAskedAndConnectT
         assert(b.output:value() == 16)       -- connecting marks nothing
         a.input1:setValue(0, true)
         assert(b.output:value() == 10 + 16)  -- a.output + the stale b.output
-    )"), "");
-}
 
-TEST_F(ScenegraphModule, AttributeNodesCarryScriptValuesAndConnectThroughGetNode)
-{
-    EXPECT_EQ(run(R"(
+        -- Attribute nodes carry script values and connect through getNode.
         local sg = scenegraph
         local score = sg.attributeNode.new(sg.NUMBER)
         sg.attributeNode.setValue(score, 40, true)
@@ -159,39 +155,6 @@ TEST_F(ScenegraphModule, RefusalsPrintTheirLineAndChangeNothing)
          "SGAttributeNode creation failed - unsupported type\nAttributeNode:setValue unhandled type\n");
 }
 
-TEST_F(ScenegraphModule, LayersSortAndNodesRemove)
-{
-    EXPECT_EQ(run(R"(
-        local a = space:createNode(scenegraph.clearNode)
-        local b = space:createNode(scenegraph.clearNode)
-        local inner = space:createNode(scenegraph.space)
-        space:createNode(scenegraph.colorNode)
-        assert(space:countRenderNodes() == 3)
-        a:setLayer(7)
-        assert(a:getLayer() == 7 and b:getLayer() == 0)
-        space:sortRenderNodes()
-        space:removeNode(a)
-        assert(space:countRenderNodes() == 2)
-        inner:removeNode(b)   -- not in that space: ignored
-        assert(space:countRenderNodes() == 2)
-
-        local s = scenegraph.scene.new(nil, nil)
-        local other = scenegraph.scene.new()
-        local plain = s:createSpace(scenegraph.space)
-        local ortho = s:createSpace(scenegraph.ortho2DSpace)
-        ortho.x:setValue(-3, true)
-        ortho.y:setValue(5, true)
-        assert(ortho.x:value() == -3 and ortho.y:value() == 5 and ortho.width:value() == 0)
-        s:removeSpace(plain)
-        s:removeSpace(s:defaultSpace())
-        s:renderWithInitialState(other)   -- other has fewer spaces
-        other:renderWithInitialState(s)
-        s:delete()
-        s:delete()   -- a second delete does nothing
-        other:delete()
-    )"), "");
-}
-
 // Misuse never raises: one line naming function and problem, the neutral answer, nothing changed.
 TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
 {
@@ -204,7 +167,11 @@ TEST_F(ScenegraphModule, MisuseIsOneLineNamingTheFunctionAndChangesNothing)
         space:removeNode(gone)
         dead = scenegraph.scene.new()
         deadSpace = dead:createSpace(scenegraph.space)
+        dead:removeSpace(dead:createSpace(scenegraph.ortho2DSpace))
+        dead:removeSpace(dead:defaultSpace())
+        dead:renderWithInitialState(scene)
         dead:delete()
+        dead:delete()  -- a second delete does nothing
         other = scene:createSpace(scenegraph.space)
     )"), "");
     // A new node in a dead one's memory: the old handles must not reach it.

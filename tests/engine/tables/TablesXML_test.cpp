@@ -32,7 +32,7 @@ bool isJSON(const std::string& text)
 // The golden files hold every property, title and cell a file carries;
 // they read into this table and are written again identically. Empty and
 // one-space cells are stored as their column's default.
-TEST(TablesXML, NewAndFullTablesMatchGoldenFilesBothWays)
+TEST(TablesXML, NewAndFullTablesMatchGoldenFilesBothWaysAndOddCharactersAndLongNamesRoundTrip)
 {
     KVTable fresh;
     EXPECT_EQ(fresh.getFileStream(), readFile(dataPath("new_table.xml")));
@@ -54,10 +54,8 @@ TEST(TablesXML, NewAndFullTablesMatchGoldenFilesBothWays)
     EXPECT_EQ(json, readFile(dataPath("shop.json")));
     EXPECT_TRUE(isJSON(json));
     EXPECT_EQ(loaded.filePath(), dataPath("shop.xml"));
-}
 
-TEST(TablesXMLReading, SaveAndLoadRoundTripOddCharactersAndLongNames)
-{
+    // Odd characters and long names go out and come back.
     TempDir dir;
     KVTable t;
     const std::string longName(10000, 'n');
@@ -78,10 +76,11 @@ TEST(TablesXMLReading, SaveAndLoadRoundTripOddCharactersAndLongNames)
 
     // JSON stays JSON with quotes, backslashes and control characters.
     t.setCellValue(0, 0, std::string("bell\x07 nul", 9));
-    const std::string& json = t.getFileStreamJSON();
-    EXPECT_NE(json.find("   \"name\": \"two\\nlines\\tand\\rmore \\\\\\\"best\\\" "), std::string::npos) << json.substr(0, 200);
-    EXPECT_NE(json.find("\"_text\":[\"bell\\u0007 nul\","), std::string::npos);
-    EXPECT_TRUE(isJSON(json));
+    const std::string& oddJSON = t.getFileStreamJSON();
+    EXPECT_NE(oddJSON.find("   \"name\": \"two\\nlines\\tand\\rmore \\\\\\\"best\\\" "), std::string::npos)
+        << oddJSON.substr(0, 200);
+    EXPECT_NE(oddJSON.find("\"_text\":[\"bell\\u0007 nul\","), std::string::npos);
+    EXPECT_TRUE(isJSON(oddJSON));
 }
 
 // Each file holds the table its .expected file describes: blank and missing
@@ -103,7 +102,7 @@ TEST(TablesXMLReading, DataFilesLoadAsExpected)
     }
 }
 
-TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWas)
+TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWasAndOldOnesAreConverted)
 {
     for (const std::string file : {dataPath("truncated.xml"), dataPath("not_a_table.xml"),
                                    dataPath("negative_rows.xml"), std::string("/nonexistent/folder/t.xml")}) {
@@ -119,11 +118,8 @@ TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWas)
         EXPECT_EQ(tabletest::dump(t), before) << file;
         EXPECT_EQ(t.filePath(), file);  // remembered even so, for a later save
     }
-}
 
-// Old files' cells are converted; claimed sizes too large to hold are refused.
-TEST(TablesXMLReading, VersionsSizesAndBrokenBuffers)
-{
+    // Old files' cells are converted; claimed sizes too large to hold are refused.
     const struct {
         std::string doc;
         bool read;

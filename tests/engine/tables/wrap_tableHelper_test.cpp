@@ -8,7 +8,6 @@
 #include "tests/engine/tables/TableTestSupport.h"
 #include "tests/support/LuaChunk.h"
 
-
 namespace {
 
 // The module in a bare state, plus a global table object `t` whose native
@@ -65,7 +64,7 @@ protected:
 
 }  // namespace
 
-TEST_F(TableHelperTest, ValuesAreFoundByNumberOrTitleAndTypedByColumn)
+TEST_F(TableHelperTest, ValuesAreFoundByNumberOrTitleTypedByColumnAndCopied)
 {
     buildLevels();
     const std::pair<const char*, const char*> cases[] = {
@@ -96,6 +95,21 @@ TEST_F(TableHelperTest, ValuesAreFoundByNumberOrTitleAndTypedByColumn)
     EXPECT_EQ(tabletest::dump(*table), before);
     EXPECT_EQ(run("t:setValue('Bonus', 'score', 99); t:setId('levels')"), "");
     EXPECT_EQ(table->cellValue(2, 1) + " " + table->tableId(), "99 levels");
+
+    // copyTable keeps the destination's name and copies deeply.
+    table->setTableName("source");
+    table->setFlags(3);
+    table->setTableType(TableType(6));
+    ASSERT_EQ(run("d = T.new()"), "");
+    KVTable* dest = tableAt("d");
+    dest->setTableName("destination");
+
+    EXPECT_EQ(run("T.copyTable(d, t)"), "");
+    EXPECT_EQ(dest->tableName(), "destination");
+    dest->setTableName("source");
+    EXPECT_EQ(tabletest::dump(*dest), tabletest::dump(*table));
+    table->setCellValue(2, 1, "8");  // a deep copy
+    EXPECT_EQ(eval("d:getValue('bonus', 'Score')"), "n:99");
 }
 
 // Rows are found by number (from 1, -1 the last) or title; their titles move
@@ -124,24 +138,6 @@ TEST_F(TableHelperTest, AddAndRemoveRowPositions)
         EXPECT_EQ(run(call), "") << call;
         EXPECT_EQ(column0(), rows) << call;
     }
-}
-
-TEST_F(TableHelperTest, CopyTableKeepsTheDestinationName)
-{
-    buildLevels();
-    table->setTableName("source");
-    table->setFlags(3);
-    table->setTableType(TableType(6));
-    ASSERT_EQ(run("d = T.new()"), "");
-    KVTable* dest = tableAt("d");
-    dest->setTableName("destination");
-
-    EXPECT_EQ(run("T.copyTable(d, t)"), "");
-    EXPECT_EQ(dest->tableName(), "destination");
-    dest->setTableName("source");
-    EXPECT_EQ(tabletest::dump(*dest), tabletest::dump(*table));
-    table->setCellValue(2, 1, "8");  // a deep copy
-    EXPECT_EQ(eval("d:getValue('bonus', 'Score')"), "n:7");
 }
 
 // Saving to and reading from the tables directory, run by the player, is

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 #include "engine/scenegraph/nodes/SGParticleSystemNode.h"
 #include "platform/objects/KVRef.h"
@@ -79,21 +80,6 @@ protected:
     Ref<SGParticleSystemNode> system = makeRef<SGParticleSystemNode>();
 };
 
-// A particle shows only from the frame after its first rebirth: without spawning, never.
-TEST_F(SGParticleSystemNodeTest, ParticlesShowOnlyOnceSpawnedAndTheFrameAfter)
-{
-    for (bool spawning : {false, true}) {
-        SCOPED_TRACE(spawning);
-        renew(10, spawning, 2.0f, 6.0f, 32.0f, 24.0f);
-        system->lifestart.setValue(spawning ? 0.0f : 1.0f);
-        for (int frame = 0; frame <= (spawning ? 2 : 40); ++frame) {
-            drawAt(frame * 0.1f);
-            // Ten 6 x 6 particles, one over the other.
-            EXPECT_EQ(litPixels(), spawning && frame == 2 ? 36 : 0) << "frame " << frame;
-        }
-    }
-}
-
 // Speed 10 up, gravity -10: at age 1, 5 above its birthplace whatever the emitter did since.
 // Gravity and size time are the system's current ones, the colour time the particle's own.
 TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBorn)
@@ -107,31 +93,38 @@ TEST_F(SGParticleSystemNodeTest, ParticlesFlyOnABallisticPathFromWhereTheyWereBo
     bornAtOne();
 
     system->x.setValue(50.0f);  // moving the emitter leaves the particle
-    for (float colorTime : {2.0f, 0.0f}) {
-        system->colorTransitionTime.setValue(colorTime);
-        drawAt(2.0f);
-        // 4 x 4 at age 1, centred on (20, 15), half-way to red.
-        EXPECT_EQ(frame().fromBottom(18, 13).r, 255);
-        EXPECT_EQ(frame().fromBottom(21, 16).r, 255);
-        EXPECT_NEAR(frame().fromBottom(21, 16).g, 128, 1);
-        EXPECT_NEAR(frame().fromBottom(21, 16).b, 128, 1);
-        EXPECT_EQ(litPixels(), 16);
-    }
+    system->colorTransitionTime.setValue(0.0f);
+    drawAt(2.0f);
+    // 4 x 4 at age 1, centred on (20, 15), half-way to red.
+    const Rgba halfWay = frame().fromBottom(21, 16);
+    EXPECT_EQ(frame().fromBottom(18, 13), halfWay);
+    EXPECT_NEAR(halfWay.g, 128, 1);
+    EXPECT_EQ(std::tuple(halfWay.r, halfWay.b, litPixels()), std::tuple(255, halfWay.g, 16));
 
     // Age 2, gravity -5: at 10 + (10 - 5) * 2 = 20, 6 wide, red.
     system->gravityY.setValue(-5.0f);
     drawAt(3.0f);
-    EXPECT_EQ(frame().fromBottom(17, 17), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(frame().fromBottom(22, 22), (Rgba{255, 0, 0, 255}));
-    EXPECT_EQ(litPixels(), 36);
+    EXPECT_EQ(std::tuple(frame().fromBottom(17, 17), frame().fromBottom(22, 22), litPixels()),
+              std::tuple(Rgba{255, 0, 0, 255}, Rgba{255, 0, 0, 255}, 36));
     system->sizeTransitionTime.setValue(2.0f);
     drawAt(3.0f);
     EXPECT_EQ(litPixels(), 100);
 }
 
-// Ages 0 and life draw nothing; once spawning stops, a dead particle stays dead.
-TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyStrictlyBetweenBirthAndDeath)
+// A particle shows only from the frame after its first rebirth (without spawning, never), strictly between birth
+// and death; once spawning stops, a dead particle stays dead.
+TEST_F(SGParticleSystemNodeTest, AParticleShowsOnlyOnceSpawnedAndStrictlyBetweenBirthAndDeath)
 {
+    for (bool spawning : {false, true}) {
+        SCOPED_TRACE(spawning);
+        renew(10, spawning, 2.0f, 6.0f, 32.0f, 24.0f);
+        system->lifestart.setValue(spawning ? 0.0f : 1.0f);
+        for (int frame = 0; frame <= (spawning ? 2 : 40); ++frame) {
+            drawAt(frame * 0.1f);
+            // Ten 6 x 6 particles, one over the other.
+            EXPECT_EQ(litPixels(), spawning && frame == 2 ? 36 : 0) << "frame " << frame;
+        }
+    }
     renew(1, true, 4.0f, 2.0f);
     bornAtOne();
     EXPECT_EQ(litPixels(), 0) << "reborn at this frame: age 0";

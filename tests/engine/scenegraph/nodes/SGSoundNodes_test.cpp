@@ -1,6 +1,7 @@
 // Sound player and listener nodes, heard through the loopback device.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <tuple>
 
@@ -85,7 +86,7 @@ long soundLength(const std::vector<float>& samples)
 }
 
 // (The player's recording test hears length and level.) The source comes back, the next trigger queues anew.
-TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
+TEST_F(SGSoundNodesTest, ATriggeredPlayerHandsItsInputsToItsSourceGivesItBackAndPlaysAgain)
 {
     for (const SGSound& sound : {sound_, SGSoundNull}) {
         SCOPED_TRACE(sound.buffers ? "a tone" : "the null sound");
@@ -107,6 +108,25 @@ TEST_F(SGSoundNodesTest, ATriggeredPlayerGivesItsSourceBackAndPlaysAgain)
         renderSound(kToneFrames * 2);
         manager_->update();
     }
+
+    // While playing each compute copies the inputs to the source.
+    SGSoundPlayerNode* node = newPlayer();
+    trigger(node);
+    node->volume.setValue(0.25f);
+    node->pitch.setValue(1.5f);
+    node->x.setValue(12.0f);
+    node->dy.setValue(-3.0f);
+    node->update();
+    const ALuint source = node->source()->source();
+    for (auto [parameter, component, expected] : {std::tuple{AL_GAIN, 0, 0.25f}, {AL_PITCH, 0, 1.5f},
+                                                   {AL_POSITION, 0, 12.0f}, {AL_VELOCITY, 1, -3.0f}}) {
+        ALfloat v[3] = {};
+        alGetSourcefv(source, parameter, v);
+        EXPECT_EQ(v[component], expected) << parameter;
+    }
+    ALint relative = 0;
+    alGetSourcei(source, AL_SOURCE_RELATIVE, &relative);
+    EXPECT_EQ(relative, 1);
 }
 
 TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
@@ -150,7 +170,8 @@ TEST_F(SGSoundNodesTest, TheListenerAndDistancesSetTheLevelAsOpenALsModelSays)
 }
 
 // A trigger while playing restarts on the same source, stop too; stop alone frees it.
-TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
+// (A removed looping node stops at once: the sound assets' test.)
+TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsStopEndsItAndPauseHoldsIt)
 {
     SGSoundPlayerNode* node = newPlayer();
     trigger(node);
@@ -179,12 +200,9 @@ TEST_F(SGSoundNodesTest, TriggeringWhilePlayingRestartsAndStopEndsIt)
     EXPECT_EQ(state(node), "stopped");
     EXPECT_EQ(manager_->freeSources().count(source), 1u);
     EXPECT_EQ(peak(renderSound(2048)), 0.0f);
-}
 
-// (A removed looping node stops at once: the sound assets' test.)
-TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
-{
-    SGSoundPlayerNode* node = newPlayer();
+    // Pause holds the source, resume plays on.
+    node->stop.setValue(false);
     trigger(node);
     renderSound(kToneFrames / 4);
     pulse(node, node->pause);
@@ -193,7 +211,7 @@ TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
     EXPECT_EQ(state(node), "playing, 1 queued");  // a paused source is not recycled
     pulse(node, node->resume);
     // A node removed while playing once lets the sound end: the three quarters left.
-    KVAudioSource* source = node->source();
+    source = node->source();
     space_->removeNode(node);
     EXPECT_EQ(source->owner, nullptr);
     EXPECT_NEAR(soundLength(renderSound(kToneFrames * 2)), kToneFrames * 3 / 4, 64);
@@ -201,34 +219,17 @@ TEST_F(SGSoundNodesTest, PauseHoldsTheSourceAndResumePlaysOn)
     EXPECT_EQ(manager_->freeSources().size(), 32u);
 }
 
-// While playing each compute copies the inputs to the source.
-TEST_F(SGSoundNodesTest, APlayingNodeHandsItsInputsToItsSource)
-{
-    SGSoundPlayerNode* node = newPlayer();
-    trigger(node);
-    node->volume.setValue(0.25f);
-    node->pitch.setValue(1.5f);
-    node->x.setValue(12.0f);
-    node->dy.setValue(-3.0f);
-    node->update();
-    const ALuint source = node->source()->source();
-    for (auto [parameter, component, expected] : {std::tuple{AL_GAIN, 0, 0.25f}, {AL_PITCH, 0, 1.5f},
-                                                   {AL_POSITION, 0, 12.0f}, {AL_VELOCITY, 1, -3.0f}}) {
-        ALfloat v[3] = {};
-        alGetSourcefv(source, parameter, v);
-        EXPECT_EQ(v[component], expected) << parameter;
-    }
-    ALint relative = 0;
-    alGetSourcei(source, AL_SOURCE_RELATIVE, &relative);
-    EXPECT_EQ(relative, 1);
-}
-
-// With no source (pool exhausted, manager gone) a trigger plays and holds nothing.
+// 32 distinct sources; with none left (pool exhausted, manager gone) a trigger plays and holds nothing.
 TEST_F(SGSoundNodesTest, WithoutASourceATriggerPlaysNothing)
 {
     SGSoundPlayerNode* first = newPlayer();
-    for (int i = 0; i < SoundManager::kSourceCount; ++i)
-        trigger(i ? newPlayer() : first);
+    std::set<KVAudioSource*> lent;
+    for (int i = 0; i < SoundManager::kSourceCount; ++i) {
+        SGSoundPlayerNode* node = i ? newPlayer() : first;
+        trigger(node);
+        lent.insert(node->source());
+    }
+    EXPECT_EQ(lent.size(), 32u);
     SGSoundPlayerNode* late = newPlayer();
     trigger(late);
     EXPECT_EQ(state(late), "stopped");

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "engine/assets/KVLoadImageFromFile.h"
 #include "engine/scenegraph/SGBlendMode.h"
@@ -46,7 +47,7 @@ protected:
 };
 
 // A picture given to a flat sprite shows, upright; taken away, the sprite is flat again.
-TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
+TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrewAndTilesFollowTheirPorts)
 {
     // Reading an input of a dirty sprite draws it: it must have a way to.
     EXPECT_EQ(sprite->color.colorValue(), (SGColor{1, 1, 1, 1}));
@@ -55,9 +56,7 @@ TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
 
     sprite->image.setValue(quad);
     draw();
-    EXPECT_EQ(at(4, kHeight - 4), kRed);
-    EXPECT_EQ(at(kWidth - 4, kHeight - 4), kGreen);
-    EXPECT_EQ(at(4, 4), kBlue);
+    EXPECT_EQ(std::tuple(at(4, kHeight - 4), at(kWidth - 4, kHeight - 4), at(4, 4)), std::tuple(kRed, kGreen, kBlue));
 
     sprite->horizontalWrapping.setValue(2);
     draw();
@@ -66,6 +65,25 @@ TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrew)
     sprite->image.setValue(SGImageNull);
     draw();
     EXPECT_EQ(at(4, kHeight - 4), kWhite);
+
+    // Tiles follow changes of their size and anchor: 8 x 6 pictures in 16 x 12
+    // tiles, then 24 wide: the third column shows the near or far two thirds.
+    sprite->image.setValue(quad);
+    sprite->tileWidth.setValue(16);
+    sprite->tileHeight.setValue(12);
+    sprite->horizontalWrapping.setValue(2);
+    sprite->verticalWrapping.setValue(2);
+    draw();
+    for (int x : {2, 18, 34, 50})
+        EXPECT_EQ(at(x, 9), kRed) << x;
+    EXPECT_EQ(at(13, 9), kGreen);
+
+    sprite->tileWidth.setValue(24);
+    draw();
+    EXPECT_EQ(std::pair(at(48 + 4, 9), at(48 + 14, 9)), std::pair(kRed, kGreen));
+    sprite->horizontalAnchor.setValue(2);
+    draw();
+    EXPECT_EQ(std::pair(at(48 + 1, 9), at(48 + 6, 9)), std::pair(kRed, kGreen)) << "far anchor: the last third of red";
 }
 
 // A dirty sprite reads only changed ports, yet sees every change since its last read.
@@ -89,32 +107,9 @@ TEST_F(SGSpriteNodeTest, SeesEveryChangeSinceItsLastReadHoweverMade)
         step.change();
         sprite->x.setValue(sprite->x.storedValue() + 1);  // something that marks the sprite dirty
         sprite->compute();
-        EXPECT_EQ(sprite->drawParams().halfWidth, step.halfWidth);
-        EXPECT_EQ(sprite->drawParams().halfHeight, step.halfHeight);
+        EXPECT_EQ(std::pair(sprite->drawParams().halfWidth, sprite->drawParams().halfHeight),
+                  std::pair(step.halfWidth, step.halfHeight));
     }
-}
-
-// 8 x 6 pictures in 16 x 12 tiles, then 24 wide: the third column shows the near or far two thirds.
-TEST_F(SGSpriteNodeTest, TilesFollowChangesOfTheirSizeAndAnchor)
-{
-    sprite->image.setValue(quad);
-    sprite->tileWidth.setValue(16);
-    sprite->tileHeight.setValue(12);
-    sprite->horizontalWrapping.setValue(2);
-    sprite->verticalWrapping.setValue(2);
-    draw();
-    for (int x : {2, 18, 34, 50})
-        EXPECT_EQ(at(x, 9), kRed) << x;
-    EXPECT_EQ(at(13, 9), kGreen);
-
-    sprite->tileWidth.setValue(24);
-    draw();
-    EXPECT_EQ(at(48 + 4, 9), kRed);
-    EXPECT_EQ(at(48 + 14, 9), kGreen);
-    sprite->horizontalAnchor.setValue(2);
-    draw();
-    EXPECT_EQ(at(48 + 1, 9), kRed) << "far anchor: the last third of red";
-    EXPECT_EQ(at(48 + 6, 9), kGreen);
 }
 
 // For a straight-alpha draw (the screenshots show the drawing paths' factors).
@@ -124,6 +119,5 @@ TEST_F(SGSpriteNodeTest, SetBlendModeSetsTheModesFactors)
     GLint source = 0, destination = 0;
     glGetIntegerv(GL_BLEND_SRC, &source);
     glGetIntegerv(GL_BLEND_DST, &destination);
-    EXPECT_EQ(source, GL_SRC_ALPHA);
-    EXPECT_EQ(destination, GL_ONE_MINUS_SRC_COLOR);
+    EXPECT_EQ(std::pair(source, destination), (std::pair<GLint, GLint>(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_COLOR)));
 }

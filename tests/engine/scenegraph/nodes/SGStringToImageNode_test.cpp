@@ -9,15 +9,15 @@
 using SGStringToImageNodeTest = GLTest;
 
 // Rendered once per change, as a fresh rendering; a new texture (the old deleted) when the size changes.
-TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaks)
+TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaksAndNothingGivesTheNullImage)
 {
     auto* node = new SGStringToImageNode(nullptr);
     node->fontSize.setValue(24.0f);
     node->text.setValue("Score: 100");
     const SGImage first = node->image.imageValue();
     ASSERT_TRUE(glIsTexture(first.texture));
-    EXPECT_EQ(node->width.numberValue(), static_cast<float>(first.width));
-    EXPECT_EQ(node->height.numberValue(), static_cast<float>(first.height));
+    EXPECT_EQ(std::pair(node->width.numberValue(), node->height.numberValue()),
+              std::pair(static_cast<float>(first.width), static_cast<float>(first.height)));
 
     for (const char* text : {"Score: 101", "Score: 100"}) {
         node->text.setValue(text);
@@ -37,8 +37,7 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaks)
     node->wrap.setValue(true);
     node->wrapWidth.setValue(100.0f);
     node->wrapHeight.setValue(50.0f);
-    EXPECT_EQ(node->width.numberValue(), 100.0f);
-    EXPECT_EQ(node->height.numberValue(), 50.0f);
+    EXPECT_EQ(std::pair(node->width.numberValue(), node->height.numberValue()), std::pair(100.0f, 50.0f));
     EXPECT_FALSE(glIsTexture(smaller.texture));
 
     // A reload renders into a new texture; the node takes its texture along.
@@ -49,12 +48,9 @@ TEST_F(SGStringToImageNodeTest, RendersOncePerChangeWithoutLeftoversOrLeaks)
     EXPECT_FALSE(glIsTexture(beforeReload.texture));
     node->release();
     EXPECT_FALSE(glIsTexture(afterReload.texture));
-}
 
-// No text, no font, or a refused frame: the null image, 0 x 0, the old texture deleted.
-TEST_F(SGStringToImageNodeTest, NothingToDrawGivesTheNullImageAndFreesTheTexture)
-{
-    auto* node = new SGStringToImageNode(nullptr);
+    // No text, no font, or a refused frame: the null image, 0 x 0, the old texture deleted.
+    node = new SGStringToImageNode(nullptr);
     const struct {
         const char *text, *font;
         float wrapHeight;
@@ -73,8 +69,7 @@ TEST_F(SGStringToImageNodeTest, NothingToDrawGivesTheNullImageAndFreesTheTexture
         testing::internal::CaptureStderr();
         EXPECT_EQ(node->image.imageValue().texture, 0u);
         testing::internal::GetCapturedStderr();
-        EXPECT_EQ(node->width.numberValue(), 0.0f);
-        EXPECT_EQ(node->height.numberValue(), 0.0f);
+        EXPECT_EQ(std::pair(node->width.numberValue(), node->height.numberValue()), std::pair(0.0f, 0.0f));
         EXPECT_FALSE(glIsTexture(shown.texture));
     }
     node->release();

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 #include "engine/scenegraph/ports/SGBooleanPort.h"
 #include "engine/scenegraph/ports/SGColorPort.h"
@@ -14,7 +15,7 @@
 #include "tests/engine/scenegraph/SGTestNodes.h"
 
 // Numbers as text keep two digits, text reads up to its first unusable character, only 1 is true.
-TEST(SGPort, ConvertsBetweenTheScalarTypes)
+TEST(SGPort, ConvertsBetweenTheScalarTypesAndAConnectionHoldsOneReferenceUpstreamAndMakesNoLoop)
 {
     SGNumberPort number;
     SGStringPort string;
@@ -76,10 +77,8 @@ TEST(SGPort, ConvertsBetweenTheScalarTypes)
     for (SGPort* p : std::initializer_list<SGPort*>{&number, &color, &image})
         EXPECT_EQ(p->soundValue().buffers, nullptr);
     EXPECT_EQ(color.colorValue(), (SGColor{0.1f, 0.2f, 0.3f, 0.4f}));
-}
 
-TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNodeAndMakesNoLoop)
-{
+    // A connection holds exactly one reference on the upstream node and makes no loop.
     bool upstreamDied = false, downstreamDied = false;
     auto* upstream = new CountingNode(&upstreamDied);
     auto* other = new CountingNode();
@@ -94,34 +93,29 @@ TEST(SGPort, AConnectionHoldsExactlyOneReferenceOnTheUpstreamNodeAndMakesNoLoop)
     downstream->input2.setValue(&upstream->output);
     EXPECT_EQ(upstream->retainCount(), 3u);
     downstream->input2.setValue(nullptr);  // null disconnects
-    EXPECT_EQ(upstream->retainCount(), 2u);
-    EXPECT_EQ(downstream->input2.source(), nullptr);
+    EXPECT_EQ(std::tuple(upstream->retainCount(), downstream->input2.source()), std::tuple(2u, nullptr));
 
     // Held by the connection alone, it lives through a reconnection to its own port.
     upstream->release();
     downstream->input1.setValue(&upstream->input2);
-    EXPECT_FALSE(upstreamDied);
-    EXPECT_EQ(upstream->retainCount(), 1u);
-    EXPECT_TRUE(upstream->output.destinations().empty());
+    EXPECT_EQ(std::tuple(upstreamDied, upstream->retainCount(), upstream->output.destinations().empty()),
+              std::tuple(false, 1u, true));
     downstream->input1.disconnect();
-    EXPECT_TRUE(upstreamDied);
-    EXPECT_EQ(downstream->input1.source(), nullptr);
+    EXPECT_EQ(std::tuple(upstreamDied, downstream->input1.source()), std::tuple(true, nullptr));
     downstream->input1.disconnect();  // a second disconnect does nothing
 
     // Reconnecting lets go of the old source; a destroyed node disconnects.
     downstream->input1.setValue(&other->output);
     downstream->release();
-    EXPECT_TRUE(downstreamDied);
-    EXPECT_EQ(other->retainCount(), 1u);
-    EXPECT_TRUE(other->output.destinations().empty());
+    EXPECT_EQ(std::tuple(downstreamDied, other->retainCount(), other->output.destinations().empty()),
+              std::tuple(true, 1u, true));
     other->release();
 
     // A loop of sources is refused. (The module's test connects a port to itself.)
     CountingNode a, b;
     a.input1.setValue(&b.input1);
     b.input1.setValue(&a.input1);  // would make a.input1 read itself
-    EXPECT_EQ(b.input1.source(), nullptr);
-    EXPECT_EQ(a.retainCount(), 1u);
-    EXPECT_EQ(a.input1.numberValue(), 0.0f);  // and reading ends
+    EXPECT_EQ(std::tuple(b.input1.source(), a.retainCount(), a.input1.numberValue()), std::tuple(nullptr, 1u, 0.0f))
+        << "and reading ends";
     a.input1.disconnect();
 }
