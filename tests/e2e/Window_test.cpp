@@ -48,11 +48,6 @@ Session runSession(const TempDir& dir, const std::string& mode)
     return runSession(dir, mode, "1280x800x24", {kSession, kBundle, mode});
 }
 
-bool haveXvfb()
-{
-    return access(kXvfbRun.c_str(), X_OK) == 0;
-}
-
 // Pixels darker than mid grey.
 bool dark(const Rgba& c)
 {
@@ -66,8 +61,6 @@ bool contains(const std::string& text, const std::string& part)
 
 TEST(WindowE2E, KeysClicksFullScreenAndClosing)
 {
-    if (!haveXvfb())
-        GTEST_SKIP() << "xvfb-run is not installed";
     TempDir dir;
     const Session s = runSession(dir, "full");
     ASSERT_EQ(s.status, "0\n") << s.log << s.out;
@@ -100,8 +93,6 @@ TEST(WindowE2E, KeysClicksFullScreenAndClosing)
 
 TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
 {
-    if (!haveXvfb())
-        GTEST_SKIP() << "xvfb-run is not installed";
     TempDir dir;
     const Session s = runSession(dir, "prompt");
     ASSERT_EQ(s.status, "0\n") << s.log << s.out;
@@ -134,8 +125,6 @@ TEST(WindowE2E, TypingIntoTheKeyboardPrompt)
 // nothing. Its left sprite's quadrants lie at game x 16 to 144, y 32 to 96.
 TEST(WindowE2E, FullScreenFillsTheScreenWithOrWithoutAWindowManager)
 {
-    if (!haveXvfb())
-        GTEST_SKIP() << "xvfb-run is not installed";
     const Rgba grey{64, 64, 64, 255}, red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255},
         yellow{255, 255, 0, 255};
     struct Case {

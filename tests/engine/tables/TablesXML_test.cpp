@@ -104,7 +104,7 @@ TEST(TablesXMLReading, DataFilesLoadAsExpected)
 
 TEST(TablesXMLReading, BadFilesAreReportedAndLeaveTheTableAsItWasAndOldOnesAreConverted)
 {
-    for (const std::string file : {dataPath("truncated.xml"), dataPath("not_a_table.xml"),
+    for (const std::string& file : {dataPath("truncated.xml"), dataPath("not_a_table.xml"),
                                    dataPath("negative_rows.xml"), std::string("/nonexistent/folder/t.xml")}) {
         KVTable t;
         ASSERT_TRUE(t.loadTable(dataPath("shop.xml")));
