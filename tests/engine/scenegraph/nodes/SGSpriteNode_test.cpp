@@ -80,10 +80,13 @@ TEST_F(SGSpriteNodeTest, ShowsAPictureGivenOrTakenAfterItFirstDrewAndTilesFollow
 
     sprite->tileWidth.setValue(24);
     draw();
-    EXPECT_EQ(std::pair(at(48 + 4, 9), at(48 + 14, 9)), std::pair(kRed, kGreen));
+    EXPECT_EQ(std::tuple(at(20, 9), at(48 + 4, 9), at(48 + 14, 9)), std::tuple(kGreen, kRed, kGreen));
     sprite->horizontalAnchor.setValue(2);
     draw();
     EXPECT_EQ(std::pair(at(48 + 1, 9), at(48 + 6, 9)), std::pair(kRed, kGreen)) << "far anchor: the last third of red";
+    sprite->tileHeight.setValue(24);
+    draw();
+    EXPECT_EQ(at(48 + 1, 9), kBlue) << "24 high: row 9 lies in the picture's lower half";
 }
 
 // A dirty sprite reads only changed ports, yet sees every change since its last read.
