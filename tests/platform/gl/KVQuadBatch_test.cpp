@@ -105,7 +105,9 @@ INSTANTIATE_TEST_SUITE_P(Units, KVQuadBatchTest,
                          ::testing::Values(KVQuadBatch::Units::indexed, KVQuadBatch::Units::branched,
                                            KVQuadBatch::Units::none),
                          [](const auto& info) {
-                             return (std::vector<std::string>{"indexed", "branched", "none"})[info.index];
+                             // By the value, whatever the order above.
+                             return (std::vector<std::string>{"automatic", "indexed", "branched",
+                                                              "none"})[static_cast<int>(info.param)];
                          });
 
 // A surface that takes a new size, keeping the context's state. (That the
