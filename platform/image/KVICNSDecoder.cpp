@@ -5,6 +5,7 @@ extern "C" {
 #include <icns.h>
 }
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -76,7 +77,7 @@ KVBitmap KVDecodeICNS(const uint8_t* data, size_t size, std::string* error)
 {
     const size_t total = size >= 8 ? std::min<size_t>(size, big(data + 4)) : 0;
     std::vector<Member> members;
-    std::vector<KVPictureSize> sizes;
+    std::vector<KVPictureSize> sizes, cut;
     for (size_t at = 8; at + 8 <= total;) {
         const uint32_t type = big(data + at), length = big(data + at + 4);
         if (length < 8 || length > total - at)
@@ -94,6 +95,13 @@ KVBitmap KVDecodeICNS(const uint8_t* data, size_t size, std::string* error)
             const icns_icon_info_t info = icns_get_image_info_for_type(type);
             if (info.isImage && !info.isMask)
                 side = {static_cast<int>(info.iconWidth), static_cast<int>(info.iconHeight)};
+            // libicns copies an old member's pixels or mask by the size its
+            // type implies, not by what the member holds; a 1-bit member
+            // holds both. (32-bit pictures are run-length coded and read
+            // with care.)
+            if ((info.isMask || info.iconBitDepth < 32) &&
+                bytes < info.iconRawDataSize * (info.isImage && info.isMask ? 2 : 1))
+                cut.push_back({static_cast<int>(info.iconWidth), static_cast<int>(info.iconHeight)});
         }
         if (KVImageDecoder::sizeAllowed(side.width, side.height)) {
             members.push_back({type, content, bytes, png || jp2});
@@ -105,7 +113,14 @@ KVBitmap KVDecodeICNS(const uint8_t* data, size_t size, std::string* error)
         *error = "no icon in it";
         return KVBitmap();
     }
-    const Member& best = members[KVImageDecoder::largest(sizes)];
+    const size_t largest = KVImageDecoder::largest(sizes);
+    const Member& best = members[largest];
+    if (!best.payload && std::any_of(cut.begin(), cut.end(), [&](const KVPictureSize& c) {
+            return c.width == sizes[largest].width && c.height == sizes[largest].height;
+        })) {
+        *error = "its largest icon or the mask of that size is cut short";
+        return KVBitmap();
+    }
     const KVBitmap bitmap = best.payload ? KVImageDecoder::decode(best.data, best.size, "its largest icon", error)
                                          : fromLibicns(data, total, best.type, error);
     return KVImageDecoder::toLargestSides(bitmap, sizes);

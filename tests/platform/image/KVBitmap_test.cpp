@@ -135,6 +135,7 @@ TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
     const auto bytes = [](const auto& literal, const std::string& rest) {
         return std::string(literal, sizeof literal - 1) + rest;
     };
+    const std::string rle = bytes("\xff\x80\xff\x80\xff\x80\xff\x80\xff\x80\xff\x80\xff\x80\xef\x80", "");
     const struct {
         const char* name;
         std::string bytes;
@@ -154,6 +155,10 @@ TEST(KVBitmap, HeadersAskingForHugePicturesAreRefused)
          "too large"},
         // 31 bytes declaring a 1 GiB header, which SDL would read past the end
         {"bmp-cut", bytes("BM\xc6\0\0(\0\0\xff\xff", std::string(15, 'A')) + bytes("\xff\x01\0\x08\0\0", ""),
+         "cut short"},
+        // a 32 x 32 icon (each channel's 1024 pixels in eight runs) whose
+        // mask holds 16 of its 1024 bytes, which libicns would read past
+        {"icns", bytes("icns\0\0\0\x58il32\0\0\0\x38", rle + rle + rle) + bytes("l8mk\0\0\0\x18", std::string(16, 'x')),
          "cut short"},
     };
     for (const auto& c : cases) {
